@@ -1,0 +1,199 @@
+#include "device/DeviceManager.h"
+
+#include "app/CommonConfiguration.h"
+#include "device/LocalNetworkDevice.h"
+
+#include <QDebug>
+#include <QMetaType>
+
+#include <algorithm>
+
+namespace tessivar::device {
+
+namespace {
+
+void registerDeviceIdType()
+{
+    if (!QMetaType::fromName("NetworkDeviceId_t").isValid())
+        qRegisterMetaType<NetworkDeviceId_t>("NetworkDeviceId_t");
+}
+
+} // namespace
+
+DeviceManager::DeviceManager(CommonConfiguration& configuration)
+    : m_configuration(configuration)
+    , m_currentDevice(configuration.DeviceId(), configuration.DeviceName())
+    , m_model(new DeviceManagerModel)
+{
+    registerDeviceIdType();
+    restoreKnownDevices();
+}
+
+DeviceManager::~DeviceManager()
+{
+    m_connectedCallback = nullptr;
+    m_disconnectedCallback = nullptr;
+    m_model.reset();
+    for (auto& device : m_devices)
+        device.reset();
+    m_devices.clear();
+}
+
+void DeviceManager::restoreKnownDevices()
+{
+    const QList<DeviceData_t> stored = m_configuration.KnownDevices();
+    for (const DeviceData_t& record : stored) {
+        // Without an id a stored device could never be told apart from a new one.
+        if (record.id.isEmpty()) {
+            qWarning() << "DeviceManager: ignoring stored device without ID";
+            continue;
+        }
+        if (findById(record.id)) {
+            qWarning() << "DeviceManager: ignoring stored device with a duplicate ID" << record.id;
+            continue;
+        }
+        auto device = std::make_unique<LocalNetworkDevice>(record.id, record.address);
+        device->SetName(record.name);
+        device->SetApplicationType(record.applicationType);
+        device->SetVersion(record.version);
+        device->SetKnown(true);
+        qInfo() << "DeviceManager: restored known device" << *device;
+        holdDevice(std::move(device));
+    }
+}
+
+void DeviceManager::holdDevice(std::unique_ptr<IDevice> device)
+{
+    forwardConnectionChanges(*device);
+    m_devices.push_back(std::move(device));
+    m_model->AddDevice(m_devices.back()->GetModel());
+}
+
+void DeviceManager::forwardConnectionChanges(IDevice& device)
+{
+    device.OnConnectionChanged([this](const IDevice& changed, bool connected) {
+        const DeviceCallback& callback = connected ? m_connectedCallback : m_disconnectedCallback;
+        if (callback)
+            callback(changed);
+    });
+}
+
+IDevice& DeviceManager::AddDevice(std::unique_ptr<IDevice> device)
+{
+    qInfo() << "DeviceManager: adding device" << *device;
+    // Devices added by hand have no id yet; two of them are still two devices.
+    if (IDevice* held = device->GetId().isEmpty() ? nullptr : findById(device->GetId())) {
+        qInfo() << "ID already known, ignoring";
+        return *held;
+    }
+    if (!device->IsAddedManually() && !device->GetAddress().isNull()) {
+        if (IDevice* held = findByAddress(device->GetAddress())) {
+            held->SetId(device->GetId());
+            SaveKnownDevices();
+            return *held;
+        }
+    }
+    const bool addedManually = device->IsAddedManually();
+    holdDevice(std::move(device));
+    IDevice& added = *m_devices.back();
+    if (!addedManually)
+        SaveKnownDevices();
+    return added;
+}
+
+void DeviceManager::RemoveDevice(const NetworkDeviceId_t& id)
+{
+    const auto found = std::find_if(m_devices.begin(), m_devices.end(),
+                                    [&id](const auto& device) { return device->GetId() == id; });
+    if (found == m_devices.end())
+        return;
+    qInfo() << "Removing device" << **found;
+    m_model->RemoveDevice((*found)->GetModel());
+    m_devices.erase(found);
+    SaveKnownDevices();
+}
+
+void DeviceManager::SaveKnownDevices()
+{
+    QList<DeviceData_t> known;
+    for (const auto& device : m_devices) {
+        if (device->IsAddedManually() || !device->IsKnown())
+            continue;
+        DeviceData_t record;
+        record.id = device->GetId();
+        record.name = device->GetName();
+        record.applicationType = device->GetApplicationType();
+        record.version = device->GetVersion();
+        record.address = device->GetAddress();
+        record.known = device->IsKnown();
+        known.append(record);
+    }
+    m_configuration.setKnownDevices(known);
+}
+
+void DeviceManager::SetDeviceConnectedCallback(DeviceCallback callback)
+{
+    m_connectedCallback = std::move(callback);
+}
+
+void DeviceManager::SetDeviceDisconnectedCallback(DeviceCallback callback)
+{
+    m_disconnectedCallback = std::move(callback);
+}
+
+std::optional<IDevice*> DeviceManager::GetDevice(const NetworkDeviceId_t& id)
+{
+    if (IDevice* device = id.isEmpty() ? nullptr : findById(id))
+        return device;
+    return std::nullopt;
+}
+
+IDevice& DeviceManager::GetCurrentDevice()
+{
+    return m_currentDevice;
+}
+
+const IDevice& DeviceManager::GetCurrentDevice() const
+{
+    return m_currentDevice;
+}
+
+DeviceManagerModel* DeviceManager::GetModel()
+{
+    return m_model.get();
+}
+
+void DeviceManager::ForEachDevice(std::function<void(IDevice&)> fn)
+{
+    for (const auto& device : m_devices)
+        fn(*device);
+}
+
+int DeviceManager::GetDeviceCount() const
+{
+    return static_cast<int>(m_devices.size());
+}
+
+IDevice* DeviceManager::findById(const NetworkDeviceId_t& id) const
+{
+    const auto found = std::find_if(m_devices.begin(), m_devices.end(),
+                                    [&id](const auto& device) { return device->GetId() == id; });
+    return found == m_devices.end() ? nullptr : found->get();
+}
+
+IDevice* DeviceManager::findByAddress(const QHostAddress& address) const
+{
+    const auto found = std::find_if(m_devices.begin(), m_devices.end(),
+                                    [&address](const auto& device) { return device->GetAddress() == address; });
+    return found == m_devices.end() ? nullptr : found->get();
+}
+
+QDebug operator<<(QDebug debug, const DeviceManager& manager)
+{
+    QDebugStateSaver saver(debug);
+    debug.nospace().noquote() << "DeviceManager[CurrentDevice=" << manager.GetCurrentDevice()
+                              << ", DeviceCount=" << manager.GetDeviceCount() << "]";
+    return debug;
+}
+
+} // namespace tessivar::device
