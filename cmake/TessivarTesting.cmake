@@ -1,0 +1,17 @@
+# tessivar_add_test(<name> SOURCES <files...> LIBS <targets...> LABEL <subsystem>)
+# One Qt Test executable per subject, registered with CTest and labelled by subsystem.
+# Tests run offscreen, each in a fresh temporary working folder made by the test itself.
+function(tessivar_add_test name)
+    cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt6::Test tessivar_test_support ${T_LIBS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
+    add_test(NAME ${name} COMMAND ${name})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 120)
+    endif()
+    set_tests_properties(${name} PROPERTIES
+        LABELS "${T_LABEL}"
+        TIMEOUT ${T_TIMEOUT}
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TESSIVAR_BIN_DIR=${PROJECT_BINARY_DIR}/bin")
+endfunction()

@@ -1,0 +1,34 @@
+# The application layer, where the subsystems meet; linked by the program and its tests.
+set(APP_DIR ${CMAKE_CURRENT_SOURCE_DIR}/app)
+add_library(tessivar_app STATIC
+    ${APP_DIR}/AbstractApplication.cpp ${APP_DIR}/AbstractApplication.h
+    ${APP_DIR}/TessivarServerApplication.cpp ${APP_DIR}/TessivarServerApplication.h
+    ${APP_DIR}/TerminationSignalWatcher.cpp ${APP_DIR}/TerminationSignalWatcher.h)
+target_link_libraries(tessivar_app PUBLIC
+    tessivar_logging tessivar_config tessivar_device tessivar_platform
+    Qt6::Widgets Qt6::Qml Qt6::Quick)
+qt_add_resources(tessivar_app tessivar_ui_resources
+    PREFIX "/"
+    BASE ${CMAKE_CURRENT_SOURCE_DIR}/ui
+    FILES
+        ${CMAKE_CURRENT_SOURCE_DIR}/ui/MainWindow.qml
+        ${CMAKE_CURRENT_SOURCE_DIR}/ui/UI/ServerApplicationWindow.qml
+        ${CMAKE_CURRENT_SOURCE_DIR}/ui/UI/TitleBarButton.qml)
+qt_add_resources(tessivar_app tessivar_icon_resources
+    PREFIX "/icon"
+    BASE ${CMAKE_CURRENT_SOURCE_DIR}/ui
+    FILES
+        ${CMAKE_CURRENT_SOURCE_DIR}/ui/Images/Icon_taskbar.ico
+        ${CMAKE_CURRENT_SOURCE_DIR}/ui/Images/Icon_systemtray.png)
+qt_add_resources(tessivar_app tessivar_font_resources
+    PREFIX "/font"
+    BASE ${CMAKE_CURRENT_SOURCE_DIR}/ui
+    FILES
+        ${CMAKE_CURRENT_SOURCE_DIR}/ui/Font/Roboto-Bold.ttf
+        ${CMAKE_CURRENT_SOURCE_DIR}/ui/Font/Roboto-Light.ttf
+        ${CMAKE_CURRENT_SOURCE_DIR}/ui/Font/Roboto-Medium.ttf
+        ${CMAKE_CURRENT_SOURCE_DIR}/ui/Font/Roboto-Regular.ttf
+        ${CMAKE_CURRENT_SOURCE_DIR}/ui/Font/Roboto-Thin.ttf)
+
+add_executable(tessivar ${APP_DIR}/main.cpp)
+target_link_libraries(tessivar PRIVATE tessivar_app)

@@ -1,0 +1,211 @@
+#include "app/Logging.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRecursiveMutex>
+#include <QTextStream>
+
+#include <cstdlib>
+
+namespace tessivar {
+
+namespace {
+
+const QString kFileNamePattern = QStringLiteral("log_%1.txt");
+
+struct LogState {
+    bool enabled = false;
+    QString directory;
+    QString name;
+    QString fileName;
+    QDate fileDate;
+    QFile file;
+    QTextStream stream;
+    QtMessageHandler previousHandler = nullptr;
+    // Re-entrant: opening the next day's file logs through the handler that holds it.
+    QRecursiveMutex lock;
+    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+};
+
+LogState& state()
+{
+    static LogState logState;
+    return logState;
+}
+
+QString levelName(QtMsgType type)
+{
+    switch (type) {
+    case QtDebugMsg:
+        return QStringLiteral("Debug");
+    case QtInfoMsg:
+        return QStringLiteral("Info");
+    case QtWarningMsg:
+        return QStringLiteral("Warning");
+    case QtCriticalMsg:
+        return QStringLiteral("Critical");
+    case QtFatalMsg:
+        return QStringLiteral("Fatal");
+    }
+    return QString();
+}
+
+QString bannerText(const QDateTime& now)
+{
+    const QString rule(44, QLatin1Char('='));
+    return QStringLiteral("\n%1\n===== Starting log %2 =====\n%1").arg(rule, now.toString(QStringLiteral("yyyy-MM-dd-hh:mm:ss")));
+}
+
+// Creates the directory if needed; returns the message to log once the file is open,
+// so that it lands in the new file after the banner.
+QString ensureDirectory(const QString& directory)
+{
+    QDir dir(directory);
+    if (dir.exists())
+        return QString();
+    if (QDir().mkdir(directory))
+        return QStringLiteral("Log dir created ") + directory;
+    return QStringLiteral("Log dir NOT created ") + directory;
+}
+
+// Writes one entry and passes it on. Also used for the logging code's own messages:
+// Qt does not re-enter a message handler on the same thread (it prints those to
+// stderr instead), so the handler's own file switch writes its lines directly.
+void writeEntry(LogState& s, QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (s.enabled && s.stream.device()) {
+        s.stream << QStringLiteral("\n%1 - %2: %3")
+                        .arg(levelName(type), s.clock().toString(QStringLiteral("MM.dd-hh:mm:ss.zzz")), message);
+        s.stream.flush();
+    }
+    if (s.previousHandler && type != QtDebugMsg)
+        s.previousHandler(type, context, message);
+}
+
+void writeInfo(LogState& s, const QString& message)
+{
+    writeEntry(s, QtInfoMsg, QMessageLogContext(), message);
+}
+
+} // namespace
+
+QString logDirectory()
+{
+    return QDir::currentPath() + QStringLiteral("/log/");
+}
+
+void setLogClock(std::function<QDateTime()> clock)
+{
+    QMutexLocker locker(&state().lock);
+    state().clock = std::move(clock);
+}
+
+void initLogging(bool enabled, const QString& name, const QString& directory)
+{
+    LogState& s = state();
+    {
+        QMutexLocker locker(&s.lock);
+        s.enabled = enabled;
+        s.name = name;
+        s.directory = directory.endsWith(QLatin1Char('/')) ? directory : directory + QLatin1Char('/');
+    }
+    QtMessageHandler replaced = qInstallMessageHandler(logMessageHandler);
+    if (replaced != logMessageHandler)
+        s.previousHandler = replaced;
+    if (enabled)
+        openLogFile();
+}
+
+void restorePreviousHandler()
+{
+    LogState& s = state();
+    QMutexLocker locker(&s.lock);
+    if (!s.previousHandler)
+        return;
+    qInstallMessageHandler(s.previousHandler);
+    s.previousHandler = nullptr;
+}
+
+void openLogFile()
+{
+    LogState& s = state();
+    QString directoryMessage;
+    {
+        QMutexLocker locker(&s.lock);
+        const QDateTime now = s.clock();
+        s.fileDate = now.date();
+        QString variable = now.date().toString(QStringLiteral("yyyy-MM-dd"));
+        if (!s.name.isEmpty())
+            variable += QLatin1Char('_') + s.name;
+        s.fileName = kFileNamePattern.arg(variable);
+        if (s.file.isOpen()) {
+            s.stream.flush();
+            s.file.close();
+        }
+        directoryMessage = ensureDirectory(s.directory);
+        s.file.setFileName(s.directory + s.fileName);
+        if (s.file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+            s.stream.setDevice(&s.file);
+            s.stream << bannerText(now);
+            s.stream.flush();
+        } else {
+            s.stream.setDevice(nullptr);
+        }
+        if (!directoryMessage.isEmpty())
+            writeInfo(s, directoryMessage);
+        if (s.file.isOpen())
+            writeInfo(s, QStringLiteral("Log file opened ") + s.fileName);
+        else
+            writeInfo(s, QStringLiteral("Log file %1 not opened").arg(s.fileName));
+        pruneLogFiles();
+    }
+}
+
+void pruneLogFiles()
+{
+    LogState& s = state();
+    QMutexLocker locker(&s.lock);
+    QDir dir(s.directory);
+    QFileInfoList files = dir.entryInfoList({kFileNamePattern.arg(QLatin1Char('*'))}, QDir::Files,
+                                            QDir::Name | QDir::IgnoreCase);
+    qint64 total = 0;
+    for (const QFileInfo& info : files)
+        total += info.size();
+    while (files.size() > 1 && total > kLogSizeLimit) {
+        const QFileInfo oldest = files.takeFirst();
+        writeInfo(s, QStringLiteral("Log data limit reached. Removing ") + oldest.absoluteFilePath());
+        total -= oldest.size();
+        writeInfo(s, QFile::remove(oldest.absoluteFilePath()) ? QStringLiteral("Removed.") : QStringLiteral("Not removed"));
+    }
+}
+
+QStringList logFiles()
+{
+    LogState& s = state();
+    QString directory;
+    {
+        QMutexLocker locker(&s.lock);
+        directory = s.directory.isEmpty() ? logDirectory() : s.directory;
+    }
+    QStringList paths;
+    const QFileInfoList files = QDir(directory).entryInfoList({QStringLiteral("*.txt")}, QDir::Files,
+                                                              QDir::Name | QDir::IgnoreCase);
+    for (const QFileInfo& info : files)
+        paths.append(info.absoluteFilePath());
+    return paths;
+}
+
+void logMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    LogState& s = state();
+    QMutexLocker locker(&s.lock);
+    const QDateTime now = s.clock();
+    if (s.enabled && now.date() != s.fileDate)
+        openLogFile();
+    writeEntry(s, type, context, message);
+    if (type == QtFatalMsg)
+        std::abort();
+}
+
+} // namespace tessivar
