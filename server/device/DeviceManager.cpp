@@ -86,7 +86,8 @@ IDevice& DeviceManager::AddDevice(std::unique_ptr<IDevice> device)
         qInfo() << "ID already known, ignoring";
         return *held;
     }
-    if (!device->IsAddedManually() && !device->GetAddress().isNull()) {
+    // A device without an id has none to hand over.
+    if (!device->IsAddedManually() && !device->GetId().isEmpty() && !device->GetAddress().isNull()) {
         if (IDevice* held = findByAddress(device->GetAddress())) {
             held->SetId(device->GetId());
             SaveKnownDevices();
@@ -117,7 +118,8 @@ void DeviceManager::SaveKnownDevices()
 {
     QList<DeviceData_t> known;
     for (const auto& device : m_devices) {
-        if (device->IsAddedManually() || !device->IsKnown())
+        // Records without an id are never restored, so they are not written either.
+        if (device->IsAddedManually() || !device->IsKnown() || device->GetId().isEmpty())
             continue;
         DeviceData_t record;
         record.id = device->GetId();

@@ -104,6 +104,14 @@ private Q_SLOTS:
         QCOMPARE(ids(manager), QStringList{QStringLiteral("new")});
         QCOMPARE(saved.count(), 1);
         QCOMPARE(storedIds(*m_configuration), QStringList{QStringLiteral("new")});
+
+        // A peer without an id has none to hand over: the held device keeps its own.
+        IDevice& anonymous = manager.AddDevice(withAddress(QString(), "192.168.1.30"));
+        QVERIFY(&anonymous != &held);
+        QCOMPARE(held.GetId(), QStringLiteral("new"));
+        anonymous.Register(QStringLiteral("Nameless"), ApplicationType_e::Client, QVersionNumber(1));
+        manager.SaveKnownDevices();
+        QCOMPARE(storedIds(*m_configuration), QStringList{QStringLiteral("new")});
     }
 
     void devicesAddedByHandAreNeverMerged()

@@ -205,14 +205,6 @@ private Q_SLOTS:
         QCOMPARE(device.GetModel(), nullptr);
         QVERIFY(!called);
     }
-
-    void platformNames()
-    {
-        for (auto platform : {ApplicationPlatform_e::Windows, ApplicationPlatform_e::Android, ApplicationPlatform_e::Ios})
-            QCOMPARE(applicationPlatformFromName(applicationPlatformName(platform)), platform);
-        QCOMPARE(applicationPlatformName(ApplicationPlatform_e::Android), QStringLiteral("android"));
-        QVERIFY(!applicationPlatformFromName(QStringLiteral("Windows")));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestDeviceModel)
