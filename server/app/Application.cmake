@@ -3,7 +3,8 @@ set(APP_DIR ${CMAKE_CURRENT_SOURCE_DIR}/app)
 add_library(tessivar_app STATIC
     ${APP_DIR}/AbstractApplication.cpp ${APP_DIR}/AbstractApplication.h
     ${APP_DIR}/TessivarServerApplication.cpp ${APP_DIR}/TessivarServerApplication.h
-    ${APP_DIR}/TerminationSignalWatcher.cpp ${APP_DIR}/TerminationSignalWatcher.h)
+    ${APP_DIR}/TerminationSignalWatcher.cpp ${APP_DIR}/TerminationSignalWatcher.h
+    ${APP_DIR}/TimerIncubationController.cpp ${APP_DIR}/TimerIncubationController.h)
 target_link_libraries(tessivar_app PUBLIC
     tessivar_logging tessivar_config tessivar_device tessivar_platform
     Qt6::Widgets Qt6::Qml Qt6::Quick)

@@ -118,6 +118,7 @@ void TessivarServerApplication::setRootContextProperties()
 
 void TessivarServerApplication::createMainComponent()
 {
+    m_engine.setIncubationController(&m_incubationController);
     m_mainComponent.loadUrl(QUrl(QStringLiteral("qrc:/MainWindow.qml")));
     m_mainObject.reset(m_mainComponent.create());
     if (!m_mainObject) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AbstractApplication.h"
+#include "app/TimerIncubationController.h"
 
 #include <QPointer>
 #include <QQmlComponent>
@@ -72,6 +73,7 @@ private:
 
     Options m_options;
     QQmlEngine m_engine;
+    TimerIncubationController m_incubationController;
     QQmlComponent m_mainComponent;
     std::unique_ptr<QObject> m_mainObject;
     QPointer<QQuickWindow> m_mainWindow;

@@ -1,0 +1,150 @@
+#include "app/TessivarServerApplication.h"
+#include "support/TestWorkingFolder.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QQuickWindow>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+using tessivar::Configuration;
+using tessivar::TessivarServerApplication;
+
+// The application object started offscreen in a temporary working folder.
+class TestApplication : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<tessivar::test::TestWorkingFolder> m_folder;
+
+    QString configPath() const { return m_folder->filePath(QStringLiteral("config")); }
+
+    std::unique_ptr<TessivarServerApplication> start(Configuration& configuration, bool minimized = false)
+    {
+        TessivarServerApplication::Options options;
+        options.minimized = minimized;
+        options.splashHideDelayMs = 0;
+        auto application = std::make_unique<TessivarServerApplication>(options, configuration);
+        if (!application->isValid())
+            return nullptr;
+        QSignalSpy ready(application.get(), &TessivarServerApplication::applicationReady);
+        if (!ready.wait(20000))
+            return nullptr;
+        return application;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_folder = std::make_unique<tessivar::test::TestWorkingFolder>();
+        QVERIFY(m_folder->isValid());
+    }
+
+    void cleanup() { m_folder.reset(); }
+
+    void firstStartThenLaterStart()
+    {
+        QString firstId;
+        {
+            Configuration configuration(configPath());
+            auto application = start(configuration);
+            QVERIFY(application);
+            QSettings file(configPath(), QSettings::IniFormat);
+            firstId = file.value(QStringLiteral("common/DeviceId")).toString();
+            QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(firstId).hasMatch());
+            QCOMPARE(file.value(QStringLiteral("common/FirstLaunch")).toBool(), false);
+            QCOMPARE(file.value(QStringLiteral("common/SoftwareVersion")).value<QVersionNumber>(), QVersionNumber(1, 5, 1));
+            const QVariantMap versions = file.value(QStringLiteral("ParameterVersions")).toMap();
+            for (const char* key : {"common/DeviceId", "common/FirstLaunch", "common/SoftwareVersion"})
+                QCOMPARE(versions.value(QLatin1String(key)).value<QVersionNumber>(), QVersionNumber(1, 5, 1));
+            QCOMPARE(application->deviceManager().GetCurrentDevice().GetId(), firstId);
+        }
+        Configuration configuration(configPath());
+        auto application = start(configuration);
+        QVERIFY(application);
+        QCOMPARE(configuration.DeviceId(), firstId);
+        QCOMPARE(application->deviceManager().GetCurrentDevice().GetId(), firstId);
+    }
+
+    void upgradeRequestsReleaseNotes_data()
+    {
+        QTest::addColumn<QVersionNumber>("stored");
+        QTest::addColumn<bool>("requested");
+        QTest::newRow("older") << QVersionNumber(1, 4, 0) << true;
+        QTest::newRow("newer") << QVersionNumber(2, 0) << true;
+        QTest::newRow("same") << QVersionNumber(1, 5, 1) << false;
+    }
+
+    void upgradeRequestsReleaseNotes()
+    {
+        QFETCH(QVersionNumber, stored);
+        QFETCH(bool, requested);
+        Configuration configuration(configPath());
+        configuration.setFirstLaunch(false);
+        configuration.setSoftwareVersion(stored);
+        TessivarServerApplication::Options options;
+        options.splashHideDelayMs = 0;
+        TessivarServerApplication application(options, configuration);
+        QSignalSpy notes(&application, &TessivarServerApplication::releaseNotesRequested);
+        QSignalSpy ready(&application, &TessivarServerApplication::applicationReady);
+        QVERIFY(ready.wait(20000));
+        QCOMPARE(notes.count(), requested ? 1 : 0);
+        QCOMPARE(configuration.SoftwareVersion(), QVersionNumber(1, 5, 1));
+    }
+
+    void windowsAndTray()
+    {
+        Configuration configuration(configPath());
+        auto application = start(configuration);
+        QVERIFY(application);
+        QQuickWindow* main = application->mainWindow();
+        QVERIFY(main);
+        QVERIFY(main->isVisible());
+        QVERIFY(main->minimumWidth() >= 900 && main->minimumHeight() >= 600);
+        QVERIFY(main->flags() & Qt::FramelessWindowHint);
+        QVERIFY(application->splashWindow());
+        QTRY_VERIFY(!application->splashWindow()->isVisible());
+
+        QStringList entries;
+        for (QAction* action : application->trayMenu()->actions())
+            entries.append(action->text());
+        QCOMPARE(entries, (QStringList{QStringLiteral("Show"), QStringLiteral("Exit")}));
+
+        // Close to tray hides instead of quitting.
+        configuration.setCloseToTray(true);
+        application->closeWindow();
+        QVERIFY(!main->isVisible());
+        application->handleTrayIconActivated(QSystemTrayIcon::Context);
+        QVERIFY(!main->isVisible());
+        application->handleTrayIconActivated(QSystemTrayIcon::Trigger);
+        QVERIFY(main->isVisible());
+    }
+
+    void minimizedStartKeepsWindowHidden()
+    {
+        Configuration configuration(configPath());
+        auto application = start(configuration, true);
+        QVERIFY(application);
+        QVERIFY(application->mainWindow());
+        QVERIFY(!application->mainWindow()->isVisible());
+        application->trayMenu()->actions().first()->trigger(); // "Show"
+        QVERIFY(application->mainWindow()->isVisible());
+    }
+
+    void exitEndsTheEventLoop()
+    {
+        Configuration configuration(configPath());
+        auto application = start(configuration);
+        QVERIFY(application);
+        QTimer::singleShot(0, application.get(), [&] { application->handleTrayExitClicked(); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(!application->mainWindow()->isVisible());
+    }
+};
+
+QTEST_MAIN(TestApplication)
+#include "tst_application.moc"

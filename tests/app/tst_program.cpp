@@ -1,0 +1,74 @@
+#include "support/TestWorkingFolder.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTest>
+
+#include <csignal>
+
+// The real program, started in an empty folder as a user would start it.
+class TestProgram : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startsLogsAndEndsOnTerminate()
+    {
+        tessivar::test::TestWorkingFolder folder;
+        {
+            QSettings config(folder.filePath(QStringLiteral("config")), QSettings::IniFormat);
+            config.setValue(QStringLiteral("common/LogDebug"), true);
+        }
+        QProcess server;
+        server.setWorkingDirectory(folder.path());
+        server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        server.start(QStringLiteral(TESSIVAR_PROGRAM), {QStringLiteral("--minimized")});
+        QVERIFY(server.waitForStarted());
+
+        const QString log = folder.filePath(QStringLiteral("log/log_%1_desktop.txt")
+                                                .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+        QByteArray content;
+        QTRY_VERIFY_WITH_TIMEOUT((content = [&] {
+                                     QFile file(log);
+                                     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+                                 }())
+                                     .contains("---- Application ready ----"),
+                                 30000);
+        QVERIFY(content.contains("===== Starting log "));
+        QVERIFY(content.contains("Log file opened"));
+
+        ::kill(static_cast<pid_t>(server.processId()), SIGTERM);
+        QVERIFY(server.waitForFinished(15000));
+        QCOMPARE(server.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(server.exitCode(), 0);
+
+        QSettings config(folder.filePath(QStringLiteral("config")), QSettings::IniFormat);
+        QCOMPARE(config.value(QStringLiteral("common/FirstLaunch")).toBool(), false);
+        QCOMPARE(config.value(QStringLiteral("common/DeviceId")).toString().size(), 32);
+    }
+
+    // A folder the server may not write to: it still starts and says why.
+    void unwritableFolderStillStarts()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root writes everywhere");
+        tessivar::test::TestWorkingFolder folder;
+        QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
+        QProcess server;
+        server.setWorkingDirectory(folder.path());
+        server.start(QStringLiteral(TESSIVAR_PROGRAM), {QStringLiteral("--minimized")});
+        QVERIFY(server.waitForStarted());
+        QTest::qWait(3000);
+        QCOMPARE(server.state(), QProcess::Running);
+        ::kill(static_cast<pid_t>(server.processId()), SIGTERM);
+        QVERIFY(server.waitForFinished(15000));
+        QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(server.exitCode(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_program.moc"
