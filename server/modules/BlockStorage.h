@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <QVariantMap>
+
+class QDir;
+
+// The files of stored blocks. Every file holds one QVariant (QDataStream version 19)
+// and is replaced whole through QSaveFile; a map is a folder with one entry per key
+// (nested maps as nested folders). Map keys become file names, so the few characters
+// that cannot stand in a file name are percent-encoded (so is '%').
+class BlockStorage
+{
+public:
+    // One stored value; an invalid QVariant if the file is missing or unreadable.
+    static QVariant ReadValue(const QString& filePath);
+    // A map folder: every entry (files and subfolders) in directory order.
+    static QVariantMap ReadMap(const QString& folderPath);
+    // The value of a key of a block folder: a map when the key is a folder.
+    static QVariant ReadKey(const QDir& folder, const QString& key);
+
+    static bool WriteValue(const QString& filePath, const QVariant& value);
+    // Writes `value` under `key` in `folder`. Map values are written as folders where
+    // only entries that are absent or differ are written; with `replace`, entries the
+    // map no longer holds are removed too, and an empty map removes the folder.
+    static bool WriteKey(const QDir& folder, const QString& key, const QVariant& value, bool replace);
+
+    // Removes a block folder so that an interrupted removal never leaves a partial
+    // block behind: it is first renamed to an unfinished-folder name.
+    static bool RemoveFolder(const QString& folderPath);
+
+    // Names of folders that an interrupted write or removal left behind.
+    static QString StagingName(const QString& folderName);
+    static QString RemovalName(const QString& folderName);
+    static bool IsUnfinishedFolderName(const QString& folderName);
+
+    static bool IsMapValue(const QVariant& value);
+    static QString EncodeKey(const QString& key);
+    static QString DecodeKey(const QString& fileName);
+
+private:
+    static QVariantMap ReadMap(const QString& folderPath, int depth);
+    static bool WriteMap(const QString& folderPath, const QVariantMap& map, bool replace, int depth);
+    static bool WriteEntry(const QString& path, const QVariant& value, bool replace, int depth);
+    static void RemoveStaleEntries(const QString& folderPath, const QVariantMap& map);
+    static bool RemovePath(const QString& path);
+};

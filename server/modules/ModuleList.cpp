@@ -1,0 +1,268 @@
+#include "modules/ModuleList.h"
+
+#include "app/ApplicationConstants.h"
+#include "modules/BlockStorage.h"
+#include "modules/PluginManager.h"
+#include "modules/sdk/TessivarModuleDataInfo.h"
+#include "modules/sdk/TessivarModuleInstance.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QDirIterator>
+
+namespace {
+const char* const kSeparator = "----------------------";
+}
+
+ModuleList::ModuleList(QObject* parent)
+    : QAbstractListModel(parent)
+{
+    qRegisterMetaType<ModuleSource*>("ModuleSource*");
+}
+
+ModuleList::~ModuleList() = default;
+
+int ModuleList::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_modules.size());
+}
+
+QVariant ModuleList::data(const QModelIndex& index, int) const
+{
+    if (!index.isValid() || index.row() < 0 || index.row() >= int(m_modules.size()))
+        return {};
+    return QVariant::fromValue(m_modules[size_t(index.row())]);
+}
+
+QVariant ModuleList::get(int index) const
+{
+    if (index < 0 || index >= int(m_modules.size()))
+        return {};
+    return QVariant::fromValue(m_modules[size_t(index)]);
+}
+
+bool ModuleList::LoadModules(PluginManager& plugins)
+{
+    qDebug() << kSeparator;
+    qDebug() << "--- ACTIVE MODULES ---";
+    qDebug() << kSeparator;
+    QStringList folders;
+    QDirIterator it(tessivar::moduleDirectory(), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (it.hasNext())
+        folders.append(it.next());
+    bool allLoaded = true;
+    for (const QString& folder : std::as_const(folders)) {
+        if (BlockStorage::IsUnfinishedFolderName(QFileInfo(folder).fileName())) {
+            // An interrupted creation or removal: the block was never complete, or is gone.
+            qDebug() << "Removing unfinished block folder" << folder;
+            QDir(folder).removeRecursively();
+            continue;
+        }
+        allLoaded = LoadModule(plugins, folder) && allLoaded;
+        qDebug() << kSeparator;
+    }
+    qDebug() << kSeparator;
+    qDebug() << kSeparator;
+    return allLoaded;
+}
+
+bool ModuleList::LoadModule(PluginManager& plugins, const QString& folderPath)
+{
+    ModuleRecord record(folderPath);
+    qDebug() << "Module ID" << record.GetBlockId() << "Plugin:" << record.GetPluginId()
+             << "Module:" << record.GetModuleId() << "Device:" << record.GetDeviceId();
+    const QString name = QFileInfo(folderPath).fileName();
+    if (!record.IsValid()) {
+        // Not one of ours: reported and left alone.
+        qWarning() << "Invalid module" << name;
+        return false;
+    }
+    std::unique_ptr<TessivarModuleInstance> instance = plugins.InstantiateModule(record.GetPluginId(),
+                                                                                 record.GetModuleId());
+    if (!instance) {
+        qWarning() << "Invalid module" << name;
+        qWarning() << "Could not create module instance with plugin Id" << record.GetPluginId() << "and module Id"
+                   << record.GetModuleId();
+        record.Remove();
+        return false;
+    }
+    AddModule(new ModuleSource(record, std::move(instance), true));
+    return true;
+}
+
+void ModuleList::AddModule(ModuleSource* block)
+{
+    connect(block, &ModuleSource::blockDataUpdated, this, &ModuleList::moduleDataUpdated);
+    connect(block, &ModuleSource::blockParametersUpdated, this, &ModuleList::moduleParametersUpdated);
+    connect(block, &ModuleSource::notificationSent, this, &ModuleList::moduleNotificationSent);
+    // As a child of the list the block is never taken over by QML's garbage collector.
+    block->setParent(this);
+    const int row = int(m_modules.size());
+    beginInsertRows(QModelIndex(), row, row);
+    m_modules.push_back(block);
+    endInsertRows();
+}
+
+BlockCreationRequestId_t ModuleList::AddNewModule(ModuleSource* block, const TessivarModuleDataInfo* dataClass,
+                                                  bool requestCreation)
+{
+    if (!dataClass) {
+        block->deleteLater();
+        return kNoCreationRequest;
+    }
+    const BlockCreationRequestId_t requestId = m_creationRequestCounter++;
+    block->SetCreationRequestId(requestId);
+    AddModule(block);
+    if (requestCreation) {
+        const ModuleRecord& record = block->GetRecord();
+        Q_EMIT moduleCreationRequested(dataClass->getId(), dataClass->getClientDataDisplayWidgetPath().fileName(),
+                                       record.GetClientParameters(), record.GetClientData(), requestId,
+                                       record.GetDeviceId());
+    }
+    return requestId;
+}
+
+void ModuleList::OnBlockCreated(BlockId_t blockId, BlockCreationRequestId_t requestId)
+{
+    const int row = IndexOfPendingRequest(requestId);
+    if (row >= 0)
+        m_modules[size_t(row)]->SetBlockId(blockId);
+}
+
+void ModuleList::RemoveModuleByRequestId(BlockCreationRequestId_t requestId)
+{
+    const int row = IndexOfPendingRequest(requestId);
+    if (row >= 0)
+        RemoveRow(row);
+}
+
+void ModuleList::ActivateModulesOfDevice(const NetworkDeviceId_t& deviceId)
+{
+    for (ModuleSource* block : m_modules) {
+        if (block->GetDeviceId() == deviceId)
+            block->Activate();
+    }
+}
+
+void ModuleList::DeactivateModulesOfDevice(const NetworkDeviceId_t& deviceId)
+{
+    for (ModuleSource* block : m_modules) {
+        if (block->GetDeviceId() == deviceId)
+            block->Deactivate();
+    }
+}
+
+void ModuleList::DeactivateModulesNotOn(const QStringList& deviceIds)
+{
+    for (ModuleSource* block : m_modules) {
+        if (!deviceIds.contains(block->GetDeviceId(), Qt::CaseSensitive))
+            block->Deactivate();
+    }
+}
+
+void ModuleList::SyncBlockList(const NetworkDeviceId_t& deviceId, const QList<BlockId_t>& blocks)
+{
+    for (int row = int(m_modules.size()) - 1; row >= 0; --row) {
+        ModuleSource* block = m_modules[size_t(row)];
+        if (block->GetDeviceId() != deviceId || blocks.contains(block->GetBlockId()))
+            continue;
+        qDebug() << "Deleting block" << block->GetBlockId() << "on" << deviceId;
+        block->RemoveFromStorage();
+        RemoveRow(row);
+    }
+}
+
+void ModuleList::DeleteBlock(BlockId_t blockId, const NetworkDeviceId_t& deviceId)
+{
+    const int row = IndexOf(blockId, deviceId);
+    if (row < 0)
+        return;
+    m_modules[size_t(row)]->RemoveFromStorage();
+    RemoveRow(row);
+}
+
+void ModuleList::ProcessBlockData(BlockId_t blockId, const NetworkDeviceId_t& deviceId, const QVariantMap& data)
+{
+    const int row = IndexOf(blockId, deviceId);
+    if (row >= 0)
+        m_modules[size_t(row)]->ProcessData(data);
+}
+
+QList<ModuleRecord> ModuleList::GetModulesOfDevice(const NetworkDeviceId_t& deviceId) const
+{
+    QList<ModuleRecord> records;
+    for (const ModuleSource* block : m_modules) {
+        if (block->GetDeviceId() == deviceId)
+            records.append(block->GetRecord());
+    }
+    return records;
+}
+
+QList<BlockId_t> ModuleList::GetBlockIdsOfDevice(const NetworkDeviceId_t& deviceId) const
+{
+    QList<BlockId_t> ids;
+    for (const ModuleSource* block : m_modules) {
+        if (block->GetDeviceId() == deviceId)
+            ids.append(block->GetBlockId());
+    }
+    return ids;
+}
+
+void ModuleList::deleteModuleFromWidget(ModuleSource* block)
+{
+    const int row = IndexOf(block);
+    if (row < 0)
+        return;
+    Q_EMIT moduleDeleted(block->GetBlockId(), block->GetDeviceId());
+    block->RemoveFromStorage();
+    RemoveRow(row);
+}
+
+void ModuleList::modifyModuleFromWidget(ModuleSource* block)
+{
+    if (IndexOf(block) >= 0)
+        Q_EMIT moduleModificationRequested(block);
+}
+
+void ModuleList::showModuleInformation(ModuleSource* block)
+{
+    if (IndexOf(block) >= 0)
+        Q_EMIT moduleInformationRequested(block->GetRecord().GetPluginId(), block->GetRecord().GetModuleId());
+}
+
+int ModuleList::IndexOf(BlockId_t blockId, const NetworkDeviceId_t& deviceId) const
+{
+    for (size_t row = 0; row < m_modules.size(); ++row) {
+        if (m_modules[row]->GetBlockId() == blockId && m_modules[row]->GetDeviceId() == deviceId)
+            return int(row);
+    }
+    return -1;
+}
+
+int ModuleList::IndexOfPendingRequest(BlockCreationRequestId_t requestId) const
+{
+    // Only a block that no device has confirmed yet answers to its request id: a late or
+    // repeated answer must not move or drop a stored block.
+    if (requestId == kNoCreationRequest)
+        return -1;
+    for (size_t row = 0; row < m_modules.size(); ++row) {
+        if (m_modules[row]->GetCreationRequestId() == requestId && !m_modules[row]->GetRecord().IsStored())
+            return int(row);
+    }
+    return -1;
+}
+
+int ModuleList::IndexOf(const ModuleSource* block) const
+{
+    const auto it = std::find(m_modules.cbegin(), m_modules.cend(), block);
+    return it == m_modules.cend() ? -1 : int(it - m_modules.cbegin());
+}
+
+void ModuleList::RemoveRow(int row)
+{
+    beginRemoveRows(QModelIndex(), row, row);
+    ModuleSource* block = m_modules[size_t(row)];
+    m_modules.erase(m_modules.begin() + row);
+    endRemoveRows();
+    block->deleteLater();
+}

@@ -1,0 +1,347 @@
+#include "modules/ModuleRecord.h"
+
+#include "app/ApplicationConstants.h"
+#include "modules/BlockStorage.h"
+
+#include <QDataStream>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <optional>
+
+namespace {
+
+const QString kPluginId = QStringLiteral("PluginId");
+const QString kModuleId = QStringLiteral("ModuleId");
+const QString kModuleDataClass = QStringLiteral("ModuleDataClass");
+const QString kDeviceId = QStringLiteral("DeviceId");
+const QString kProfiles = QStringLiteral("Profiles");
+const QString kDataWidget = QStringLiteral("DataWidget");
+const QString kGeometry = QStringLiteral("Geometry");
+const QString kZ = QStringLiteral("Z");
+const QString kDescription = QStringLiteral("Description");
+const QString kClientData = QStringLiteral("ClientData");
+const QString kClientParameters = QStringLiteral("ClientParameters");
+const QString kLocalParameters = QStringLiteral("LocalParameters");
+
+// Blocks of different devices that share one block id get folders "<id>-2", "<id>-3"...
+// There are never more such devices than this; it bounds the search for a free name.
+constexpr int kMaxFoldersPerBlockId = 10000;
+
+// Converts a stored value to the field's type; an absent or unconvertible value
+// leaves the field as it is.
+template<typename T>
+void assign(const QVariant& value, T& field)
+{
+    if (!value.isValid())
+        return;
+    const QMetaType wanted = QMetaType::fromType<T>();
+    if (value.metaType() == wanted) {
+        field = value.value<T>();
+        return;
+    }
+    QVariant converted = value;
+    if (converted.convert(wanted))
+        field = converted.value<T>();
+}
+
+// The block id that names a block folder: "<id>" or "<id>-<n>".
+std::optional<BlockId_t> blockIdOfFolder(const QString& name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^([0-9]+)(-[0-9]+)?$"));
+    const QRegularExpressionMatch match = pattern.match(name);
+    if (!match.hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const BlockId_t id = match.captured(1).toUInt(&ok);
+    return ok ? std::optional<BlockId_t>(id) : std::nullopt;
+}
+
+QString freeFolderName(const QString& root, BlockId_t blockId)
+{
+    const QString base = QString::number(blockId);
+    if (!QFileInfo::exists(root + base))
+        return base;
+    for (int n = 2; n <= kMaxFoldersPerBlockId; ++n) {
+        const QString candidate = base + QLatin1Char('-') + QString::number(n);
+        if (!QFileInfo::exists(root + candidate))
+            return candidate;
+    }
+    return {};
+}
+
+} // namespace
+
+const QStringList& ModuleRecord::StoredKeys()
+{
+    static const QStringList keys{kPluginId, kModuleId, kModuleDataClass, kDeviceId,
+                                  kProfiles, kDataWidget, kGeometry, kZ,
+                                  kDescription, kClientData, kClientParameters, kLocalParameters};
+    return keys;
+}
+
+ModuleRecord::ModuleRecord() = default;
+
+ModuleRecord::ModuleRecord(const QString& folderPath)
+{
+    Load(folderPath);
+}
+
+bool ModuleRecord::IsStored() const
+{
+    return m_folder.isAbsolute() && m_folder.exists();
+}
+
+void ModuleRecord::Load(const QString& folderPath)
+{
+    m_folder = QDir(QFileInfo(folderPath).absoluteFilePath());
+    const std::optional<BlockId_t> blockId = blockIdOfFolder(m_folder.dirName());
+    m_valid = blockId.has_value();
+    if (!m_valid) {
+        qWarning() << "Could not open module" << folderPath;
+        return;
+    }
+    m_blockId = *blockId;
+    for (const QString& key : StoredKeys())
+        AssignStoredValue(key, BlockStorage::ReadKey(m_folder, key));
+    const quint16 stored = BlockStorage::ReadValue(m_folder.filePath(QLatin1String(tessivar::kModuleChecksumSuffix)))
+                               .value<ushort>();
+    const quint16 computed = ComputeCrc();
+    if (stored != computed)
+        qWarning() << "Invalid CRC" << "Expected" << stored << "Calculated" << computed;
+}
+
+void ModuleRecord::AssignStoredValue(const QString& key, const QVariant& value)
+{
+    if (key == kPluginId)
+        assign(value, m_pluginId);
+    else if (key == kModuleId)
+        assign(value, m_moduleId);
+    else if (key == kModuleDataClass)
+        assign(value, m_moduleDataClass);
+    else if (key == kDeviceId)
+        assign(value, m_deviceId);
+    else if (key == kProfiles)
+        assign(value, m_profiles);
+    else if (key == kDataWidget)
+        assign(value, m_dataWidget);
+    else if (key == kGeometry)
+        assign(value, m_geometry);
+    else if (key == kZ)
+        assign(value, m_z);
+    else if (key == kDescription)
+        assign(value, m_description);
+    else if (key == kClientData)
+        assign(value, m_clientData);
+    else if (key == kClientParameters)
+        assign(value, m_clientParameters);
+    else if (key == kLocalParameters)
+        assign(value, m_localParameters);
+}
+
+QVariant ModuleRecord::FieldValue(const QString& key) const
+{
+    if (key == kPluginId)
+        return m_pluginId;
+    if (key == kModuleId)
+        return m_moduleId;
+    if (key == kModuleDataClass)
+        return m_moduleDataClass;
+    if (key == kDeviceId)
+        return m_deviceId;
+    if (key == kProfiles)
+        return QVariant::fromValue(m_profiles);
+    if (key == kDataWidget)
+        return m_dataWidget;
+    if (key == kGeometry)
+        return m_geometry;
+    if (key == kZ)
+        return m_z;
+    if (key == kDescription)
+        return m_description;
+    if (key == kClientData)
+        return m_clientData;
+    if (key == kClientParameters)
+        return m_clientParameters;
+    if (key == kLocalParameters)
+        return m_localParameters;
+    return {};
+}
+
+void ModuleRecord::SetBlockId(BlockId_t blockId)
+{
+    // A block that was never stored is stored even when its id is the default one.
+    if (blockId == m_blockId && IsStored())
+        return;
+    m_blockId = blockId;
+    const QString root = tessivar::moduleDirectory();
+    const QString name = freeFolderName(root, blockId);
+    const QString staging = root + BlockStorage::StagingName(name);
+    if (!name.isEmpty())
+        QDir(staging).removeRecursively(); // left over from an interrupted write
+    if (name.isEmpty() || !QDir().mkpath(staging)) {
+        qWarning() << "Could not create the folder of block" << blockId << "in" << root;
+        return;
+    }
+    // Everything is written into a folder that loading ignores, then renamed into
+    // place: a crash leaves either no block or a complete one.
+    const QDir previous = m_folder;
+    const bool wasStored = IsStored();
+    m_folder = QDir(staging);
+    for (const QString& key : StoredKeys())
+        BlockStorage::WriteKey(m_folder, key, FieldValue(key), false);
+    WriteCrc();
+    if (!QDir().rename(staging, root + name)) {
+        qWarning() << "Could not store block" << blockId << "in" << root + name;
+        QDir(staging).removeRecursively();
+        m_folder = wasStored ? previous : QDir();
+        return;
+    }
+    m_folder = QDir(root + name);
+    if (wasStored)
+        BlockStorage::RemoveFolder(previous.absolutePath());
+}
+
+template<typename T>
+void ModuleRecord::SetField(T& field, const T& value, const QString& key)
+{
+    if (field == value)
+        return;
+    field = value;
+    WriteKey(key, FieldValue(key), false);
+}
+
+void ModuleRecord::SetPluginId(const PluginId_t& pluginId)
+{
+    SetField(m_pluginId, pluginId, kPluginId);
+}
+
+void ModuleRecord::SetModuleId(const ModuleId_t& moduleId)
+{
+    SetField(m_moduleId, moduleId, kModuleId);
+}
+
+void ModuleRecord::SetModuleDataClass(const QString& dataClass)
+{
+    SetField(m_moduleDataClass, dataClass, kModuleDataClass);
+}
+
+void ModuleRecord::SetDeviceId(const NetworkDeviceId_t& deviceId)
+{
+    SetField(m_deviceId, deviceId, kDeviceId);
+}
+
+void ModuleRecord::SetProfiles(const QList<int>& profiles)
+{
+    SetField(m_profiles, profiles, kProfiles);
+}
+
+void ModuleRecord::SetDataWidget(const QUrl& dataWidget)
+{
+    SetField(m_dataWidget, dataWidget, kDataWidget);
+}
+
+void ModuleRecord::SetGeometry(const QRectF& geometry)
+{
+    SetField(m_geometry, geometry, kGeometry);
+}
+
+void ModuleRecord::SetZ(int z)
+{
+    SetField(m_z, z, kZ);
+}
+
+void ModuleRecord::SetDescription(const QString& description)
+{
+    SetField(m_description, description, kDescription);
+}
+
+void ModuleRecord::SetMapEntry(QVariantMap& map, const QString& mapKey, const QString& key, const QVariant& value)
+{
+    const auto it = map.constFind(key);
+    if (it != map.cend() && it.value() == value)
+        return;
+    map.insert(key, value);
+    WriteKey(mapKey, QVariantMap{{key, value}}, false);
+}
+
+void ModuleRecord::SetMap(QVariantMap& map, const QString& mapKey, const QVariantMap& value)
+{
+    if (map == value)
+        return;
+    map = value;
+    WriteKey(mapKey, map, true);
+}
+
+void ModuleRecord::SetClientParameter(const QString& key, const QVariant& value)
+{
+    SetMapEntry(m_clientParameters, kClientParameters, key, value);
+}
+
+void ModuleRecord::SetLocalParameter(const QString& key, const QVariant& value)
+{
+    SetMapEntry(m_localParameters, kLocalParameters, key, value);
+}
+
+void ModuleRecord::SetClientParameters(const QVariantMap& parameters)
+{
+    SetMap(m_clientParameters, kClientParameters, parameters);
+}
+
+void ModuleRecord::SetLocalParameters(const QVariantMap& parameters)
+{
+    SetMap(m_localParameters, kLocalParameters, parameters);
+}
+
+void ModuleRecord::SetClientData(const QVariantMap& data)
+{
+    SetMap(m_clientData, kClientData, data);
+}
+
+void ModuleRecord::WriteKey(const QString& key, const QVariant& value, bool replace)
+{
+    // A block that no device has accepted yet lives in memory only.
+    if (!IsStored())
+        return;
+    // The value first, "crc" last: an interruption in between leaves a complete
+    // record whose checksum is stale, which loads with a warning.
+    BlockStorage::WriteKey(m_folder, key, value, replace);
+    WriteCrc();
+}
+
+void ModuleRecord::WriteCrc()
+{
+    BlockStorage::WriteValue(m_folder.filePath(QLatin1String(tessivar::kModuleChecksumSuffix)),
+                             QVariant::fromValue<ushort>(ComputeCrc()));
+}
+
+quint16 ModuleRecord::ComputeCrc() const
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(tessivar::kDataStreamVersion);
+    out << qint32(m_blockId) << m_pluginId << m_moduleId << m_moduleDataClass << m_deviceId << m_profiles
+        << m_dataWidget << m_geometry << qint32(m_z) << m_description << m_clientData << m_clientParameters
+        << m_localParameters;
+    return tessivar::checksum(bytes);
+}
+
+void ModuleRecord::Remove()
+{
+    if (!IsStored())
+        return;
+    BlockStorage::RemoveFolder(m_folder.absolutePath());
+    m_folder = QDir();
+}
+
+QDebug operator<<(QDebug debug, const ModuleRecord& record)
+{
+    QDebugStateSaver saver(debug);
+    debug.nospace() << "ModuleRecord[BlockId=" << record.GetBlockId() << ", PluginId=" << record.GetPluginId()
+                    << ", ModuleId=" << record.GetModuleId() << ", ModuleDataClass=" << record.GetModuleDataClass()
+                    << ", DeviceId=" << record.GetDeviceId() << ", Profiles=" << record.GetProfiles()
+                    << ", DataWidget=" << record.GetDataWidget() << ", Geometry=" << record.GetGeometry()
+                    << ", Z=" << record.GetZ() << ", Description=" << record.GetDescription()
+                    << ", Valid=" << record.IsValid() << ", Folder=" << record.GetFolder().path() << ']';
+    return debug;
+}

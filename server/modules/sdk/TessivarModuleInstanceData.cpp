@@ -1,0 +1,76 @@
+#include "TessivarModuleInstanceData.h"
+
+#include "TessivarPropertyMap.h"
+
+#include <QQmlPropertyMap>
+
+TessivarModuleInstanceData::TessivarModuleInstanceData(const QString& classId)
+    : m_classId(classId)
+    , m_localParameters(std::make_unique<TessivarPropertyMap>())
+    , m_clientParameters(std::make_unique<TessivarPropertyMap>())
+    , m_clientData(std::make_unique<TessivarPropertyMap>())
+    , m_helpers(std::make_unique<QQmlPropertyMap>())
+{
+    // Connected first, so that the module sees a change before the server stores it.
+    QObject::connect(m_localParameters.get(), &TessivarPropertyMap::valueChanged, m_localParameters.get(),
+                     [this](const QString& key, const QVariant& value) {
+                         if (m_localParameterChangeCallback)
+                             m_localParameterChangeCallback(key, value);
+                     });
+}
+
+TessivarModuleInstanceData::~TessivarModuleInstanceData() = default;
+
+QString TessivarModuleInstanceData::getLocalTitle() const
+{
+    return getLocalParameter(kLocalTitleKey).toString();
+}
+
+void TessivarModuleInstanceData::setLocalTitle(const QString& title)
+{
+    setLocalParameter(kLocalTitleKey, title);
+}
+
+QVariant TessivarModuleInstanceData::getClientParameter(const QString& key) const
+{
+    return m_clientParameters->value(key);
+}
+
+void TessivarModuleInstanceData::setClientParameter(const QString& key, const QVariant& value)
+{
+    m_clientParameters->setValue(key, value);
+}
+
+QVariant TessivarModuleInstanceData::getClientData(const QString& key) const
+{
+    return m_clientData->value(key);
+}
+
+void TessivarModuleInstanceData::setClientData(const QString& key, const QVariant& value)
+{
+    m_clientData->setValue(key, value);
+}
+
+QVariant TessivarModuleInstanceData::getLocalParameter(const QString& key) const
+{
+    return m_localParameters->value(key);
+}
+
+void TessivarModuleInstanceData::setLocalParameter(const QString& key, const QVariant& value)
+{
+    m_localParameters->setValue(key, value);
+}
+
+void TessivarModuleInstanceData::setLocalParameterChangeCallback(LocalParameterChangeCallback callback)
+{
+    m_localParameterChangeCallback = std::move(callback);
+}
+
+void TessivarModuleInstanceData::addHelper(const QString& name, QObject* helper)
+{
+    m_helpers->insert(name, QVariant::fromValue(helper));
+}
+
+void TessivarModuleInstanceData::onReload()
+{
+}

@@ -1,0 +1,6 @@
+#include "TessivarModuleInstancePrivate.h"
+
+TessivarModuleInstancePrivate::TessivarModuleInstancePrivate(QObject* parent)
+    : QObject(parent)
+{
+}
