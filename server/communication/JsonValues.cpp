@@ -1,0 +1,172 @@
+#include "communication/JsonValues.h"
+
+#include "app/ApplicationConstants.h"
+#include "communication/VariantStreamValidator.h"
+
+#include <QDataStream>
+#include <QIODevice>
+#include <QDebug>
+
+namespace tessivar::communication::JsonValues {
+
+namespace {
+
+const QString kByteArrayType = QStringLiteral("QByteArray");
+const QString kVariantMapType = QStringLiteral("QVariantMap");
+
+// A map inside one message cannot be larger than a whole message may be; refusing
+// bigger texts keeps decoding bounded whatever the transport lets through.
+constexpr qsizetype kMaximumMapDataLength = 16 * 1024 * 1024;
+
+std::optional<QByteArray> decodeBase64(const QJsonValue& value)
+{
+    const QByteArray text = value.toString().toLatin1();
+    auto decoded = QByteArray::fromBase64Encoding(text, QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded)
+        return std::nullopt;
+    return std::move(decoded.decoded);
+}
+
+QVariantMap rejectMap(const QString& reason)
+{
+    qWarning().noquote() << "Invalid QVariantMap in message, reading an empty map:" << reason;
+    return {};
+}
+
+} // namespace
+
+QJsonValue WriteDecimal(quint64 value)
+{
+    return QString::number(value);
+}
+
+quint32 ReadDecimal(const QJsonValue& value)
+{
+    bool ok = false;
+    const uint number = value.toString().toUInt(&ok, 10);
+    return ok ? number : 0;
+}
+
+qint32 ReadInt(const QJsonValue& value)
+{
+    return value.toInt();
+}
+
+quint16 ReadLow16(const QJsonValue& value)
+{
+    return static_cast<quint16>(value.toInt());
+}
+
+QJsonObject WriteBytes(const QByteArray& bytes)
+{
+    return QJsonObject{
+        {kCustomTypeMarker, kByteArrayType},
+        {QLatin1StringView("Size"), qint64(bytes.size())},
+        {QLatin1StringView("Data"), QString::fromLatin1(bytes.toBase64())},
+    };
+}
+
+QByteArray ReadBytes(const QJsonValue& value)
+{
+    // Only "Data" counts; "Size" and the marker are informative.
+    return decodeBase64(value.toObject().value(QLatin1StringView("Data"))).value_or(QByteArray());
+}
+
+QJsonObject WriteMap(const QVariantMap& map)
+{
+    QByteArray data;
+    QDataStream stream(&data, QIODevice::WriteOnly);
+    stream.setVersion(kDataStreamVersion);
+    stream << map;
+    return QJsonObject{
+        {kCustomTypeMarker, kVariantMapType},
+        {QLatin1StringView("MapData"), QString::fromLatin1(data.toBase64())},
+    };
+}
+
+QVariantMap ReadMap(const QJsonValue& value)
+{
+    const QJsonValue mapData = value.toObject().value(QLatin1StringView("MapData"));
+    if (mapData.toString().size() > kMaximumMapDataLength)
+        return rejectMap(QStringLiteral("data too large"));
+    const std::optional<QByteArray> data = decodeBase64(mapData);
+    if (!data)
+        return rejectMap(QStringLiteral("invalid Base64"));
+    VariantStreamValidator validator(*data);
+    if (!validator.ValidateVariantMap())
+        return rejectMap(validator.Error());
+    QVariantMap map;
+    QDataStream stream(*data);
+    stream.setVersion(kDataStreamVersion);
+    stream >> map;
+    if (stream.status() != QDataStream::Ok)
+        return rejectMap(QStringLiteral("unreadable stream"));
+    return map;
+}
+
+QJsonObject WriteRect(const QRectF& rect)
+{
+    return QJsonObject{
+        {QLatin1StringView("left"), rect.left()},
+        {QLatin1StringView("top"), rect.top()},
+        {QLatin1StringView("width"), rect.width()},
+        {QLatin1StringView("height"), rect.height()},
+    };
+}
+
+QRectF ReadRect(const QJsonValue& value)
+{
+    const QJsonObject object = value.toObject();
+    return QRectF(object.value(QLatin1StringView("left")).toDouble(), object.value(QLatin1StringView("top")).toDouble(),
+                  object.value(QLatin1StringView("width")).toDouble(),
+                  object.value(QLatin1StringView("height")).toDouble());
+}
+
+QJsonArray WriteStringList(const QStringList& list)
+{
+    return QJsonArray::fromStringList(list);
+}
+
+QStringList ReadStringList(const QJsonValue& value)
+{
+    const QJsonArray array = value.toArray();
+    QStringList list;
+    list.reserve(array.size());
+    for (const QJsonValue& element : array)
+        list.append(element.toString());
+    return list;
+}
+
+QJsonValue WriteVersion(const QVersionNumber& version)
+{
+    return version.toString();
+}
+
+QVersionNumber ReadVersion(const QJsonValue& value)
+{
+    return QVersionNumber::fromString(value.toString());
+}
+
+QJsonValue WriteApplicationType(device::ApplicationType_e type)
+{
+    switch (type) {
+    case device::ApplicationType_e::Client:
+        return QStringLiteral("client");
+    case device::ApplicationType_e::Server:
+        return QStringLiteral("server");
+    default:
+        return QStringLiteral("unknown");
+    }
+}
+
+device::ApplicationType_e ReadApplicationType(const QJsonValue& value)
+{
+    const QString text = value.toString();
+    if (text == QLatin1StringView("client"))
+        return device::ApplicationType_e::Client;
+    if (text == QLatin1StringView("server"))
+        return device::ApplicationType_e::Server;
+    return device::ApplicationType_e::Unknown;
+}
+
+} // namespace tessivar::communication::JsonValues

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "communication/IMessage.h"
+#include "communication/MessageHeader.h"
+#include "communication/MessageSender.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <memory>
+#include <optional>
+#include <utility>
+
+namespace tessivar::communication {
+
+// Turns messages into envelopes of compact JSON text and received bytes back into
+// messages. Stateless; every rejection is logged and yields an empty result.
+class MessageCodec
+{
+public:
+    // Deeper documents are refused before any member is read: legitimate envelopes are
+    // less than ten levels deep, and every level costs recursion when printed.
+    static constexpr int kMaximumJsonDepth = 32;
+    // Rejected documents are logged; longer texts are cut so a hostile peer cannot
+    // turn every dropped message into megabytes of log.
+    static constexpr qsizetype kMaximumLoggedJsonLength = 2048;
+
+    std::optional<MessageHeader_t> ParseHeader(const QJsonObject& document) const;
+    std::optional<std::pair<MessageHeader_t, QJsonObject>> Parse(const QByteArray& data) const;
+    std::optional<std::unique_ptr<IMessage>> CreateMessage(const QJsonObject& body, const QString& messageId) const;
+    // The envelope of one outgoing message: the sender is the local device, and
+    // responseTo is the sequence id of the message answered, if any.
+    std::optional<QByteArray> Serialize(const IMessage& message, quint64 sequenceId,
+                                        std::optional<quint64> responseTo, const MessageSender_t& sender) const;
+};
+
+} // namespace tessivar::communication

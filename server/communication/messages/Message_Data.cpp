@@ -1,0 +1,38 @@
+#include "communication/messages/Message_Data.h"
+
+#include "communication/JsonValues.h"
+
+namespace tessivar::communication {
+
+Message_Data::Message_Data(BlockId_t blockId, QVariantMap data)
+    : TessivarMessage(MessageType_e::Data)
+    , m_blockId(blockId)
+    , m_data(std::move(data))
+{
+}
+
+BlockId_t Message_Data::GetBlockId() const
+{
+    return m_blockId;
+}
+
+const QVariantMap& Message_Data::GetData() const
+{
+    return m_data;
+}
+
+QJsonObject Message_Data::ToJson() const
+{
+    return QJsonObject{
+        {QStringLiteral("ModuleId"), JsonValues::WriteDecimal(m_blockId)},
+        {QStringLiteral("ModuleData"), JsonValues::WriteMap(m_data)},
+    };
+}
+
+std::optional<std::unique_ptr<IMessage>> Message_Data::FromJson(const QJsonObject& body)
+{
+    return std::make_unique<Message_Data>(JsonValues::ReadDecimal(body.value(QLatin1StringView("ModuleId"))),
+                                        JsonValues::ReadMap(body.value(QLatin1StringView("ModuleData"))));
+}
+
+} // namespace tessivar::communication

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "communication/BlockIdentifiers.h"
+#include "communication/TessivarMessage.h"
+
+#include <QVariantMap>
+#include <memory>
+#include <optional>
+
+namespace tessivar::communication {
+
+// Data for, or from, one block.
+class Message_Data : public TessivarMessage
+{
+public:
+    Message_Data(BlockId_t blockId, QVariantMap data);
+
+    BlockId_t GetBlockId() const;
+    const QVariantMap& GetData() const;
+
+    QJsonObject ToJson() const override;
+    static std::optional<std::unique_ptr<IMessage>> FromJson(const QJsonObject& body);
+
+private:
+    BlockId_t m_blockId;
+    QVariantMap m_data;
+};
+
+} // namespace tessivar::communication
