@@ -1,6 +1,9 @@
 #include "app/TessivarServerApplication.h"
 
 #include "app/ApplicationConstants.h"
+#include "app/ErrorHandler.h"
+#include "app/TaskManager.h"
+#include "ui/ErrorWidget.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -104,7 +107,15 @@ bool TessivarServerApplication::parametersValid() const
 
 void TessivarServerApplication::registerQmlTypes()
 {
+    registerWidgetFile("com.tessivar.widgets.private", "ErrorWidget", QStringLiteral("qrc:/Widgets/ErrorWidget.qml"));
+    qmlRegisterType<ui::ErrorWidget>("com.tessivar.widgets.impl", 1, 0, "ErrorWidgetImpl");
     qRegisterMetaType<NetworkDeviceId_t>("NetworkDeviceId_t");
+}
+
+void TessivarServerApplication::registerWidgetFile(const char* module, const char* type, const QString& url)
+{
+    const int typeId = qmlRegisterType(QUrl(url), module, 1, 0, type);
+    qDebug().noquote() << "Registering widget" << type << ":" << typeId;
 }
 
 void TessivarServerApplication::setRootContextProperties()
@@ -114,6 +125,7 @@ void TessivarServerApplication::setRootContextProperties()
     context->setContextProperty(QStringLiteral("Configuration"), &m_configuration);
     context->setContextProperty(QStringLiteral("PluginInformationList"), nullptr);
     context->setContextProperty(QStringLiteral("DeviceManagerModel"), m_deviceManager->GetModel());
+    context->setContextProperty(QStringLiteral("TaskManager"), &TaskManager::instance());
 }
 
 void TessivarServerApplication::createMainComponent()
@@ -139,6 +151,7 @@ void TessivarServerApplication::onMainWindowLoaded()
     m_mainWindowLoaded = true;
 
     findWindows();
+    createErrorHandler();
     buildTray();
 
     if (!m_options.minimized && m_mainWindow) {
@@ -170,6 +183,29 @@ void TessivarServerApplication::findWindows()
         qWarning() << "Main window not found";
         return;
     }
+}
+
+void TessivarServerApplication::createErrorHandler()
+{
+    ui::ErrorWidget* widget = m_mainWindow ? m_mainWindow->findChild<ui::ErrorWidget*>() : nullptr;
+    if (!widget)
+        qWarning() << "Error widget not found";
+    m_errorHandler = std::make_unique<ErrorHandler>(widget);
+    if (!m_parametersValid)
+        m_errorHandler->report(ErrorHandler::SettingsError, [this](ui::ErrorAction_e action) { onSettingsErrorAction(action); });
+}
+
+void TessivarServerApplication::onSettingsErrorAction(ui::ErrorAction_e action)
+{
+    if (action != ui::ErrorAction_e::ChangeSettings || !m_mainWindow)
+        return;
+    if (QObject* settings = m_mainWindow->findChild<QObject*>(QStringLiteral("widget_Settings")))
+        settings->setProperty("visible", true);
+}
+
+ErrorHandler* TessivarServerApplication::errorHandler() const
+{
+    return m_errorHandler.get();
 }
 
 void TessivarServerApplication::buildTray()

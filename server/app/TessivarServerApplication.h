@@ -2,6 +2,7 @@
 
 #include "app/AbstractApplication.h"
 #include "app/TimerIncubationController.h"
+#include "ui/ErrorAction.h"
 
 #include <QPointer>
 #include <QQmlComponent>
@@ -15,6 +16,8 @@ class QMenu;
 class QQuickWindow;
 
 namespace tessivar {
+
+class ErrorHandler;
 
 // The server program's central object: builds the subsystems, loads the user
 // interface and ties the tray, the windows and the configuration together.
@@ -43,6 +46,8 @@ public:
     QSystemTrayIcon& trayIcon();
     QMenu* trayMenu() const;
     bool parametersValid() const;
+    // Exists once the main window has loaded.
+    ErrorHandler* errorHandler() const;
 
 Q_SIGNALS:
     void firewallInformationRequested();
@@ -63,6 +68,9 @@ public Q_SLOTS:
 
 private:
     void registerQmlTypes();
+    void registerWidgetFile(const char* module, const char* type, const QString& url);
+    void createErrorHandler();
+    void onSettingsErrorAction(ui::ErrorAction_e action);
     void setRootContextProperties();
     void createMainComponent();
     void findWindows();
@@ -81,6 +89,7 @@ private:
     QSystemTrayIcon m_trayIcon;
     std::unique_ptr<QMenu> m_trayMenu;
     QMetaObject::Connection m_trayMessageRouting;
+    std::unique_ptr<ErrorHandler> m_errorHandler;
     bool m_parametersValid = true;
     bool m_mainWindowLoaded = false;
     bool m_valid = false;

@@ -1,3 +1,4 @@
+#include "app/ErrorHandler.h"
 #include "app/TessivarServerApplication.h"
 #include "support/TestWorkingFolder.h"
 
@@ -113,6 +114,19 @@ private Q_SLOTS:
         for (QAction* action : application->trayMenu()->actions())
             entries.append(action->text());
         QCOMPARE(entries, (QStringList{QStringLiteral("Show"), QStringLiteral("Exit")}));
+
+        // The error popup of the main window shows what is reported.
+        QVERIFY(application->errorHandler());
+        auto* errorWidget = main->findChild<tessivar::ui::ErrorWidget*>();
+        QVERIFY(errorWidget);
+        QVERIFY(!errorWidget->isVisible());
+        application->errorHandler()->report(tessivar::ErrorHandler::NetworkError, nullptr, QStringLiteral("Port 1 is already in use"));
+        QVERIFY(errorWidget->isVisible());
+        auto* title = errorWidget->findChild<QObject*>(QStringLiteral("text_ErrorTitle"));
+        QVERIFY(title);
+        QCOMPARE(title->property("text").toString(), QStringLiteral("Network error"));
+        errorWidget->closeWindow();
+        QVERIFY(!errorWidget->isVisible());
 
         // Close to tray hides instead of quitting.
         configuration.setCloseToTray(true);

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Window
+import com.tessivar.widgets.private 1.0
 
 // The main window: frameless, its own title bar.
 Window {
@@ -48,5 +49,10 @@ Window {
             TitleBarButton { objectName: "button_Minimize"; label: "\u2013"; onClicked: Controller.minimizeWindow() }
             TitleBarButton { objectName: "button_Close"; label: "\u2715"; onClicked: Controller.closeWindow() }
         }
+    }
+
+    ErrorWidget {
+        objectName: "widget_Error"
+        anchors.fill: parent
     }
 }

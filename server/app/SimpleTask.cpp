@@ -1,0 +1,33 @@
+#include "app/SimpleTask.h"
+
+#include <QDebug>
+
+namespace tessivar {
+
+SimpleTask::SimpleTask(int intervalMs, Condition condition, const QString& description, TaskCompletion::Action onOk,
+                       QObject* parent)
+    : BaseTask(description, parent)
+    , m_condition(std::move(condition))
+{
+    m_pollTimer.setInterval(intervalMs);
+    connect(&m_pollTimer, &QTimer::timeout, this, &SimpleTask::poll);
+    m_completion = TaskCompletion({{TaskCompletion::Ok, std::move(onOk)}});
+}
+
+void SimpleTask::start()
+{
+    qInfo() << "Starting task" << m_description;
+    m_pollTimer.start();
+    Q_EMIT started();
+}
+
+void SimpleTask::poll()
+{
+    if (!m_condition || !m_condition())
+        return;
+    qInfo() << "Task" << m_description << "finished";
+    m_pollTimer.stop();
+    Q_EMIT finished();
+}
+
+} // namespace tessivar
