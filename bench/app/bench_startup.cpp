@@ -1,0 +1,103 @@
+// Median time from launch to "---- Application ready ----" in the log, and resident
+// memory then, for the server and for a bare Qt Quick window in the same run.
+// Run inside scripts/in-private-network.sh: the server opens its sockets.
+#include <QCoreApplication>
+#include <QDate>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+
+#include <algorithm>
+#include <csignal>
+
+namespace {
+
+struct Sample {
+    double milliseconds = -1;
+    double residentMiB = -1;
+};
+
+double residentMiB(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return -1;
+}
+
+Sample measure(const QString& program, const QStringList& arguments, const std::function<bool(QProcess&, const QString&)>& isReady)
+{
+    QTemporaryDir folder;
+    QSettings(folder.filePath(QStringLiteral("config")), QSettings::IniFormat).setValue(QStringLiteral("common/LogDebug"), true);
+    QProcess process;
+    process.setWorkingDirectory(folder.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(environment);
+    QElapsedTimer clock;
+    clock.start();
+    process.start(program, arguments);
+    Sample sample;
+    while (clock.elapsed() < 30000 && process.state() != QProcess::NotRunning) {
+        process.waitForReadyRead(1);
+        if (isReady(process, folder.path())) {
+            sample.milliseconds = clock.nsecsElapsed() / 1e6;
+            QThread::msleep(300); // let the event loop settle before reading memory
+            sample.residentMiB = residentMiB(process.processId());
+            break;
+        }
+    }
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    process.waitForFinished(10000);
+    return sample;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    const int runs = argc > 1 ? QByteArray(argv[1]).toInt() : 9;
+    const QString logName = QStringLiteral("log/log_%1_desktop.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+
+    auto serverReady = [&](QProcess&, const QString& folder) {
+        QFile log(folder + QLatin1Char('/') + logName);
+        return log.open(QIODevice::ReadOnly) && log.readAll().contains("---- Application ready ----");
+    };
+    QByteArray baselineOutput;
+    auto baselineReady = [&](QProcess& process, const QString&) {
+        baselineOutput += process.readAllStandardOutput();
+        return baselineOutput.contains("ready");
+    };
+
+    std::vector<double> serverTimes, serverMemory, baseTimes, baseMemory;
+    for (int i = 0; i < runs; ++i) {
+        baselineOutput.clear();
+        const Sample base = measure(QStringLiteral(BASELINE_PROGRAM), {}, baselineReady);
+        const Sample server = measure(QStringLiteral(TESSIVAR_PROGRAM), {QStringLiteral("--minimized")}, serverReady);
+        baseTimes.push_back(base.milliseconds);
+        baseMemory.push_back(base.residentMiB);
+        serverTimes.push_back(server.milliseconds);
+        serverMemory.push_back(server.residentMiB);
+    }
+    QTextStream out(stdout);
+    out << "runs: " << runs << "\n";
+    out << "bare Qt Quick window: median start " << median(baseTimes) << " ms, resident " << median(baseMemory) << " MiB\n";
+    out << "tessivar:             median start " << median(serverTimes) << " ms, resident " << median(serverMemory) << " MiB\n";
+    out << "ratio start " << median(serverTimes) / median(baseTimes) << ", ratio memory "
+        << median(serverMemory) / median(baseMemory) << "\n";
+    return 0;
+}
