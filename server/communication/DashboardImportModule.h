@@ -1,6 +1,6 @@
 #pragma once
 
-#include "communication/BlockIdentifiers.h"
+#include "modules/ModuleTypes.h"
 
 #include <QList>
 #include <QRectF>

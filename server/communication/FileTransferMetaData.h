@@ -3,8 +3,6 @@
 #include <QByteArray>
 #include <QString>
 
-namespace tessivar {
-
 // What a transfer carries. Any 16-bit value can arrive from a peer.
 enum class FileTransferRequestType_e : quint16 {
     LogFiles = 1,
@@ -31,5 +29,3 @@ struct FileTransferMetaData_t {
             && count == other.count && index == other.index && transferData == other.transferData;
     }
 };
-
-} // namespace tessivar

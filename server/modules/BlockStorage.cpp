@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonValue>
+#include <QtEndian>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QUrl>
@@ -37,11 +38,15 @@ QVariant readValue(const QString& filePath, bool* ok)
         qWarning() << "Stored value too large:" << filePath;
         return {};
     }
-    QDataStream in(&file);
+    const QByteArray bytes = file.readAll();
+    QDataStream in(bytes);
     in.setVersion(tessivar::kDataStreamVersion);
     QVariant value;
     in >> value;
-    if (in.status() != QDataStream::Ok) {
+    // Qt reads an unknown type id as an invalid value without failing; only type 0
+    // is what an invalid QVariant was written as.
+    const bool unknownType = !value.isValid() && (bytes.size() < 4 || qFromBigEndian<quint32>(bytes.constData()) != 0);
+    if (in.status() != QDataStream::Ok || unknownType) {
         qWarning() << "Could not read stored value:" << filePath;
         return {};
     }

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "communication/BlockIdentifiers.h"
+#include "communication/BlockCreationStatus.h"
 #include "communication/TessivarMessage.h"
+#include "modules/ModuleTypes.h"
 
 #include <memory>
 #include <optional>

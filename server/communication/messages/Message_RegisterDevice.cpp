@@ -8,21 +8,21 @@ namespace tessivar::communication {
 
 namespace {
 
-QJsonObject fileInfoToJson(const ModuleDataFileInfo_t& file)
+QJsonObject fileInfoToJson(const ModuleDataClassInfo_t::FileInfo_t& file)
 {
-    return QJsonObject{{QStringLiteral("FileName"), file.fileName}, {QStringLiteral("FileCrc"), int(file.crc)}};
+    return QJsonObject{{QStringLiteral("FileName"), file.fileName}, {QStringLiteral("FileCrc"), int(file.fileCrc)}};
 }
 
-ModuleDataFileInfo_t fileInfoFromJson(const QJsonObject& object)
+ModuleDataClassInfo_t::FileInfo_t fileInfoFromJson(const QJsonObject& object)
 {
-    return ModuleDataFileInfo_t{object.value(QLatin1StringView("FileName")).toString(),
-                                JsonValues::ReadLow16(object.value(QLatin1StringView("FileCrc")))};
+    return ModuleDataClassInfo_t::FileInfo_t{object.value(QLatin1StringView("FileName")).toString(),
+                                             JsonValues::ReadLow16(object.value(QLatin1StringView("FileCrc")))};
 }
 
 QJsonObject dataClassToJson(const ModuleDataClassInfo_t& dataClass)
 {
     QJsonArray files;
-    for (const ModuleDataFileInfo_t& file : dataClass.files)
+    for (const ModuleDataClassInfo_t::FileInfo_t& file : dataClass.fileList)
         files.append(fileInfoToJson(file));
     return QJsonObject{{QStringLiteral("ClassId"), dataClass.classId}, {QStringLiteral("FileInfoList"), files}};
 }
@@ -33,7 +33,7 @@ ModuleDataClassInfo_t dataClassFromJson(const QJsonObject& object)
     dataClass.classId = object.value(QLatin1StringView("ClassId")).toString();
     const QJsonArray files = object.value(QLatin1StringView("FileInfoList")).toArray();
     for (const QJsonValue& file : files)
-        dataClass.files.append(fileInfoFromJson(file.toObject()));
+        dataClass.fileList.append(fileInfoFromJson(file.toObject()));
     return dataClass;
 }
 
