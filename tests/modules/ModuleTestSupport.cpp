@@ -41,9 +41,10 @@ bool writeStoredValue(const QString& path, const QVariant& value)
 
 QStringList filesBelow(const QString& folder)
 {
+    // Absolute paths: QDir::relativeFilePath leaves a relative path as it is.
     QStringList files;
-    const QDir root(folder);
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    const QDir root(QFileInfo(folder).absoluteFilePath());
+    QDirIterator it(root.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext())
         files.append(root.relativeFilePath(it.next()));
     files.sort();

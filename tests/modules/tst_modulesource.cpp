@@ -1,0 +1,317 @@
+#include "ModuleTestSupport.h"
+
+#include "modules/ModuleSource.h"
+#include "modules/sdk/TessivarModuleInfo.h"
+#include "modules/sdk/TessivarModuleInfoData.h"
+#include "modules/sdk/TessivarModuleInstance.h"
+#include "modules/sdk/TessivarModuleInstanceData.h"
+#include "modules/sdk/TessivarPropertyMap.h"
+
+#include <QColor>
+#include <QDir>
+#include <QQmlPropertyMap>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace tessivar::test;
+
+namespace {
+
+const QString kPlugin = QStringLiteral("com.tessivar.test");
+const QString kEcho = QStringLiteral("com.tessivar.test.echo");
+const QString kDevice = QStringLiteral("0123456789abcdef0123456789abcdef");
+const QDateTime kLongAgo = QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
+
+ModuleRecord newRecord()
+{
+    ModuleRecord record;
+    record.SetPluginId(kPlugin);
+    record.SetModuleId(kEcho);
+    record.SetDescription("Echo");
+    record.SetDeviceId(kDevice);
+    return record;
+}
+
+QObject* probe(const ModuleSource& source)
+{
+    return source.GetInstance()->instanceData()->helpers()->value("Probe").value<QObject*>();
+}
+
+} // namespace
+
+class TestModuleSource : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void newBlockGetsDefaultTitleParameters();
+    void restoredBlockKeepsStoredValuesAndWritesNothing();
+    void statesAndTheirSignals();
+    void clientParameterChangeIsStoredAndSignalledInAnyState();
+    void clientDataFlowsOnlyWhileActive();
+    void notificationsFlowOnlyWhileActive();
+    void moduleTitle();
+    void processDataReachesTheModule();
+    void metaDataIsTheModuleDescription();
+    void removeFromStorageDeletesTheFolder();
+
+private:
+    std::unique_ptr<ModuleSource> makeSource(const ModuleRecord& record, bool fromStorage);
+    std::unique_ptr<PluginEnvironment> m_plugins;
+};
+
+void TestModuleSource::initTestCase()
+{
+    m_plugins = std::make_unique<PluginEnvironment>();
+    QCOMPARE(m_plugins->plugins->GetPlugins().size(), 1);
+}
+
+std::unique_ptr<ModuleSource> TestModuleSource::makeSource(const ModuleRecord& record, bool fromStorage)
+{
+    auto instance = m_plugins->plugins->InstantiateModule(record.GetPluginId(), record.GetModuleId());
+    if (!instance)
+        return {};
+    return std::make_unique<ModuleSource>(record, std::move(instance), fromStorage);
+}
+
+void TestModuleSource::newBlockGetsDefaultTitleParameters()
+{
+    TestWorkingFolder folder;
+    const auto source = makeSource(newRecord(), false);
+    QVERIFY(source);
+    const TessivarModuleInstanceData* data = source->GetInstance()->instanceData();
+    const QVariantMap expected{
+        {"TessivarModuleTitlePosition", 0}, {"TessivarModuleTitle", QString()},
+        {"TessivarModuleTitleSize", 20}, {"TessivarModuleTitleStyle", 0},
+        {"TessivarModuleTitleColor", QColor(Qt::black)}, {"TessivarModuleBackgroundType", 0},
+        {"TessivarModuleBackgroundColor", QColor(Qt::black)}, {"Text", "hello"}};
+    QCOMPARE(data->clientParameters()->toVariantMap(), expected);
+    // The record takes the instance's parameters; client data stays the device's business.
+    QCOMPARE(source->GetRecord().GetClientParameters(), expected);
+    QCOMPARE(source->GetRecord().GetLocalParameters(), QVariantMap({{"Path", QString()}}));
+    QVERIFY(source->GetRecord().GetClientData().isEmpty());
+    QCOMPARE(source->GetState(), ModuleSource::New);
+    QCOMPARE(source->GetCreationRequestId(), -1);
+    QVERIFY(!source->IsConnected());
+    QVERIFY(!QDir("modules").exists());
+}
+
+void TestModuleSource::restoredBlockKeepsStoredValuesAndWritesNothing()
+{
+    TestWorkingFolder folder;
+    ModuleRecord stored = newRecord();
+    stored.SetClientParameters({{"TessivarModuleTitle", "Mine"}, {"TessivarModuleTitleSize", 31}, {"Text", "stored"}});
+    stored.SetLocalParameters({{"Path", "/bin/true"}, {"TessivarModuleLocalTitle", "Local"}});
+    stored.SetClientData({{"Value", 9}});
+    stored.SetBlockId(21);
+    // What the record holds after the block was written by a newer version: every key.
+    {
+        const auto complete = makeSource(ModuleRecord(QDir::currentPath() + "/modules/21"), true);
+        QVERIFY(complete);
+    }
+    ageFiles("modules", kLongAgo);
+
+    const ModuleRecord loaded(QDir::currentPath() + "/modules/21");
+    const auto source = makeSource(loaded, true);
+    QVERIFY(source);
+
+    const TessivarModuleInstanceData* data = source->GetInstance()->instanceData();
+    QCOMPARE(data->getClientParameter("TessivarModuleTitle"), QVariant("Mine"));
+    QCOMPARE(data->getClientParameter("TessivarModuleTitleSize"), QVariant(31));
+    QCOMPARE(data->getClientParameter("TessivarModuleTitleStyle"), QVariant(0));
+    QCOMPARE(data->getClientParameter("Text"), QVariant("stored"));
+    QCOMPARE(data->getClientData("Value"), QVariant(9));
+    QCOMPARE(data->getLocalParameter("Path"), QVariant("/bin/true"));
+    QCOMPARE(source->GetRecord().GetClientParameters(), data->clientParameters()->toVariantMap());
+    QVERIFY(probe(*source)->property("reloaded").toBool());
+    QCOMPARE(source->GetState(), ModuleSource::New);
+    QVERIFY(!source->IsConnected());
+    QCOMPARE(source->GetModuleTitle(), "Local");
+    QVERIFY(filesChangedSince("modules", kLongAgo).isEmpty());
+}
+
+void TestModuleSource::statesAndTheirSignals()
+{
+    TestWorkingFolder folder;
+    const auto source = makeSource(newRecord(), false);
+    QSignalSpy parameters(source.get(), &ModuleSource::blockParametersUpdated);
+    QSignalSpy data(source.get(), &ModuleSource::blockDataUpdated);
+    QSignalSpy connected(source.get(), &ModuleSource::connectedChanged);
+    QStringList order;
+    connect(source.get(), &ModuleSource::blockParametersUpdated, this, [&] { order << "parameters"; });
+    connect(source.get(), &ModuleSource::blockDataUpdated, this, [&] { order << "data"; });
+    connect(source.get(), &ModuleSource::connectedChanged, this, [&] { order << "connected"; });
+
+    source->SetCreationRequestId(4);
+    QCOMPARE(source->GetState(), ModuleSource::CreationRequested);
+    QCOMPARE(source->GetCreationRequestId(), 4);
+    QVERIFY(order.isEmpty());
+
+    source->SetBlockId(15);
+    QCOMPARE(source->GetState(), ModuleSource::Active);
+    QVERIFY(source->IsConnected());
+    QCOMPARE(order, QStringList({"parameters", "data", "connected"}));
+    QCOMPARE(parameters[0][0].value<BlockId_t>(), 15u);
+    QCOMPARE(parameters[0][1].toString(), kDevice);
+    QCOMPARE(parameters[0][2].toMap(), source->GetInstance()->instanceData()->clientParameters()->toVariantMap());
+    QCOMPARE(data[0][2].toMap(), QVariantMap({{"Value", 0}}));
+    QVERIFY(QFileInfo::exists("modules/15/crc"));
+
+    order.clear();
+    source->Deactivate();
+    QCOMPARE(source->GetState(), ModuleSource::Inactive);
+    QVERIFY(!source->IsConnected());
+    QCOMPARE(order, QStringList({"connected"}));
+
+    order.clear();
+    source->Activate();
+    QCOMPARE(order, QStringList({"parameters", "data", "connected"}));
+
+    source->SetDeviceId("fedcba");
+    QCOMPARE(source->GetDeviceId(), "fedcba");
+    QCOMPARE(readStoredValue("modules/15/DeviceId"), QVariant("fedcba"));
+}
+
+void TestModuleSource::clientParameterChangeIsStoredAndSignalledInAnyState()
+{
+    TestWorkingFolder folder;
+    const auto source = makeSource(newRecord(), false);
+    QSignalSpy parameters(source.get(), &ModuleSource::blockParametersUpdated);
+    TessivarModuleInstanceData* data = source->GetInstance()->instanceData();
+
+    data->setClientParameter("Text", "before confirmation");
+    QCOMPARE(parameters.count(), 1);
+    QCOMPARE(parameters[0][2].toMap(), QVariantMap({{"Text", "before confirmation"}}));
+    QCOMPARE(source->GetRecord().GetClientParameters().value("Text"), QVariant("before confirmation"));
+
+    source->SetBlockId(2);
+    source->Deactivate();
+    parameters.clear();
+    ageFiles("modules", kLongAgo);
+    // A change from the editor's QML goes through the same map.
+    data->clientParameters()->setValue("Text", "from the editor");
+    QCOMPARE(parameters.count(), 1);
+    QCOMPARE(parameters[0][0].value<BlockId_t>(), 2u);
+    QCOMPARE(filesChangedSince("modules", kLongAgo), QStringList({"2/ClientParameters/Text", "2/crc"}));
+    QCOMPARE(readStoredValue("modules/2/ClientParameters/Text"), QVariant("from the editor"));
+
+    // Setting the value it holds is no change.
+    data->setClientParameter("Text", "from the editor");
+    QCOMPARE(parameters.count(), 1);
+}
+
+void TestModuleSource::clientDataFlowsOnlyWhileActive()
+{
+    TestWorkingFolder folder;
+    ModuleRecord record = newRecord();
+    record.SetClientData({{"Value", 5}});
+    const auto source = makeSource(record, true);
+    QSignalSpy data(source.get(), &ModuleSource::blockDataUpdated);
+    TessivarModuleInstanceData* instanceData = source->GetInstance()->instanceData();
+
+    instanceData->setClientData("Value", 6);
+    QCOMPARE(data.count(), 0);
+
+    source->Activate();
+    data.clear();
+    instanceData->setClientData("Value", 7);
+    QCOMPARE(data.count(), 1);
+    QCOMPARE(data[0][2].toMap(), QVariantMap({{"Value", 7}}));
+    // Back to what the record holds: not signalled, and the record is not changed.
+    instanceData->setClientData("Value", 5);
+    QCOMPARE(data.count(), 1);
+    instanceData->setClientData("Fresh", 1);
+    QCOMPARE(data.count(), 2);
+    QCOMPARE(source->GetRecord().GetClientData(), QVariantMap({{"Value", 5}}));
+}
+
+void TestModuleSource::notificationsFlowOnlyWhileActive()
+{
+    TestWorkingFolder folder;
+    const auto source = makeSource(newRecord(), false);
+    QSignalSpy notifications(source.get(), &ModuleSource::notificationSent);
+    source->ProcessData({{"Notify", "early"}});
+    QCOMPARE(notifications.count(), 0);
+
+    source->Activate();
+    source->ProcessData({{"Notify", "hello device"}});
+    QCOMPARE(notifications.count(), 1);
+    QCOMPARE(notifications[0][0].toString(), "hello device");
+    QCOMPARE(notifications[0][1].toInt(), 1500);
+    QCOMPARE(notifications[0][2].toString(), kDevice);
+
+    source->Deactivate();
+    source->ProcessData({{"Notify", "late"}});
+    QCOMPARE(notifications.count(), 1);
+}
+
+void TestModuleSource::moduleTitle()
+{
+    TestWorkingFolder folder;
+    const auto source = makeSource(newRecord(), false);
+    QSignalSpy titleChanged(source.get(), &ModuleSource::moduleTitleChanged);
+    QSignalSpy modified(source.get(), &ModuleSource::blockModified);
+    QCOMPARE(source->property("moduleTitle").toString(), "Echo");
+
+    // The title already shown changes nothing.
+    QVERIFY(source->setProperty("moduleTitle", "Echo"));
+    QCOMPARE(titleChanged.count(), 0);
+    QCOMPARE(modified.count(), 0);
+    QVERIFY(source->GetInstance()->instanceData()->getLocalTitle().isEmpty());
+
+    source->SetModuleTitle("Kitchen");
+    QCOMPARE(source->GetModuleTitle(), "Kitchen");
+    QCOMPARE(source->GetRecord().GetLocalParameters().value("TessivarModuleLocalTitle"), QVariant("Kitchen"));
+    QVERIFY(titleChanged.count() >= 1);
+    QCOMPARE(modified.count(), 1);
+
+    // An empty title clears the local one, so the description shows again.
+    titleChanged.clear();
+    source->SetModuleTitle(QString());
+    QCOMPARE(source->GetModuleTitle(), "Echo");
+    QVERIFY(titleChanged.count() >= 1);
+    QCOMPARE(modified.count(), 2);
+
+    // A title set by the module itself is announced too, without blockModified.
+    titleChanged.clear();
+    source->ProcessData({{"Title", "From module"}});
+    QCOMPARE(titleChanged.count(), 1);
+    QCOMPARE(modified.count(), 2);
+    QCOMPARE(source->GetModuleTitle(), "From module");
+    QVERIFY(probe(*source)->property("localChanges").toInt() >= 3);
+}
+
+void TestModuleSource::processDataReachesTheModule()
+{
+    TestWorkingFolder folder;
+    const auto source = makeSource(newRecord(), false);
+    source->ProcessData({{"Value", 77}});
+    QCOMPARE(source->GetInstance()->instanceData()->getClientData("Value"), QVariant(77));
+}
+
+void TestModuleSource::metaDataIsTheModuleDescription()
+{
+    TestWorkingFolder folder;
+    const auto source = makeSource(newRecord(), false);
+    auto* metaData = source->property("metaData").value<TessivarModuleInfoData*>();
+    QVERIFY(metaData);
+    QCOMPARE(metaData->id(), kEcho);
+    QCOMPARE(metaData->name(), "Echo");
+    QCOMPARE(source->property("deviceId").toString(), kDevice);
+    QCOMPARE(source->property("connected").toBool(), false);
+}
+
+void TestModuleSource::removeFromStorageDeletesTheFolder()
+{
+    TestWorkingFolder folder;
+    const auto source = makeSource(newRecord(), false);
+    source->RemoveFromStorage(); // never stored: nothing happens
+    source->SetBlockId(30);
+    QVERIFY(QDir("modules/30").exists());
+    source->RemoveFromStorage();
+    QVERIFY(!QDir("modules/30").exists());
+}
+
+QTEST_GUILESS_MAIN(TestModuleSource)
+#include "tst_modulesource.moc"
