@@ -1,0 +1,116 @@
+#include "communication/network/ConnectedSocket.h"
+
+#include <QDebug>
+#include <QWebSocket>
+
+namespace tessivar::communication::network {
+
+ConnectedSocket::ConnectedSocket(const QString& origin)
+    : m_socket(std::make_unique<QWebSocket>(origin, QWebSocketProtocol::Version13))
+{
+    Setup();
+}
+
+ConnectedSocket::ConnectedSocket(std::unique_ptr<QWebSocket> socket)
+    : m_socket(std::move(socket))
+{
+    Setup();
+    RememberPeer();
+}
+
+ConnectedSocket::~ConnectedSocket()
+{
+    // The QWebSocket may still report its closing; nobody is left to hear it.
+    m_socket->disconnect(this);
+}
+
+void ConnectedSocket::Setup()
+{
+    m_socket->setMaxAllowedIncomingFrameSize(kMaximumIncomingMessageSize);
+    m_socket->setMaxAllowedIncomingMessageSize(kMaximumIncomingMessageSize);
+    connect(m_socket.get(), &QWebSocket::textMessageReceived, this, &ConnectedSocket::OnTextMessageReceived);
+    connect(m_socket.get(), qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this, &ConnectedSocket::OnError);
+    connect(m_socket.get(), &QWebSocket::connected, this, &ConnectedSocket::OnConnected);
+    connect(m_socket.get(), &QWebSocket::disconnected, this, &ConnectedSocket::OnDisconnected);
+}
+
+void ConnectedSocket::RememberPeer()
+{
+    if (!m_socket->peerAddress().isNull())
+        m_peer = PeerEndPoint(m_socket->peerAddress(), m_socket->peerPort());
+}
+
+void ConnectedSocket::Open(const PeerEndPoint& endPoint)
+{
+    qDebug().nospace() << "Opening websocket to endpoint [" << endPoint << "]";
+    m_socket->open(endPoint.ToUrl());
+}
+
+void ConnectedSocket::Send(const QByteArray& data)
+{
+    qDebug().nospace() << "Sending data to socket[" << *this << "]";
+    m_socket->sendTextMessage(QString::fromUtf8(data));
+}
+
+void ConnectedSocket::Close()
+{
+    m_socket->close();
+}
+
+PeerEndPoint ConnectedSocket::GetPeerEndPoint() const
+{
+    if (!m_socket->peerAddress().isNull())
+        return PeerEndPoint(m_socket->peerAddress(), m_socket->peerPort());
+    return m_peer.value_or(PeerEndPoint());
+}
+
+bool ConnectedSocket::HasConnected() const
+{
+    return m_peer.has_value();
+}
+
+void ConnectedSocket::OnTextMessageReceived(const QString& message)
+{
+    qDebug().nospace() << *this << ": data received";
+    emit DataReceived(message.toUtf8());
+}
+
+void ConnectedSocket::OnConnected()
+{
+    RememberPeer();
+    qDebug().nospace() << *this << ": connected";
+    emit Connected();
+}
+
+void ConnectedSocket::OnDisconnected()
+{
+    if (m_socket->closeCode() == QWebSocketProtocol::CloseCodeTooMuchData) {
+        qWarning().nospace() << *this << ": refused an incoming message or frame larger than ["
+                             << kMaximumIncomingMessageSize << "] bytes, connection closed";
+    }
+    qDebug().nospace() << *this << ": disconnected";
+    emit Disconnected();
+}
+
+void ConnectedSocket::OnError(QAbstractSocket::SocketError error)
+{
+    qDebug().nospace() << *this << ": error:" << error;
+    if (error == QAbstractSocket::DatagramTooLargeError)
+        emit ErrorOccurred(SocketError::ConnectionError);
+}
+
+void ConnectedSocket::Print(QDebug& debug) const
+{
+    QDebugStateSaver saver(debug);
+    debug.nospace().noquote() << "ConnectedSocket[State=" << m_socket->state() << ",PeerName=" << m_socket->peerName()
+                              << ",PeerAddress=" << m_socket->peerAddress().toString() << ":" << m_socket->peerPort()
+                              << "]";
+}
+
+QDebug operator<<(QDebug debug, const ConnectedSocket& socket)
+{
+    socket.Print(debug);
+    return debug;
+}
+
+} // namespace tessivar::communication::network

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "communication/network/PeerEndPoint.h"
+#include "communication/network/SocketError.h"
+
+#include <QAbstractSocket>
+#include <QByteArray>
+#include <QObject>
+
+#include <memory>
+#include <optional>
+
+class QDebug;
+class QWebSocket;
+
+namespace tessivar::communication::network {
+
+// One WebSocket connection, accepted by the server or opened by this side. Carries
+// text messages as opaque bytes; binary messages are not listened to.
+class ConnectedSocket : public QObject
+{
+    Q_OBJECT
+public:
+    // A message is one JSON document of a few kilobytes (file pieces are 100000 bytes
+    // before encoding); larger ones are refused before their payload is buffered.
+    static constexpr qint64 kMaximumIncomingMessageSize = 16 * 1024 * 1024;
+
+    // An outgoing connection, opened later with Open().
+    explicit ConnectedSocket(const QString& origin);
+    // A connection accepted by the server.
+    explicit ConnectedSocket(std::unique_ptr<QWebSocket> socket);
+    ~ConnectedSocket() override;
+
+    void Open(const PeerEndPoint& endPoint);
+    void Send(const QByteArray& data);
+    void Close();
+    // The peer's address and port; kept after the connection ends so that its owner
+    // can still tell which peer went away.
+    PeerEndPoint GetPeerEndPoint() const;
+    // True once the connection was established (always for an accepted one).
+    bool HasConnected() const;
+
+    void Print(QDebug& debug) const;
+
+signals:
+    void DataReceived(QByteArray data);
+    void ErrorOccurred(tessivar::communication::network::SocketError error);
+    void Connected();
+    void Disconnected();
+
+private:
+    void Setup();
+    void OnTextMessageReceived(const QString& message);
+    void OnConnected();
+    void OnDisconnected();
+    void OnError(QAbstractSocket::SocketError error);
+    void RememberPeer();
+
+    std::unique_ptr<QWebSocket> m_socket;
+    std::optional<PeerEndPoint> m_peer;
+};
+
+// "ConnectedSocket[State=<s>,PeerName=<n>,PeerAddress=<a>:<p>]"
+QDebug operator<<(QDebug debug, const ConnectedSocket& socket);
+
+} // namespace tessivar::communication::network

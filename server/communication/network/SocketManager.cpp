@@ -1,0 +1,228 @@
+#include "communication/network/SocketManager.h"
+
+#include "communication/network/ConnectedSocketServer.h"
+
+#include <QDebug>
+
+namespace tessivar::communication::network {
+
+void SocketManager::DeferredDelete::operator()(ConnectedSocket* socket) const
+{
+    if (socket)
+        socket->deleteLater();
+}
+
+SocketManager::SocketManager(const QString& name, quint16 port)
+    : m_name(name)
+    , m_port(port)
+    , m_emissionSocket(std::make_unique<NonConnectedSocket>(port, QStringLiteral("EmissionSocket")))
+{
+    registerNetworkMetaTypes();
+    connect(m_emissionSocket.get(), &INonConnectedSocket::ErrorOccurred, this, &SocketManager::ErrorOccurred);
+    connect(&m_idleTimer, &QTimer::timeout, this, &SocketManager::CheckIdlePeers);
+    m_idleTimer.setInterval(kDefaultIdleCheckInterval);
+    m_idleTimer.start();
+}
+
+SocketManager::~SocketManager()
+{
+    m_idleTimer.stop();
+    // No event loop may run after us: sockets still held are destroyed now, and those
+    // released earlier are children of this object, so they go with it.
+    for (auto& [endPoint, socket] : m_connectedSockets) {
+        socket->disconnect(this);
+        delete socket.release();
+    }
+    m_connectedSockets.clear();
+}
+
+void SocketManager::SetClock(Clock clock)
+{
+    m_clock = std::move(clock);
+}
+
+void SocketManager::SetIdleCheckInterval(std::chrono::milliseconds interval)
+{
+    m_idleTimer.setInterval(interval);
+}
+
+void SocketManager::StartServer()
+{
+    m_server = std::make_unique<ConnectedSocketServer>(m_name, m_port);
+    connect(m_server.get(), &ConnectedSocketServer::SocketConnected, this, &SocketManager::OnSocketConnected);
+    connect(m_server.get(), &ConnectedSocketServer::ErrorOccurred, this, &SocketManager::ErrorOccurred);
+    m_server->Listen();
+}
+
+void SocketManager::AddListenerSocket(std::unique_ptr<INonConnectedSocket> socket)
+{
+    if (!socket)
+        return;
+    qDebug().nospace() << "Adding socket [" << *socket << "] listener";
+    m_listenerSockets.push_back(std::move(socket));
+}
+
+void SocketManager::StartListeners()
+{
+    for (const auto& socket : m_listenerSockets) {
+        connect(socket.get(), &INonConnectedSocket::DataReceived, this,
+                [this](const QByteArray& data, const PeerEndPoint& endPoint) { emit DataReceived(data, endPoint, false); },
+                Qt::UniqueConnection);
+        connect(socket.get(), &INonConnectedSocket::ErrorOccurred, this, &SocketManager::ErrorOccurred,
+                Qt::UniqueConnection);
+        socket->Bind();
+    }
+}
+
+void SocketManager::ConnectTo(const PeerEndPoint& endPoint)
+{
+    const auto existing = m_connectedSockets.find(endPoint);
+    if (existing != m_connectedSockets.end()) {
+        qDebug().nospace() << "There is already a socket to " << endPoint << ": " << *existing->second;
+        return;
+    }
+    ConnectedSocketPtr socket(new ConnectedSocket(m_name));
+    ConnectSocketSignals(socket.get());
+    ConnectedSocket* raw = socket.get();
+    m_connectedSockets.emplace(endPoint, std::move(socket));
+    raw->Open(endPoint);
+}
+
+void SocketManager::Send(const QByteArray& data, const PeerEndPoint& endPoint)
+{
+    const auto it = m_connectedSockets.find(endPoint);
+    if (it != m_connectedSockets.end())
+        it->second->Send(data);
+}
+
+void SocketManager::SendNonConnected(const QByteArray& data, const PeerEndPoint& endPoint)
+{
+    m_emissionSocket->SendTo(data, endPoint);
+}
+
+void SocketManager::Broadcast(const QByteArray& data)
+{
+    m_emissionSocket->Broadcast(data);
+}
+
+void SocketManager::OnSocketConnected(ConnectedSocket* accepted)
+{
+    ConnectedSocketPtr socket(accepted);
+    const PeerEndPoint endPoint = socket->GetPeerEndPoint();
+    qDebug().nospace() << "A connected socket [" << *socket << "] was created to endpoint [" << endPoint << "]";
+    const auto existing = m_connectedSockets.find(endPoint);
+    if (existing != m_connectedSockets.end()) {
+        qDebug().nospace() << "There is already such a socket:" << *existing->second;
+        Release(std::move(socket));
+        return;
+    }
+    ConnectSocketSignals(socket.get());
+    m_connectedSockets.emplace(endPoint, std::move(socket));
+    emit PeerConnected(endPoint);
+}
+
+void SocketManager::ConnectSocketSignals(ConnectedSocket* socket)
+{
+    connect(socket, &ConnectedSocket::DataReceived, this,
+            [this, socket](const QByteArray& data) { OnSocketDataReceived(socket, data); });
+    connect(socket, &ConnectedSocket::Connected, this, [this, socket]() { OnSocketOutgoingConnected(socket); });
+    connect(socket, &ConnectedSocket::Disconnected, this, [this, socket]() { OnSocketDisconnected(socket); });
+    connect(socket, &ConnectedSocket::ErrorOccurred, this,
+            [this, socket](SocketError error) { OnSocketError(socket, error); });
+}
+
+void SocketManager::OnSocketDataReceived(ConnectedSocket* socket, const QByteArray& data)
+{
+    const PeerEndPoint endPoint = socket->GetPeerEndPoint();
+    m_lastActivity[endPoint] = m_clock();
+    emit DataReceived(data, endPoint, true);
+}
+
+void SocketManager::OnSocketOutgoingConnected(ConnectedSocket* socket)
+{
+    emit PeerConnected(socket->GetPeerEndPoint());
+}
+
+void SocketManager::OnSocketDisconnected(ConnectedSocket* socket)
+{
+    const auto it = FindSocket(socket);
+    if (it == m_connectedSockets.end())
+        return;
+    if (!socket->HasConnected()) {
+        qDebug() << "Socket failed to connect, removing";
+        RemoveSocket(it);
+        return;
+    }
+    const PeerEndPoint endPoint = socket->GetPeerEndPoint();
+    RemoveSocket(it);
+    emit PeerDisconnected(endPoint);
+}
+
+void SocketManager::OnSocketError(ConnectedSocket* socket, SocketError error)
+{
+    emit ErrorOccurred(error);
+    // The peer is gone for good: the disconnect that follows would no longer find the
+    // socket, so it is reported here.
+    const auto it = FindSocket(socket);
+    if (it == m_connectedSockets.end())
+        return;
+    const bool wasConnected = socket->HasConnected();
+    const PeerEndPoint endPoint = socket->GetPeerEndPoint();
+    RemoveSocket(it);
+    if (wasConnected)
+        emit PeerDisconnected(endPoint);
+}
+
+SocketManager::SocketMap::iterator SocketManager::FindSocket(const ConnectedSocket* socket)
+{
+    for (auto it = m_connectedSockets.begin(); it != m_connectedSockets.end(); ++it) {
+        if (it->second.get() == socket)
+            return it;
+    }
+    return m_connectedSockets.end();
+}
+
+void SocketManager::Release(ConnectedSocketPtr socket)
+{
+    socket->disconnect(this);
+    socket->Close();
+    // Parented so that a deletion still pending when the manager dies happens with it.
+    socket->setParent(this);
+    socket.reset();
+}
+
+void SocketManager::RemoveSocket(SocketMap::iterator it)
+{
+    // A later connection from the same address starts its silence afresh.
+    m_lastActivity.erase(it->first);
+    ConnectedSocketPtr socket = std::move(it->second);
+    m_connectedSockets.erase(it);
+    Release(std::move(socket));
+}
+
+void SocketManager::CheckIdlePeers()
+{
+    const TimePoint now = m_clock();
+    std::vector<PeerEndPoint> silent;
+    for (const auto& [endPoint, socket] : m_connectedSockets) {
+        const auto activity = m_lastActivity.find(endPoint);
+        if (activity == m_lastActivity.end())
+            continue;
+        const Ticks silence = now - activity->second;
+        if (silence > kMaximumSilence) {
+            qDebug().nospace() << "Disconnecting endpoint [" << endPoint << "] because of no activity for ["
+                               << silence.count() << "]";
+            silent.push_back(endPoint);
+        }
+    }
+    // Removed before the signal, so that a receiver may connect to the peer again.
+    for (const PeerEndPoint& endPoint : silent) {
+        const auto it = m_connectedSockets.find(endPoint);
+        if (it != m_connectedSockets.end())
+            RemoveSocket(it);
+        m_lastActivity.erase(endPoint);
+        emit PeerDisconnected(endPoint);
+    }
+}
+
+} // namespace tessivar::communication::network

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "communication/network/ConnectedSocket.h"
+#include "communication/network/INonConnectedSocket.h"
+#include "communication/network/NetworkClock.h"
+#include "communication/network/NonConnectedSocket.h"
+#include "communication/network/PeerEndPoint.h"
+#include "communication/network/SocketError.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace tessivar::communication::network {
+
+class ConnectedSocketServer;
+
+// Owns every socket: the WebSocket server, at most one connected socket per peer
+// address, the datagram emission socket and any listening datagram sockets. Turns
+// their events into four signals and drops WebSocket peers that fell silent.
+class SocketManager : public QObject
+{
+    Q_OBJECT
+public:
+    // How often silent peers are looked for.
+    static constexpr std::chrono::milliseconds kDefaultIdleCheckInterval{2000};
+    // A peer that sent nothing for longer than this is considered gone.
+    static constexpr Ticks kMaximumSilence = std::chrono::seconds(30);
+
+    SocketManager(const QString& name, quint16 port);
+    ~SocketManager() override;
+
+    void StartServer();
+    void AddListenerSocket(std::unique_ptr<INonConnectedSocket> socket);
+    void StartListeners();
+    void ConnectTo(const PeerEndPoint& endPoint);
+    void Send(const QByteArray& data, const PeerEndPoint& endPoint);
+    void SendNonConnected(const QByteArray& data, const PeerEndPoint& endPoint);
+    void Broadcast(const QByteArray& data);
+
+    // Injection points: the time source of the idle check and its period.
+    void SetClock(Clock clock);
+    void SetIdleCheckInterval(std::chrono::milliseconds interval);
+
+public slots:
+    // Drops every connected peer whose last data is older than kMaximumSilence.
+    void CheckIdlePeers();
+
+signals:
+    void DataReceived(QByteArray data, tessivar::communication::network::PeerEndPoint senderOrigin,
+                      bool connectedSocket);
+    void PeerConnected(tessivar::communication::network::PeerEndPoint peerEndPoint);
+    void PeerDisconnected(tessivar::communication::network::PeerEndPoint peerEndPoint);
+    void ErrorOccurred(tessivar::communication::network::SocketError error);
+
+private:
+    // Destroys sockets later: a socket may be removed while it delivers one of its own
+    // signals; a pending one still goes with the manager if it dies first.
+    struct DeferredDelete {
+        void operator()(ConnectedSocket* socket) const;
+    };
+    using ConnectedSocketPtr = std::unique_ptr<ConnectedSocket, DeferredDelete>;
+    using SocketMap = std::map<PeerEndPoint, ConnectedSocketPtr>;
+
+    void OnSocketConnected(ConnectedSocket* socket);
+    void ConnectSocketSignals(ConnectedSocket* socket);
+    void OnSocketDataReceived(ConnectedSocket* socket, const QByteArray& data);
+    void OnSocketOutgoingConnected(ConnectedSocket* socket);
+    void OnSocketDisconnected(ConnectedSocket* socket);
+    void OnSocketError(ConnectedSocket* socket, SocketError error);
+    SocketMap::iterator FindSocket(const ConnectedSocket* socket);
+    void Release(ConnectedSocketPtr socket);
+    void RemoveSocket(SocketMap::iterator it);
+
+    QString m_name;
+    quint16 m_port;
+    std::unique_ptr<ConnectedSocketServer> m_server;
+    SocketMap m_connectedSockets;
+    std::unique_ptr<NonConnectedSocket> m_emissionSocket;
+    std::vector<std::unique_ptr<INonConnectedSocket>> m_listenerSockets;
+    std::map<PeerEndPoint, TimePoint> m_lastActivity;
+    QTimer m_idleTimer;
+    Clock m_clock = systemNow;
+};
+
+} // namespace tessivar::communication::network
