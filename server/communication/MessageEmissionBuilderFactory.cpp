@@ -1,0 +1,105 @@
+#include "communication/MessageEmissionBuilderFactory.h"
+
+#include "communication/messages/Message_BlockList.h"
+#include "communication/messages/Message_Data.h"
+#include "communication/messages/Message_DeleteBlock.h"
+#include "communication/messages/Message_FileTransfer.h"
+#include "communication/messages/Message_FileTransferRequest.h"
+#include "communication/messages/Message_Hello.h"
+#include "communication/messages/Message_Notification.h"
+#include "communication/messages/Message_RegisterBlock.h"
+#include "communication/messages/Message_RegisterDevice.h"
+#include "communication/messages/Message_UpdateParameters.h"
+
+namespace tessivar::communication {
+
+MessageEmissionBuilderFactory::MessageEmissionBuilderFactory(NetworkDeviceId_t localDeviceId)
+    : m_localDeviceId(std::move(localDeviceId))
+{
+}
+
+MessageEmissionBuilder MessageEmissionBuilderFactory::makeBuilder(std::unique_ptr<IMessage> message,
+                                                                  const NetworkDeviceId_t& destination)
+{
+    const quint64 sequenceId = m_sequenceCounter++;
+    return MessageEmissionBuilder(std::move(message), sequenceId, m_localDeviceId, destination);
+}
+
+MessageEmissionBuilder MessageEmissionBuilderFactory::CreateHelloMessage(const NetworkDeviceId_t& destination)
+{
+    return makeBuilder(std::make_unique<Message_Hello>(m_localDeviceId), destination);
+}
+
+MessageEmissionBuilder MessageEmissionBuilderFactory::CreateRegisterDeviceMessage(
+    const QString& name, device::ApplicationType_e applicationType, const QVersionNumber& softwareVersion,
+    const QList<ModuleDataClassInfo_t>& dataClassInfoList, const NetworkDeviceId_t& destination)
+{
+    return makeBuilder(
+        std::make_unique<Message_RegisterDevice>(name, applicationType, softwareVersion, dataClassInfoList),
+        destination);
+}
+
+MessageEmissionBuilder MessageEmissionBuilderFactory::CreateModuleListMessage(const QList<BlockId_t>& blockIds,
+                                                                              const NetworkDeviceId_t& destination)
+{
+    return makeBuilder(std::make_unique<Message_BlockList>(blockIds), destination);
+}
+
+MessageEmissionBuilder MessageEmissionBuilderFactory::CreateRegisterModuleMessage(
+    const QString& dataClassId, const QString& dataWidget, const QVersionNumber& serverVersion,
+    const QVariantMap& parameters, const QVariantMap& data, BlockCreationRequestId_t requestIndex,
+    const NetworkDeviceId_t& destination)
+{
+    return makeBuilder(std::make_unique<Message_RegisterBlock>(dataClassId, dataWidget, serverVersion, parameters,
+                                                               data, requestIndex),
+                       destination);
+}
+
+MessageEmissionBuilder MessageEmissionBuilderFactory::CreateDeleteModuleMessage(BlockId_t blockId,
+                                                                                const NetworkDeviceId_t& destination)
+{
+    return makeBuilder(std::make_unique<Message_DeleteBlock>(blockId), destination);
+}
+
+MessageEmissionBuilder MessageEmissionBuilderFactory::CreateUpdateParametersMessage(
+    BlockId_t blockId, const QVariantMap& parameters, const NetworkDeviceId_t& destination)
+{
+    return makeBuilder(std::make_unique<Message_UpdateParameters>(blockId, parameters), destination);
+}
+
+MessageEmissionBuilder MessageEmissionBuilderFactory::CreateDataMessage(BlockId_t blockId, const QVariantMap& data,
+                                                                        const NetworkDeviceId_t& destination)
+{
+    return makeBuilder(std::make_unique<Message_Data>(blockId, data), destination);
+}
+
+MessageEmissionBuilder MessageEmissionBuilderFactory::CreateNotificationMessage(const QString& text, qint32 duration,
+                                                                                const NetworkDeviceId_t& destination)
+{
+    return makeBuilder(std::make_unique<Message_Notification>(text, duration), destination);
+}
+
+MessageEmissionBuilder MessageEmissionBuilderFactory::CreateFileTransferRequestMessage(
+    FileTransferRequestType_e requestType, const QByteArray& requestData, const NetworkDeviceId_t& destination)
+{
+    return makeBuilder(std::make_unique<Message_FileTransferRequest>(requestType, requestData), destination);
+}
+
+MessageEmissionBuilder MessageEmissionBuilderFactory::CreateFileTransferMessage(const FileTransferMetaData_t& metaData,
+                                                                                const QByteArray& fileData,
+                                                                                const NetworkDeviceId_t& destination)
+{
+    return makeBuilder(std::make_unique<Message_FileTransfer>(metaData, fileData), destination);
+}
+
+const NetworkDeviceId_t& MessageEmissionBuilderFactory::GetLocalDeviceId() const
+{
+    return m_localDeviceId;
+}
+
+quint64 MessageEmissionBuilderFactory::GetNextSequenceId() const
+{
+    return m_sequenceCounter;
+}
+
+} // namespace tessivar::communication

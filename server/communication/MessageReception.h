@@ -1,0 +1,48 @@
+#pragma once
+
+#include "communication/IMessage.h"
+#include "device/IDevice.h"
+
+#include <QMetaType>
+#include <QtGlobal>
+
+#include <memory>
+#include <optional>
+
+namespace tessivar::communication {
+
+// One received message, attributed to the device that sent it. Copyable, so that it
+// can travel through a queued connection; the copies share the one typed message.
+class MessageReception
+{
+public:
+    MessageReception() = default;
+    MessageReception(device::IDevice& sender, quint64 sequenceId, std::optional<quint64> responseTo,
+                     std::unique_ptr<IMessage> message);
+
+    // The sending device belongs to the device manager; a reception delivered through a
+    // queued connection must not outlive the device (the application removes devices
+    // only from the main thread, between deliveries).
+    device::IDevice& GetSender() const;
+    const NetworkDeviceId_t& GetSenderId() const;
+    quint64 GetSequenceId() const;
+    bool HasResponseTo() const;
+    // Ends the program when there is none: callers test HasResponseTo() first.
+    quint64 GetResponseTo() const;
+    bool HasMessage() const;
+    const IMessage& GetMessage() const;
+
+private:
+    device::IDevice* m_sender = nullptr;
+    NetworkDeviceId_t m_senderId;
+    quint64 m_sequenceId = 0;
+    std::optional<quint64> m_responseTo;
+    std::shared_ptr<const IMessage> m_message;
+};
+
+// "MessageReception[Sender=<id>,SequenceId=n,SequenceResponseId=n,Message=...]".
+QDebug operator<<(QDebug debug, const MessageReception& reception);
+
+} // namespace tessivar::communication
+
+Q_DECLARE_METATYPE(tessivar::communication::MessageReception)
