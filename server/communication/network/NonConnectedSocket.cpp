@@ -82,7 +82,7 @@ void NonConnectedSocket::DiscardPendingDatagram(qint64 size)
     QHostAddress sender;
     quint16 senderPort = 0;
     m_socket->readDatagram(discard, kDiscardBufferSize, &sender, &senderPort);
-    qWarning().nospace().noquote() << *this << ": datagram of [" << size << "] bytes from [" << sender.toString()
+    qWarning().nospace().noquote() << *this << ": datagram of [" << size << "] bytes from [" << PeerEndPoint::Normalize(sender).toString()
                                    << ":" << senderPort << "] refused, larger than [" << m_maximumDatagramSize
                                    << "] bytes";
 }

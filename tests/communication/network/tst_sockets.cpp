@@ -1,0 +1,269 @@
+// The socket classes on their own: the WebSocket server, one connection, the UDP socket.
+#include "LogCapture.h"
+#include "RawWebSocketClient.h"
+
+#include "communication/network/ConnectedSocket.h"
+#include "communication/network/ConnectedSocketServer.h"
+#include "communication/network/NonConnectedSocket.h"
+
+#include <QNetworkDatagram>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUdpSocket>
+#include <QWebSocket>
+#include <QWebSocketServer>
+
+#include <memory>
+#include <vector>
+
+using namespace tessivar::communication::network;
+using tessivar::test::RawWebSocketClient;
+
+namespace {
+
+// Ports of this executable; other test executables use other ranges.
+constexpr quint16 kServerPort = 21101;
+constexpr quint16 kUdpPort = 21111;
+
+const QHostAddress kLocal(QStringLiteral("127.0.0.1"));
+
+// Owns the sockets the server hands out, as the socket manager would.
+struct AcceptedSockets {
+    std::vector<std::unique_ptr<ConnectedSocket>> sockets;
+    void take(ConnectedSocket* socket) { sockets.emplace_back(socket); }
+};
+
+} // namespace
+
+class tst_Sockets : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void secondServerOnTheSamePortFails();
+    void burstOfConnectionsIsAcceptedWhole();
+    void textMessagesArriveBinaryFramesDoNot();
+    void oversizeMessagesAreRefused_data();
+    void oversizeMessagesAreRefused();
+    void outgoingSocketSendsTextAndReportsItsPeer();
+    void datagramsCarryTheOwnPort();
+    void oversizeDatagramIsDiscarded();
+    void datagramsGoToTheOwnPort();
+    void secondBindFails();
+};
+
+void tst_Sockets::initTestCase()
+{
+    registerNetworkMetaTypes();
+}
+
+void tst_Sockets::secondServerOnTheSamePortFails()
+{
+    LogCapture log;
+    ConnectedSocketServer first(QStringLiteral("first"), kServerPort);
+    QSignalSpy firstErrors(&first, &ConnectedSocketServer::ErrorOccurred);
+    first.Listen();
+    QVERIFY(first.IsListening());
+    QCOMPARE(firstErrors.count(), 0);
+    QCOMPARE(log.count(QtInfoMsg, QRegularExpression(QStringLiteral(
+                 "^ConnectedSocketServer\\[SecureMode=.*NonSecureMode,IsListening=true,Port=21101,Name=first\\]: Ready$"))),
+             1);
+
+    ConnectedSocketServer second(QStringLiteral("second"), kServerPort);
+    QSignalSpy errors(&second, &ConnectedSocketServer::ErrorOccurred);
+    second.Listen();
+    QVERIFY(!second.IsListening());
+    QCOMPARE(errors.count(), 1);
+    QCOMPARE(errors.at(0).at(0).value<SocketError>(), SocketError::ListenFailed);
+    QCOMPARE(log.count(QtWarningMsg, QStringLiteral("Could not listen")), 1);
+    QCOMPARE(log.count(QtInfoMsg, QRegularExpression(QStringLiteral("IsListening=false\\]: trying to listen to connected communication on port 21101$"))), 2);
+}
+
+void tst_Sockets::burstOfConnectionsIsAcceptedWhole()
+{
+    LogCapture log;
+    ConnectedSocketServer server(QStringLiteral("server"), kServerPort);
+    AcceptedSockets accepted;
+    connect(&server, &ConnectedSocketServer::SocketConnected, this,
+            [&accepted](ConnectedSocket* socket) { accepted.take(socket); });
+    server.Listen();
+
+    RawWebSocketClient a(QHostAddress(QStringLiteral("127.0.0.2")));
+    RawWebSocketClient b(QHostAddress(QStringLiteral("127.0.0.3")));
+    a.open(kLocal, kServerPort);
+    b.open(kLocal, kServerPort);
+    QTRY_COMPARE(accepted.sockets.size(), size_t(2));
+    QVERIFY(log.count(QtInfoMsg, QStringLiteral(": New connection")) <= 2);
+    QTRY_VERIFY(a.isOpen() && b.isOpen());
+    QStringList peers;
+    for (const auto& socket : accepted.sockets) {
+        QVERIFY(socket->HasConnected());
+        peers << socket->GetPeerEndPoint().GetAddress().toString();
+    }
+    peers.sort();
+    QCOMPARE(peers, (QStringList{QStringLiteral("127.0.0.2"), QStringLiteral("127.0.0.3")}));
+}
+
+void tst_Sockets::textMessagesArriveBinaryFramesDoNot()
+{
+    LogCapture log;
+    ConnectedSocketServer server(QStringLiteral("server"), kServerPort);
+    AcceptedSockets accepted;
+    connect(&server, &ConnectedSocketServer::SocketConnected, this,
+            [&accepted](ConnectedSocket* socket) { accepted.take(socket); });
+    server.Listen();
+    RawWebSocketClient client(QHostAddress(QStringLiteral("127.0.0.2")));
+    QVERIFY(client.connectToServer(kLocal, kServerPort));
+    QTRY_COMPARE(accepted.sockets.size(), size_t(1));
+    QSignalSpy data(accepted.sockets.front().get(), &ConnectedSocket::DataReceived);
+
+    client.sendBinary(QByteArrayLiteral("{\"binary\":true}"));
+    client.sendText(QByteArrayLiteral("{\"text\":\"\xc3\xa9\"}"));
+    QTRY_COMPARE(data.count(), 1);
+    QCOMPARE(data.at(0).at(0).toByteArray(), QByteArrayLiteral("{\"text\":\"\xc3\xa9\"}"));
+
+    // Sending goes through a text message: invalid UTF-8 arrives with replacement characters.
+    QSignalSpy received(&client, &RawWebSocketClient::textMessageReceived);
+    accepted.sockets.front()->Send(QByteArray("a\xff" "b"));
+    QTRY_COMPARE(received.count(), 1);
+    QCOMPARE(received.at(0).at(0).toByteArray(), QByteArray("a\xef\xbf\xbd" "b"));
+    QCOMPARE(log.count(QtDebugMsg, QStringLiteral("Sending data to socket[ConnectedSocket[State=")), 1);
+}
+
+void tst_Sockets::oversizeMessagesAreRefused_data()
+{
+    QTest::addColumn<bool>("fragmented");
+    QTest::newRow("one frame announcing too much") << false;
+    QTest::newRow("fragments adding up to too much") << true;
+}
+
+void tst_Sockets::oversizeMessagesAreRefused()
+{
+    QFETCH(bool, fragmented);
+    LogCapture log;
+    ConnectedSocketServer server(QStringLiteral("server"), kServerPort);
+    AcceptedSockets accepted;
+    connect(&server, &ConnectedSocketServer::SocketConnected, this,
+            [&accepted](ConnectedSocket* socket) { accepted.take(socket); });
+    server.Listen();
+    RawWebSocketClient client(QHostAddress(QStringLiteral("127.0.0.2")));
+    QVERIFY(client.connectToServer(kLocal, kServerPort));
+    QTRY_COMPARE(accepted.sockets.size(), size_t(1));
+    ConnectedSocket* socket = accepted.sockets.front().get();
+    QSignalSpy data(socket, &ConnectedSocket::DataReceived);
+    QSignalSpy disconnected(socket, &ConnectedSocket::Disconnected);
+
+    const qint64 tooMuch = ConnectedSocket::kMaximumIncomingMessageSize + 1;
+    if (!fragmented) {
+        // Only the header is sent: the refusal must not wait for (or buffer) the payload.
+        client.sendFrame(RawWebSocketClient::Text, QByteArray(), true, tooMuch);
+    } else {
+        const QByteArray piece(1024 * 1024, 'x');
+        client.sendFrame(RawWebSocketClient::Text, piece, false);
+        for (qint64 sent = piece.size(); sent < tooMuch && client.isOpen(); sent += piece.size()) {
+            client.sendFrame(RawWebSocketClient::Continuation, piece, false);
+            QCoreApplication::processEvents();
+        }
+    }
+    QTRY_COMPARE(disconnected.count(), 1);
+    QVERIFY(client.waitForDisconnected());
+    QCOMPARE(data.count(), 0);
+    QCOMPARE(log.count(QtWarningMsg, QStringLiteral("refused an incoming message or frame larger than [16777216] bytes")), 1);
+}
+
+void tst_Sockets::outgoingSocketSendsTextAndReportsItsPeer()
+{
+    QWebSocketServer bare(QStringLiteral("bare"), QWebSocketServer::NonSecureMode);
+    QVERIFY(bare.listen(QHostAddress(QStringLiteral("127.0.0.5")), kServerPort));
+    std::unique_ptr<QWebSocket> remote;
+    connect(&bare, &QWebSocketServer::newConnection, this, [&] { remote.reset(bare.nextPendingConnection()); });
+
+    ConnectedSocket socket(QStringLiteral("origin-name"));
+    QSignalSpy connected(&socket, &ConnectedSocket::Connected);
+    QSignalSpy disconnected(&socket, &ConnectedSocket::Disconnected);
+    QVERIFY(!socket.HasConnected());
+    socket.Open(PeerEndPoint(QHostAddress(QStringLiteral("::ffff:127.0.0.5")), kServerPort));
+    QTRY_COMPARE(connected.count(), 1);
+    QTRY_VERIFY(remote != nullptr);
+    QCOMPARE(remote->origin(), QStringLiteral("origin-name"));
+    QCOMPARE(socket.GetPeerEndPoint(), PeerEndPoint(QHostAddress(QStringLiteral("127.0.0.5")), kServerPort));
+
+    QSignalSpy remoteText(remote.get(), &QWebSocket::textMessageReceived);
+    socket.Send(QByteArrayLiteral("{\"a\":1}"));
+    QTRY_COMPARE(remoteText.count(), 1);
+    QCOMPARE(remoteText.at(0).at(0).toString(), QStringLiteral("{\"a\":1}"));
+
+    remote->close();
+    QTRY_COMPARE(disconnected.count(), 1);
+    // Still names its peer after the end, so that the owner can report who left.
+    QCOMPARE(socket.GetPeerEndPoint().GetAddress(), QHostAddress(QStringLiteral("127.0.0.5")));
+}
+
+void tst_Sockets::datagramsCarryTheOwnPort()
+{
+    LogCapture log;
+    NonConnectedSocket socket(kUdpPort, QStringLiteral("Listener"));
+    QSignalSpy data(&socket, &INonConnectedSocket::DataReceived);
+    socket.Bind();
+    QCOMPARE(log.count(QtDebugMsg, QStringLiteral("NonConnectedSocket[Description=Listener,State=QAbstractSocket::BoundState,Port=21111]: listening")), 1);
+
+    QUdpSocket sender;
+    QVERIFY(sender.bind(QHostAddress(QStringLiteral("127.0.0.7")), 5555));
+    sender.writeDatagram(QByteArray(), kLocal, kUdpPort);
+    sender.writeDatagram(QByteArrayLiteral("{\"hello\":1}"), kLocal, kUdpPort);
+    QTRY_COMPARE(data.count(), 1);
+    QCOMPARE(data.at(0).at(0).toByteArray(), QByteArrayLiteral("{\"hello\":1}"));
+    const auto endPoint = data.at(0).at(1).value<PeerEndPoint>();
+    QCOMPARE(endPoint.GetAddress(), QHostAddress(QStringLiteral("127.0.0.7")));
+    QCOMPARE(endPoint.GetPort(), std::optional<quint16>(kUdpPort));
+    // The empty one was read, logged and dropped.
+    QCOMPARE(log.count(QtDebugMsg, QRegularExpression(QStringLiteral(
+                 ": datagram received \\[QNetworkDatagram\\[Bytes=0,SenderAddress=(::ffff:)?127\\.0\\.0\\.7,SenderPort=5555,"))),
+             1);
+}
+
+void tst_Sockets::oversizeDatagramIsDiscarded()
+{
+    LogCapture log;
+    NonConnectedSocket socket(kUdpPort, QStringLiteral("Listener"));
+    socket.SetMaximumDatagramSize(100);
+    QSignalSpy data(&socket, &INonConnectedSocket::DataReceived);
+    socket.Bind();
+
+    QUdpSocket sender;
+    QVERIFY(sender.bind(QHostAddress(QStringLiteral("127.0.0.8")), 0));
+    sender.writeDatagram(QByteArray(101, 'x'), kLocal, kUdpPort);
+    sender.writeDatagram(QByteArray(100, 'y'), kLocal, kUdpPort);
+    QTRY_COMPARE(data.count(), 1);
+    QCOMPARE(data.at(0).at(0).toByteArray(), QByteArray(100, 'y'));
+    QCOMPARE(log.count(QtWarningMsg, QRegularExpression(QStringLiteral(
+                 "datagram of \\[101\\] bytes from \\[127\\.0\\.0\\.8:\\d+\\] refused, larger than \\[100\\] bytes$"))),
+             1);
+}
+
+void tst_Sockets::datagramsGoToTheOwnPort()
+{
+    QUdpSocket receiver;
+    QVERIFY(receiver.bind(QHostAddress(QStringLiteral("127.0.0.9")), kUdpPort));
+    NonConnectedSocket emission(kUdpPort, QStringLiteral("EmissionSocket"));
+    emission.SendTo(QByteArrayLiteral("ping"), PeerEndPoint(QHostAddress(QStringLiteral("::ffff:127.0.0.9")), 4444));
+    QTRY_VERIFY(receiver.hasPendingDatagrams());
+    const QNetworkDatagram datagram = receiver.receiveDatagram();
+    QCOMPARE(datagram.data(), QByteArrayLiteral("ping"));
+}
+
+void tst_Sockets::secondBindFails()
+{
+    LogCapture log;
+    NonConnectedSocket first(kUdpPort, QStringLiteral("First"));
+    first.Bind();
+    NonConnectedSocket second(kUdpPort, QStringLiteral("Second"));
+    QSignalSpy errors(&second, &INonConnectedSocket::ErrorOccurred);
+    second.Bind();
+    QCOMPARE(errors.count(), 1);
+    QCOMPARE(errors.at(0).at(0).value<SocketError>(), SocketError::BindFailed);
+    QCOMPARE(log.count(QtWarningMsg, QStringLiteral("NonConnectedSocket[Description=Second,State=QAbstractSocket::UnconnectedState,Port=0]: socket bind failed with error [")), 1);
+}
+
+QTEST_GUILESS_MAIN(tst_Sockets)
+#include "tst_sockets.moc"
