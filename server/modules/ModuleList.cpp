@@ -46,24 +46,50 @@ bool ModuleList::LoadModules(PluginManager& plugins)
     qDebug() << kSeparator;
     qDebug() << "--- ACTIVE MODULES ---";
     qDebug() << kSeparator;
+    const QString root = tessivar::moduleDirectory();
+    QStringList names;
+    QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    while (it.hasNext()) {
+        it.next();
+        names.append(it.fileName());
+    }
     QStringList folders;
-    QDirIterator it(tessivar::moduleDirectory(), QDir::Dirs | QDir::NoDotAndDotDot);
-    while (it.hasNext())
-        folders.append(it.next());
-    bool allLoaded = true;
-    for (const QString& folder : std::as_const(folders)) {
-        if (BlockStorage::IsUnfinishedFolderName(QFileInfo(folder).fileName())) {
-            // An interrupted creation or removal: the block was never complete, or is gone.
-            qDebug() << "Removing unfinished block folder" << folder;
-            QDir(folder).removeRecursively();
+    for (const QString& name : std::as_const(names)) {
+        if (!BlockStorage::IsUnfinishedFolderName(name)) {
+            folders.append(root + name);
             continue;
         }
+        const QString recovered = FinishInterruptedWrite(root, name);
+        if (!recovered.isEmpty())
+            folders.append(root + recovered);
+    }
+    bool allLoaded = true;
+    for (const QString& folder : std::as_const(folders)) {
         allLoaded = LoadModule(plugins, folder) && allLoaded;
         qDebug() << kSeparator;
     }
     qDebug() << kSeparator;
     qDebug() << kSeparator;
     return allLoaded;
+}
+
+QString ModuleList::FinishInterruptedWrite(const QString& root, const QString& name)
+{
+    // A block is first written whole into "<name>.new", then renamed to "<name>". A
+    // complete staged copy (its "crc" matches) whose rename did not happen is the block
+    // the device accepted: it is put in place. Anything else there is an unfinished
+    // write or removal and goes.
+    const QString target = BlockStorage::StagedFolderTarget(name);
+    const QString blockIdText = target.section(QLatin1Char('-'), 0, 0);
+    if (!target.isEmpty() && !QFileInfo::exists(root + target)
+        && ModuleRecord::HoldsCompleteBlock(root + name, blockIdText.toUInt())
+        && QDir().rename(root + name, root + target)) {
+        qInfo() << "Recovered block folder" << target << "of an interrupted write";
+        return target;
+    }
+    qDebug() << "Removing unfinished block folder" << root + name;
+    QDir(root + name).removeRecursively();
+    return {};
 }
 
 bool ModuleList::LoadModule(PluginManager& plugins, const QString& folderPath)

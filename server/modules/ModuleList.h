@@ -69,6 +69,9 @@ public:
 
 private:
     bool LoadModule(PluginManager& plugins, const QString& folderPath);
+    // Deals with a folder an interrupted write or removal left; the name of the block
+    // folder it became, or empty.
+    static QString FinishInterruptedWrite(const QString& root, const QString& name);
     int IndexOf(BlockId_t blockId, const NetworkDeviceId_t& deviceId) const;
     int IndexOfPendingRequest(BlockCreationRequestId_t requestId) const;
     int IndexOf(const ModuleSource* block) const;

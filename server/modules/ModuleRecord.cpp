@@ -7,8 +7,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <optional>
-
 namespace {
 
 const QString kPluginId = QStringLiteral("PluginId");
@@ -102,13 +100,29 @@ void ModuleRecord::Load(const QString& folderPath)
         return;
     }
     m_blockId = *blockId;
-    for (const QString& key : StoredKeys())
-        AssignStoredValue(key, BlockStorage::ReadKey(m_folder, key));
-    const quint16 stored = BlockStorage::ReadValue(m_folder.filePath(QLatin1String(tessivar::kModuleChecksumSuffix)))
-                               .value<ushort>();
+    const quint16 stored = ReadFields().value_or(0);
     const quint16 computed = ComputeCrc();
     if (stored != computed)
         qWarning() << "Invalid CRC" << "Expected" << stored << "Calculated" << computed;
+}
+
+std::optional<quint16> ModuleRecord::ReadFields()
+{
+    for (const QString& key : StoredKeys())
+        AssignStoredValue(key, BlockStorage::ReadKey(m_folder, key));
+    const QVariant crc = BlockStorage::ReadValue(m_folder.filePath(QLatin1String(tessivar::kModuleChecksumSuffix)));
+    if (!crc.isValid())
+        return std::nullopt;
+    return crc.value<ushort>();
+}
+
+bool ModuleRecord::HoldsCompleteBlock(const QString& folderPath, BlockId_t blockId)
+{
+    ModuleRecord record;
+    record.m_folder = QDir(QFileInfo(folderPath).absoluteFilePath());
+    record.m_blockId = blockId;
+    const std::optional<quint16> stored = record.ReadFields();
+    return stored && *stored == record.ComputeCrc();
 }
 
 void ModuleRecord::AssignStoredValue(const QString& key, const QVariant& value)

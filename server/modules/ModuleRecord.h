@@ -12,6 +12,8 @@
 #include <QUrl>
 #include <QVariantMap>
 
+#include <optional>
+
 // The persistent data of one block. A record lives in memory only until its device
 // confirms the block (SetBlockId); from then on it has a folder under "modules/" and
 // every change of a stored field is written through at once, followed by "crc".
@@ -74,8 +76,14 @@ public:
     // Deletes the block's folder; a block that was never stored removes nothing.
     void Remove();
 
+    // Whether `folderPath` holds a whole block with this id: its "crc" is there and
+    // matches what the folder holds. An interrupted store leaves no such folder.
+    static bool HoldsCompleteBlock(const QString& folderPath, BlockId_t blockId);
+
 private:
     void Load(const QString& folderPath);
+    // Reads every stored key of the folder; the stored "crc", if there is one.
+    std::optional<quint16> ReadFields();
     void AssignStoredValue(const QString& key, const QVariant& value);
     QVariant FieldValue(const QString& key) const;
     void WriteKey(const QString& key, const QVariant& value, bool replace);
