@@ -1,0 +1,87 @@
+#include "HandlerTestSupport.h"
+
+#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QSettings>
+#include <QTcpServer>
+#include <QTest>
+
+namespace tessivar::test {
+
+namespace {
+QStringList* g_lines = nullptr;
+}
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    return probe.serverPort();
+}
+
+ServerUnderTest::ServerUnderTest()
+    : folder(std::make_unique<TestWorkingFolder>())
+    , port(freePort())
+{
+    configuration = std::make_unique<CommonConfiguration>(folder->filePath(QStringLiteral("config")));
+    configuration->setDeviceId(QStringLiteral("5e55e55e55e55e55e55e55e55e55e55e"));
+    configuration->setDeviceName(QStringLiteral("Test server"));
+    devices = std::make_unique<device::DeviceManager>(*configuration);
+}
+
+ServerUnderTest::~ServerUnderTest()
+{
+    handler.reset();
+    devices.reset();
+    configuration.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    folder.reset();
+}
+
+void ServerUnderTest::createHandler()
+{
+    handler = std::make_unique<communication::CommunicationHandler>(devices.get(), device::ApplicationType_e::Server,
+                                                                     port, *configuration);
+}
+
+QJsonArray ServerUnderTest::storedConnections() const
+{
+    QSettings settings(folder->filePath(QStringLiteral("config")), QSettings::IniFormat);
+    const QByteArray json = settings.value(QStringLiteral("common/DeviceConnections")).toByteArray();
+    return QJsonDocument::fromJson(json).array();
+}
+
+LogCapture::LogCapture()
+{
+    g_lines = new QStringList;
+    m_previous = qInstallMessageHandler(&LogCapture::handle);
+}
+
+LogCapture::~LogCapture()
+{
+    qInstallMessageHandler(m_previous);
+    delete g_lines;
+    g_lines = nullptr;
+}
+
+void LogCapture::handle(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    if (g_lines)
+        g_lines->append(message);
+}
+
+int LogCapture::count(const QString& fragment) const
+{
+    int found = 0;
+    for (const QString& line : *g_lines)
+        found += line.contains(fragment) ? 1 : 0;
+    return found;
+}
+
+const QStringList& LogCapture::lines() const
+{
+    return *g_lines;
+}
+
+} // namespace tessivar::test

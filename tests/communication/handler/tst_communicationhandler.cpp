@@ -1,0 +1,324 @@
+#include "HandlerTestSupport.h"
+#include "TestPeer.h"
+
+#include "communication/MessageEmissionBuilderFactory.h"
+#include "communication/messages/Message_Hello.h"
+#include "communication/messages/Message_Notification.h"
+#include "communication/network/NonConnectedSocket.h"
+#include "device/LocalNetworkDevice.h"
+
+#include <QJsonObject>
+#include <QNetworkDatagram>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUdpSocket>
+
+using namespace tessivar;
+using namespace tessivar::communication;
+using tessivar::test::LogCapture;
+using tessivar::test::ServerUnderTest;
+using tessivar::test::TestPeer;
+
+namespace {
+
+const QString kPhoneId = QStringLiteral("0123456789abcdef0123456789abcdef");
+const QString kTabletId = QStringLiteral("fedcba9876543210fedcba9876543210");
+// A fixed "now" for the connection records: 2023-11-14T22:13:20Z.
+const network::TimePoint kNow{std::chrono::seconds(1700000000)};
+
+QList<quint64> sequenceIds(const QSignalSpy& spy)
+{
+    QList<quint64> ids;
+    for (const QList<QVariant>& arguments : spy)
+        ids.append(arguments.at(0).value<MessageReception>().GetSequenceId());
+    return ids;
+}
+
+int deviceCount(ServerUnderTest& server)
+{
+    return server.devices->GetDeviceCount();
+}
+
+} // namespace
+
+// The communication handler of a server between real sockets on loopback and the real
+// device manager: who a message is attributed to, what is dropped, what is stored.
+class TestCommunicationHandler : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_server = std::make_unique<ServerUnderTest>();
+        QVERIFY(m_server->folder->isValid());
+        QVERIFY(m_server->port != 0);
+    }
+
+    void cleanup() { m_server.reset(); }
+
+    // Self messages, other servers and garbage are dropped before any device exists;
+    // the same connection then still serves a proper client.
+    void dropsSelfOtherServersAndGarbage()
+    {
+        start();
+        QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
+        LogCapture log;
+        TestPeer peer(kPhoneId);
+        QVERIFY(peer.connectToServer(m_server->port));
+
+        peer.sender().id = m_server->configuration->DeviceId();
+        peer.send(Message_Hello(peer.sender().id));
+        peer.sender().id = kTabletId;
+        peer.sender().applicationType = device::ApplicationType_e::Server;
+        peer.send(Message_Hello(peer.sender().id));
+        peer.connection().sendText("not json at all");
+        peer.connection().sendText("{\"header.v1\":{\"Sender\":{}}}");
+        peer.connection().sendBinary("binary frames are not listened to");
+        peer.sender().id = kPhoneId;
+        peer.sender().applicationType = device::ApplicationType_e::Client;
+        peer.send(Message_Hello(kPhoneId));
+
+        QVERIFY(received.wait());
+        QCOMPARE(received.size(), 1);
+        QCOMPARE(deviceCount(*m_server), 1);
+        QVERIFY(m_server->devices->GetDevice(kPhoneId).has_value());
+        QVERIFY(!m_server->devices->GetDevice(kTabletId).has_value());
+        QCOMPARE(log.count(QStringLiteral("Ignoring message from self device")), 1);
+        QCOMPARE(log.count(QStringLiteral("because it is of application type [Server]")), 1);
+        QCOMPARE(log.count(QStringLiteral("Invalid message received from endpoint [")), 2);
+    }
+
+    // The first message of an unknown id creates one device of the sender's type; the
+    // next one reuses it; both are delivered with that device as sender.
+    void firstContactCreatesExactlyOneDevice()
+    {
+        start();
+        QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
+        TestPeer peer(kPhoneId);
+        QVERIFY(peer.connectToServer(m_server->port));
+        const quint64 first = peer.send(Message_Hello(kPhoneId));
+        const quint64 second = peer.send(Message_Hello(kPhoneId));
+        QTRY_COMPARE(received.size(), 2);
+
+        QCOMPARE(deviceCount(*m_server), 1);
+        device::IDevice* phone = *m_server->devices->GetDevice(kPhoneId);
+        QCOMPARE(phone->GetApplicationType(), device::ApplicationType_e::Client);
+        QCOMPARE(phone->GetName(), peer.sender().name);
+        QCOMPARE(phone->GetVersion(), QVersionNumber(1, 0, 0));
+        QCOMPARE(sequenceIds(received), (QList<quint64>{first, second}));
+        for (const QList<QVariant>& arguments : received) {
+            const MessageReception reception = arguments.at(0).value<MessageReception>();
+            QCOMPARE(&reception.GetSender(), phone);
+            QCOMPARE(reception.GetMessage().GetType(), MessageType_e::Hello);
+            QVERIFY(!reception.HasResponseTo());
+        }
+    }
+
+    // A peer that connects before saying anything waits; its first message attributes
+    // the connection, and the record is in the settings file at once.
+    void pendingPeerAttributedByFirstMessage()
+    {
+        start();
+        QSignalSpy connected(&m_server->handler->GetSocketManager(), &network::SocketManager::PeerConnected);
+        TestPeer peer(kPhoneId);
+        QVERIFY(peer.connectToServer(m_server->port));
+        QTRY_COMPARE(connected.size(), 1);
+        QCOMPARE(deviceCount(*m_server), 0);
+        QVERIFY(m_server->storedConnections().isEmpty());
+
+        QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
+        peer.send(Message_Hello(kPhoneId));
+        QVERIFY(received.wait());
+        device::IDevice* phone = *m_server->devices->GetDevice(kPhoneId);
+        QVERIFY(phone->IsConnected());
+        QCOMPARE(phone->GetAddress(), QHostAddress(QStringLiteral("127.0.0.2")));
+
+        const QJsonArray stored = m_server->storedConnections();
+        QCOMPARE(stored.size(), 1);
+        const QJsonObject record = stored.at(0).toObject();
+        QCOMPARE(record.value(QStringLiteral("DeviceId")).toString(), kPhoneId);
+        QCOMPARE(record.value(QStringLiteral("LastKnownEndPointUrl")).toString(),
+                 QStringLiteral("ws://127.0.0.2:%1").arg(peer.connection().localPort()));
+        QCOMPARE(record.value(QStringLiteral("LastOnlineTimeStampSeconds")).toInteger(), 1700000000);
+        QCOMPARE(record.size(), 3);
+
+        // The disconnect marks device and record inactive; the record stays.
+        QVERIFY(peer.disconnectFromServer());
+        QTRY_VERIFY(!phone->IsConnected());
+        QVERIFY(m_server->handler->GetDeviceConnectionList().FindInactiveEndPoint(kPhoneId).has_value());
+        QCOMPARE(m_server->storedConnections().size(), 1);
+    }
+
+    // Datagrams (through a listening socket on the server's port): older or repeated
+    // sequence ids are dropped, a connection takes over, and after its end a fresh
+    // sequence check starts.
+    void datagramSequenceCheckUntilReconnect()
+    {
+        m_server->createHandler();
+        m_server->handler->AddListenerSocket(
+            std::make_unique<network::NonConnectedSocket>(m_server->port, QStringLiteral("Listener")));
+        m_server->handler->Start();
+        QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
+        LogCapture log;
+        const QHostAddress phoneAddress(QStringLiteral("127.0.0.3"));
+        TestPeer peer(kPhoneId, phoneAddress);
+        const Message_Hello hello(kPhoneId);
+
+        for (const quint64 sequenceId : {5, 5, 4, 6, 7})
+            peer.sendDatagram(hello, m_server->port, QHostAddress::LocalHost, sequenceId);
+        QTRY_COMPARE(received.size(), 3);
+        QCOMPARE(sequenceIds(received), (QList<quint64>{5, 6, 7}));
+        QCOMPARE(log.count(QStringLiteral("already processed, ignoring")), 2);
+
+        // The connection from the address that sent datagrams belongs to that device at once.
+        QVERIFY(peer.connectToServer(m_server->port));
+        device::IDevice* phone = *m_server->devices->GetDevice(kPhoneId);
+        QTRY_VERIFY(phone->IsConnected());
+        QCOMPARE(log.count(QStringLiteral("Device has already sent non-connected data")), 1);
+        peer.sendDatagram(hello, m_server->port, QHostAddress::LocalHost, 100);
+        QTRY_COMPARE(log.count(QStringLiteral("already connected. Ignoring non-connected message.")), 1);
+        QCOMPARE(received.size(), 3);
+
+        QVERIFY(peer.disconnectFromServer());
+        QTRY_VERIFY(!phone->IsConnected());
+        received.clear();
+        for (const quint64 sequenceId : {1, 1, 2})
+            peer.sendDatagram(hello, m_server->port, QHostAddress::LocalHost, sequenceId);
+        QTRY_COMPARE(received.size(), 2);
+        QCOMPARE(sequenceIds(received), (QList<quint64>{1, 2}));
+        QCOMPARE(deviceCount(*m_server), 1);
+    }
+
+    // A known device without a connection gets nothing, unless the emission allows a
+    // datagram to its address; a connected one gets its messages over the WebSocket.
+    void deliveryByConnectionOrDatagram()
+    {
+        const QHostAddress tabletAddress(QStringLiteral("127.0.0.4"));
+        m_server->devices->AddDevice(std::make_unique<device::LocalNetworkDevice>(kTabletId, tabletAddress));
+        start();
+        QUdpSocket tablet;
+        QVERIFY(tablet.bind(tabletAddress, m_server->port));
+        LogCapture log;
+        MessageEmissionBuilderFactory factory(m_server->configuration->DeviceId());
+
+        m_server->handler->SendMessage(*factory.CreateHelloMessage(kTabletId).Build());
+        QCOMPARE(log.count(QStringLiteral("No active endpoint found for device, ignoring")), 1);
+        m_server->handler->SendMessage(*factory.CreateHelloMessage(kTabletId).AllowNonConnected().Build());
+        QTRY_VERIFY(tablet.hasPendingDatagrams());
+        const QNetworkDatagram datagram = tablet.receiveDatagram();
+        const auto parsed = MessageCodec().Parse(datagram.data());
+        QVERIFY(parsed.has_value());
+        QCOMPARE(parsed->first.sequenceId, quint64(1)); // the first one never left
+        QCOMPARE(parsed->first.sender.id, m_server->configuration->DeviceId());
+        QCOMPARE(parsed->first.sender.applicationType, device::ApplicationType_e::Server);
+
+        m_server->handler->SendMessage(*factory.CreateHelloMessage(QStringLiteral("nobody")).Build());
+        QCOMPARE(log.count(QStringLiteral("] to unknown device [nobody]. The message will not be sent.")), 1);
+
+        TestPeer phone(kPhoneId);
+        QVERIFY(phone.connectToServer(m_server->port));
+        QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
+        phone.send(Message_Hello(kPhoneId));
+        QVERIFY(received.wait());
+        m_server->handler->SendMessage(*factory.CreateNotificationMessage(QStringLiteral("Hi"), 1500, kPhoneId).Build());
+        const TestPeer::Received* notification = phone.waitForMessage(MessageType_e::Notification);
+        QVERIFY(notification);
+        QVERIFY(notification->overWebSocket);
+        QCOMPARE(static_cast<const Message_Notification&>(*notification->message).GetText(), QStringLiteral("Hi"));
+        QVERIFY(!tablet.hasPendingDatagrams());
+    }
+
+    void secondServerOnSamePortReportsPortInUse()
+    {
+        start();
+        ServerUnderTest second;
+        second.port = m_server->port;
+        second.createHandler();
+        QSignalSpy errors(second.handler.get(), &ICommunicationHandler::NetworkErrorOccurred);
+        LogCapture log;
+        second.handler->Start();
+        QTRY_COMPARE(errors.size(), 1);
+        QCOMPARE(errors.at(0).at(0).toString(), QStringLiteral("Port %1 is already in use").arg(m_server->port));
+        QCOMPARE(log.count(QStringLiteral("Could not listen")), 1);
+    }
+
+    // At start only the records of devices the manager holds stay; the next save
+    // writes the list without the others.
+    void startKeepsOnlyKnownDevices()
+    {
+        const QHostAddress phoneAddress(QStringLiteral("127.0.0.5"));
+        m_server->devices->AddDevice(std::make_unique<device::LocalNetworkDevice>(kPhoneId, phoneAddress));
+        const QByteArray stored =
+            QStringLiteral("[{\"DeviceId\": \"%1\", \"LastKnownEndPointUrl\": \"ws://127.0.0.9:20948\","
+                           " \"LastOnlineTimeStampSeconds\": 12},"
+                           " {\"DeviceId\": \"%2\", \"LastKnownEndPointUrl\": \"ws://127.0.0.5:20948\","
+                           " \"LastOnlineTimeStampSeconds\": 1600000000}]")
+                .arg(kTabletId, kPhoneId)
+                .toUtf8();
+        m_server->configuration->setDeviceConnections(stored);
+        start();
+
+        const std::vector<DeviceConnectionData_t>& kept = m_server->handler->GetDeviceConnectionList().GetConnections();
+        QCOMPARE(kept.size(), size_t(1));
+        QCOMPARE(kept.front().DeviceId, kPhoneId);
+        QCOMPARE(kept.front().LastOnline, network::TimePoint(std::chrono::seconds(1600000000)));
+        QVERIFY(!kept.front().Active);
+        QCOMPARE(m_server->storedConnections().size(), 2); // nothing written yet
+
+        // The saved connection attributes the new one before any message.
+        LogCapture log;
+        TestPeer peer(kPhoneId, phoneAddress);
+        QVERIFY(peer.connectToServer(m_server->port));
+        device::IDevice* phone = *m_server->devices->GetDevice(kPhoneId);
+        QTRY_VERIFY(phone->IsConnected());
+        QCOMPARE(log.count(QStringLiteral("Device has saved connection data")), 1);
+        const QJsonArray written = m_server->storedConnections();
+        QCOMPARE(written.size(), 1);
+        QCOMPARE(written.at(0).toObject().value(QStringLiteral("DeviceId")).toString(), kPhoneId);
+        QCOMPARE(written.at(0).toObject().value(QStringLiteral("LastKnownEndPointUrl")).toString(),
+                 QStringLiteral("ws://127.0.0.5:%1").arg(peer.connection().localPort()));
+    }
+
+    // New ids beyond the bound of unregistered devices are dropped and reported once per
+    // interval; a registration makes room again.
+    void unknownDeviceFloodIsBounded()
+    {
+        start();
+        QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
+        LogCapture log;
+        TestPeer peer(kPhoneId);
+        QVERIFY(peer.connectToServer(m_server->port));
+        const int limit = CommunicationHandler::kMaximumUnregisteredDevices;
+        for (int i = 0; i < limit + 40; ++i) {
+            peer.sender().id = QStringLiteral("%1").arg(i, 32, 16, QLatin1Char('0'));
+            peer.send(Message_Hello(peer.sender().id));
+        }
+        // Known ids still get through: the last message comes from the first device.
+        peer.sender().id = QStringLiteral("%1").arg(0, 32, 16, QLatin1Char('0'));
+        peer.send(Message_Hello(peer.sender().id));
+        QTRY_COMPARE(received.size(), limit + 1);
+        QCOMPARE(deviceCount(*m_server), limit);
+        QCOMPARE(log.count(QStringLiteral("Too many unregistered devices")), 1);
+
+        (*m_server->devices->GetDevice(peer.sender().id))
+            ->Register(QStringLiteral("Phone"), device::ApplicationType_e::Client, QVersionNumber(1, 0));
+        peer.sender().id = kTabletId;
+        peer.send(Message_Hello(kTabletId));
+        QTRY_COMPARE(received.size(), limit + 2);
+        QCOMPARE(deviceCount(*m_server), limit + 1);
+    }
+
+private:
+    void start()
+    {
+        m_server->createHandler();
+        m_server->handler->SetClock([] { return kNow; });
+        m_server->handler->Start();
+    }
+
+    std::unique_ptr<ServerUnderTest> m_server;
+};
+
+QTEST_GUILESS_MAIN(TestCommunicationHandler)
+#include "tst_communicationhandler.moc"
