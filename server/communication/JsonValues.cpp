@@ -87,6 +87,10 @@ QJsonObject WriteMap(const QVariantMap& map)
 QVariantMap ReadMap(const QJsonValue& value)
 {
     const QJsonValue mapData = value.toObject().value(QLatin1StringView("MapData"));
+    // A member that is not there is simply an empty map; only data that is there but
+    // unreadable is worth a warning.
+    if (mapData.isUndefined())
+        return {};
     if (mapData.toString().size() > kMaximumMapDataLength)
         return rejectMap(QStringLiteral("data too large"));
     const std::optional<QByteArray> data = decodeBase64(mapData);

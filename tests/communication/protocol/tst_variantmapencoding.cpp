@@ -1,0 +1,273 @@
+// Variant maps inside messages: the QDataStream version 19 text that other
+// programs read, every value type that blocks use surviving the trip, and
+// hostile stream content (announced counts and lengths without the bytes behind
+// them) rejected quickly, with a logged reason and an empty map, before Qt
+// would reserve memory for it.
+#include "communication/JsonValues.h"
+
+#include <QBitArray>
+#include <QColor>
+#include <QDataStream>
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QLine>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimeZone>
+#include <QUrl>
+#include <QUuid>
+#include <QtEndian>
+
+using namespace tessivar::communication;
+
+namespace {
+
+// Big-endian building blocks of a version 19 stream, written by hand.
+QByteArray u32(quint32 value)
+{
+    QByteArray bytes(4, '\0');
+    qToBigEndian(value, bytes.data());
+    return bytes;
+}
+
+QByteArray text(const QString& string)
+{
+    QByteArray utf16(string.size() * 2, '\0');
+    qToBigEndian<quint16>(string.utf16(), string.size(), utf16.data());
+    return u32(quint32(utf16.size())) + utf16;
+}
+
+QByteArray variantHeader(quint32 typeId)
+{
+    return u32(typeId) + QByteArray(1, '\0');
+}
+
+QByteArray oneEntry(const QByteArray& typedValue)
+{
+    return u32(1) + text("A") + typedValue;
+}
+
+QJsonObject mapObject(const QByteArray& stream)
+{
+    return QJsonObject {
+        {JsonValues::kCustomTypeMarker, "QVariantMap"}, {"MapData", QString::fromLatin1(stream.toBase64())}};
+}
+
+QVariantMap readBack(const QVariantMap& map)
+{
+    const QByteArray text = QJsonDocument(JsonValues::WriteMap(map)).toJson(QJsonDocument::Compact);
+    return JsonValues::ReadMap(QJsonDocument::fromJson(text).object());
+}
+
+} // namespace
+
+class TestVariantMapEncoding : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+
+    void writesTheVersion19Layout();
+    void everyValueTypeSurvives_data();
+    void everyValueTypeSurvives();
+    void nestedContainersSurvive();
+
+    void hostileStreamsGiveAnEmptyMap_data();
+    void hostileStreamsGiveAnEmptyMap();
+    void hugeMapTextIsRefusedUndecoded();
+    void trailingBytesAreIgnored();
+
+    void otherValueEncodings();
+};
+
+void TestVariantMapEncoding::init()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+}
+
+void TestVariantMapEncoding::writesTheVersion19Layout()
+{
+    // Entries in ascending key order, keys as UTF-16, each value as type id, null flag, payload.
+    const QByteArray expected = u32(3) + text("a") + variantHeader(10) + text("\u00e9") + text("b") + variantHeader(1)
+        + QByteArray(1, '\1') + text("c") + variantHeader(6) + QByteArray::fromHex("3ff8000000000000");
+    const QJsonObject written
+        = JsonValues::WriteMap(QVariantMap {{"c", 1.5}, {"a", QStringLiteral("\u00e9")}, {"b", true}});
+    QCOMPARE(written, mapObject(expected));
+    QCOMPARE(written.keys(), (QStringList {"-----TessivarCustomJsonType-----", "MapData"}));
+    QCOMPARE(JsonValues::ReadMap(mapObject(expected)),
+        (QVariantMap {{"c", 1.5}, {"a", QStringLiteral("\u00e9")}, {"b", true}}));
+
+    // The marker is not checked on reading.
+    QCOMPARE(JsonValues::ReadMap(QJsonObject {{"MapData", QString::fromLatin1(expected.toBase64())}}).size(), 3);
+}
+
+void TestVariantMapEncoding::everyValueTypeSurvives_data()
+{
+    QTest::addColumn<QVariant>("value");
+    QTest::newRow("invalid") << QVariant();
+    QTest::newRow("null string") << QVariant(QString());
+    QTest::newRow("bool") << QVariant(true);
+    QTest::newRow("int") << QVariant(-2147483647 - 1);
+    QTest::newRow("uint") << QVariant(4294967295u);
+    QTest::newRow("qlonglong") << QVariant(Q_INT64_C(-9223372036854775807));
+    QTest::newRow("qulonglong") << QVariant(Q_UINT64_C(18446744073709551615));
+    QTest::newRow("double") << QVariant(-0.1);
+    QTest::newRow("float") << QVariant(1.25f);
+    QTest::newRow("QChar") << QVariant(QChar(0x263A));
+    QTest::newRow("string") << QVariant(QStringLiteral("Grüße\n\u2603"));
+    QTest::newRow("string list") << QVariant(QStringList {"a", QString(), ""});
+    QTest::newRow("byte array") << QVariant(QByteArray("\x00\x01\xff", 3));
+    QTest::newRow("null byte array") << QVariant(QByteArray());
+    QTest::newRow("byte array list") << QVariant::fromValue(QByteArrayList {"x", QByteArray(), "yz"});
+    QTest::newRow("bit array") << QVariant(QBitArray(13, true));
+    QTest::newRow("date") << QVariant(QDate(2026, 12, 7));
+    QTest::newRow("time") << QVariant(QTime(23, 59, 58, 999));
+    QTest::newRow("date-time UTC") << QVariant(QDateTime(QDate(2026, 12, 7), QTime(12, 0), Qt::UTC));
+    QTest::newRow("date-time local") << QVariant(QDateTime(QDate(2026, 6, 1), QTime(8, 30), Qt::LocalTime));
+    QTest::newRow("date-time offset") << QVariant(QDateTime(QDate(2026, 6, 1), QTime(8, 30), Qt::OffsetFromUTC, 3600));
+    QTest::newRow("url") << QVariant(QUrl("https://example.org/a b?q=1#f"));
+    QTest::newRow("rect") << QVariant(QRect(-1, 2, 30, 40));
+    QTest::newRow("rectf") << QVariant(QRectF(0.5, 1.5, 2.25, 3));
+    QTest::newRow("size") << QVariant(QSize(3, 4));
+    QTest::newRow("sizef") << QVariant(QSizeF(3.5, 4));
+    QTest::newRow("line") << QVariant(QLine(1, 2, 3, 4));
+    QTest::newRow("linef") << QVariant(QLineF(1.5, 2, 3, 4));
+    QTest::newRow("point") << QVariant(QPoint(-5, 6));
+    QTest::newRow("pointf") << QVariant(QPointF(-5.5, 6));
+    QTest::newRow("uuid") << QVariant(QUuid("{67c8770b-44f1-410a-ab9a-f9b5446f13ee}"));
+    QTest::newRow("long") << QVariant::fromValue(long(-123456));
+    QTest::newRow("ulong") << QVariant::fromValue(ulong(123456));
+    QTest::newRow("short") << QVariant::fromValue(short(-12));
+    QTest::newRow("ushort") << QVariant::fromValue(ushort(65535));
+    QTest::newRow("char") << QVariant::fromValue(char('x'));
+    QTest::newRow("signed char") << QVariant::fromValue<signed char>(-3);
+    QTest::newRow("uchar") << QVariant::fromValue<uchar>(250);
+    QTest::newRow("nullptr") << QVariant::fromValue(nullptr);
+    // Block title colours travel in parameters.
+    QTest::newRow("colour") << QVariant(QColor(10, 20, 30, 40));
+    QTest::newRow("hash") << QVariant(QVariantHash {{"k", 1}});
+}
+
+void TestVariantMapEncoding::everyValueTypeSurvives()
+{
+    QFETCH(QVariant, value);
+    const QVariantMap map {{"Value", value}, {"After", QStringLiteral("still in step")}};
+    const QVariantMap read = readBack(map);
+    QCOMPARE(read.value("After"), QVariant(QStringLiteral("still in step")));
+    QCOMPARE(read.value("Value").metaType(), value.metaType());
+    QCOMPARE(read.value("Value"), value);
+}
+
+void TestVariantMapEncoding::nestedContainersSurvive()
+{
+    QVariant deep = QVariantMap {{"leaf", 1}};
+    for (int level = 0; level < 30; ++level)
+        deep = level % 2 ? QVariant(QVariantMap {{"m", deep}}) : QVariant(QVariantList {deep, level});
+    const QVariantMap map {{"Deep", deep}, {"Empty list", QVariantList()}, {"Empty map", QVariantMap()}};
+    QCOMPARE(readBack(map), map);
+
+    QVariantMap wide;
+    for (int i = 0; i < 5000; ++i)
+        wide.insert(QString::number(i), i);
+    QCOMPARE(readBack(wide), wide);
+}
+
+void TestVariantMapEncoding::hostileStreamsGiveAnEmptyMap_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<QString>("reason");
+    const QString tooMany = "count larger than the data can hold";
+    const QString endsEarly = "data ends early";
+    QTest::newRow("empty stream") << QByteArray() << endsEarly;
+    QTest::newRow("map announcing 2^31 entries") << u32(0x80000000) << tooMany;
+    QTest::newRow("map announcing 2^32-1 entries") << u32(0xFFFFFFFF) + text("a") + variantHeader(0) << tooMany;
+    QTest::newRow("key claiming 4 GiB") << u32(1) + u32(0xFFFFFFFE) + QByteArray(64, 'a') << endsEarly;
+    QTest::newRow("string claiming 4 GiB") << oneEntry(variantHeader(10) + u32(0xFFFFFFFE)) << endsEarly;
+    QTest::newRow("string of odd length")
+        << oneEntry(variantHeader(10) + u32(3) + "abc") << "string of odd byte length";
+    QTest::newRow("byte array claiming 2 GiB") << oneEntry(variantHeader(12) + u32(0x7FFFFFFF) + "abc") << endsEarly;
+    QTest::newRow("url claiming 4 GiB") << oneEntry(variantHeader(17) + u32(0xFFFFFFFE)) << endsEarly;
+    QTest::newRow("list announcing 2^32-1 items") << oneEntry(variantHeader(9) + u32(0xFFFFFFFF)) << tooMany;
+    QTest::newRow("string list announcing 2^31") << oneEntry(variantHeader(11) + u32(0x80000000)) << tooMany;
+    QTest::newRow("byte array list announcing 2^31") << oneEntry(variantHeader(49) + u32(0x7FFFFFFF)) << tooMany;
+    QTest::newRow("hash announcing 2^31") << oneEntry(variantHeader(28) + u32(0x80000000)) << tooMany;
+    QTest::newRow("bit array claiming 2^32 bits") << oneEntry(variantHeader(13) + u32(0xFFFFFFFF)) << endsEarly;
+    QTest::newRow("user type") << oneEntry(variantHeader(127) + u32(11) + "QList<int>" + QByteArray(1, '\0')
+        + u32(0xFFFFFFFF)) << "value type not accepted";
+    QTest::newRow("Qt 6 user type") << oneEntry(variantHeader(1024) + u32(0xFFFFFFFF)) << "value type not accepted";
+    QTest::newRow("variant in variant") << oneEntry(variantHeader(41) + variantHeader(2) + u32(1))
+                                        << "value type not accepted";
+    QTest::newRow("regular expression") << oneEntry(variantHeader(44) + text("a") + u32(0))
+                                        << "value type not accepted";
+    QTest::newRow("named time zone") << oneEntry(variantHeader(16) + QByteArray(8, '\0') + u32(0) + QByteArray(1, '\3')
+        + text("../../etc/zone")) << "date-time spec not accepted";
+    QTest::newRow("unknown date-time spec")
+        << oneEntry(variantHeader(16) + QByteArray(12, '\0') + QByteArray(1, '\7')) << "date-time spec not accepted";
+    QTest::newRow("colour spec out of range")
+        << oneEntry(variantHeader(67) + QByteArray(1, '\x09') + QByteArray(10, '\0')) << "colour spec not accepted";
+    QByteArray nested = variantHeader(2) + u32(1);
+    for (int level = 0; level < 40; ++level)
+        nested = variantHeader(9) + u32(1) + nested;
+    QTest::newRow("lists nested 40 deep") << oneEntry(nested) << "values nested too deeply";
+    QByteArray nestedMaps = u32(0);
+    for (int level = 0; level < 40; ++level)
+        nestedMaps = u32(1) + text("m") + variantHeader(8) + nestedMaps;
+    QTest::newRow("maps nested 40 deep") << nestedMaps << "values nested too deeply";
+    const QByteArray good = u32(2) + text("a") + variantHeader(2) + u32(1) + text("b") + variantHeader(10) + text("xy");
+    QTest::newRow("truncated in the last value") << good.chopped(1) << endsEarly;
+    QTest::newRow("truncated in a type id") << good.left(4 + (6 + 5 + 4) + 6 + 2) << endsEarly;
+    QTest::newRow("fixed value cut short") << oneEntry(variantHeader(20) + QByteArray(31, '\0')) << endsEarly;
+}
+
+void TestVariantMapEncoding::hostileStreamsGiveAnEmptyMap()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(QString, reason);
+    QTest::ignoreMessage(QtWarningMsg, qPrintable("Invalid QVariantMap in message, reading an empty map: " + reason));
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(JsonValues::ReadMap(mapObject(stream)), QVariantMap());
+    QVERIFY2(clock.elapsed() < 1000, "rejection took as long as reading the announced size");
+}
+
+void TestVariantMapEncoding::hugeMapTextIsRefusedUndecoded()
+{
+    QTest::ignoreMessage(QtWarningMsg, "Invalid QVariantMap in message, reading an empty map: invalid Base64");
+    QCOMPARE(JsonValues::ReadMap(QJsonObject {{"MapData", "not*base64"}}), QVariantMap());
+    QTest::ignoreMessage(QtWarningMsg, "Invalid QVariantMap in message, reading an empty map: data ends early");
+    QCOMPARE(JsonValues::ReadMap(QJsonObject {{"MapData", 17}}), QVariantMap());
+    // No map data at all is an empty map, not a fault.
+    QCOMPARE(JsonValues::ReadMap(QJsonValue("AAAAAA==")), QVariantMap());
+    QCOMPARE(JsonValues::ReadMap(QJsonObject {{"-----TessivarCustomJsonType-----", "QVariantMap"}}), QVariantMap());
+
+    const QString huge(16 * 1024 * 1024 + 4, QLatin1Char('A'));
+    QTest::ignoreMessage(QtWarningMsg, "Invalid QVariantMap in message, reading an empty map: data too large");
+    QCOMPARE(JsonValues::ReadMap(QJsonObject {{"MapData", huge}}), QVariantMap());
+}
+
+void TestVariantMapEncoding::trailingBytesAreIgnored()
+{
+    const QByteArray stream = u32(1) + text("a") + variantHeader(2) + u32(7) + "trailing";
+    QCOMPARE(JsonValues::ReadMap(mapObject(stream)), (QVariantMap {{"a", 7}}));
+}
+
+void TestVariantMapEncoding::otherValueEncodings()
+{
+    QCOMPARE(JsonValues::WriteRect(QRectF(0.5, -1, 3, 2)),
+        (QJsonObject {{"left", 0.5}, {"top", -1}, {"width", 3}, {"height", 2}}));
+    QCOMPARE(JsonValues::ReadRect(QJsonObject {{"top", 4}, {"height", "5"}}), QRectF(0, 4, 0, 0));
+    QCOMPARE(JsonValues::ReadRect(QJsonValue(3)), QRectF());
+    QCOMPARE(JsonValues::WriteStringList({"a", ""}), (QJsonArray {"a", ""}));
+    QCOMPARE(JsonValues::ReadStringList(QJsonArray {"a", 1, QJsonObject(), "b"}), (QStringList {"a", "", "", "b"}));
+    QCOMPARE(JsonValues::WriteDecimal(Q_UINT64_C(18446744073709551615)), QJsonValue("18446744073709551615"));
+    QCOMPARE(JsonValues::ReadDecimal(QJsonValue("18446744073709551615")), 0u);
+    QCOMPARE(JsonValues::WriteVersion(QVersionNumber(1, 5, 1)), QJsonValue("1.5.1"));
+    QCOMPARE(JsonValues::WriteVersion(QVersionNumber()), QJsonValue(""));
+    QCOMPARE(JsonValues::ReadVersion(QJsonValue("2.0.1-beta")), QVersionNumber(2, 0, 1));
+    QCOMPARE(JsonValues::WriteBytes(QByteArray("\xff\xfe", 2)),
+        (QJsonObject {{"-----TessivarCustomJsonType-----", "QByteArray"}, {"Size", 2}, {"Data", "//4="}}));
+}
+
+QTEST_GUILESS_MAIN(TestVariantMapEncoding)
+#include "tst_variantmapencoding.moc"
