@@ -13,7 +13,22 @@ ConnectedSocketServer::ConnectedSocketServer(const QString& name, quint16 port)
     , m_server(std::make_unique<QWebSocketServer>(name, QWebSocketServer::NonSecureMode))
 {
     qDebug() << "Initializing server" << *this;
+    m_server->setHandshakeTimeout(kHandshakeTimeout);
     connect(m_server.get(), &QWebSocketServer::newConnection, this, &ConnectedSocketServer::OnNewConnection);
+    connect(m_server.get(), &QWebSocketServer::serverError, this, &ConnectedSocketServer::OnServerError);
+}
+
+void ConnectedSocketServer::SetHandshakeTimeout(std::chrono::milliseconds timeout)
+{
+    m_server->setHandshakeTimeout(timeout);
+}
+
+void ConnectedSocketServer::OnServerError()
+{
+    // A failed listen is reported by Listen() itself.
+    if (!m_server->isListening())
+        return;
+    qWarning().nospace().noquote() << *this << ": refused a connection attempt: " << m_server->errorString();
 }
 
 ConnectedSocketServer::~ConnectedSocketServer()

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <memory>
 
 class QDebug;
@@ -20,11 +21,17 @@ class ConnectedSocketServer : public QObject
 {
     Q_OBJECT
 public:
+    // A peer that opens a connection and never finishes its handshake holds a socket;
+    // a LAN handshake takes milliseconds.
+    static constexpr std::chrono::milliseconds kHandshakeTimeout{10000};
+
     ConnectedSocketServer(const QString& name, quint16 port);
     ~ConnectedSocketServer() override;
 
     void Listen();
     bool IsListening() const;
+    // Shortens the handshake bound for tests.
+    void SetHandshakeTimeout(std::chrono::milliseconds timeout);
 
     void Print(QDebug& debug) const;
 
@@ -35,6 +42,7 @@ signals:
 
 private:
     void OnNewConnection();
+    void OnServerError();
 
     quint16 m_port;
     std::unique_ptr<QWebSocketServer> m_server;

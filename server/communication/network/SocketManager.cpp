@@ -65,11 +65,11 @@ void SocketManager::AddListenerSocket(std::unique_ptr<INonConnectedSocket> socke
 void SocketManager::StartListeners()
 {
     for (const auto& socket : m_listenerSockets) {
+        // Started twice, a listener would report each datagram twice.
+        socket->disconnect(this);
         connect(socket.get(), &INonConnectedSocket::DataReceived, this,
-                [this](const QByteArray& data, const PeerEndPoint& endPoint) { emit DataReceived(data, endPoint, false); },
-                Qt::UniqueConnection);
-        connect(socket.get(), &INonConnectedSocket::ErrorOccurred, this, &SocketManager::ErrorOccurred,
-                Qt::UniqueConnection);
+                [this](const QByteArray& data, const PeerEndPoint& endPoint) { emit DataReceived(data, endPoint, false); });
+        connect(socket.get(), &INonConnectedSocket::ErrorOccurred, this, &SocketManager::ErrorOccurred);
         socket->Bind();
     }
 }

@@ -43,6 +43,7 @@ private slots:
     void secondServerOnTheSamePortFails();
     void burstOfConnectionsIsAcceptedWhole();
     void textMessagesArriveBinaryFramesDoNot();
+    void unfinishedOrBrokenHandshakesAreDropped();
     void oversizeMessagesAreRefused_data();
     void oversizeMessagesAreRefused();
     void outgoingSocketSendsTextAndReportsItsPeer();
@@ -128,6 +129,25 @@ void tst_Sockets::textMessagesArriveBinaryFramesDoNot()
     QTRY_COMPARE(received.count(), 1);
     QCOMPARE(received.at(0).at(0).toByteArray(), QByteArray("a\xef\xbf\xbd" "b"));
     QCOMPARE(log.count(QtDebugMsg, QStringLiteral("Sending data to socket[ConnectedSocket[State=")), 1);
+}
+
+void tst_Sockets::unfinishedOrBrokenHandshakesAreDropped()
+{
+    ConnectedSocketServer server(QStringLiteral("server"), kServerPort);
+    server.SetHandshakeTimeout(std::chrono::milliseconds(100));
+    QSignalSpy accepted(&server, &ConnectedSocketServer::SocketConnected);
+    server.Listen();
+
+    RawWebSocketClient silent(QHostAddress(QStringLiteral("127.0.0.2")));
+    QVERIFY(silent.connectTcpOnly(kLocal, kServerPort));
+    silent.sendRaw("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n");
+    RawWebSocketClient garbage(QHostAddress(QStringLiteral("127.0.0.3")));
+    QVERIFY(garbage.connectTcpOnly(kLocal, kServerPort));
+    garbage.sendRaw("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nSec-WebSocket-Version: 13\r\n\r\n");
+
+    QVERIFY(silent.waitForDisconnected(3000));
+    QVERIFY(garbage.waitForDisconnected(3000));
+    QCOMPARE(accepted.count(), 0);
 }
 
 void tst_Sockets::oversizeMessagesAreRefused_data()
