@@ -1,0 +1,263 @@
+// Throughput and round-trip latency of the server's transport, each beside a bare
+// QWebSocketServer measured in the same run, client and server on loopback in one
+// process and one thread. Run inside scripts/in-private-network.sh.
+//
+//   receive path: QWebSocket client -> ConnectedSocket -> SocketManager ->
+//                 CommunicationHandler (parse, attribute) -> MessageHandler -> handler
+//   baseline:     QWebSocket client -> QWebSocketServer's socket -> a counting slot
+//
+//   round trip:   MessageHandler::SendMessage with a response callback -> client parses,
+//                 answers with a response envelope -> callback
+//   baseline:     client text message -> bare server echoes it -> client
+#include "app/CommonConfiguration.h"
+#include "communication/CommunicationHandler.h"
+#include "communication/MessageCodec.h"
+#include "communication/MessageEmissionBuilderFactory.h"
+#include "communication/MessageHandler.h"
+#include "communication/messages/Message_Data.h"
+#include "communication/messages/Message_Hello.h"
+#include "device/DeviceManager.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLoggingCategory>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWebSocket>
+#include <QWebSocketServer>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace tessivar;
+using namespace tessivar::communication;
+
+namespace {
+
+constexpr int kThroughputMessages = 20000;
+constexpr int kRoundTrips = 2000;
+constexpr int kRepetitions = 5;
+const QString kClientId = QStringLiteral("0123456789abcdef0123456789abcdef");
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// Runs the event loop until done() holds; false after 30 s.
+bool spin(const std::function<bool()>& done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > 30000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+MessageSender_t clientSender()
+{
+    return MessageSender_t{kClientId, QStringLiteral("Bench client"), QVersionNumber(1, 0),
+                           device::ApplicationType_e::Client};
+}
+
+QByteArray dataMessage(quint64 sequenceId)
+{
+    const Message_Data message(7, QVariantMap{{QStringLiteral("Value"), 42}});
+    return *MessageCodec().Serialize(message, sequenceId, std::nullopt, clientSender());
+}
+
+bool openClient(QWebSocket& client, quint16 port)
+{
+    bool connected = false;
+    QObject::connect(&client, &QWebSocket::connected, [&connected] { connected = true; });
+    client.open(QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(port)));
+    return spin([&connected] { return connected; });
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The server of this system, with a handler for Data messages.
+struct Server {
+    Server()
+        : configuration(folder.filePath(QStringLiteral("config")))
+    {
+        configuration.setDeviceId(QStringLiteral("5e55e55e55e55e55e55e55e55e55e55e"));
+        devices = std::make_unique<device::DeviceManager>(configuration);
+        handler = std::make_unique<CommunicationHandler>(devices.get(), device::ApplicationType_e::Server, port,
+                                                         configuration);
+        messages = std::make_unique<MessageHandler>(handler.get());
+        messages->RegisterHandler(MessageType_e::Data, [this](const MessageReception&) { ++received; });
+        handler->Start();
+    }
+
+    QTemporaryDir folder;
+    CommonConfiguration configuration;
+    quint16 port = freePort();
+    std::unique_ptr<device::DeviceManager> devices;
+    std::unique_ptr<CommunicationHandler> handler;
+    std::unique_ptr<MessageHandler> messages;
+    int received = 0;
+};
+
+// A bare QWebSocketServer that counts the messages and, when asked, echoes them.
+struct BareServer {
+    BareServer()
+        : server(QStringLiteral("bare"), QWebSocketServer::NonSecureMode)
+    {
+        server.listen(QHostAddress::Any, port);
+        QObject::connect(&server, &QWebSocketServer::newConnection, [this] {
+            while (QWebSocket* socket = server.nextPendingConnection()) {
+                socket->setParent(&server);
+                QObject::connect(socket, &QWebSocket::textMessageReceived, [this, socket](const QString& text) {
+                    ++received;
+                    if (echo)
+                        socket->sendTextMessage(text);
+                });
+            }
+        });
+    }
+
+    quint16 port = freePort();
+    QWebSocketServer server;
+    int received = 0;
+    bool echo = false;
+};
+
+// Seconds to deliver count messages sent back to back, until the server side counted them.
+double deliverAll(QWebSocket& client, const int& received, const std::vector<QString>& texts)
+{
+    const int target = received + static_cast<int>(texts.size());
+    QElapsedTimer clock;
+    clock.start();
+    for (const QString& text : texts)
+        client.sendTextMessage(text);
+    client.flush();
+    if (!spin([&received, target] { return received >= target; }))
+        return -1;
+    return clock.nsecsElapsed() / 1e9;
+}
+
+std::vector<QString> throughputTexts()
+{
+    std::vector<QString> texts;
+    texts.reserve(kThroughputMessages);
+    for (int i = 0; i < kThroughputMessages; ++i)
+        texts.push_back(QString::fromUtf8(dataMessage(quint64(i))));
+    return texts;
+}
+
+void throughput()
+{
+    const std::vector<QString> texts = throughputTexts();
+    Server server;
+    QWebSocket client;
+    if (!openClient(client, server.port))
+        return void(std::printf("could not connect to the server\n"));
+    BareServer bare;
+    QWebSocket bareClient;
+    if (!openClient(bareClient, bare.port))
+        return void(std::printf("could not connect to the bare server\n"));
+
+    std::vector<double> ours, baseline;
+    for (int repetition = 0; repetition < kRepetitions; ++repetition) {
+        ours.push_back(deliverAll(client, server.received, texts));
+        baseline.push_back(deliverAll(bareClient, bare.received, texts));
+    }
+    const double oursRate = kThroughputMessages / median(ours);
+    const double bareRate = kThroughputMessages / median(baseline);
+    std::printf("receive path: %d messages of %lld bytes, median of %d runs\n", kThroughputMessages,
+                static_cast<long long>(texts.front().size()), kRepetitions);
+    std::printf("  server -> handler:          %10.0f messages/s\n", oursRate);
+    std::printf("  bare QWebSocketServer:      %10.0f messages/s\n", bareRate);
+    std::printf("  ratio (bare / server):      %10.2f\n", bareRate / oursRate);
+}
+
+void roundTrip()
+{
+    Server server;
+    QWebSocket client;
+    if (!openClient(client, server.port))
+        return void(std::printf("could not connect to the server\n"));
+    // The client answers each request with a response envelope, as a device would.
+    const MessageCodec codec;
+    quint64 clientSequence = 1000000;
+    QObject::connect(&client, &QWebSocket::textMessageReceived, [&](const QString& text) {
+        const auto parsed = codec.Parse(text.toUtf8());
+        if (!parsed)
+            return;
+        const Message_Data answer(7, QVariantMap{{QStringLiteral("Value"), 1}});
+        client.sendTextMessage(
+            QString::fromUtf8(*codec.Serialize(answer, clientSequence++, parsed->first.sequenceId, clientSender())));
+    });
+    client.sendTextMessage(QString::fromUtf8(dataMessage(0))); // attributes the connection
+    if (!spin([&server] { return server.received == 1; }))
+        return void(std::printf("the first message did not arrive\n"));
+
+    MessageEmissionBuilderFactory factory(server.configuration.DeviceId());
+    std::vector<double> ours;
+    for (int i = 0; i < kRoundTrips; ++i) {
+        bool answered = false;
+        QElapsedTimer clock;
+        clock.start();
+        server.messages->SendMessage(
+            factory.CreateDataMessage(7, QVariantMap{{QStringLiteral("Value"), 2}}, kClientId)
+                .WithResponseCallback([&answered](const MessageReception&) { answered = true; },
+                                      std::chrono::milliseconds(10000))
+                .Build());
+        if (!spin([&answered] { return answered; }))
+            return void(std::printf("no answer\n"));
+        ours.push_back(clock.nsecsElapsed() / 1e3);
+    }
+
+    BareServer bare;
+    bare.echo = true;
+    QWebSocket bareClient;
+    if (!openClient(bareClient, bare.port))
+        return void(std::printf("could not connect to the bare server\n"));
+    int echoes = 0;
+    QObject::connect(&bareClient, &QWebSocket::textMessageReceived, [&echoes](const QString&) { ++echoes; });
+    const QString text = QString::fromUtf8(dataMessage(1));
+    std::vector<double> baseline;
+    for (int i = 0; i < kRoundTrips; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        bareClient.sendTextMessage(text);
+        if (!spin([&echoes, i] { return echoes == i + 1; }))
+            return void(std::printf("no echo\n"));
+        baseline.push_back(clock.nsecsElapsed() / 1e3);
+    }
+    const double oursMedian = median(ours);
+    const double bareMedian = median(baseline);
+    std::printf("round trip: %d requests, median\n", kRoundTrips);
+    std::printf("  request -> response callback: %8.1f us\n", oursMedian);
+    std::printf("  bare QWebSocketServer echo:   %8.1f us\n", bareMedian);
+    std::printf("  ratio (server / bare):        %8.2f\n", oursMedian / bareMedian);
+}
+
+void discard(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    // As the program runs without "LogDebug": the log costs nothing on either side.
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false"));
+    qInstallMessageHandler(discard);
+    throughput();
+    roundTrip();
+    return 0;
+}
