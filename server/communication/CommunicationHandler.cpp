@@ -5,6 +5,7 @@
 #include "device/LocalNetworkDevice.h"
 
 #include <QDebug>
+#include <QLoggingCategory>
 
 namespace tessivar::communication {
 
@@ -19,6 +20,12 @@ QByteArray loggedContent(const QByteArray& data)
     if (data.size() <= MessageCodec::kMaximumLoggedJsonLength)
         return data;
     return data.left(MessageCodec::kMaximumLoggedJsonLength) + "...";
+}
+
+// Printing a message dumps its whole body: skipped outright when debug output is off.
+bool debugEnabled()
+{
+    return QLoggingCategory::defaultCategory()->isDebugEnabled();
 }
 
 } // namespace
@@ -87,7 +94,8 @@ void CommunicationHandler::SendMessage(const MessageEmission& emission)
         m_codec.Serialize(emission.GetMessage(), emission.GetSequenceId(), emission.GetResponseTo(), localSender());
 
     if (emission.IsBroadcast()) {
-        qDebug().nospace().noquote() << "Broadcasting message: " << emission.GetMessage();
+        if (debugEnabled())
+            qDebug().nospace().noquote() << "Broadcasting message: " << emission.GetMessage();
         if (data)
             m_socketManager->Broadcast(*data);
         return;
@@ -100,7 +108,8 @@ void CommunicationHandler::SendMessage(const MessageEmission& emission)
         return;
     }
     device::IDevice& device = **found;
-    qDebug().nospace().noquote() << "Sending message to device [" << device << "]: " << emission.GetMessage();
+    if (debugEnabled())
+        qDebug().nospace().noquote() << "Sending message to device [" << device << "]: " << emission.GetMessage();
 
     if (const std::optional<PeerEndPoint> endPoint = m_deviceConnections.FindActiveEndPoint(device.GetId())) {
         if (data)
@@ -150,10 +159,12 @@ void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndP
     if (!connected && !acceptDatagram(*device, endPoint, header))
         return;
 
-    qDebug() << "Received message from endpoint" << endPoint;
-    qDebug() << "    Header:" << header;
-    qDebug() << "    Device:" << *device;
-    qDebug() << "    Message:" << **message;
+    if (debugEnabled()) {
+        qDebug() << "Received message from endpoint" << endPoint;
+        qDebug() << "    Header:" << header;
+        qDebug() << "    Device:" << *device;
+        qDebug() << "    Message:" << **message;
+    }
 
     if (m_type == device::ApplicationType_e::Client && !device->IsConnected()) {
         qDebug() << "Connecting to device" << *device;

@@ -21,6 +21,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -123,6 +125,8 @@ struct BareServer {
                 socket->setParent(&server);
                 QObject::connect(socket, &QWebSocket::textMessageReceived, [this, socket](const QString& text) {
                     ++received;
+                    if (parse)
+                        parsedObjects += QJsonDocument::fromJson(text.toUtf8()).object().size();
                     if (echo)
                         socket->sendTextMessage(text);
                 });
@@ -134,6 +138,9 @@ struct BareServer {
     QWebSocketServer server;
     int received = 0;
     bool echo = false;
+    // Also parse each message as JSON: the share of the protocol in the receive path.
+    bool parse = false;
+    qsizetype parsedObjects = 0;
 };
 
 // Seconds to deliver count messages sent back to back, until the server side counted them.
@@ -171,18 +178,28 @@ void throughput()
     if (!openClient(bareClient, bare.port))
         return void(std::printf("could not connect to the bare server\n"));
 
-    std::vector<double> ours, baseline;
+    BareServer parsing;
+    parsing.parse = true;
+    QWebSocket parsingClient;
+    if (!openClient(parsingClient, parsing.port))
+        return void(std::printf("could not connect to the parsing server\n"));
+
+    std::vector<double> ours, baseline, parsed;
     for (int repetition = 0; repetition < kRepetitions; ++repetition) {
         ours.push_back(deliverAll(client, server.received, texts));
         baseline.push_back(deliverAll(bareClient, bare.received, texts));
+        parsed.push_back(deliverAll(parsingClient, parsing.received, texts));
     }
     const double oursRate = kThroughputMessages / median(ours);
     const double bareRate = kThroughputMessages / median(baseline);
+    const double parsingRate = kThroughputMessages / median(parsed);
     std::printf("receive path: %d messages of %lld bytes, median of %d runs\n", kThroughputMessages,
                 static_cast<long long>(texts.front().size()), kRepetitions);
     std::printf("  server -> handler:          %10.0f messages/s\n", oursRate);
     std::printf("  bare QWebSocketServer:      %10.0f messages/s\n", bareRate);
+    std::printf("  bare server + JSON parse:   %10.0f messages/s\n", parsingRate);
     std::printf("  ratio (bare / server):      %10.2f\n", bareRate / oursRate);
+    std::printf("  ratio (bare+parse / server):%10.2f\n", parsingRate / oursRate);
 }
 
 void roundTrip()
