@@ -7,6 +7,8 @@
 #include "communication/network/NonConnectedSocket.h"
 
 #include <QNetworkDatagram>
+#include <QNetworkInterface>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUdpSocket>
@@ -51,6 +53,7 @@ private slots:
     void oversizeDatagramIsDiscarded();
     void datagramsGoToTheOwnPort();
     void secondBindFails();
+    void broadcastReachesEveryLocalNetwork();
 };
 
 void tst_Sockets::initTestCase()
@@ -283,6 +286,69 @@ void tst_Sockets::secondBindFails()
     QCOMPARE(errors.count(), 1);
     QCOMPARE(errors.at(0).at(0).value<SocketError>(), SocketError::BindFailed);
     QCOMPARE(log.count(QtWarningMsg, QStringLiteral("NonConnectedSocket[Description=Second,State=QAbstractSocket::UnconnectedState,Port=0]: socket bind failed with error [")), 1);
+}
+
+namespace {
+
+bool runIp(const QStringList& arguments)
+{
+    QProcess ip;
+    ip.start(QStringLiteral("ip"), arguments);
+    return ip.waitForFinished(5000) && ip.exitStatus() == QProcess::NormalExit && ip.exitCode() == 0;
+}
+
+} // namespace
+
+void tst_Sockets::broadcastReachesEveryLocalNetwork()
+{
+    // Only inside a namespace of our own (loopback alone) may the test add interfaces
+    // and broadcast: never on the machine's real networks.
+    const auto interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface& networkInterface : interfaces) {
+        if (!networkInterface.flags().testFlag(QNetworkInterface::IsLoopBack))
+            QSKIP("Not in a private network namespace; the broadcast test needs one");
+    }
+    const QString a = QStringLiteral("tsv%1a").arg(QCoreApplication::applicationPid() % 10000);
+    const QString b = QStringLiteral("tsv%1b").arg(QCoreApplication::applicationPid() % 10000);
+    if (!runIp({QStringLiteral("link"), QStringLiteral("add"), a, QStringLiteral("type"), QStringLiteral("veth"),
+                QStringLiteral("peer"), QStringLiteral("name"), b}))
+        QSKIP("Cannot create a veth pair here (not permitted)");
+    const auto cleanup = qScopeGuard([&] { runIp({QStringLiteral("link"), QStringLiteral("del"), a}); });
+    QVERIFY(runIp({QStringLiteral("addr"), QStringLiteral("add"), QStringLiteral("10.213.0.1/24"), QStringLiteral("broadcast"),
+                   QStringLiteral("10.213.0.255"), QStringLiteral("dev"), a}));
+    QVERIFY(runIp({QStringLiteral("addr"), QStringLiteral("add"), QStringLiteral("10.213.1.1/24"), QStringLiteral("broadcast"),
+                   QStringLiteral("10.213.1.255"), QStringLiteral("dev"), b}));
+    QVERIFY(runIp({QStringLiteral("link"), QStringLiteral("set"), a, QStringLiteral("up")}));
+    QVERIFY(runIp({QStringLiteral("link"), QStringLiteral("set"), b, QStringLiteral("up")}));
+
+    LogCapture log;
+    QUdpSocket receiver;
+    QVERIFY(receiver.bind(QHostAddress::AnyIPv4, kUdpPort));
+    NonConnectedSocket emission(kUdpPort, QStringLiteral("EmissionSocket"));
+    const auto ready = [](const QString& name) {
+        const QNetworkInterface networkInterface = QNetworkInterface::interfaceFromName(name);
+        const auto entries = networkInterface.addressEntries();
+        return networkInterface.flags().testFlag(QNetworkInterface::IsUp)
+            && std::any_of(entries.begin(), entries.end(), [](const auto& e) { return !e.broadcast().isNull(); });
+    };
+    QTRY_VERIFY(ready(a) && ready(b));
+    emission.Broadcast(QByteArrayLiteral("{\"hello\":\"all\"}"));
+
+    // Once per broadcast address of every interface that is up (on Linux the loopback
+    // entry has one too, which keeps the datagram on this machine).
+    QCOMPARE(log.count(QtDebugMsg, QStringLiteral(": broadcasting data")), 1);
+    QCOMPARE(log.count(QtDebugMsg, QStringLiteral(": sending data to [10.213.0.255:21111]")), 1);
+    QCOMPARE(log.count(QtDebugMsg, QStringLiteral(": sending data to [10.213.1.255:21111]")), 1);
+    QSet<QString> destinations;
+    QTRY_VERIFY_WITH_TIMEOUT(([&] {
+        while (receiver.hasPendingDatagrams()) {
+            const QNetworkDatagram datagram = receiver.receiveDatagram();
+            if (datagram.data() == QByteArrayLiteral("{\"hello\":\"all\"}"))
+                destinations.insert(PeerEndPoint::Normalize(datagram.destinationAddress()).toString());
+        }
+        return destinations.contains(QStringLiteral("10.213.0.255"))
+            && destinations.contains(QStringLiteral("10.213.1.255"));
+    }()), 3000);
 }
 
 QTEST_GUILESS_MAIN(tst_Sockets)
