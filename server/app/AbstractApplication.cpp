@@ -1,12 +1,25 @@
 #include "app/AbstractApplication.h"
 
 #include "app/ApplicationConstants.h"
+#include "communication/ICommunicationHandler.h"
+#include "communication/MessageEmissionBuilderFactory.h"
+#include "communication/MessageHandler.h"
+#include "communication/MessageReception.h"
+#include "communication/messages/Message_BlockList.h"
+#include "communication/messages/Message_RegisterDevice.h"
 #include "device/LocalNetworkDevice.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QHostAddress>
 
 namespace tessivar {
+
+using communication::MessageType_e;
+
+namespace {
+constexpr std::chrono::milliseconds kPingInterval{2000};
+} // namespace
 
 AbstractApplication::AbstractApplication(Configuration& configuration, QObject* parent)
     : QObject(parent)
@@ -14,9 +27,133 @@ AbstractApplication::AbstractApplication(Configuration& configuration, QObject* 
     , m_deviceManager(std::make_unique<device::DeviceManager>(configuration))
 {
     qRegisterMetaType<quint32>("BlockId_t");
+    m_pingTimer.setInterval(kPingInterval);
 }
 
-AbstractApplication::~AbstractApplication() = default;
+AbstractApplication::~AbstractApplication()
+{
+    // The device callbacks reach into this object; devices may still go away below.
+    m_deviceManager->SetDeviceConnectedCallback({});
+    m_deviceManager->SetDeviceDisconnectedCallback({});
+}
+
+void AbstractApplication::init(std::unique_ptr<communication::MessageHandler> messageHandler,
+                               std::unique_ptr<communication::ICommunicationHandler> communicationHandler)
+{
+    m_messageHandler = std::move(messageHandler);
+    m_communicationHandler = std::move(communicationHandler);
+    m_emissionFactory = std::make_unique<communication::MessageEmissionBuilderFactory>(
+        m_deviceManager->GetCurrentDevice().GetId());
+
+    connect(m_communicationHandler.get(), &communication::ICommunicationHandler::NetworkErrorOccurred, this,
+            &AbstractApplication::onNetworkError, Qt::QueuedConnection);
+
+    registerHandler(MessageType_e::RegisterDevice,
+                    [this](const communication::MessageReception& reception) { onRegisterDeviceReceived(reception); });
+    registerHandler(MessageType_e::ModuleList, [this](const communication::MessageReception& reception) {
+        const auto& message = static_cast<const communication::Message_BlockList&>(reception.GetMessage());
+        onBlockListReceived(message.GetBlockIds(), reception.GetSenderId());
+    });
+
+    m_deviceManager->SetDeviceConnectedCallback([](const device::IDevice& device) { qInfo() << "Device connected:" << device; });
+    m_deviceManager->SetDeviceDisconnectedCallback([this](const device::IDevice& device) {
+        qInfo() << "Device disconnected:" << device;
+        onDeviceDisconnected(device.GetId());
+    });
+
+    connect(&m_pingTimer, &QTimer::timeout, this, &AbstractApplication::pingKnownDevices);
+    m_pingTimer.start();
+}
+
+void AbstractApplication::setPingInterval(std::chrono::milliseconds interval)
+{
+    m_pingTimer.setInterval(interval);
+}
+
+communication::MessageHandler& AbstractApplication::messageHandler() const
+{
+    if (!m_messageHandler)
+        qFatal("MessageHandler not yet ready");
+    return *m_messageHandler;
+}
+
+communication::MessageEmissionBuilderFactory& AbstractApplication::emissionFactory() const
+{
+    if (!m_emissionFactory)
+        qFatal("MessageEmissionBuilderFactory not yet ready");
+    return *m_emissionFactory;
+}
+
+communication::ICommunicationHandler* AbstractApplication::communicationHandler() const
+{
+    return m_communicationHandler.get();
+}
+
+void AbstractApplication::registerHandler(communication::MessageType_e type, ReceiveHandler handler)
+{
+    messageHandler().RegisterHandler(type, std::move(handler));
+}
+
+void AbstractApplication::onRegisterDeviceReceived(const communication::MessageReception& reception)
+{
+    const auto& message = static_cast<const communication::Message_RegisterDevice&>(reception.GetMessage());
+    const NetworkDeviceId_t senderId = reception.GetSenderId();
+    const std::optional<device::IDevice*> device = m_deviceManager->GetDevice(senderId);
+    if (device) {
+        (*device)->Register(message.GetName(), message.GetApplicationType(), message.GetSoftwareVersion());
+        m_deviceManager->SaveKnownDevices();
+        qInfo() << "Device registered:" << **device;
+    } else {
+        qInfo() << "Device registered:" << "nullopt";
+    }
+    onDeviceRegistered(senderId, message.GetName(), message.GetSoftwareVersion(), message.GetDataClassInfoList());
+}
+
+void AbstractApplication::onBlockListReceived(QList<BlockId_t> deviceBlocks, NetworkDeviceId_t deviceId)
+{
+    qDebug() << "Module list of" << deviceId << ": " << deviceBlocks;
+}
+
+void AbstractApplication::onDeviceRegistered(NetworkDeviceId_t, QString, QVersionNumber, QList<ModuleDataClassInfo_t>)
+{
+}
+
+void AbstractApplication::onDeviceDisconnected(const NetworkDeviceId_t&)
+{
+}
+
+void AbstractApplication::sendHello(const NetworkDeviceId_t& deviceId, bool allowNonConnected)
+{
+    auto builder = emissionFactory().CreateHelloMessage(deviceId);
+    if (allowNonConnected)
+        builder.AllowNonConnected();
+    messageHandler().SendMessage(builder.Build());
+}
+
+void AbstractApplication::broadcastHello()
+{
+    messageHandler().SendMessage(emissionFactory().CreateHelloMessage(NetworkDeviceId_t()).Broadcast().Build());
+}
+
+void AbstractApplication::pingKnownDevices()
+{
+    QList<NetworkDeviceId_t> connected;
+    m_deviceManager->ForEachDevice([&connected](device::IDevice& device) {
+        if (device.IsConnected())
+            connected.append(device.GetId());
+    });
+    for (const NetworkDeviceId_t& id : std::as_const(connected))
+        sendHello(id, false);
+}
+
+void AbstractApplication::changeDeviceName(const QString& name)
+{
+    m_deviceManager->GetCurrentDevice().SetName(name);
+    QList<NetworkDeviceId_t> all;
+    m_deviceManager->ForEachDevice([&all](device::IDevice& device) { all.append(device.GetId()); });
+    for (const NetworkDeviceId_t& id : std::as_const(all))
+        sendHello(id, false);
+}
 
 void AbstractApplication::addDevice(const QString& address)
 {

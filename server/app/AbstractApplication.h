@@ -1,17 +1,32 @@
 #pragma once
 
 #include "app/Configuration.h"
+#include "communication/MessageType.h"
 #include "device/DeviceManager.h"
+#include "modules/ModuleDataClassInfo.h"
+#include "modules/ModuleTypes.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
+#include <QVersionNumber>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 
 namespace tessivar {
 
-// What any application of the system has: the devices it knows and, as the
-// communication layer joins, the means to reach them.
+namespace communication {
+class ICommunicationHandler;
+class MessageEmissionBuilderFactory;
+class MessageHandler;
+class MessageReception;
+} // namespace communication
+
+// What any application of the system has: the devices it knows, the means to reach
+// them, and the flows that bring a device from first contact to registration.
 class AbstractApplication : public QObject
 {
     Q_OBJECT
@@ -20,6 +35,11 @@ public:
     explicit AbstractApplication(Configuration& configuration, QObject* parent = nullptr);
     ~AbstractApplication() override;
 
+    // Takes both objects over, creates the emission factory, registers the handlers of
+    // registration and block lists, installs the device callbacks and starts pinging.
+    void init(std::unique_ptr<communication::MessageHandler> messageHandler,
+              std::unique_ptr<communication::ICommunicationHandler> communicationHandler);
+
     Q_INVOKABLE void addDevice(const QString& address);
     Q_INVOKABLE void removeDevice(const NetworkDeviceId_t& deviceId);
     Q_INVOKABLE void exit();
@@ -27,13 +47,42 @@ public:
 
     device::DeviceManager& deviceManager();
     Configuration& configuration();
+    // Both end the program when used before init: no flow may reach them earlier.
+    communication::MessageHandler& messageHandler() const;
+    communication::MessageEmissionBuilderFactory& emissionFactory() const;
+    communication::ICommunicationHandler* communicationHandler() const;
+
+    void setPingInterval(std::chrono::milliseconds interval);
 
 Q_SIGNALS:
     void releaseNotesRequested();
 
+public Q_SLOTS:
+    virtual void onNetworkError(QString errorDescription) = 0;
+    virtual void onBlockListReceived(QList<BlockId_t> deviceBlocks, NetworkDeviceId_t deviceId);
+    virtual void onDeviceRegistered(NetworkDeviceId_t deviceId, QString deviceName,
+                                    QVersionNumber deviceSoftwareversion,
+                                    QList<ModuleDataClassInfo_t> dataClassInfoList);
+    virtual void onDeviceDisconnected(const NetworkDeviceId_t& deviceId);
+    void pingKnownDevices();
+    void broadcastHello();
+    void changeDeviceName(const QString& name);
+
+protected:
+    using ReceiveHandler = std::function<void(const communication::MessageReception&)>;
+    void registerHandler(communication::MessageType_e type, ReceiveHandler handler);
+    void sendHello(const NetworkDeviceId_t& deviceId, bool allowNonConnected);
+
+private:
+    void onRegisterDeviceReceived(const communication::MessageReception& reception);
+
 protected:
     Configuration& m_configuration;
+    QTimer m_pingTimer;
     std::unique_ptr<device::DeviceManager> m_deviceManager;
+    std::unique_ptr<communication::ICommunicationHandler> m_communicationHandler;
+    std::unique_ptr<communication::MessageHandler> m_messageHandler;
+    std::unique_ptr<communication::MessageEmissionBuilderFactory> m_emissionFactory;
 };
 
 } // namespace tessivar

@@ -11,7 +11,8 @@ add_library(tessivar_app STATIC
     ${APP_DIR}/TaskManager.cpp ${APP_DIR}/TaskManager.h
     ${APP_DIR}/ErrorHandler.cpp ${APP_DIR}/ErrorHandler.h)
 target_link_libraries(tessivar_app PUBLIC
-    tessivar_logging tessivar_config tessivar_device tessivar_ui tessivar_platform
+    tessivar_logging tessivar_config tessivar_device tessivar_communication tessivar_modules
+    tessivar_ui tessivar_platform
     Qt6::Widgets Qt6::Qml Qt6::Quick)
 qt_add_resources(tessivar_app tessivar_ui_resources
     PREFIX "/"
@@ -19,6 +20,8 @@ qt_add_resources(tessivar_app tessivar_ui_resources
     FILES
         ${CMAKE_CURRENT_SOURCE_DIR}/ui/MainWindow.qml
         ${CMAKE_CURRENT_SOURCE_DIR}/ui/UI/ServerApplicationWindow.qml
+        ${CMAKE_CURRENT_SOURCE_DIR}/ui/UI/ModuleEditionWidget.qml
+        ${CMAKE_CURRENT_SOURCE_DIR}/ui/UI/ModuleSelectionWidget.qml
         ${CMAKE_CURRENT_SOURCE_DIR}/ui/UI/TitleBarButton.qml
         ${CMAKE_CURRENT_SOURCE_DIR}/ui/Widgets/ErrorWidget.qml)
 qt_add_resources(tessivar_app tessivar_icon_resources

@@ -2,14 +2,20 @@
 
 #include "app/AbstractApplication.h"
 #include "app/TimerIncubationController.h"
+#include "communication/BlockCreationStatus.h"
+#include "device/DeleteLater.h"
+#include "modules/ModuleList.h"
+#include "modules/PluginManager.h"
 #include "ui/ErrorAction.h"
 
 #include <QPointer>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QVersionNumber>
 
+#include <chrono>
 #include <memory>
 
 class QMenu;
@@ -18,6 +24,11 @@ class QQuickWindow;
 namespace tessivar {
 
 class ErrorHandler;
+
+namespace ui {
+class ModuleEditionWidget;
+class ModuleSelectionWidget;
+} // namespace ui
 
 // The server program's central object: builds the subsystems, loads the user
 // interface and ties the tray, the windows and the configuration together.
@@ -29,6 +40,11 @@ public:
     struct Options {
         bool minimized = false;      // "--minimized": the main window stays hidden
         int splashHideDelayMs = 500; // the splash stays this long after the window loaded
+        // The greeting timers and the first check of the loaded blocks; tests shorten them.
+        std::chrono::milliseconds helloInterval{5000};
+        std::chrono::milliseconds pingInterval{2000};
+        std::chrono::milliseconds wakeUpInterval{1000};
+        std::chrono::milliseconds checkLoadedSourcesDelay{2000};
     };
 
     explicit TessivarServerApplication(const QStringList& arguments,
@@ -48,6 +64,11 @@ public:
     bool parametersValid() const;
     // Exists once the main window has loaded.
     ErrorHandler* errorHandler() const;
+    ModuleList& moduleList();
+    PluginManager& pluginManager();
+    ModuleSource* moduleBeingCreated() const;
+    ui::ModuleSelectionWidget* moduleSelectionWidget() const;
+    ui::ModuleEditionWidget* moduleEditionWidget() const;
 
 Q_SIGNALS:
     void firewallInformationRequested();
@@ -57,7 +78,25 @@ Q_SIGNALS:
     void applicationReady();
 
 public Q_SLOTS:
+    void onDeviceDisconnected(const NetworkDeviceId_t& deviceId) override;
+    void onNetworkError(QString errorDescription) override;
+    void onBlockListReceived(QList<BlockId_t> deviceBlocks, NetworkDeviceId_t deviceId) override;
+    void onDeviceRegistered(NetworkDeviceId_t deviceId, QString deviceName, QVersionNumber deviceSoftwareversion,
+                            QList<ModuleDataClassInfo_t> dataClassInfoList) override;
+    void handleBlockCreationResponse(NetworkDeviceId_t deviceId, BlockCreationStatus_e status, BlockId_t blockId,
+                                     BlockCreationRequestId_t requestId);
     void onMainWindowLoaded();
+    void checkLoadedSources();
+    void wakeUpDevices();
+    void createNewModule();
+    void modifyNewModule(PluginId_t pluginId, ModuleId_t moduleId);
+    void modifyExistingModule(ModuleSource* module);
+    void acceptNewModuleModification(NetworkDeviceId_t selectedDevice);
+    void cancelNewModuleModification();
+    void acceptExistingModuleModification();
+    void cancelExistingModuleModification();
+    void cancelNewModuleEdition();
+    void cancelNewModuleSelection();
     void raiseMainWindow();
     void closeWindow();
     void minimizeWindow();
@@ -67,6 +106,13 @@ public Q_SLOTS:
     void handleTrayExitClicked();
 
 private:
+    void registerMessageHandlers();
+    void connectModuleList();
+    void connectModuleWidgets();
+    void loadModules();
+    void dropModuleBeingCreated();
+    void hideModuleWidgets();
+    void onHelloReceived(const communication::MessageReception& reception);
     void registerQmlTypes();
     void registerWidgetFile(const char* module, const char* type, const QString& url);
     void createErrorHandler();
@@ -80,6 +126,7 @@ private:
     void routeTrayMessageClick(void (TessivarServerApplication::*handler)());
 
     Options m_options;
+    ModuleList m_moduleList;
     QQmlEngine m_engine;
     TimerIncubationController m_incubationController;
     QQmlComponent m_mainComponent;
@@ -89,8 +136,16 @@ private:
     QSystemTrayIcon m_trayIcon;
     std::unique_ptr<QMenu> m_trayMenu;
     QMetaObject::Connection m_trayMessageRouting;
+    QPointer<ui::ModuleSelectionWidget> m_moduleSelectionWidget;
+    QPointer<ui::ModuleEditionWidget> m_moduleEditionWidget;
     std::unique_ptr<ErrorHandler> m_errorHandler;
+    PluginManager m_pluginManager;
+    QTimer m_wakeUpTimer;
+    // The block the user is configuring, not yet placed on a device. QML may still
+    // hold it when it is dropped.
+    device::DeleteLaterPtr<ModuleSource> m_moduleBeingCreated;
     bool m_parametersValid = true;
+    QTimer m_helloTimer;
     bool m_mainWindowLoaded = false;
     bool m_valid = false;
 };

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Window
 import com.tessivar.widgets.private 1.0
+import com.tessivar.widgets.server 1.0
 
 // The main window: frameless, its own title bar.
 Window {
@@ -49,6 +50,17 @@ Window {
             TitleBarButton { objectName: "button_Minimize"; label: "\u2013"; onClicked: Controller.minimizeWindow() }
             TitleBarButton { objectName: "button_Close"; label: "\u2715"; onClicked: Controller.closeWindow() }
         }
+    }
+
+    ModuleSelectionWidget {
+        id: moduleSelection
+        objectName: "widget_ModuleSelection"
+        anchors { left: parent.left; top: titleBar.bottom; bottom: parent.bottom }
+    }
+
+    ModuleEditionWidget {
+        objectName: "widget_ModuleEdition"
+        anchors { left: moduleSelection.right; right: parent.right; top: titleBar.bottom; bottom: parent.bottom }
     }
 
     ErrorWidget {

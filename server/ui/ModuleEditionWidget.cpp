@@ -1,0 +1,128 @@
+#include "ui/ModuleEditionWidget.h"
+
+#include "modules/ModuleSource.h"
+#include "modules/sdk/TessivarModuleInstance.h"
+#include "modules/sdk/TessivarModuleInstanceData.h"
+#include "modules/sdk/TessivarPropertyMap.h"
+
+#include <QQmlPropertyMap>
+
+namespace tessivar::ui {
+
+namespace {
+
+TessivarModuleInstanceData* instanceData(const ModuleSource* module)
+{
+    if (!module || !module->GetInstance())
+        return nullptr;
+    return module->GetInstance()->instanceData();
+}
+
+} // namespace
+
+ModuleEditionWidget::ModuleEditionWidget(QQuickItem* parent)
+    : QQuickItem(parent)
+{
+    connect(this, &QQuickItem::visibleChanged, this, &ModuleEditionWidget::onVisibleChanged);
+}
+
+ModuleEditionWidget::~ModuleEditionWidget()
+{
+    disconnect(m_moduleDestroyed);
+}
+
+void ModuleEditionWidget::edit(ModuleSource* module, const QUrl& editorUrl, bool newModule)
+{
+    endEdit();
+    m_newModule = newModule;
+    if (TessivarModuleInstanceData* data = instanceData(module)) {
+        m_savedLocalParameters = data->localParameters()->toVariantMap();
+        m_savedClientParameters = data->clientParameters()->toVariantMap();
+    }
+    m_module = module;
+    m_moduleDestroyed = connect(module, &QObject::destroyed, this, &ModuleEditionWidget::onModuleDestroyed);
+    Q_EMIT moduleChanged();
+    QMetaObject::invokeMethod(this, "startParameterModification", Q_ARG(QVariant, QVariant(editorUrl)));
+    setVisible(true);
+}
+
+void ModuleEditionWidget::close()
+{
+    endEdit();
+    setVisible(false);
+}
+
+ModuleSource* ModuleEditionWidget::module() const
+{
+    return m_module;
+}
+
+QObject* ModuleEditionWidget::moduleLocalParameters() const
+{
+    TessivarModuleInstanceData* data = instanceData(m_module);
+    return data ? data->localParameters() : nullptr;
+}
+
+QObject* ModuleEditionWidget::moduleClientParameters() const
+{
+    TessivarModuleInstanceData* data = instanceData(m_module);
+    return data ? data->clientParameters() : nullptr;
+}
+
+QObject* ModuleEditionWidget::moduleHelpers() const
+{
+    TessivarModuleInstanceData* data = instanceData(m_module);
+    return data ? data->helpers() : nullptr;
+}
+
+bool ModuleEditionWidget::isNewModule() const
+{
+    return m_newModule;
+}
+
+void ModuleEditionWidget::accept()
+{
+    Q_EMIT modificationAccepted();
+}
+
+void ModuleEditionWidget::acceptNew(NetworkDeviceId_t deviceId)
+{
+    Q_EMIT creationAccepted(deviceId);
+}
+
+void ModuleEditionWidget::cancel()
+{
+    if (TessivarModuleInstanceData* data = instanceData(m_module)) {
+        data->localParameters()->loadVariantMap(m_savedLocalParameters);
+        data->clientParameters()->loadVariantMap(m_savedClientParameters);
+    }
+    Q_EMIT modificationCancelled();
+}
+
+void ModuleEditionWidget::endEdit()
+{
+    // The parameter editor is unloaded once per edit, however the edit ends.
+    if (!m_module && !m_moduleDestroyed)
+        return;
+    disconnect(m_moduleDestroyed);
+    m_moduleDestroyed = {};
+    QMetaObject::invokeMethod(this, "endParameterModification");
+    m_module = nullptr;
+    m_savedLocalParameters.clear();
+    m_savedClientParameters.clear();
+    Q_EMIT moduleChanged();
+}
+
+void ModuleEditionWidget::onModuleDestroyed()
+{
+    endEdit();
+    setVisible(false);
+}
+
+void ModuleEditionWidget::onVisibleChanged()
+{
+    if (!isVisible())
+        endEdit();
+}
+
+} // namespace tessivar::ui

@@ -1,0 +1,10 @@
+#include "ui/ModuleSelectionWidget.h"
+
+namespace tessivar::ui {
+
+ModuleSelectionWidget::ModuleSelectionWidget(QQuickItem* parent)
+    : QQuickItem(parent)
+{
+}
+
+} // namespace tessivar::ui
