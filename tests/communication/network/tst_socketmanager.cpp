@@ -69,6 +69,7 @@ private slots:
     void secondServerOnTheSamePortReportsListenFailed();
     void datagramsFromListenersAreNotConnected();
     void nonConnectedHelloMakesThePeerConnect();
+    void broadcastHelloReachesEveryPeer();
     void hostileInputLeavesOtherPeersServed();
     void disconnectInMidMessageIsAPlainDisconnect();
 };
@@ -359,6 +360,30 @@ void tst_SocketManager::nonConnectedHelloMakesThePeerConnect()
     QVERIFY(peer.waitForMessage(MessageType_e::Hello));
     QVERIFY(peer.received().back()->overWebSocket);
     QVERIFY(peer.disconnectFromServer());
+}
+
+void tst_SocketManager::broadcastHelloReachesEveryPeer()
+{
+    SocketManager manager(QStringLiteral("server"), kPort);
+    QSignalSpy connected(&manager, &SocketManager::PeerConnected);
+    manager.StartServer();
+    TestPeer first(QStringLiteral("11111111111111111111111111111111"), loopback(20));
+    TestPeer second(QStringLiteral("22222222222222222222222222222222"), loopback(21));
+    for (TestPeer* peer : {&first, &second}) {
+        QVERIFY(peer->bindUdp(kPort));
+        peer->setAnswerHello(kPort);
+        if (!peer->hearsBroadcasts())
+            QSKIP("The loopback broadcast address cannot be bound here");
+    }
+    MessageSender_t server{QStringLiteral("fedcba9876543210fedcba9876543210"), QStringLiteral("server"),
+                           QVersionNumber(1, 5, 1), tessivar::device::ApplicationType_e::Server};
+    const auto hello = MessageCodec().Serialize(Message_Hello(server.id), 1, std::nullopt, server);
+    manager.Broadcast(*hello);
+    if (!first.waitForMessage(MessageType_e::Hello, 1000))
+        QSKIP("No interface here has a broadcast address that reaches loopback");
+    QVERIFY(second.waitForMessage(MessageType_e::Hello));
+    QTRY_COMPARE(connected.count(), 2);
+    QTRY_VERIFY(first.isConnected() && second.isConnected());
 }
 
 void tst_SocketManager::hostileInputLeavesOtherPeersServed()

@@ -23,7 +23,8 @@ TestPeer::TestPeer(const QString& deviceId, const QHostAddress& address, QObject
             [this](const QByteArray& data) { onData(data, true, QHostAddress()); });
     connect(&m_connection, &RawWebSocketClient::connected, this, &TestPeer::connected);
     connect(&m_connection, &RawWebSocketClient::disconnected, this, &TestPeer::disconnected);
-    connect(&m_udp, &QUdpSocket::readyRead, this, &TestPeer::onDatagrams);
+    connect(&m_udp, &QUdpSocket::readyRead, this, [this] { onDatagrams(m_udp); });
+    connect(&m_broadcastUdp, &QUdpSocket::readyRead, this, [this] { onDatagrams(m_broadcastUdp); });
 }
 
 TestPeer::~TestPeer() = default;
@@ -40,7 +41,17 @@ QHostAddress TestPeer::address() const
 
 bool TestPeer::bindUdp(quint16 port)
 {
-    return m_udp.bind(m_address, port);
+    if (!m_udp.bind(m_address, port))
+        return false;
+    // A socket bound to one unicast address does not see broadcasts; peers share this one.
+    m_broadcastUdp.bind(QHostAddress(QStringLiteral("127.255.255.255")), port,
+                        QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint);
+    return true;
+}
+
+bool TestPeer::hearsBroadcasts() const
+{
+    return m_broadcastUdp.state() == QAbstractSocket::BoundState;
 }
 
 void TestPeer::setAnswerHello(quint16 serverPort)
@@ -114,10 +125,10 @@ RawWebSocketClient& TestPeer::connection()
     return m_connection;
 }
 
-void TestPeer::onDatagrams()
+void TestPeer::onDatagrams(QUdpSocket& socket)
 {
-    while (m_udp.hasPendingDatagrams()) {
-        const QNetworkDatagram datagram = m_udp.receiveDatagram();
+    while (socket.hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = socket.receiveDatagram();
         if (datagram.isValid())
             onData(datagram.data(), false, datagram.senderAddress());
     }

@@ -48,8 +48,11 @@ public:
     communication::MessageSender_t& sender();
     QHostAddress address() const;
 
-    // UDP on this peer's address and the given port (the server's port).
+    // UDP on this peer's address and the given port (the server's port). Also listens on
+    // the loopback broadcast address 127.255.255.255 (shared between peers) where the
+    // system lets it, so that the server's broadcast Hello reaches every peer.
     bool bindUdp(quint16 port);
+    bool hearsBroadcasts() const;
     // When a Hello datagram arrives while not connected, open a WebSocket to its sender at serverPort.
     void setAnswerHello(quint16 serverPort);
 
@@ -84,7 +87,7 @@ signals:
 
 private:
     void onData(const QByteArray& data, bool overWebSocket, const QHostAddress& from);
-    void onDatagrams();
+    void onDatagrams(QUdpSocket& socket);
     std::optional<QByteArray> serialize(const communication::IMessage& message, quint64 sequenceId,
                                         std::optional<quint64> responseTo);
     Received* findUntaken(communication::MessageType_e type);
@@ -94,6 +97,7 @@ private:
     communication::MessageCodec m_codec;
     RawWebSocketClient m_connection;
     QUdpSocket m_udp;
+    QUdpSocket m_broadcastUdp;
     std::optional<quint16> m_answerHelloPort;
     quint64 m_nextSequenceId = 0;
     std::vector<std::unique_ptr<Received>> m_received;
