@@ -12,8 +12,9 @@ TaskManager& TaskManager::instance()
 
 TaskManager::TaskManager()
 {
-    qmlRegisterUncreatableType<TaskCompletion>("com.tessivar.types", 1, 0, "TaskCompletion",
-                                               QStringLiteral("Not creatable"));
+    // A value type: QML reaches its button enumeration by the type name.
+    qmlRegisterUncreatableMetaObject(TaskCompletion::staticMetaObject, "com.tessivar.types", 1, 0, "TaskCompletion",
+                                     QStringLiteral("Not creatable"));
     qRegisterMetaType<BaseTask*>("BaseTask*");
     qRegisterMetaType<TaskCompletion>("TaskCompletion");
 }

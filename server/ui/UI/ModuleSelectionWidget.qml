@@ -29,11 +29,32 @@ ModuleSelectionWidgetImpl {
 
         Repeater {
             model: PluginInformationList
-            delegate: Text {
+            // Each entry is a plugin's description with its modules.
+            delegate: Column {
                 required property var model
-                text: model.display !== undefined ? model.display : ""
-                font.family: "Roboto"
-                font.pixelSize: 14
+                readonly property var plugin: model.display
+                spacing: 4
+                Text {
+                    text: plugin ? plugin.name : ""
+                    font.family: "Roboto"
+                    font.pixelSize: 16
+                }
+                Repeater {
+                    model: plugin ? plugin.modules : []
+                    delegate: Text {
+                        required property var modelData
+                        text: modelData.name
+                        font.family: "Roboto"
+                        font.pixelSize: 14
+                        MouseArea {
+                            anchors.fill: parent
+                            onClicked: {
+                                selection.selectedModule = modelData
+                                selection.moduleSelected(plugin.id, modelData.id)
+                            }
+                        }
+                    }
+                }
             }
         }
     }

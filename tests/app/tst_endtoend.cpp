@@ -1,0 +1,278 @@
+#include "ModuleTestSupport.h"
+#include "TestPeer.h"
+
+#include "app/ApplicationConstants.h"
+#include "app/ErrorHandler.h"
+#include "app/TessivarServerApplication.h"
+#include "communication/messages/Message_BlockList.h"
+#include "communication/messages/Message_Data.h"
+#include "communication/messages/Message_DeleteBlock.h"
+#include "communication/messages/Message_Hello.h"
+#include "communication/messages/Message_RegisterBlock.h"
+#include "communication/messages/Message_RegisterBlockResponse.h"
+#include "communication/messages/Message_RegisterDevice.h"
+#include "communication/messages/Message_UpdateParameters.h"
+#include "device/DeviceManager.h"
+#include "modules/sdk/TessivarModuleInstance.h"
+#include "modules/sdk/TessivarModuleInstanceData.h"
+#include "modules/sdk/TessivarPropertyMap.h"
+#include "ui/ErrorWidget.h"
+#include "ui/ModuleEditionWidget.h"
+#include "ui/ModuleSelectionWidget.h"
+
+#include <QDir>
+#include <QQuickWindow>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTest>
+
+using namespace tessivar;
+using namespace tessivar::communication;
+using tessivar::test::TestPeer;
+
+namespace {
+
+const QString kPlugin = QStringLiteral("com.tessivar.test");
+const QString kEcho = QStringLiteral("com.tessivar.test.echo");
+const QString kPeerId = QStringLiteral("0123456789abcdef0123456789abcdef");
+// Away from the default port, so that other tests of the suite may run beside this one.
+constexpr quint16 kPort = 20971;
+
+template<typename T>
+const T* as(const TestPeer::Received* received)
+{
+    return received ? dynamic_cast<const T*>(received->message.get()) : nullptr;
+}
+
+} // namespace
+
+// The real application object, offscreen in a temporary working folder with the test
+// plugin installed, driven over loopback by a test peer that plays a phone.
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TestWorkingFolder> m_folder;
+    std::unique_ptr<Configuration> m_configuration;
+    std::unique_ptr<TessivarServerApplication> m_application;
+    std::unique_ptr<TestPeer> m_peer;
+
+    bool startServer()
+    {
+        TessivarServerApplication::Options options;
+        options.minimized = true;
+        options.splashHideDelayMs = 0;
+        options.helloInterval = std::chrono::milliseconds(100);
+        options.pingInterval = std::chrono::milliseconds(100);
+        options.wakeUpInterval = std::chrono::milliseconds(100);
+        options.checkLoadedSourcesDelay = std::chrono::milliseconds(50);
+        m_application = std::make_unique<TessivarServerApplication>(options, *m_configuration);
+        if (!m_application->isValid())
+            return false;
+        QSignalSpy ready(m_application.get(), &TessivarServerApplication::applicationReady);
+        return ready.wait(20000);
+    }
+
+    // Hello, then registration: what a phone does when it finds the server.
+    void greetAndRegister(TestPeer& peer)
+    {
+        peer.sender().softwareVersion = QVersionNumber(2, 0, 0);
+        QVERIFY(peer.connectToServer(kPort));
+        peer.send(Message_Hello(peer.sender().id));
+        const auto* registration = as<Message_RegisterDevice>(peer.waitForMessage(MessageType_e::RegisterDevice));
+        QVERIFY(registration);
+        QCOMPARE(registration->GetApplicationType(), device::ApplicationType_e::Server);
+        QCOMPARE(registration->GetSoftwareVersion(), softwareVersion());
+        QCOMPARE(registration->GetDataClassInfoList().size(), 1);
+        QCOMPARE(registration->GetDataClassInfoList().first().classId, kEcho);
+
+        peer.send(Message_RegisterDevice(QStringLiteral("Phone"), device::ApplicationType_e::Client,
+                                         QVersionNumber(2, 0, 0), {}));
+        QVERIFY(peer.waitForMessage(MessageType_e::ModuleList));
+    }
+
+    // The user picks the echo module and places it on the peer's device.
+    BlockCreationRequestId_t createBlockThroughTheInterface()
+    {
+        m_application->createNewModule();
+        ui::ModuleSelectionWidget* selection = m_application->moduleSelectionWidget();
+        ui::ModuleEditionWidget* edition = m_application->moduleEditionWidget();
+        if (!selection || !edition || !selection->isVisible())
+            return -2;
+        Q_EMIT selection->moduleSelected(kPlugin, kEcho);
+        if (!m_application->moduleBeingCreated() || !edition->isVisible() || !edition->isNewModule())
+            return -2;
+        edition->acceptNew(kPeerId);
+        if (m_application->moduleBeingCreated() || selection->isVisible() || edition->isVisible())
+            return -2;
+        const auto* request = as<Message_RegisterBlock>(m_peer->waitForMessage(MessageType_e::RegisterModule));
+        if (!request || request->GetDataClassId() != kEcho || request->GetServerVersion() != softwareVersion())
+            return -2;
+        return request->GetRequestIndex();
+    }
+
+    QObject* errorWidget() const
+    {
+        return m_application->mainWindow() ? m_application->mainWindow()->findChild<ui::ErrorWidget*>() : nullptr;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_folder = std::make_unique<test::TestWorkingFolder>();
+        QVERIFY(m_folder->isValid());
+        QVERIFY(test::installPlugin(QStringLiteral(TESSIVAR_TEST_PLUGIN), QStringLiteral("test")));
+        m_configuration = std::make_unique<Configuration>(m_folder->filePath(QStringLiteral("config")));
+        m_configuration->setPort(kPort);
+        m_peer = std::make_unique<TestPeer>(kPeerId);
+    }
+
+    void cleanup()
+    {
+        m_peer.reset();
+        m_application.reset();
+        m_configuration.reset();
+        m_folder.reset();
+    }
+
+    void blockTravelsFromCreationToDeletion()
+    {
+        QVERIFY(startServer());
+        greetAndRegister(*m_peer);
+        if (QTest::currentTestFailed())
+            return;
+
+        // Registered and remembered.
+        const std::optional<device::IDevice*> device = m_application->deviceManager().GetDevice(kPeerId);
+        QVERIFY(device);
+        QVERIFY((*device)->IsRegistered());
+        QVERIFY((*device)->IsConnected());
+        {
+            device::DeviceManager reader(*m_configuration);
+            const std::optional<device::IDevice*> stored = reader.GetDevice(kPeerId);
+            QVERIFY(stored);
+            QCOMPARE((*stored)->GetName(), QStringLiteral("Phone"));
+        }
+
+        const BlockCreationRequestId_t requestId = createBlockThroughTheInterface();
+        QVERIFY(requestId >= 0);
+        QCOMPARE(m_application->moduleList().rowCount(), 1);
+
+        // The device accepts: the block is stored, and goes live with all its parameters
+        // and then its data.
+        m_peer->clearReceived();
+        m_peer->send(Message_RegisterBlockResponse(BlockCreationStatus_e::Created, 7, requestId));
+        const auto* parameters = as<Message_UpdateParameters>(m_peer->waitForMessage(MessageType_e::UpdateParameters));
+        QVERIFY(parameters);
+        QCOMPARE(parameters->GetBlockId(), BlockId_t(7));
+        QCOMPARE(parameters->GetParameters().value(QStringLiteral("Text")).toString(), QStringLiteral("hello"));
+        QVERIFY(parameters->GetParameters().contains(QStringLiteral("TessivarModuleTitle")));
+        const auto* data = as<Message_Data>(m_peer->waitForMessage(MessageType_e::Data));
+        QVERIFY(data);
+        QCOMPARE(data->GetBlockId(), BlockId_t(7));
+        QVERIFY(QDir(QStringLiteral("modules")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).contains("7"));
+
+        ModuleSource* block = qvariant_cast<ModuleSource*>(m_application->moduleList().get(0));
+        QVERIFY(block);
+        QVERIFY(block->IsConnected());
+
+        // A parameter changed on the server reaches the device.
+        block->GetInstance()->instanceData()->clientParameters()->setValue(QStringLiteral("Text"), "changed");
+        parameters = as<Message_UpdateParameters>(m_peer->waitForMessage(MessageType_e::UpdateParameters));
+        QVERIFY(parameters);
+        QCOMPARE(parameters->GetParameters().value(QStringLiteral("Text")).toString(), QStringLiteral("changed"));
+
+        // Data from the device reaches the module instance (which echoes it back).
+        m_peer->send(Message_Data(7, QVariantMap{{QStringLiteral("Value"), 42}}));
+        data = as<Message_Data>(m_peer->waitForMessage(MessageType_e::Data));
+        QVERIFY(data);
+        QCOMPARE(data->GetData().value(QStringLiteral("Value")).toInt(), 42);
+
+        // Going away deactivates the device's blocks.
+        QVERIFY(m_peer->disconnectFromServer());
+        QTRY_VERIFY(!block->IsConnected());
+        QTRY_VERIFY(!(*device)->IsConnected());
+
+        // Back again: the block list names the block, which goes live again; then the
+        // device deletes it.
+        m_peer = std::make_unique<TestPeer>(kPeerId);
+        greetAndRegister(*m_peer);
+        if (QTest::currentTestFailed())
+            return;
+        QTRY_VERIFY(block->IsConnected());
+        m_peer->send(Message_DeleteBlock(7));
+        QTRY_COMPARE(m_application->moduleList().rowCount(), 0);
+        QVERIFY(QDir(QStringLiteral("modules")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+    }
+
+    void refusedCreation_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("errorCode");
+        QTest::addColumn<QString>("inDescription");
+        QTest::newRow("incompatible version") << 1 << 4 << QStringLiteral("2.0.0");
+        QTest::newRow("module not available") << 2 << 5 << QString();
+        QTest::newRow("not created") << 3 << -1 << QString();
+        QTest::newRow("failed") << 4 << 0 << QString();
+        QTest::newRow("invented status") << 99 << 0 << QString();
+    }
+
+    void refusedCreation()
+    {
+        QFETCH(int, status);
+        QFETCH(int, errorCode);
+        QFETCH(QString, inDescription);
+        QVERIFY(startServer());
+        greetAndRegister(*m_peer);
+        if (QTest::currentTestFailed())
+            return;
+        const BlockCreationRequestId_t requestId = createBlockThroughTheInterface();
+        QVERIFY(requestId >= 0);
+        QObject* error = errorWidget();
+        QVERIFY(error);
+
+        m_peer->send(Message_RegisterBlockResponse(static_cast<BlockCreationStatus_e>(status), 9, requestId));
+        QTRY_COMPARE(m_application->moduleList().rowCount(), 0);
+        QVERIFY(QDir(QStringLiteral("modules")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+        if (errorCode < 0) {
+            // Fails silently: nothing shown.
+            QVERIFY(!error->property("visible").toBool());
+            return;
+        }
+        QTRY_VERIFY(error->property("visible").toBool());
+        QCOMPARE(error->property("errorCode").toInt(), errorCode);
+        if (!inDescription.isEmpty()) {
+            const QString description = error->property("errorDescription").toString();
+            QVERIFY2(description.contains(inDescription), qPrintable(description));
+            QVERIFY2(description.contains(softwareVersion().toString()), qPrintable(description));
+        }
+    }
+
+    void takenPortShowsTheNetworkError()
+    {
+        QTcpServer squatter;
+        QVERIFY(squatter.listen(QHostAddress::Any, kPort));
+        QVERIFY(startServer());
+        QObject* error = errorWidget();
+        QVERIFY(error);
+        QTRY_VERIFY(error->property("visible").toBool());
+        QCOMPARE(error->property("errorCode").toInt(), 1);
+        const QString description = error->property("errorDescription").toString();
+        QVERIFY2(description.contains(QStringLiteral("Port %1 is already in use").arg(kPort)), qPrintable(description));
+    }
+
+    void aHandAddedAddressIsWokenEverySecond()
+    {
+        QVERIFY(startServer());
+        QVERIFY(m_peer->bindUdp(kPort));
+        m_application->addDevice(m_peer->address().toString());
+        // Nothing answers: the wake-up Hello keeps arriving as a datagram.
+        QVERIFY(m_peer->waitForMessage(MessageType_e::Hello));
+        QVERIFY(m_peer->waitForMessage(MessageType_e::Hello));
+        QVERIFY(!m_peer->received().front()->overWebSocket);
+    }
+};
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
