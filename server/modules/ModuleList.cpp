@@ -47,10 +47,17 @@ bool ModuleList::LoadModules(PluginManager& plugins)
     qDebug() << "--- ACTIVE MODULES ---";
     qDebug() << kSeparator;
     const QString root = tessivar::moduleDirectory();
+    bool allLoaded = true;
     QStringList names;
-    QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
+        if (it.fileInfo().isSymLink()) {
+            // What a link points to is no block of ours: never loaded, never deleted.
+            qWarning() << "Invalid module" << it.fileName() << "is a link";
+            allLoaded = false;
+            continue;
+        }
         names.append(it.fileName());
     }
     QStringList folders;
@@ -63,7 +70,6 @@ bool ModuleList::LoadModules(PluginManager& plugins)
         if (!recovered.isEmpty())
             folders.append(root + recovered);
     }
-    bool allLoaded = true;
     for (const QString& folder : std::as_const(folders)) {
         allLoaded = LoadModule(plugins, folder) && allLoaded;
         qDebug() << kSeparator;

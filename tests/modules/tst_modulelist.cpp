@@ -72,6 +72,7 @@ private Q_SLOTS:
     void blocksWithoutAPluginAreDeletedAtStartUp();
     void blocksOfADisabledPluginAreDeletedAtStartUp();
     void folderNotNamedByANumberIsReportedAndLeftAlone();
+    void linkedFolderIsNeitherLoadedNorFollowed();
     void interruptedWritesLeaveEveryBlockLoadable();
     void newBlocksGetCreationRequestIds();
     void confirmedBlockIsStoredAndGoesLive();
@@ -210,6 +211,23 @@ void TestModuleList::folderNotNamedByANumberIsReportedAndLeftAlone()
     QCOMPARE(list.rowCount(), 1);
     QCOMPARE(storedFolders(), QStringList({"5", "notes"}));
     QCOMPARE(readStoredValue("modules/notes/PluginId"), QVariant(kPlugin));
+}
+
+void TestModuleList::linkedFolderIsNeitherLoadedNorFollowed()
+{
+    TestWorkingFolder folder;
+    // A block of a plugin that is not loaded, reached through a link: loading it would
+    // delete what the link points to.
+    const QString elsewhere = storeBlock(12, kDeviceA, "com.tessivar.gone", kEcho);
+    QVERIFY(QDir().rename(elsewhere, folder.filePath("elsewhere")));
+    QVERIFY(QFile::link(folder.filePath("elsewhere"), "modules/12"));
+
+    ModuleList list;
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Invalid module.*12.*is a link"));
+    QVERIFY(!list.LoadModules(*m_plugins->plugins));
+    QCOMPARE(list.rowCount(), 0);
+    QCOMPARE(readStoredValue(folder.filePath("elsewhere/PluginId")), QVariant("com.tessivar.gone"));
+    QVERIFY(QFileInfo("modules/12").isSymLink());
 }
 
 void TestModuleList::interruptedWritesLeaveEveryBlockLoadable()
