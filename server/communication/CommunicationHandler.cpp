@@ -101,6 +101,16 @@ void CommunicationHandler::SendMessage(const MessageEmission& emission)
         return;
     }
 
+    if (emission.GetDestination().isEmpty() && emission.GetDestinationAddress()) {
+        // A device added by hand has no id until it answers; only a datagram can reach it.
+        const PeerEndPoint endPoint(*emission.GetDestinationAddress(), m_port);
+        if (debugEnabled())
+            qDebug().nospace().noquote() << "Sending message to endpoint [" << endPoint << "]: " << emission.GetMessage();
+        if (emission.IsNonConnectedAllowed() && data)
+            m_socketManager->SendNonConnected(*data, endPoint);
+        return;
+    }
+
     const std::optional<device::IDevice*> found = m_deviceManager->GetDevice(emission.GetDestination());
     if (!found) {
         qWarning().nospace().noquote() << "Trying to send message [" << emission.GetMessage() << "] to unknown device ["
@@ -321,10 +331,11 @@ void CommunicationHandler::OnPeerDisconnected(const PeerEndPoint& endPoint)
 {
     qDebug() << "Peer disconnected:" << endPoint;
     if (const std::optional<NetworkDeviceId_t> deviceId = m_deviceConnections.FindActiveDevice(endPoint)) {
-        if (const std::optional<device::IDevice*> device = m_deviceManager->GetDevice(*deviceId)) {
-            m_deviceConnections.SetInactive(*deviceId);
+        // The connection is gone even when its device was removed meanwhile: a record
+        // left active would route later messages for that id into a dead endpoint.
+        m_deviceConnections.SetInactive(*deviceId);
+        if (const std::optional<device::IDevice*> device = m_deviceManager->GetDevice(*deviceId))
             (*device)->SetConnected(false);
-        }
         m_datagramEndPoints.erase(*deviceId);
         m_lastSequence.erase(*deviceId);
     }

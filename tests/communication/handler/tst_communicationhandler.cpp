@@ -150,6 +150,47 @@ private Q_SLOTS:
         QCOMPARE(m_server->storedConnections().size(), 1);
     }
 
+    // A device added by hand by its address takes the id of the first message from
+    // that address, and the connection from there is recorded under that id.
+    void deviceAddedByHandTakesSenderId()
+    {
+        const QHostAddress tabletAddress(QStringLiteral("127.0.0.6"));
+        device::IDevice& byHand =
+            m_server->devices->AddDevice(std::make_unique<device::LocalNetworkDevice>(tabletAddress));
+        start();
+        QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
+        TestPeer peer(kTabletId, tabletAddress);
+        QVERIFY(peer.connectToServer(m_server->port));
+        peer.send(Message_Hello(kTabletId));
+        QVERIFY(received.wait());
+
+        QCOMPARE(deviceCount(*m_server), 1);
+        QCOMPARE(byHand.GetId(), kTabletId);
+        QVERIFY(byHand.IsConnected());
+        QCOMPARE(&received.at(0).at(0).value<MessageReception>().GetSender(), &byHand);
+        const QJsonArray stored = m_server->storedConnections();
+        QCOMPARE(stored.size(), 1);
+        QCOMPARE(stored.at(0).toObject().value(QStringLiteral("DeviceId")).toString(), kTabletId);
+    }
+
+    // A device removed while connected leaves no active record behind when its
+    // connection ends.
+    void disconnectAfterRemovalClosesRecord()
+    {
+        start();
+        QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
+        TestPeer peer(kPhoneId);
+        QVERIFY(peer.connectToServer(m_server->port));
+        peer.send(Message_Hello(kPhoneId));
+        QVERIFY(received.wait());
+        QVERIFY(m_server->handler->GetDeviceConnectionList().FindActiveEndPoint(kPhoneId).has_value());
+
+        m_server->devices->RemoveDevice(kPhoneId);
+        QVERIFY(peer.disconnectFromServer());
+        QTRY_VERIFY(m_server->handler->GetDeviceConnectionList().FindInactiveEndPoint(kPhoneId).has_value());
+        QVERIFY(!m_server->handler->GetDeviceConnectionList().FindActiveEndPoint(kPhoneId).has_value());
+    }
+
     // Datagrams (through a listening socket on the server's port): older or repeated
     // sequence ids are dropped, a connection takes over, and after its end a fresh
     // sequence check starts.
