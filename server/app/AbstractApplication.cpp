@@ -122,12 +122,26 @@ void AbstractApplication::onDeviceDisconnected(const NetworkDeviceId_t&)
 {
 }
 
-void AbstractApplication::sendHello(const NetworkDeviceId_t& deviceId, bool allowNonConnected)
+void AbstractApplication::sendHello(const Destination& destination, bool allowNonConnected)
 {
-    auto builder = emissionFactory().CreateHelloMessage(deviceId);
+    auto builder = emissionFactory().CreateHelloMessage(destination.id);
+    if (destination.id.isEmpty())
+        builder.ToAddress(destination.address);
     if (allowNonConnected)
         builder.AllowNonConnected();
     messageHandler().SendMessage(builder.Build());
+}
+
+QList<AbstractApplication::Destination> AbstractApplication::devicesWhere(
+    const std::function<bool(const device::IDevice&)>& condition) const
+{
+    // Collected first: sending may change the device list.
+    QList<Destination> found;
+    m_deviceManager->ForEachDevice([&found, &condition](device::IDevice& device) {
+        if (condition(device))
+            found.append({device.GetId(), device.GetAddress()});
+    });
+    return found;
 }
 
 void AbstractApplication::broadcastHello()
@@ -137,22 +151,17 @@ void AbstractApplication::broadcastHello()
 
 void AbstractApplication::pingKnownDevices()
 {
-    QList<NetworkDeviceId_t> connected;
-    m_deviceManager->ForEachDevice([&connected](device::IDevice& device) {
-        if (device.IsConnected())
-            connected.append(device.GetId());
-    });
-    for (const NetworkDeviceId_t& id : std::as_const(connected))
-        sendHello(id, false);
+    const QList<Destination> connected = devicesWhere([](const device::IDevice& device) { return device.IsConnected(); });
+    for (const Destination& destination : connected)
+        sendHello(destination, false);
 }
 
 void AbstractApplication::changeDeviceName(const QString& name)
 {
     m_deviceManager->GetCurrentDevice().SetName(name);
-    QList<NetworkDeviceId_t> all;
-    m_deviceManager->ForEachDevice([&all](device::IDevice& device) { all.append(device.GetId()); });
-    for (const NetworkDeviceId_t& id : std::as_const(all))
-        sendHello(id, false);
+    const QList<Destination> all = devicesWhere([](const device::IDevice&) { return true; });
+    for (const Destination& destination : all)
+        sendHello(destination, false);
 }
 
 void AbstractApplication::addDevice(const QString& address)

@@ -6,6 +6,7 @@
 #include "modules/ModuleDataClassInfo.h"
 #include "modules/ModuleTypes.h"
 
+#include <QHostAddress>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -71,7 +72,13 @@ public Q_SLOTS:
 protected:
     using ReceiveHandler = std::function<void(const communication::MessageReception&)>;
     void registerHandler(communication::MessageType_e type, ReceiveHandler handler);
-    void sendHello(const NetworkDeviceId_t& deviceId, bool allowNonConnected);
+    // A device is addressed by its id, or by its address while it has none (added by hand).
+    struct Destination {
+        NetworkDeviceId_t id;
+        QHostAddress address;
+    };
+    QList<Destination> devicesWhere(const std::function<bool(const device::IDevice&)>& condition) const;
+    void sendHello(const Destination& destination, bool allowNonConnected);
 
 private:
     void onRegisterDeviceReceived(const communication::MessageReception& reception);

@@ -514,22 +514,16 @@ void TessivarServerApplication::onNetworkError(QString errorDescription)
 
 void TessivarServerApplication::wakeUpDevices()
 {
-    QList<NetworkDeviceId_t> away;
-    m_deviceManager->ForEachDevice([&away](device::IDevice& device) {
-        if (!device.IsConnected())
-            away.append(device.GetId());
-    });
-    for (const NetworkDeviceId_t& id : std::as_const(away))
-        sendHello(id, true);
+    const QList<Destination> away = devicesWhere([](const device::IDevice& device) { return !device.IsConnected(); });
+    for (const Destination& destination : away)
+        sendHello(destination, true);
 }
 
 void TessivarServerApplication::checkLoadedSources()
 {
     QStringList connected;
-    m_deviceManager->ForEachDevice([&connected](device::IDevice& device) {
-        if (device.IsConnected())
-            connected.append(device.GetId());
-    });
+    for (const Destination& destination : devicesWhere([](const device::IDevice& device) { return device.IsConnected(); }))
+        connected.append(destination.id);
     m_moduleList.DeactivateModulesNotOn(connected);
 }
 

@@ -68,6 +68,16 @@ void MessageEmission::SetNonConnectedAllowed(bool allowed)
     m_allowNonConnected = allowed;
 }
 
+const std::optional<QHostAddress>& MessageEmission::GetDestinationAddress() const
+{
+    return m_destinationAddress;
+}
+
+void MessageEmission::SetDestinationAddress(const QHostAddress& address)
+{
+    m_destinationAddress = address;
+}
+
 QDebug operator<<(QDebug debug, const MessageEmission& emission)
 {
     QDebugStateSaver saver(debug);

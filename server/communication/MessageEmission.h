@@ -4,6 +4,8 @@
 #include "communication/MessageReception.h"
 #include "device/DeviceTypes.h"
 
+#include <QHostAddress>
+
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -34,11 +36,14 @@ public:
     const std::optional<quint64>& GetResponseTo() const;
     const std::optional<ResponseHandling_t>& GetResponseHandling() const;
     bool IsNonConnectedAllowed() const;
+    // Where a device that has no id yet (added by hand) is reached without a connection.
+    const std::optional<QHostAddress>& GetDestinationAddress() const;
 
     void SetBroadcast(bool broadcast);
     void SetResponseTo(std::optional<quint64> responseTo);
     void SetResponseHandling(std::optional<ResponseHandling_t> handling);
     void SetNonConnectedAllowed(bool allowed);
+    void SetDestinationAddress(const QHostAddress& address);
 
 private:
     std::unique_ptr<IMessage> m_message;
@@ -48,6 +53,7 @@ private:
     std::optional<quint64> m_responseTo;
     std::optional<ResponseHandling_t> m_responseHandling;
     bool m_allowNonConnected = false;
+    std::optional<QHostAddress> m_destinationAddress;
 };
 
 // "MessageEmission[SequenceId=n,Destination=<id>,Broadcast=b,AllowNonConnected=b,Message=...]".

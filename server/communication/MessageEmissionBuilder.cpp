@@ -25,6 +25,13 @@ MessageEmissionBuilder& MessageEmissionBuilder::AllowNonConnected()
     return *this;
 }
 
+MessageEmissionBuilder& MessageEmissionBuilder::ToAddress(const QHostAddress& address)
+{
+    if (m_emission)
+        m_emission->SetDestinationAddress(address);
+    return *this;
+}
+
 MessageEmissionBuilder& MessageEmissionBuilder::WithResponseCallback(MessageEmission::ResponseCallback callback,
                                                                      std::chrono::milliseconds timeout)
 {

@@ -17,6 +17,8 @@ public:
 
     MessageEmissionBuilder& Broadcast();
     MessageEmissionBuilder& AllowNonConnected();
+    // For a destination without an id (a device added by hand that has not answered yet).
+    MessageEmissionBuilder& ToAddress(const QHostAddress& address);
     MessageEmissionBuilder& WithResponseCallback(MessageEmission::ResponseCallback callback,
                                                  std::chrono::milliseconds timeout);
     // Only after WithResponseCallback; otherwise logged and ignored.
