@@ -78,10 +78,6 @@ QVariantMap BlockStorage::ReadMap(const QString& folderPath, int depth)
     while (entries.hasNext()) {
         const QString path = entries.next();
         const QString key = DecodeKey(entries.fileName());
-        if (IsUnfinishedSaveFile(entries.fileInfo())) {
-            qWarning() << "Ignoring an unfinished stored value:" << path;
-            continue;
-        }
         if (entries.fileInfo().isDir()) {
             map.insert(key, ReadMap(path, depth + 1));
             continue;
@@ -244,18 +240,6 @@ QString BlockStorage::StagedFolderTarget(const QString& folderName)
     static const QRegularExpression pattern(QStringLiteral("^([0-9]+(-[0-9]+)?)\\.new$"));
     const QRegularExpressionMatch match = pattern.match(folderName);
     return match.hasMatch() ? match.captured(1) : QString();
-}
-
-bool BlockStorage::IsUnfinishedSaveFile(const QFileInfo& file)
-{
-    // QSaveFile's temporary name is the target's name, '.', and six random letters or
-    // digits. Such a name counts as unfinished only beside its target, so that a key
-    // that merely looks like one is still read.
-    static const QRegularExpression pattern(QStringLiteral("^(.+)\\.[A-Za-z0-9]{6}$"));
-    if (!file.isFile())
-        return false;
-    const QRegularExpressionMatch match = pattern.match(file.fileName());
-    return match.hasMatch() && QFileInfo::exists(file.absolutePath() + QLatin1Char('/') + match.captured(1));
 }
 
 bool BlockStorage::IsMapValue(const QVariant& value)

@@ -5,7 +5,6 @@
 #include <QVariantMap>
 
 class QDir;
-class QFileInfo;
 
 // The files of stored blocks. Every file holds one QVariant (QDataStream version 19)
 // and is replaced whole through QSaveFile; a map is a folder with one entry per key
@@ -37,9 +36,6 @@ public:
     static bool IsUnfinishedFolderName(const QString& folderName);
     // The block folder name a staging folder was to be renamed to; empty for any other name.
     static QString StagedFolderTarget(const QString& folderName);
-    // A file that QSaveFile wrote under a temporary name ("<name>.XXXXXX") and did not
-    // get to rename over "<name>" before an interruption.
-    static bool IsUnfinishedSaveFile(const QFileInfo& file);
 
     static bool IsMapValue(const QVariant& value);
     static QString EncodeKey(const QString& key);
