@@ -206,6 +206,72 @@ private Q_SLOTS:
         QVERIFY(QDir(QStringLiteral("modules")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
     }
 
+    void helloUntilRegistered()
+    {
+        QVERIFY(startServer());
+        QVERIFY(m_peer->connectToServer(kPort));
+        for (int i = 0; i < 3; ++i) {
+            m_peer->send(Message_Hello(kPeerId));
+            QVERIFY(m_peer->waitForMessage(MessageType_e::RegisterDevice));
+        }
+        m_peer->send(Message_RegisterDevice(QStringLiteral("Phone"), device::ApplicationType_e::Client,
+                                            QVersionNumber(2, 0, 0), {}));
+        QVERIFY(m_peer->waitForMessage(MessageType_e::ModuleList));
+        m_peer->send(Message_Hello(kPeerId));
+        QVERIFY(!m_peer->waitForMessage(MessageType_e::RegisterDevice, 300));
+    }
+
+    void blocksOfAMissingPluginAreDroppedAtStart()
+    {
+        QVERIFY(startServer());
+        greetAndRegister(*m_peer);
+        if (QTest::currentTestFailed())
+            return;
+        const BlockCreationRequestId_t requestId = createBlockThroughTheInterface();
+        QVERIFY(requestId >= 0);
+        m_peer->send(Message_RegisterBlockResponse(BlockCreationStatus_e::Created, 3, requestId));
+        QVERIFY(m_peer->waitForMessage(MessageType_e::UpdateParameters));
+        m_peer.reset();
+        m_application.reset();
+
+        // Restarted without the plugin: the block cannot live, it is removed and reported.
+        QVERIFY(QDir(QStringLiteral("plugins/test")).removeRecursively());
+        QVERIFY(startServer());
+        QCOMPARE(m_application->moduleList().rowCount(), 0);
+        QVERIFY(QDir(QStringLiteral("modules")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+        QObject* error = errorWidget();
+        QVERIFY(error);
+        QTRY_VERIFY(error->property("visible").toBool());
+        QCOMPARE(error->property("errorCode").toInt(), 5);
+    }
+
+    void storedBlocksOfAbsentDevicesStayInactive()
+    {
+        QVERIFY(startServer());
+        greetAndRegister(*m_peer);
+        if (QTest::currentTestFailed())
+            return;
+        const BlockCreationRequestId_t requestId = createBlockThroughTheInterface();
+        QVERIFY(requestId >= 0);
+        m_peer->send(Message_RegisterBlockResponse(BlockCreationStatus_e::Created, 4, requestId));
+        QVERIFY(m_peer->waitForMessage(MessageType_e::UpdateParameters));
+        m_peer.reset();
+        m_application.reset();
+
+        // Restarted: the block is back, and live again once its device registers.
+        QVERIFY(startServer());
+        QCOMPARE(m_application->moduleList().rowCount(), 1);
+        ModuleSource* block = qvariant_cast<ModuleSource*>(m_application->moduleList().get(0));
+        QVERIFY(block);
+        QVERIFY(!block->IsConnected());
+        m_peer = std::make_unique<TestPeer>(kPeerId);
+        greetAndRegister(*m_peer);
+        if (QTest::currentTestFailed())
+            return;
+        QTRY_VERIFY(block->IsConnected());
+        QVERIFY(m_peer->waitForMessage(MessageType_e::UpdateParameters));
+    }
+
     void refusedCreation_data()
     {
         QTest::addColumn<int>("status");
