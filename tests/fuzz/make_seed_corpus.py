@@ -107,7 +107,11 @@ def main():
              (22, b"\0" * 16), (23, b"\0" * 16), (24, b"\0" * 32), (25, b"\0" * 8), (26, b"\0" * 16), (30, b"\0" * 16),
              (32, b"\0" * 8), (33, b"\0" * 2), (34, b"\0"), (35, b"\0" * 8), (36, b"\0" * 2), (37, b"\0"),
              (38, b"\0" * 8), (40, b"\0"), (51, b""), (67, b"\x01" + b"\xff" * 8 + b"\0\0")]
-    write_raw("every_fixed_type.bin", qmap([("k%02d" % type_id, variant(type_id, payload)) for type_id, payload in fixed]))
+    every_fixed = qmap([("k%02d" % type_id, variant(type_id, payload)) for type_id, payload in fixed])
+    write_raw("every_fixed_type.bin", every_fixed)
+    write("every_fixed_type.json", envelope("com.tessivar.ModuleParameters.1",
+        {"ModuleId": "7", "ModuleParameters": map_value(every_fixed)}))
+    write("module_data_without_map.json", envelope("com.tessivar.ModuleData.1", {"ModuleId": "7"}))
     write_raw("containers.bin", qmap([
         ("bits", variant(13, struct.pack(">I", 9) + b"\xff\x01")),
         ("bytes", variant(12, struct.pack(">I", 2) + b"ab")),
