@@ -64,6 +64,7 @@ private slots:
     void burstFromOneAddressKeepsOnlyTheFirst();
     void dropsPeersSilentForMoreThanThirtySeconds();
     void idleTimerRunsTheCheck();
+    void socketDroppedWhileDeliveringItsOwnData();
     void outgoingConnectionToNobodyIsRemovedQuietly();
     void outgoingConnectionCarriesDataBothWays();
     void secondServerOnTheSamePortReportsListenFailed();
@@ -232,6 +233,30 @@ void tst_SocketManager::idleTimerRunsTheCheck()
     QCOMPARE(disconnected.count(), 0);
     fake.now += std::chrono::seconds(31);
     QTRY_COMPARE(disconnected.count(), 1);
+}
+
+void tst_SocketManager::socketDroppedWhileDeliveringItsOwnData()
+{
+    // A receiver may drop the very connection whose data it is handling; the socket
+    // must outlive the delivery (the sanitizer build catches a use after free).
+    FakeClock fake;
+    SocketManager manager(QStringLiteral("server"), kPort);
+    manager.SetClock(fake.clock());
+    manager.SetIdleCheckInterval(std::chrono::hours(1));
+    QSignalSpy disconnected(&manager, &SocketManager::PeerDisconnected);
+    connect(&manager, &SocketManager::DataReceived, this, [&](const QByteArray&, const PeerEndPoint&, bool) {
+        fake.now += std::chrono::seconds(31);
+        manager.CheckIdlePeers();
+    });
+    manager.StartServer();
+    RawWebSocketClient peer(loopback(2));
+    QVERIFY(peer.connectToServer(kLocal, kPort));
+    peer.sendText(QByteArrayLiteral("{}"));
+    peer.sendText(QByteArrayLiteral("{}"));
+    QTRY_COMPARE(disconnected.count(), 1);
+    QVERIFY(peer.waitForDisconnected());
+    QTest::qWait(20);
+    QCOMPARE(disconnected.count(), 1);
 }
 
 void tst_SocketManager::outgoingConnectionToNobodyIsRemovedQuietly()
