@@ -14,6 +14,8 @@
 #include <QSaveFile>
 #include <QUrl>
 
+#include <functional>
+
 namespace {
 
 // A stored value is a parameter or a piece of data; anything larger is damage, and
@@ -21,6 +23,34 @@ namespace {
 constexpr qint64 kMaxValueFileSize = 64 * 1024 * 1024;
 // Deeper nesting comes only from damage or a folder loop; it bounds the recursion.
 constexpr int kMaxMapDepth = 32;
+
+// A value that replaces a folder, or a folder that replaces anything, is written whole
+// beside the old one under "<name>%new" and swapped in through "<name>%old"; a folder
+// that goes is first renamed to "<name>%gone". An encoded key holds '%' only before two
+// hex digits, so these names never clash with an entry.
+const QString kNewSuffix = QStringLiteral("%new");
+const QString kOldSuffix = QStringLiteral("%old");
+const QString kGoneSuffix = QStringLiteral("%gone");
+
+bool isSwapName(const QString& name)
+{
+    return name.endsWith(kNewSuffix) || name.endsWith(kOldSuffix) || name.endsWith(kGoneSuffix);
+}
+
+bool pathExists(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+// Where the value of `path` is: the path itself, or its new version when an
+// interruption fell between the two renames of a swap (the new version was whole).
+QString currentCopy(const QString& path)
+{
+    if (!pathExists(path) && pathExists(path + kNewSuffix) && pathExists(path + kOldSuffix))
+        return path + kNewSuffix;
+    return path;
+}
 
 // Characters that cannot stand in a file name on some system, and the escape itself.
 bool needsEscape(QChar c)
@@ -77,7 +107,14 @@ QVariantMap BlockStorage::ReadMap(const QString& folderPath, int depth)
     QDirIterator entries(folderPath, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks);
     while (entries.hasNext()) {
         const QString path = entries.next();
-        const QString key = DecodeKey(entries.fileName());
+        QString name = entries.fileName();
+        if (isSwapName(name)) {
+            // Only the new version of an interrupted swap stands for its entry.
+            if (!name.endsWith(kNewSuffix) || currentCopy(path.chopped(kNewSuffix.size())) != path)
+                continue;
+            name.chop(kNewSuffix.size());
+        }
+        const QString key = DecodeKey(name);
         if (entries.fileInfo().isDir()) {
             map.insert(key, ReadMap(path, depth + 1));
             continue;
@@ -92,7 +129,7 @@ QVariantMap BlockStorage::ReadMap(const QString& folderPath, int depth)
 
 QVariant BlockStorage::ReadKey(const QDir& folder, const QString& key)
 {
-    const QString path = folder.filePath(key);
+    const QString path = currentCopy(folder.filePath(key));
     if (QFileInfo(path).isDir())
         return ReadMap(path);
     return ReadValue(path);
@@ -123,30 +160,32 @@ bool BlockStorage::WriteValue(const QString& filePath, const QVariant& value)
 bool BlockStorage::WriteKey(const QDir& folder, const QString& key, const QVariant& value, bool replace)
 {
     const QString path = folder.filePath(key);
-    if (IsMapValue(value) && value.toMap().isEmpty())
-        return replace ? RemovePath(path) : true;
+    if (IsMapValue(value) && value.toMap().isEmpty()) {
+        if (!replace)
+            return true;
+        FinishSwap(path);
+        return RemoveAside(path);
+    }
     return WriteEntry(path, value, replace, 0);
 }
 
 bool BlockStorage::WriteEntry(const QString& path, const QVariant& value, bool replace, int depth)
 {
+    FinishSwap(path);
     const QFileInfo info(path);
     if (IsMapValue(value)) {
-        // A value that used to be a file becomes a folder.
-        if (info.exists() && !info.isDir() && !QFile::remove(path)) {
-            qWarning() << "Could not replace" << path;
-            return false;
-        }
-        return WriteMap(path, value.toMap(), replace, depth);
+        const QVariantMap map = value.toMap();
+        // Into the folder that is there, entry by entry: only what differs is written.
+        if (!replace && info.isDir() && !info.isSymLink())
+            return WriteMap(path, map, depth);
+        return SwapIn(path, [&](const QString& target) { return WriteMap(target, map, depth); });
     }
-    if (info.isDir() && !QDir(path).removeRecursively()) {
-        qWarning() << "Could not replace" << path;
-        return false;
-    }
+    if (info.isDir() || info.isSymLink())
+        return SwapIn(path, [&](const QString& target) { return WriteValue(target, value); });
     return WriteValue(path, value);
 }
 
-bool BlockStorage::WriteMap(const QString& folderPath, const QVariantMap& map, bool replace, int depth)
+bool BlockStorage::WriteMap(const QString& folderPath, const QVariantMap& map, int depth)
 {
     if (depth > kMaxMapDepth) {
         qWarning() << "Map nested too deeply to be stored:" << folderPath;
@@ -167,31 +206,62 @@ bool BlockStorage::WriteMap(const QString& folderPath, const QVariantMap& map, b
         const QString path = folderPath + QLatin1Char('/') + name;
         if (!IsMapValue(it.value())) {
             bool stored = false;
-            const QVariant current = readValue(path, &stored);
+            const QVariant current = readValue(currentCopy(path), &stored);
             if (stored && current.metaType() == it.value().metaType() && current == it.value())
                 continue;
         }
         // A map held inside a map is always written whole.
         written = WriteEntry(path, it.value(), true, depth + 1) && written;
     }
-    if (replace)
-        RemoveStaleEntries(folderPath, map);
     return written;
 }
 
-void BlockStorage::RemoveStaleEntries(const QString& folderPath, const QVariantMap& map)
+bool BlockStorage::SwapIn(const QString& path, const std::function<bool(const QString&)>& write)
 {
-    QStringList stale;
-    QDirIterator entries(folderPath, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-    while (entries.hasNext()) {
-        const QString path = entries.next();
-        const QString key = DecodeKey(entries.fileName());
-        // An entry spelt differently from how this key is written would read back twice.
-        if (!map.contains(key) || EncodeKey(key) != entries.fileName())
-            stale.append(path);
+    const QString fresh = path + kNewSuffix;
+    const QString old = path + kOldSuffix;
+    if (!write(fresh)) {
+        RemovePath(fresh);
+        return false;
     }
-    for (const QString& path : std::as_const(stale))
-        RemovePath(path);
+    const bool hadOld = pathExists(path);
+    if (hadOld && !QDir().rename(path, old)) {
+        qWarning() << "Could not replace" << path;
+        RemovePath(fresh);
+        return false;
+    }
+    if (!QDir().rename(fresh, path)) {
+        qWarning() << "Could not replace" << path;
+        if (hadOld)
+            QDir().rename(old, path);
+        RemovePath(fresh);
+        return false;
+    }
+    return !hadOld || RemovePath(old);
+}
+
+void BlockStorage::FinishSwap(const QString& path)
+{
+    const QString current = currentCopy(path);
+    if (current != path && !QDir().rename(current, path))
+        qWarning() << "Could not finish replacing" << path;
+    for (const QString& suffix : {kNewSuffix, kOldSuffix, kGoneSuffix}) {
+        if (pathExists(path + suffix))
+            RemovePath(path + suffix);
+    }
+}
+
+bool BlockStorage::RemoveAside(const QString& path)
+{
+    if (!pathExists(path))
+        return true;
+    const QFileInfo info(path);
+    if (!info.isDir() || info.isSymLink())
+        return QFile::remove(path);
+    const QString gone = path + kGoneSuffix;
+    if (!QDir().rename(path, gone))
+        return RemovePath(path);
+    return RemovePath(gone);
 }
 
 bool BlockStorage::RemovePath(const QString& path)

@@ -4,6 +4,8 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <functional>
+
 class QDir;
 
 // The files of stored blocks. Every file holds one QVariant (QDataStream version 19)
@@ -22,8 +24,10 @@ public:
 
     static bool WriteValue(const QString& filePath, const QVariant& value);
     // Writes `value` under `key` in `folder`. Map values are written as folders where
-    // only entries that are absent or differ are written; with `replace`, entries the
-    // map no longer holds are removed too, and an empty map removes the folder.
+    // only entries that are absent or differ are written; with `replace`, the map is
+    // written whole beside the old folder and swapped in, so that entries the map no
+    // longer holds are gone, and an empty map removes the folder. An interruption
+    // leaves every entry (and, with `replace`, the whole map) old or new, never mixed.
     static bool WriteKey(const QDir& folder, const QString& key, const QVariant& value, bool replace);
 
     // Removes a block folder so that an interrupted removal never leaves a partial
@@ -43,8 +47,12 @@ public:
 
 private:
     static QVariantMap ReadMap(const QString& folderPath, int depth);
-    static bool WriteMap(const QString& folderPath, const QVariantMap& map, bool replace, int depth);
+    static bool WriteMap(const QString& folderPath, const QVariantMap& map, int depth);
     static bool WriteEntry(const QString& path, const QVariant& value, bool replace, int depth);
-    static void RemoveStaleEntries(const QString& folderPath, const QVariantMap& map);
+    // Writes the new version through `write` beside `path`, then swaps it in.
+    static bool SwapIn(const QString& path, const std::function<bool(const QString&)>& write);
+    // Completes a swap that an interruption cut short and clears what is left of one.
+    static void FinishSwap(const QString& path);
+    static bool RemoveAside(const QString& path);
     static bool RemovePath(const QString& path);
 };

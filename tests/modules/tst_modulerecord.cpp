@@ -74,6 +74,7 @@ private Q_SLOTS:
     void unsafeKeysAreStoredUnderSafeNames();
     void blocksSharingAnIdGetTheirOwnFolders();
     void interruptedUpdateStillLoads();
+    void interruptedMapReplacementLeavesOneWholeVersion();
     void damagedFilesLeaveDefaults();
     void folderNotNamedByANumberIsInvalid();
     void removeDeletesOnlyItsOwnFolder();
@@ -307,6 +308,52 @@ void TestModuleRecord::interruptedUpdateStillLoads()
     QVERIFY(loaded.IsValid());
     QCOMPARE(loaded.GetClientParameters().value("Text"), QVariant("newer"));
     QCOMPARE(loaded.GetPluginId(), record.GetPluginId());
+}
+
+void TestModuleRecord::interruptedMapReplacementLeavesOneWholeVersion()
+{
+    TestWorkingFolder folder;
+    ModuleRecord record = sampleRecord();
+    record.SetClientData({{"A", 1}, {"B", 2}});
+    record.SetLocalParameters({{"Path", "/old"}, {"Mode", 1}});
+    record.SetBlockId(6);
+    const QString block = modulesPath("6/");
+    auto writeMapFolder = [](const QString& path, const QVariantMap& map) {
+        bool written = QDir().mkpath(path);
+        for (auto it = map.cbegin(); it != map.cend(); ++it)
+            written = writeStoredValue(path + "/" + it.key(), it.value()) && written;
+        return written;
+    };
+
+    // Cut off between the two renames: the old map is aside, the new one whole beside it.
+    QVERIFY(writeMapFolder(block + "ClientData%new", {{"A", 10}, {"C", 3}}));
+    QVERIFY(QDir().rename(block + "ClientData", block + "ClientData%old"));
+    // Cut off while the new version was being written: the old map is still in place.
+    QVERIFY(writeMapFolder(block + "LocalParameters%new", {{"Path", "/new"}}));
+    // The same one level down, inside a map, and a removal cut short.
+    QVERIFY(writeMapFolder(block + "ClientParameters/Nested%new", {{"Inner", 5}}));
+    QVERIFY(QDir().rename(block + "ClientParameters/Nested", block + "ClientParameters/Nested%old"));
+    QVERIFY(writeMapFolder(block + "ClientParameters/Gone%gone", {{"Inner", 6}}));
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Invalid CRC"));
+    ModuleRecord loaded(block);
+    QCOMPARE(loaded.GetClientData(), QVariantMap({{"A", 10}, {"C", 3}}));
+    QCOMPARE(loaded.GetLocalParameters(), QVariantMap({{"Path", "/old"}, {"Mode", 1}}));
+    QCOMPARE(loaded.GetClientParameters().value("Nested"), QVariant(QVariantMap{{"Inner", 5}}));
+    QVERIFY(!loaded.GetClientParameters().contains("Gone"));
+    QCOMPARE(loaded.GetClientParameters().size(), record.GetClientParameters().size());
+
+    // The next writes finish or clear what was cut off; the folder is clean again.
+    loaded.SetClientData({{"A", 10}, {"C", 4}});
+    loaded.SetLocalParameter("Mode", 2);
+    loaded.SetClientParameter("Nested", QVariantMap{{"Inner", 7}});
+    loaded.SetClientParameter("Gone", 1);
+    QCOMPARE(filesBelow(block).filter("%"), QStringList());
+    QTest::failOnWarning(QRegularExpression("Invalid CRC"));
+    const ModuleRecord reloaded(block);
+    QCOMPARE(reloaded.GetClientData(), QVariantMap({{"A", 10}, {"C", 4}}));
+    QCOMPARE(reloaded.GetLocalParameters(), QVariantMap({{"Path", "/old"}, {"Mode", 2}}));
+    QCOMPARE(reloaded.GetClientParameters(), loaded.GetClientParameters());
 }
 
 void TestModuleRecord::damagedFilesLeaveDefaults()
