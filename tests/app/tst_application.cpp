@@ -29,6 +29,8 @@ private:
         TessivarServerApplication::Options options;
         options.minimized = minimized;
         options.splashHideDelayMs = 0;
+        // Away from the default port, which other tests of the suite may hold meanwhile.
+        configuration.setPort(20974);
         auto application = std::make_unique<TessivarServerApplication>(options, configuration);
         if (!application->isValid())
             return nullptr;

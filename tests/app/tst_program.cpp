@@ -5,9 +5,14 @@
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
+#include <QTcpSocket>
 #include <QTest>
 
 #include <csignal>
+
+namespace {
+constexpr quint16 kPort = 20973;
+}
 
 // The real program, started in an empty folder as a user would start it.
 class TestProgram : public QObject
@@ -21,6 +26,8 @@ private Q_SLOTS:
         {
             QSettings config(folder.filePath(QStringLiteral("config")), QSettings::IniFormat);
             config.setValue(QStringLiteral("common/LogDebug"), true);
+            // The default port may be taken by another test of the suite running beside.
+            config.setValue(QStringLiteral("common/Port"), kPort);
         }
         QProcess server;
         server.setWorkingDirectory(folder.path());
@@ -39,6 +46,10 @@ private Q_SLOTS:
                                  30000);
         QVERIFY(content.contains("===== Starting log "));
         QVERIFY(content.contains("Log file opened"));
+        // Once ready it accepts WebSocket connections on its port.
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, kPort);
+        QVERIFY(probe.waitForConnected(5000));
 
         ::kill(static_cast<pid_t>(server.processId()), SIGTERM);
         QVERIFY(server.waitForFinished(15000));
