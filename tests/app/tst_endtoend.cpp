@@ -112,6 +112,21 @@ private:
         return request->GetRequestIndex();
     }
 
+    // A first run of the server that ends with one block stored for the peer.
+    void storeOneBlockAndStop(BlockId_t blockId)
+    {
+        QVERIFY(startServer());
+        greetAndRegister(*m_peer);
+        if (QTest::currentTestFailed())
+            return;
+        const BlockCreationRequestId_t requestId = createBlockThroughTheInterface();
+        QVERIFY(requestId >= 0);
+        m_peer->send(Message_RegisterBlockResponse(BlockCreationStatus_e::Created, blockId, requestId));
+        QVERIFY(m_peer->waitForMessage(MessageType_e::UpdateParameters));
+        m_peer.reset();
+        m_application.reset();
+    }
+
     QObject* errorWidget() const
     {
         return m_application->mainWindow() ? m_application->mainWindow()->findChild<ui::ErrorWidget*>() : nullptr;
@@ -223,16 +238,9 @@ private Q_SLOTS:
 
     void blocksOfAMissingPluginAreDroppedAtStart()
     {
-        QVERIFY(startServer());
-        greetAndRegister(*m_peer);
+        storeOneBlockAndStop(3);
         if (QTest::currentTestFailed())
             return;
-        const BlockCreationRequestId_t requestId = createBlockThroughTheInterface();
-        QVERIFY(requestId >= 0);
-        m_peer->send(Message_RegisterBlockResponse(BlockCreationStatus_e::Created, 3, requestId));
-        QVERIFY(m_peer->waitForMessage(MessageType_e::UpdateParameters));
-        m_peer.reset();
-        m_application.reset();
 
         // Restarted without the plugin: the block cannot live, it is removed and reported.
         QVERIFY(QDir(QStringLiteral("plugins/test")).removeRecursively());
@@ -247,16 +255,9 @@ private Q_SLOTS:
 
     void storedBlocksOfAbsentDevicesStayInactive()
     {
-        QVERIFY(startServer());
-        greetAndRegister(*m_peer);
+        storeOneBlockAndStop(4);
         if (QTest::currentTestFailed())
             return;
-        const BlockCreationRequestId_t requestId = createBlockThroughTheInterface();
-        QVERIFY(requestId >= 0);
-        m_peer->send(Message_RegisterBlockResponse(BlockCreationStatus_e::Created, 4, requestId));
-        QVERIFY(m_peer->waitForMessage(MessageType_e::UpdateParameters));
-        m_peer.reset();
-        m_application.reset();
 
         // Restarted: the block is back, and live again once its device registers.
         QVERIFY(startServer());
