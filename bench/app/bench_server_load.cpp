@@ -162,12 +162,13 @@ bool prepareWorkingFolder(const QString& folder, int peers)
 struct Figures {
     double messagesPerSecond = 0;
     double cpuPercent = 0;
+    double peersCpuPercent = 0; // this process, which plays every peer
     qint64 peakResidentKiB = 0;
     qint64 endResidentKiB = 0;
 };
 
 // Every peer keeps kWindow Data messages in flight; each echo sends the next one.
-Figures drive(std::vector<std::unique_ptr<TestPeer>>& peers, qint64 serverPid, int seconds, bool toServer)
+Figures drive(std::vector<std::unique_ptr<TestPeer>>& peers, qint64 serverPid, int seconds)
 {
     qint64 echoes = 0;
     bool running = true;
@@ -186,8 +187,8 @@ Figures drive(std::vector<std::unique_ptr<TestPeer>>& peers, qint64 serverPid, i
                                                        peer->send(Message_Data(block, {{QStringLiteral("Value"), int(echoes)}}));
                                                }));
     }
-    Q_UNUSED(toServer);
     const double cpuBefore = cpuSeconds(serverPid);
+    const double peersCpuBefore = cpuSeconds(QCoreApplication::applicationPid());
     Figures figures;
     QElapsedTimer timer;
     timer.start();
@@ -203,6 +204,7 @@ Figures drive(std::vector<std::unique_ptr<TestPeer>>& peers, qint64 serverPid, i
     running = false;
     figures.messagesPerSecond = double(counted) / elapsed;
     figures.cpuPercent = 100.0 * (cpuSeconds(serverPid) - cpuBefore) / elapsed;
+    figures.peersCpuPercent = 100.0 * (cpuSeconds(QCoreApplication::applicationPid()) - peersCpuBefore) / elapsed;
     figures.endResidentKiB = residentKiB(serverPid);
     wait(500); // let the last echoes drain
     for (const QMetaObject::Connection& connection : connections)
@@ -337,7 +339,7 @@ int main(int argc, char** argv)
     }
     const qint64 startResident = residentKiB(serverPid);
     const double idle = idleCpuPercent(serverPid, options.idleSeconds);
-    const Figures load = drive(peers, serverPid, options.loadSeconds, true);
+    const Figures load = drive(peers, serverPid, options.loadSeconds);
     peers.clear();
     server.terminate();
     server.waitForFinished(10000);
@@ -356,19 +358,21 @@ int main(int argc, char** argv)
         return 1;
     }
     const double echoIdle = idleCpuPercent(echo.processId(), std::min(options.idleSeconds, 5));
-    const Figures baseline = drive(echoPeers, echo.processId(), options.baselineSeconds, false);
+    const Figures baseline = drive(echoPeers, echo.processId(), options.baselineSeconds);
     echoPeers.clear();
     echo.terminate();
     echo.waitForFinished(5000);
 
     std::printf("peers: %d, load: %d s, idle: %d s, baseline: %d s, window: %d per peer\n", options.peers,
                 options.loadSeconds, options.idleSeconds, options.baselineSeconds, kWindow);
-    std::printf("server: %.0f Data/s echoed, CPU %.1f %%, RSS %.1f MiB at start, %.1f MiB peak, %.1f MiB at end\n",
+    std::printf("server: %.0f Data/s echoed, CPU %.1f %%, RSS %.1f MiB at start, %.1f MiB peak, %.1f MiB at end"
+                " (peers' process CPU %.1f %%)\n",
                 load.messagesPerSecond, load.cpuPercent, startResident / 1024.0, load.peakResidentKiB / 1024.0,
-                load.endResidentKiB / 1024.0);
+                load.endResidentKiB / 1024.0, load.peersCpuPercent);
     std::printf("server idle with %d connected peers: CPU %.2f %%\n", options.peers, idle);
-    std::printf("bare echo: %.0f messages/s, CPU %.1f %%, RSS %.1f MiB peak; idle CPU %.2f %%\n",
-                baseline.messagesPerSecond, baseline.cpuPercent, baseline.peakResidentKiB / 1024.0, echoIdle);
+    std::printf("bare echo: %.0f messages/s, CPU %.1f %%, RSS %.1f MiB peak; idle CPU %.2f %% (peers' process CPU %.1f %%)\n",
+                baseline.messagesPerSecond, baseline.cpuPercent, baseline.peakResidentKiB / 1024.0, echoIdle,
+                baseline.peersCpuPercent);
     std::printf("ratio server/echo: throughput %.3f, CPU per message %.2f\n",
                 load.messagesPerSecond / baseline.messagesPerSecond,
                 (load.cpuPercent / load.messagesPerSecond) / (baseline.cpuPercent / baseline.messagesPerSecond));

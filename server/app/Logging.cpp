@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QRecursiveMutex>
 #include <QTextStream>
 
@@ -113,6 +114,9 @@ void initLogging(bool enabled, const QString& name, const QString& directory)
     QtMessageHandler replaced = qInstallMessageHandler(logMessageHandler);
     if (replaced != logMessageHandler)
         s.previousHandler = replaced;
+    // Debug lines only ever go to the log file; without one they are dropped anyway, so
+    // code that builds costly debug output can skip it.
+    QLoggingCategory::defaultCategory()->setEnabled(QtDebugMsg, enabled);
     if (enabled)
         openLogFile();
 }

@@ -16,6 +16,9 @@ RawWebSocketClient::RawWebSocketClient(const QHostAddress& localAddress, QObject
     : QObject(parent)
     , m_localAddress(localAddress)
 {
+    // Clients answer at once rather than batching small messages.
+    connect(&m_socket, &QTcpSocket::connected, this,
+            [this] { m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1); });
     connect(&m_socket, &QTcpSocket::connected, this, &RawWebSocketClient::onTcpConnected);
     connect(&m_socket, &QTcpSocket::readyRead, this, &RawWebSocketClient::onReadyRead);
     connect(&m_socket, &QTcpSocket::disconnected, this, &RawWebSocketClient::onTcpDisconnected);
