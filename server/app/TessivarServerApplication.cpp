@@ -96,8 +96,9 @@ TessivarServerApplication::TessivarServerApplication(const Options& options, Con
 
 TessivarServerApplication::~TessivarServerApplication()
 {
-    // QML objects go before the engine, the engine before what QML may reference.
-    m_moduleBeingCreated.reset();
+    // QML objects go before the engine, the engine before what QML may reference. No
+    // event loop runs any more, so the block being created is deleted at once.
+    delete m_moduleBeingCreated.release();
     m_mainObject.reset();
 }
 

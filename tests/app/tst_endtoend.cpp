@@ -21,6 +21,7 @@
 #include "ui/ModuleSelectionWidget.h"
 
 #include <QDir>
+#include <QPointer>
 #include <QQuickWindow>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -271,6 +272,45 @@ private Q_SLOTS:
             return;
         QTRY_VERIFY(block->IsConnected());
         QVERIFY(m_peer->waitForMessage(MessageType_e::UpdateParameters));
+    }
+
+    void creationFlowCancels()
+    {
+        QVERIFY(startServer());
+        ui::ModuleSelectionWidget* selection = m_application->moduleSelectionWidget();
+        ui::ModuleEditionWidget* edition = m_application->moduleEditionWidget();
+        QVERIFY(selection && edition);
+
+        // A second request closes the selection and drops what was being made.
+        m_application->createNewModule();
+        Q_EMIT selection->moduleSelected(kPlugin, kEcho);
+        QVERIFY(m_application->moduleBeingCreated());
+        m_application->createNewModule();
+        QVERIFY(!selection->isVisible());
+        QVERIFY(!edition->isVisible());
+        QVERIFY(!m_application->moduleBeingCreated());
+
+        // Cancelling the edition keeps the selection open with nothing selected.
+        m_application->createNewModule();
+        selection->setProperty("selectedModule", QVariant::fromValue<QObject*>(selection));
+        Q_EMIT selection->moduleSelected(kPlugin, kEcho);
+        QPointer<ModuleSource> dropped = m_application->moduleBeingCreated();
+        QVERIFY(dropped);
+        edition->cancel();
+        QVERIFY(selection->isVisible());
+        QVERIFY(!edition->isVisible());
+        QVERIFY(selection->property("selectedModule").value<QObject*>() == nullptr);
+        QVERIFY(!m_application->moduleBeingCreated());
+        QTRY_VERIFY(!dropped);
+
+        // A module its plugin cannot make opens nothing.
+        Q_EMIT selection->moduleSelected(kPlugin, QStringLiteral("com.tessivar.test.broken"));
+        QVERIFY(!m_application->moduleBeingCreated());
+        QVERIFY(!edition->isVisible());
+
+        m_application->cancelNewModuleSelection();
+        QVERIFY(!selection->isVisible());
+        QCOMPARE(m_application->moduleList().rowCount(), 0);
     }
 
     void refusedCreation_data()
