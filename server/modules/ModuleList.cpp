@@ -157,8 +157,28 @@ BlockCreationRequestId_t ModuleList::AddNewModule(ModuleSource* block, const Tes
 void ModuleList::OnBlockCreated(BlockId_t blockId, BlockCreationRequestId_t requestId)
 {
     const int row = IndexOfPendingRequest(requestId);
-    if (row >= 0)
-        m_modules[size_t(row)]->SetBlockId(blockId);
+    if (row < 0)
+        return;
+    ModuleSource* created = m_modules[size_t(row)];
+    RemoveStaleBlock(blockId, created);
+    created->SetBlockId(blockId);
+}
+
+void ModuleList::RemoveStaleBlock(BlockId_t blockId, const ModuleSource* created)
+{
+    // A device that hands out an id again no longer holds the block that had it; kept,
+    // that block would take the new block's data and deletions.
+    for (size_t row = 0; row < m_modules.size(); ++row) {
+        ModuleSource* block = m_modules[row];
+        if (block == created || !block->GetRecord().IsStored() || block->GetBlockId() != blockId
+            || block->GetDeviceId() != created->GetDeviceId())
+            continue;
+        qWarning() << "Device" << created->GetDeviceId() << "handed out block id" << blockId
+                   << "again, removing the block that held it";
+        block->RemoveFromStorage();
+        RemoveRow(int(row));
+        return;
+    }
 }
 
 void ModuleList::RemoveModuleByRequestId(BlockCreationRequestId_t requestId)

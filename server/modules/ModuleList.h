@@ -76,6 +76,7 @@ private:
     int IndexOfPendingRequest(BlockCreationRequestId_t requestId) const;
     int IndexOf(const ModuleSource* block) const;
     void RemoveRow(int row);
+    void RemoveStaleBlock(BlockId_t blockId, const ModuleSource* created);
 
     std::vector<ModuleSource*> m_modules; // owned (children of the list)
     BlockCreationRequestId_t m_creationRequestCounter = 0;

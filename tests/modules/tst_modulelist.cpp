@@ -81,6 +81,7 @@ private Q_SLOTS:
     void syncBlockListWithTwoDevicesSharingAnId();
     void deleteBlockWithTwoDevicesSharingAnId();
     void deviceDataReachesOnlyItsBlock();
+    void reusedBlockIdReplacesTheStaleBlock();
     void widgetActions();
 
 private:
@@ -462,6 +463,23 @@ void TestModuleList::deleteBlockWithTwoDevicesSharingAnId()
     // A new block 7 of device A takes the plain folder name again.
     placeBlock(restarted, kDeviceA, 7);
     QCOMPARE(storedFolders(), QStringList({"7", "7-2"}));
+}
+
+void TestModuleList::reusedBlockIdReplacesTheStaleBlock()
+{
+    TestWorkingFolder folder;
+    ModuleList list;
+    ModuleSource* old = placeBlock(list, kDeviceA, 5);
+    QPointer<ModuleSource> watch = old;
+    placeBlock(list, kDeviceB, 5);
+    ModuleSource* renewed = placeBlock(list, kDeviceA, 5);
+
+    QCOMPARE(list.rowCount(), 2);
+    QCOMPARE(blockAt(list, 1), renewed);
+    QTRY_VERIFY(!watch);
+    // The new block has the plain folder again; device B's block is untouched.
+    QCOMPARE(storedFolders(), QStringList({"5", "5-2"}));
+    QCOMPARE(readStoredValue("modules/5/DeviceId"), QVariant(kDeviceA));
 }
 
 void TestModuleList::deviceDataReachesOnlyItsBlock()
