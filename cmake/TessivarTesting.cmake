@@ -10,8 +10,12 @@ function(tessivar_add_test name)
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 120)
     endif()
+    set(environment "QT_QPA_PLATFORM=offscreen;TESSIVAR_BIN_DIR=${PROJECT_BINARY_DIR}/bin")
+    if(TESSIVAR_SANITIZE)
+        list(APPEND environment "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0")
+    endif()
     set_tests_properties(${name} PROPERTIES
         LABELS "${T_LABEL}"
         TIMEOUT ${T_TIMEOUT}
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TESSIVAR_BIN_DIR=${PROJECT_BINARY_DIR}/bin")
+        ENVIRONMENT "${environment}")
 endfunction()
