@@ -241,8 +241,17 @@ int runEchoServer(quint16 port)
 std::vector<std::unique_ptr<TestPeer>> makePeers(int count)
 {
     std::vector<std::unique_ptr<TestPeer>> peers;
-    for (int i = 0; i < count; ++i)
-        peers.push_back(std::make_unique<TestPeer>(peerId(i), peerAddress(i)));
+    for (int i = 0; i < count; ++i) {
+        auto peer = std::make_unique<TestPeer>(peerId(i), peerAddress(i));
+        // Like a real client, a peer answers the server's Hello; a silent peer is dropped
+        // after 30 s.
+        TestPeer* raw = peer.get();
+        QObject::connect(raw, &TestPeer::messageReceived, raw, [raw](MessageType_e type, bool overWebSocket) {
+            if (type == MessageType_e::Hello && overWebSocket)
+                raw->send(Message_Hello(raw->sender().id));
+        });
+        peers.push_back(std::move(peer));
+    }
     return peers;
 }
 
