@@ -39,6 +39,17 @@ TessivarServerApplication::Options optionsFromArguments(const QStringList& argum
     return options;
 }
 
+// A port the devices could not find (0, or out of range in a hand-edited file) falls
+// back to the default rather than being truncated into some other port.
+quint16 configuredPort(const Configuration& configuration)
+{
+    const int port = configuration.Port();
+    if (port > 0 && port <= 65535)
+        return static_cast<quint16>(port);
+    qWarning() << "Invalid port in the settings:" << port << "- using" << CommonConfiguration::kDefaultPort;
+    return static_cast<quint16>(CommonConfiguration::kDefaultPort);
+}
+
 } // namespace
 
 TessivarServerApplication::TessivarServerApplication(const QStringList& arguments, Configuration& configuration,
@@ -67,7 +78,7 @@ TessivarServerApplication::TessivarServerApplication(const Options& options, Con
         m_deviceManager->GetCurrentDevice().SetId(deviceId);
     }
 
-    const auto port = static_cast<quint16>(m_configuration.Port());
+    const quint16 port = configuredPort(m_configuration);
     auto communicationHandler = std::make_unique<communication::CommunicationHandler>(
         m_deviceManager.get(), device::ApplicationType_e::Server, port, m_configuration);
     auto messageHandler = std::make_unique<communication::MessageHandler>(communicationHandler.get());

@@ -1,5 +1,6 @@
 #include "app/ErrorHandler.h"
 #include "app/TessivarServerApplication.h"
+#include "communication/CommunicationHandler.h"
 #include "support/TestWorkingFolder.h"
 
 #include <QApplication>
@@ -149,6 +150,31 @@ private Q_SLOTS:
         QVERIFY(!application->mainWindow()->isVisible());
         application->trayMenu()->actions().first()->trigger(); // "Show"
         QVERIFY(application->mainWindow()->isVisible());
+    }
+
+    void unusablePortFallsBackToTheDefault_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("too large") << QStringLiteral("70000");
+        QTest::newRow("negative") << QStringLiteral("-1");
+        QTest::newRow("zero") << QStringLiteral("0");
+        QTest::newRow("not a number") << QStringLiteral("port");
+    }
+
+    void unusablePortFallsBackToTheDefault()
+    {
+        QFETCH(QString, stored);
+        {
+            QSettings file(configPath(), QSettings::IniFormat);
+            file.setValue(QStringLiteral("common/Port"), stored);
+        }
+        Configuration configuration(configPath());
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Invalid port in the settings:")));
+        TessivarServerApplication::Options options;
+        TessivarServerApplication application(options, configuration);
+        auto* handler = dynamic_cast<tessivar::communication::CommunicationHandler*>(application.communicationHandler());
+        QVERIFY(handler);
+        QCOMPARE(handler->GetPort(), quint16(20948));
     }
 
     void exitEndsTheEventLoop()
