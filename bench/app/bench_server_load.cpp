@@ -16,10 +16,10 @@
 #include "modules/ModuleRecord.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QNetworkInterface>
 #include <QProcess>
 #include <QSettings>
@@ -176,16 +176,16 @@ Figures drive(std::vector<std::unique_ptr<TestPeer>>& peers, qint64 serverPid, i
     for (size_t i = 0; i < peers.size(); ++i) {
         TestPeer* peer = peers[i].get();
         const BlockId_t block = BlockId_t(i + 1);
-        connections.push_back(QObject::connect(peer, &TestPeer::messageReceived, peer,
-                                               [peer, block, &echoes, &running](MessageType_e type, bool) {
-                                                   if (type != MessageType_e::Data)
-                                                       return;
-                                                   ++echoes;
-                                                   if (peer->received().size() > 256)
-                                                       peer->clearReceived();
-                                                   if (running)
-                                                       peer->send(Message_Data(block, {{QStringLiteral("Value"), int(echoes)}}));
-                                               }));
+        connections.push_back(QObject::connect(
+            peer, &TestPeer::messageReceived, peer, [peer, block, &echoes, &running](MessageType_e type, bool) {
+                if (type != MessageType_e::Data)
+                    return;
+                ++echoes;
+                if (peer->received().size() > 256)
+                    peer->clearReceived();
+                if (running)
+                    peer->send(Message_Data(block, {{QStringLiteral("Value"), int(echoes)}}));
+            }));
     }
     const double cpuBefore = cpuSeconds(serverPid);
     const double peersCpuBefore = cpuSeconds(QCoreApplication::applicationPid());
@@ -379,9 +379,10 @@ int main(int argc, char** argv)
                 load.messagesPerSecond, load.cpuPercent, startResident / 1024.0, load.peakResidentKiB / 1024.0,
                 load.endResidentKiB / 1024.0, load.peersCpuPercent);
     std::printf("server idle with %d connected peers: CPU %.2f %%\n", options.peers, idle);
-    std::printf("bare echo: %.0f messages/s, CPU %.1f %%, RSS %.1f MiB peak; idle CPU %.2f %% (peers' process CPU %.1f %%)\n",
-                baseline.messagesPerSecond, baseline.cpuPercent, baseline.peakResidentKiB / 1024.0, echoIdle,
-                baseline.peersCpuPercent);
+    std::printf(
+        "bare echo: %.0f messages/s, CPU %.1f %%, RSS %.1f MiB peak; idle CPU %.2f %% (peers' process CPU %.1f %%)\n",
+        baseline.messagesPerSecond, baseline.cpuPercent, baseline.peakResidentKiB / 1024.0, echoIdle,
+        baseline.peersCpuPercent);
     std::printf("ratio server/echo: throughput %.3f, CPU per message %.2f\n",
                 load.messagesPerSecond / baseline.messagesPerSecond,
                 (load.cpuPercent / load.messagesPerSecond) / (baseline.cpuPercent / baseline.messagesPerSecond));

@@ -42,8 +42,8 @@ void AbstractApplication::init(std::unique_ptr<communication::MessageHandler> me
 {
     m_messageHandler = std::move(messageHandler);
     m_communicationHandler = std::move(communicationHandler);
-    m_emissionFactory = std::make_unique<communication::MessageEmissionBuilderFactory>(
-        m_deviceManager->GetCurrentDevice().GetId());
+    m_emissionFactory
+        = std::make_unique<communication::MessageEmissionBuilderFactory>(m_deviceManager->GetCurrentDevice().GetId());
 
     connect(m_communicationHandler.get(), &communication::ICommunicationHandler::NetworkErrorOccurred, this,
             &AbstractApplication::onNetworkError, Qt::QueuedConnection);
@@ -55,7 +55,8 @@ void AbstractApplication::init(std::unique_ptr<communication::MessageHandler> me
         onBlockListReceived(message.GetBlockIds(), reception.GetSenderId());
     });
 
-    m_deviceManager->SetDeviceConnectedCallback([](const device::IDevice& device) { qInfo() << "Device connected:" << device; });
+    m_deviceManager->SetDeviceConnectedCallback(
+        [](const device::IDevice& device) { qInfo() << "Device connected:" << device; });
     m_deviceManager->SetDeviceDisconnectedCallback([this](const device::IDevice& device) {
         qInfo() << "Device disconnected:" << device;
         onDeviceDisconnected(device.GetId());
@@ -104,7 +105,8 @@ void AbstractApplication::onRegisterDeviceReceived(const communication::MessageR
         m_deviceManager->SaveKnownDevices();
         qInfo() << "Device registered:" << **device;
     } else {
-        qInfo() << "Device registered:" << "nullopt";
+        qInfo() << "Device registered:"
+                << "nullopt";
     }
     onDeviceRegistered(senderId, message.GetName(), message.GetSoftwareVersion(), message.GetDataClassInfoList());
 }
@@ -132,8 +134,8 @@ void AbstractApplication::sendHello(const Destination& destination, bool allowNo
     messageHandler().SendMessage(builder.Build());
 }
 
-QList<AbstractApplication::Destination> AbstractApplication::devicesWhere(
-    const std::function<bool(const device::IDevice&)>& condition) const
+QList<AbstractApplication::Destination>
+AbstractApplication::devicesWhere(const std::function<bool(const device::IDevice&)>& condition) const
 {
     // Collected first: sending may change the device list.
     QList<Destination> found;
@@ -151,7 +153,8 @@ void AbstractApplication::broadcastHello()
 
 void AbstractApplication::pingKnownDevices()
 {
-    const QList<Destination> connected = devicesWhere([](const device::IDevice& device) { return device.IsConnected(); });
+    const QList<Destination> connected
+        = devicesWhere([](const device::IDevice& device) { return device.IsConnected(); });
     for (const Destination& destination : connected)
         sendHello(destination, false);
 }

@@ -279,7 +279,8 @@ void TessivarServerApplication::createErrorHandler()
         qWarning() << "Error widget not found";
     m_errorHandler = std::make_unique<ErrorHandler>(widget);
     if (!m_parametersValid)
-        m_errorHandler->report(ErrorHandler::SettingsError, [this](ui::ErrorAction_e action) { onSettingsErrorAction(action); });
+        m_errorHandler->report(ErrorHandler::SettingsError,
+                               [this](ui::ErrorAction_e action) { onSettingsErrorAction(action); });
 }
 
 void TessivarServerApplication::onSettingsErrorAction(ui::ErrorAction_e action)
@@ -439,12 +440,11 @@ void TessivarServerApplication::onHelloReceived(const MessageReception& receptio
         return;
     qInfo() << "Requesting device registration";
     const device::IDevice& local = m_deviceManager->GetCurrentDevice();
-    messageHandler().SendMessage(emissionFactory()
-                                     .CreateRegisterDeviceMessage(local.GetName(), local.GetApplicationType(),
-                                                                  local.GetVersion(),
-                                                                  m_pluginManager.BuildDataClassCatalogue(),
-                                                                  (*device)->GetId())
-                                     .Build());
+    messageHandler().SendMessage(
+        emissionFactory()
+            .CreateRegisterDeviceMessage(local.GetName(), local.GetApplicationType(), local.GetVersion(),
+                                         m_pluginManager.BuildDataClassCatalogue(), (*device)->GetId())
+            .Build());
 }
 
 void TessivarServerApplication::onDeviceRegistered(NetworkDeviceId_t deviceId, QString, QVersionNumber,
@@ -457,11 +457,14 @@ void TessivarServerApplication::onDeviceRegistered(NetworkDeviceId_t deviceId, Q
     const QList<ModuleDataClassInfo_t> ours = m_pluginManager.BuildDataClassCatalogue();
     QList<ModuleDataClassInfo_t> invalid;
     for (const ModuleDataClassInfo_t& theirs : std::as_const(dataClassInfoList)) {
-        const auto same = std::find_if(ours.cbegin(), ours.cend(),
-                                       [&theirs](const ModuleDataClassInfo_t& own) { return own.classId == theirs.classId; });
+        const auto same = std::find_if(ours.cbegin(), ours.cend(), [&theirs](const ModuleDataClassInfo_t& own) {
+            return own.classId == theirs.classId;
+        });
         const bool filesMatch = same != ours.cend()
             && std::all_of(theirs.fileList.cbegin(), theirs.fileList.cend(),
-                           [&same](const ModuleDataClassInfo_t::FileInfo_t& file) { return same->fileList.contains(file); });
+                           [&same](const ModuleDataClassInfo_t::FileInfo_t& file) {
+                               return same->fileList.contains(file);
+                           });
         if (!filesMatch)
             invalid.append(theirs);
     }
@@ -521,7 +524,8 @@ void TessivarServerApplication::onNetworkError(QString errorDescription)
         qWarning() << "Network error before the window was ready:" << errorDescription;
         return;
     }
-    m_errorHandler->report(ErrorHandler::NetworkError, [](ui::ErrorAction_e) {}, errorDescription);
+    m_errorHandler->report(
+        ErrorHandler::NetworkError, [](ui::ErrorAction_e) {}, errorDescription);
 }
 
 void TessivarServerApplication::wakeUpDevices()
@@ -534,7 +538,8 @@ void TessivarServerApplication::wakeUpDevices()
 void TessivarServerApplication::checkLoadedSources()
 {
     QStringList connected;
-    for (const Destination& destination : devicesWhere([](const device::IDevice& device) { return device.IsConnected(); }))
+    for (const Destination& destination :
+         devicesWhere([](const device::IDevice& device) { return device.IsConnected(); }))
         connected.append(destination.id);
     m_moduleList.DeactivateModulesNotOn(connected);
 }
@@ -542,9 +547,10 @@ void TessivarServerApplication::checkLoadedSources()
 void TessivarServerApplication::connectModuleList()
 {
     auto send = [this](auto&& builder) { messageHandler().SendMessage(builder.Build()); };
-    connect(&m_moduleList, &ModuleList::moduleDeleted, this, [this, send](BlockId_t blockId, NetworkDeviceId_t deviceId) {
-        send(emissionFactory().CreateDeleteModuleMessage(blockId, deviceId));
-    });
+    connect(&m_moduleList, &ModuleList::moduleDeleted, this,
+            [this, send](BlockId_t blockId, NetworkDeviceId_t deviceId) {
+                send(emissionFactory().CreateDeleteModuleMessage(blockId, deviceId));
+            });
     connect(&m_moduleList, &ModuleList::moduleParametersUpdated, this,
             [this, send](BlockId_t blockId, NetworkDeviceId_t deviceId, QVariantMap parameters) {
                 send(emissionFactory().CreateUpdateParametersMessage(blockId, parameters, deviceId));
@@ -560,8 +566,8 @@ void TessivarServerApplication::connectModuleList()
     connect(&m_moduleList, &ModuleList::moduleCreationRequested, this,
             [this, send](ModuleDataId_t dataClassId, QString dataWidget, QVariantMap parameters, QVariantMap data,
                          BlockCreationRequestId_t requestId, NetworkDeviceId_t deviceId) {
-                send(emissionFactory().CreateRegisterModuleMessage(dataClassId, dataWidget, softwareVersion(), parameters,
-                                                                  data, requestId, deviceId));
+                send(emissionFactory().CreateRegisterModuleMessage(dataClassId, dataWidget, softwareVersion(),
+                                                                   parameters, data, requestId, deviceId));
             });
 }
 
@@ -696,9 +702,8 @@ void TessivarServerApplication::modifyExistingModule(ModuleSource* module)
             &TessivarServerApplication::acceptExistingModuleModification);
     connect(m_moduleEditionWidget, &ui::ModuleEditionWidget::modificationCancelled, this,
             &TessivarServerApplication::cancelExistingModuleModification);
-    m_moduleEditionWidget->edit(module,
-                                m_pluginManager.GetParameterEditionWidgetPath(module->GetRecord().GetModuleDataClass()),
-                                false);
+    m_moduleEditionWidget->edit(
+        module, m_pluginManager.GetParameterEditionWidgetPath(module->GetRecord().GetModuleDataClass()), false);
 }
 
 void TessivarServerApplication::acceptExistingModuleModification()

@@ -39,8 +39,7 @@ const QString kPeerId = QStringLiteral("0123456789abcdef0123456789abcdef");
 // Away from the default port, so that other tests of the suite may run beside this one.
 constexpr quint16 kPort = 20971;
 
-template<typename T>
-const T* as(const TestPeer::Received* received)
+template<typename T> const T* as(const TestPeer::Received* received)
 {
     return received ? dynamic_cast<const T*>(received->message.get()) : nullptr;
 }
