@@ -112,15 +112,25 @@ private:
         return request->GetRequestIndex();
     }
 
-    // A first run of the server that ends with one block stored for the peer.
-    void storeOneBlockAndStop(BlockId_t blockId)
+    // The server running, the peer registered, and a block of the peer waiting for the
+    // peer's answer under `requestId`.
+    void startAndRequestABlock(BlockCreationRequestId_t& requestId)
     {
         QVERIFY(startServer());
         greetAndRegister(*m_peer);
         if (QTest::currentTestFailed())
             return;
-        const BlockCreationRequestId_t requestId = createBlockThroughTheInterface();
+        requestId = createBlockThroughTheInterface();
         QVERIFY(requestId >= 0);
+    }
+
+    // A first run of the server that ends with one block stored for the peer.
+    void storeOneBlockAndStop(BlockId_t blockId)
+    {
+        BlockCreationRequestId_t requestId = -1;
+        startAndRequestABlock(requestId);
+        if (QTest::currentTestFailed())
+            return;
         m_peer->send(Message_RegisterBlockResponse(BlockCreationStatus_e::Created, blockId, requestId));
         QVERIFY(m_peer->waitForMessage(MessageType_e::UpdateParameters));
         m_peer.reset();
@@ -329,12 +339,10 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(int, errorCode);
         QFETCH(QString, inDescription);
-        QVERIFY(startServer());
-        greetAndRegister(*m_peer);
+        BlockCreationRequestId_t requestId = -1;
+        startAndRequestABlock(requestId);
         if (QTest::currentTestFailed())
             return;
-        const BlockCreationRequestId_t requestId = createBlockThroughTheInterface();
-        QVERIFY(requestId >= 0);
         QObject* error = errorWidget();
         QVERIFY(error);
 

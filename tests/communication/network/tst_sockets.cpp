@@ -29,10 +29,18 @@ constexpr quint16 kUdpPort = 21111;
 
 const QHostAddress kLocal(QStringLiteral("127.0.0.1"));
 
-// Owns the sockets the server hands out, as the socket manager would.
-struct AcceptedSockets {
+// A server listening on kServerPort that owns the sockets it hands out, as the socket
+// manager would.
+struct ListeningServer {
+    ConnectedSocketServer server{QStringLiteral("server"), kServerPort};
     std::vector<std::unique_ptr<ConnectedSocket>> sockets;
-    void take(ConnectedSocket* socket) { sockets.emplace_back(socket); }
+
+    ListeningServer()
+    {
+        QObject::connect(&server, &ConnectedSocketServer::SocketConnected, &server,
+                         [this](ConnectedSocket* socket) { sockets.emplace_back(socket); });
+        server.Listen();
+    }
 };
 
 } // namespace
@@ -86,11 +94,7 @@ void tst_Sockets::secondServerOnTheSamePortFails()
 void tst_Sockets::burstOfConnectionsIsAcceptedWhole()
 {
     LogCapture log;
-    ConnectedSocketServer server(QStringLiteral("server"), kServerPort);
-    AcceptedSockets accepted;
-    connect(&server, &ConnectedSocketServer::SocketConnected, this,
-            [&accepted](ConnectedSocket* socket) { accepted.take(socket); });
-    server.Listen();
+    ListeningServer accepted;
 
     RawWebSocketClient a(QHostAddress(QStringLiteral("127.0.0.2")));
     RawWebSocketClient b(QHostAddress(QStringLiteral("127.0.0.3")));
@@ -111,11 +115,7 @@ void tst_Sockets::burstOfConnectionsIsAcceptedWhole()
 void tst_Sockets::textMessagesArriveBinaryFramesDoNot()
 {
     LogCapture log;
-    ConnectedSocketServer server(QStringLiteral("server"), kServerPort);
-    AcceptedSockets accepted;
-    connect(&server, &ConnectedSocketServer::SocketConnected, this,
-            [&accepted](ConnectedSocket* socket) { accepted.take(socket); });
-    server.Listen();
+    ListeningServer accepted;
     RawWebSocketClient client(QHostAddress(QStringLiteral("127.0.0.2")));
     QVERIFY(client.connectToServer(kLocal, kServerPort));
     QTRY_COMPARE(accepted.sockets.size(), size_t(1));
@@ -164,11 +164,7 @@ void tst_Sockets::oversizeMessagesAreRefused()
 {
     QFETCH(bool, fragmented);
     LogCapture log;
-    ConnectedSocketServer server(QStringLiteral("server"), kServerPort);
-    AcceptedSockets accepted;
-    connect(&server, &ConnectedSocketServer::SocketConnected, this,
-            [&accepted](ConnectedSocket* socket) { accepted.take(socket); });
-    server.Listen();
+    ListeningServer accepted;
     RawWebSocketClient client(QHostAddress(QStringLiteral("127.0.0.2")));
     QVERIFY(client.connectToServer(kLocal, kServerPort));
     QTRY_COMPARE(accepted.sockets.size(), size_t(1));
