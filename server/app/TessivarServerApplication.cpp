@@ -3,6 +3,7 @@
 #include "core/ApplicationConstants.h"
 #include "app/ErrorHandler.h"
 #include "app/TaskManager.h"
+#include "app/UserInterfaceFlow.h"
 #include "communication/CommunicationHandler.h"
 #include "communication/MessageEmissionBuilderFactory.h"
 #include "communication/MessageHandler.h"
@@ -175,24 +176,7 @@ ui::ModuleEditionWidget* TessivarServerApplication::moduleEditionWidget() const
 
 void TessivarServerApplication::registerQmlTypes()
 {
-    const char* serverWidgets = "com.tessivar.widgets.server";
-    registerWidgetFile(serverWidgets, "ModuleEditionWidget", QStringLiteral("qrc:/UI/ModuleEditionWidget.qml"));
-    registerWidgetFile(serverWidgets, "ModuleSelectionWidget", QStringLiteral("qrc:/UI/ModuleSelectionWidget.qml"));
-    const char* impl = "com.tessivar.widgets.impl";
-    qmlRegisterType<ui::ModuleEditionWidget>(impl, 1, 0, "ModuleEditionWidgetImpl");
-    qmlRegisterType<ui::ModuleSelectionWidget>(impl, 1, 0, "ModuleSelectionWidgetImpl");
-    qmlRegisterType<ui::ErrorWidget>(impl, 1, 0, "ErrorWidgetImpl");
-    registerWidgetFile("com.tessivar.widgets.private", "ErrorWidget", QStringLiteral("qrc:/Widgets/ErrorWidget.qml"));
-    const QString notCreatable = QStringLiteral("Not creatable");
-    qmlRegisterUncreatableType<ModuleList>("com.tessivar.types", 1, 0, "ModuleList", notCreatable);
-    qmlRegisterUncreatableType<ModuleSource>("com.tessivar.types", 1, 0, "ModuleSource", notCreatable);
-    qRegisterMetaType<NetworkDeviceId_t>("NetworkDeviceId_t");
-}
-
-void TessivarServerApplication::registerWidgetFile(const char* module, const char* type, const QString& url)
-{
-    const int typeId = qmlRegisterType(QUrl(url), module, 1, 0, type);
-    qDebug().noquote() << "Registering widget" << type << ":" << typeId;
+    UserInterfaceFlow::registerQmlTypes();
 }
 
 void TessivarServerApplication::setRootContextProperties()
@@ -231,6 +215,8 @@ void TessivarServerApplication::onMainWindowLoaded()
     m_engine.rootContext()->setContextProperty(QStringLiteral("PluginInformationList"),
                                                m_pluginManager.GetPluginInformationList());
     findWindows();
+    m_userInterfaceFlow = std::make_unique<UserInterfaceFlow>(*this, m_configuration, m_moduleList);
+    m_userInterfaceFlow->wire(m_mainWindow);
     connectModuleWidgets();
     createErrorHandler();
     buildTray();
@@ -285,10 +271,8 @@ void TessivarServerApplication::createErrorHandler()
 
 void TessivarServerApplication::onSettingsErrorAction(ui::ErrorAction_e action)
 {
-    if (action != ui::ErrorAction_e::ChangeSettings || !m_mainWindow)
-        return;
-    if (QObject* settings = m_mainWindow->findChild<QObject*>(QStringLiteral("widget_Settings")))
-        settings->setProperty("visible", true);
+    if (action == ui::ErrorAction_e::ChangeSettings && m_userInterfaceFlow)
+        m_userInterfaceFlow->showSettings();
 }
 
 ErrorHandler* TessivarServerApplication::errorHandler() const
@@ -525,7 +509,8 @@ void TessivarServerApplication::onNetworkError(QString errorDescription)
         return;
     }
     m_errorHandler->report(
-        ErrorHandler::NetworkError, [](ui::ErrorAction_e) {}, errorDescription);
+        ErrorHandler::NetworkError, [this](ui::ErrorAction_e action) { onSettingsErrorAction(action); },
+        errorDescription);
 }
 
 void TessivarServerApplication::wakeUpDevices()

@@ -24,6 +24,7 @@ class QQuickWindow;
 namespace tessivar {
 
 class ErrorHandler;
+class UserInterfaceFlow;
 
 namespace ui {
 class ModuleEditionWidget;
@@ -114,7 +115,6 @@ private:
     void hideModuleWidgets();
     void onHelloReceived(const communication::MessageReception& reception);
     void registerQmlTypes();
-    void registerWidgetFile(const char* module, const char* type, const QString& url);
     void createErrorHandler();
     void onSettingsErrorAction(ui::ErrorAction_e action);
     void setRootContextProperties();
@@ -139,6 +139,7 @@ private:
     QPointer<ui::ModuleSelectionWidget> m_moduleSelectionWidget;
     QPointer<ui::ModuleEditionWidget> m_moduleEditionWidget;
     std::unique_ptr<ErrorHandler> m_errorHandler;
+    std::unique_ptr<UserInterfaceFlow> m_userInterfaceFlow;
     PluginManager m_pluginManager;
     QTimer m_wakeUpTimer;
     // The block the user is configuring, not yet placed on a device. QML may still

@@ -1,0 +1,59 @@
+import QtQuick
+import com.tessivar.widgets 1.0
+import com.tessivar.widgets.server 1.0
+
+// The network page: how devices reach this computer (its name, port and addresses)
+// and the devices.
+TessivarPage {
+    id: page
+
+    readonly property var status: typeof NetworkStatus !== "undefined" ? NetworkStatus : null
+    readonly property var interfaces: status ? status.Interfaces : null
+
+    title: qsTr("Network")
+    visible: false
+    onCloseRequested: page.visible = false
+
+    Column {
+        width: page.contentWidth
+        spacing: Theme.gap
+        TessivarLabel { text: qsTr("This computer"); font.pixelSize: Theme.sectionSize; font.weight: Font.Medium; color: Theme.primary }
+        TessivarLabel {
+            objectName: "text_LocalDevice"
+            text: qsTr("%1, port %2").arg(Configuration.DeviceName).arg(Configuration.Port)
+        }
+        Repeater {
+            model: page.interfaces
+            delegate: Row {
+                required property var model
+                readonly property var networkInterface: model.display
+                spacing: Theme.gap
+                Rectangle {
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: 8
+                    height: 8
+                    radius: 4
+                    color: parent.networkInterface && parent.networkInterface.Active ? Theme.success : Theme.secondaryText
+                }
+                TessivarLabel {
+                    text: parent.networkInterface
+                          ? "%1 · %2%3".arg(parent.networkInterface.InterfaceName)
+                                        .arg(parent.networkInterface.IpAddress !== "" ? parent.networkInterface.IpAddress : qsTr("no IPv4 address"))
+                                        .arg(parent.networkInterface.IsWifi ? " · " + qsTr("Wi-Fi") : "")
+                          : ""
+                }
+            }
+        }
+    }
+
+    Column {
+        width: page.contentWidth
+        spacing: Theme.gap
+        TessivarLabel { text: qsTr("Devices"); font.pixelSize: Theme.sectionSize; font.weight: Font.Medium; color: Theme.primary }
+        DeviceListWidget {
+            objectName: "widget_DeviceList"
+            width: page.contentWidth
+            height: implicitHeight
+        }
+    }
+}
