@@ -84,6 +84,18 @@ private Q_SLOTS:
         m_warnings.reset();
     }
 
+    // The check itself: a binding to a name that does not exist is caught.
+    void aWarningIsCaught()
+    {
+        m_warnings->clear();
+        QQmlComponent component(&m_application->engine());
+        component.setData("import QtQuick\nItem { width: noSuchName.width }", QUrl(QStringLiteral("qrc:/Broken.qml")));
+        std::unique_ptr<QObject> object(component.create());
+        QVERIFY(object);
+        QCOMPARE(m_warnings->warnings().size(), 1);
+        m_warnings->clear();
+    }
+
     void everyPageAndPopupOfTheWindow()
     {
         m_warnings->clear();

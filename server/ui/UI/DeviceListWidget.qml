@@ -72,7 +72,8 @@ DeviceListWidgetImpl {
                     TessivarLabel {
                         objectName: "text_DeviceName"
                         width: parent.width
-                        text: row.device && row.device.name !== "" ? row.device.name : qsTr("Unnamed device")
+                        text: row.device && row.device.name !== "" ? row.device.name
+                              : qsTr("Device at %1").arg(row.device ? row.device.address : "")
                         font.weight: Font.Medium
                     }
                     TessivarLabel {
@@ -148,9 +149,10 @@ DeviceListWidgetImpl {
             text: qsTr("No devices yet. Open Tessivar on a phone or tablet on this network, or add one by its address below.")
         }
 
+        Item { width: 1; height: Theme.gap }
         Row {
             spacing: Theme.gap
-            topPadding: Theme.gap
+            height: 40
             TessivarTextField {
                 id: addressField
                 objectName: "textField_DeviceAddress"

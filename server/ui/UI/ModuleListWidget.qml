@@ -22,18 +22,6 @@ ModuleListWidgetImpl {
         boundsBehavior: Flickable.StopAtBounds
         ScrollBar.vertical: ScrollBar {}
 
-        header: Item {
-            width: list.width
-            height: list.count > 0 ? 40 : 0
-            visible: list.count > 0
-            TessivarLabel {
-                anchors { left: parent.left; top: parent.top }
-                text: qsTr("Blocks")
-                font.pixelSize: Theme.sectionSize
-                font.weight: Font.Medium
-            }
-        }
-
         delegate: Rectangle {
             id: row
             required property var model
@@ -53,14 +41,29 @@ ModuleListWidgetImpl {
             Keys.onDeletePressed: confirmDelete.openFor(row.block, row.title)
             Keys.onReturnPressed: if (row.block) listWidget.moduleList.modifyModuleFromWidget(row.block)
 
-            Image {
+            Rectangle {
                 id: moduleIcon
                 anchors { left: parent.left; leftMargin: 16; verticalCenter: parent.verticalCenter }
-                width: 32
-                height: 32
-                sourceSize: Qt.size(64, 64)
-                fillMode: Image.PreserveAspectFit
-                source: row.block && row.block.metaData ? row.block.metaData.icon : ""
+                width: 40
+                height: 40
+                radius: Theme.radius
+                color: Theme.surfaceRaised
+                Image {
+                    id: iconImage
+                    anchors.centerIn: parent
+                    width: 32
+                    height: 32
+                    sourceSize: Qt.size(64, 64)
+                    fillMode: Image.PreserveAspectFit
+                    source: row.block && row.block.metaData ? row.block.metaData.icon : ""
+                }
+                // A module without an icon of its own shows the block sign.
+                TessivarIcon {
+                    anchors.centerIn: parent
+                    visible: iconImage.status !== Image.Ready
+                    name: "blocks"
+                    color: Theme.secondaryText
+                }
             }
             Column {
                 anchors { left: moduleIcon.right; leftMargin: 16; right: actions.left; rightMargin: 16; verticalCenter: parent.verticalCenter }
@@ -132,7 +135,7 @@ ModuleListWidgetImpl {
             width: 48
             height: 48
             size: 48
-            name: "device"
+            name: "blocks"
             color: Theme.secondaryText
         }
         TessivarLabel {

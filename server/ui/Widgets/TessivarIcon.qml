@@ -64,6 +64,7 @@ Canvas {
             ctx.moveTo(5, 12); ctx.arc(12, 12, 7, Math.PI, 2.6 * Math.PI, false)
             line(5, 12, 3, 9); line(5, 12, 8, 10); break
         case "device": ctx.rect(7, 3, 10, 18); line(11, 18, 13, 18); break
+        case "blocks": ctx.rect(4, 4, 7, 7); ctx.rect(13, 4, 7, 7); ctx.rect(4, 13, 7, 7); ctx.rect(13, 13, 7, 7); break
         case "resize": line(20, 10, 10, 20); line(20, 15, 15, 20); break
         case "about": circle(12, 12, 9); line(12, 11, 12, 16); line(12, 8, 12, 8); break
         default: break
