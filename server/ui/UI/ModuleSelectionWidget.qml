@@ -33,15 +33,8 @@ ModuleSelectionWidgetImpl {
         NumberAnimation on x { id: slide; from: -selection.width; to: 0; duration: 200; easing.type: Easing.OutCubic; running: false }
 
         TessivarLabel {
-            id: heading
-            anchors { left: parent.left; right: parent.right; top: parent.top; margins: Theme.margin }
-            text: qsTr("Add a block")
-            font.pixelSize: Theme.pageTitleSize
-            font.weight: Font.Medium
-        }
-        TessivarLabel {
             id: hint
-            anchors { left: parent.left; right: parent.right; top: heading.bottom; topMargin: 8; leftMargin: Theme.margin; rightMargin: Theme.margin }
+            anchors { left: parent.left; right: parent.right; top: parent.top; margins: Theme.margin }
             text: qsTr("Choose what the block does.")
             color: Theme.secondaryText
             wrapMode: Text.Wrap
