@@ -35,7 +35,7 @@ GridLayout {
         editing = false
     }
     function fillAreas() {
-        areaBox.model = timeZones && regionBox.currentIndex >= 0 ? timeZones.getTimeZonesForRegion(regionBox.currentText) : []
+        areaBox.model = timeZones && regionBox.currentIndex >= 0 ? timeZones.getTimeZonesForRegion(regionBox.textAt(regionBox.currentIndex)) : []
     }
 
     Label { text: qsTr("Type"); font.pixelSize: 14; visible: false }
@@ -76,9 +76,9 @@ GridLayout {
             if (!root.editing)
                 return
             root.fillAreas()
-            moduleLocalParameters.TimeZoneRegion = currentText
+            moduleLocalParameters.TimeZoneRegion = textAt(currentIndex)
             areaBox.currentIndex = areaBox.count > 0 ? 0 : -1
-            moduleLocalParameters.TimeZoneArea = areaBox.currentIndex >= 0 ? areaBox.currentText : ""
+            moduleLocalParameters.TimeZoneArea = areaBox.count > 0 ? areaBox.textAt(0) : ""
         }
     }
     ComboBox {

@@ -22,6 +22,12 @@ ColumnLayout {
     }
     function endEdition() {
     }
+    function removeArgument(index) {
+        const list = root.argumentList.slice()
+        list.splice(index, 1)
+        root.argumentList = list
+        writeArguments()
+    }
     function writeArguments() {
         moduleLocalParameters.ArgumentList = root.argumentList.slice()
     }
@@ -73,12 +79,7 @@ ColumnLayout {
                 icon.height: 16
                 ToolTip.visible: hovered
                 ToolTip.text: qsTr("Remove this argument")
-                onClicked: {
-                    const list = root.argumentList.slice()
-                    list.splice(index, 1)
-                    root.argumentList = list
-                    root.writeArguments()
-                }
+                onClicked: root.removeArgument(index)
             }
         }
     }
