@@ -8,6 +8,9 @@
 #include "communication/messages/Message_Hello.h"
 #include "communication/messages/Message_RegisterDevice.h"
 #include "modules/ModuleRecord.h"
+#include "modules/PluginInformationList.h"
+#include "modules/sdk/TessivarModuleInfoList.h"
+#include "modules/sdk/TessivarPluginData.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,6 +74,11 @@ private:
         QVERIFY(m_application->isValid());
         QSignalSpy ready(m_application.get(), &TessivarServerApplication::applicationReady);
         QVERIFY(ready.wait(20000));
+        // The plugin is listed with its six modules.
+        const PluginInformationList* plugins = m_application->pluginManager().GetPluginInformationList();
+        QCOMPARE(plugins->rowCount(), 1);
+        QCOMPARE(plugins->get(0)->id(), kMiscPlugin);
+        QCOMPARE(plugins->get(0)->moduleInfoList()->count(), 6);
 
         m_peer->sender().softwareVersion = QVersionNumber(2, 0, 0);
         QVERIFY(m_peer->connectToServer(kPort));
