@@ -163,6 +163,10 @@ private Q_SLOTS:
             QVERIFY(QMetaObject::invokeMethod(root, "endEdition"));
         }
         QTest::qWait(50);
+        // For a look at each widget: TESSIVAR_SCREENSHOT_DIR=<folder>.
+        const QString screenshots = qEnvironmentVariable("TESSIVAR_SCREENSHOT_DIR");
+        if (!screenshots.isEmpty())
+            m_view->grabWindow().save(QDir(screenshots).filePath(QString::fromLatin1(QTest::currentDataTag()) + ".png"));
     }
 
     void pressSendsCommand_data()

@@ -42,6 +42,9 @@ ColumnLayout {
         StatePage { prefix: "Offline"; objectName: "page_Offline" }
     }
 
+    // Keeps the controls at the top of a taller editor panel.
+    Item { Layout.fillHeight: true }
+
     component StatePage: GridLayout {
         id: page
 

@@ -149,6 +149,9 @@ GridLayout {
         }
     }
 
+    // Keeps the controls at the top of a taller editor panel.
+    Item { Layout.fillHeight: true; Layout.columnSpan: 2 }
+
     component HelpIcon: Image {
         property string help
         source: "HelpIcon.png"

@@ -44,6 +44,9 @@ ColumnLayout {
         }
     }
 
+    // Keeps the controls at the top of a taller editor panel.
+    Item { Layout.fillHeight: true }
+
     FileDialog {
         id: iconDialog
         nameFilters: [qsTr("Images (*.png *.jpg *.jpeg *.bmp *.gif *.ico *.svg)")]

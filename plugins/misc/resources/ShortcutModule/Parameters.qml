@@ -120,6 +120,9 @@ ColumnLayout {
         }
     }
 
+    // Keeps the controls at the top of a taller editor panel.
+    Item { Layout.fillHeight: true }
+
     FileDialog {
         id: programDialog
         options: FileDialog.DontResolveSymlinks

@@ -68,6 +68,9 @@ GridLayout {
         }
     }
 
+    // Keeps the controls at the top of a taller editor panel.
+    Item { Layout.fillHeight: true; Layout.columnSpan: 2 }
+
     ColorDialog {
         id: colorDialog
         selectedColor: moduleClientParameters.Color !== undefined ? moduleClientParameters.Color : "lightgray"
