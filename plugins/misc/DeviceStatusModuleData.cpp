@@ -35,7 +35,8 @@ DeviceStatusModuleData::DeviceStatusModuleData()
     addHelper(QStringLiteral("Helper"), this);
 }
 
-bool DeviceStatusModuleData::setStatusIconFromFile(const QString& iconKey, const QString& animatedKey, const QString& path)
+bool DeviceStatusModuleData::setStatusIconFromFile(const QString& iconKey, const QString& animatedKey,
+                                                   const QString& path)
 {
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     const QString format = dot < 0 ? path : path.mid(dot + 1);
@@ -48,7 +49,8 @@ bool DeviceStatusModuleData::setStatusIconFromFile(const QString& iconKey, const
         return false;
     // The file as it is, not re-encoded, so that animations survive.
     const QByteArray bytes = device->readAll();
-    setClientParameter(iconKey, QStringLiteral("data:image/%1;base64,%2").arg(format, QString::fromLatin1(bytes.toBase64())));
+    setClientParameter(iconKey,
+                       QStringLiteral("data:image/%1;base64,%2").arg(format, QString::fromLatin1(bytes.toBase64())));
     setClientParameter(animatedKey, reader.supportsAnimation());
     return true;
 }

@@ -6,7 +6,11 @@
 
 enum DeviceStatusStyle_e { DeviceStatusStyle_Icon = 0, DeviceStatusStyle_Shape = 1 };
 enum DeviceStatusShapeType_e { DeviceStatusShapeType_Circle = 0, DeviceStatusShapeType_Square = 1 };
-enum DeviceStatusColorType_e { DeviceStatusColorType_Theme = 0, DeviceStatusColorType_Custom = 1, DeviceStatusColorType_None = 2 };
+enum DeviceStatusColorType_e {
+    DeviceStatusColorType_Theme = 0,
+    DeviceStatusColorType_Custom = 1,
+    DeviceStatusColorType_None = 2
+};
 enum DeviceStatusChangeAnimation_e { DeviceStatusChangeAnimation_None = 0, DeviceStatusChangeAnimation_Pulse = 1 };
 
 // Parameters of a device status light: how the online and offline states look, the

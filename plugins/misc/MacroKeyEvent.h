@@ -7,10 +7,10 @@
 
 // One recorded key event. Stored as four big-endian 32-bit integers in this order.
 struct MacroKeyEvent_t {
-    std::int32_t action = 0;       // 0 pressed, 1 released
-    std::uint32_t virtualKey = 0;  // the key event's native virtual key
-    std::uint32_t scanCode = 0;    // the key event's native scan code
-    std::int32_t delay = 0;        // milliseconds since the previous event
+    std::int32_t action = 0;      // 0 pressed, 1 released
+    std::uint32_t virtualKey = 0; // the key event's native virtual key
+    std::uint32_t scanCode = 0;   // the key event's native scan code
+    std::int32_t delay = 0;       // milliseconds since the previous event
 
     bool operator==(const MacroKeyEvent_t& other) const
     {

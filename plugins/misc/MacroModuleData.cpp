@@ -24,7 +24,9 @@ MacroModuleData::MacroModuleData()
     addHelper(QStringLiteral("MacroRecorder"), &m_recorder);
     QObject::connect(
         &m_recorder, &MacroRecorder::macroRecorded, &m_recorder,
-        [this](const MacroKeyEventList& macro) { setLocalParameter(QStringLiteral("Sequence"), encodeSequence(macro)); },
+        [this](const MacroKeyEventList& macro) {
+            setLocalParameter(QStringLiteral("Sequence"), encodeSequence(macro));
+        },
         Qt::DirectConnection);
 }
 

@@ -44,7 +44,7 @@ private:
 
     MacroModuleData* m_data;
     bool m_recording = false;
-    qint64 m_lastEventTime = 0;  // 100 ns units; 0 = none yet
+    qint64 m_lastEventTime = 0; // 100 ns units; 0 = none yet
     MacroKeyEventList m_events;
     QStringList m_keyNames;
     QList<bool> m_keyActions;

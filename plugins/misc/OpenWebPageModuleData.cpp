@@ -7,7 +7,8 @@ OpenWebPageModuleData::OpenWebPageModuleData()
     : TessivarModuleInstanceData(kOpenWebPageModuleId)
 {
     setLocalParameter(QStringLiteral("URL"), QString());
-    setClientParameter(QStringLiteral("Icon"),
-                       resourceImageDataUrl(kMiscResources + QStringLiteral("OpenWebPageModule/icon-missing_image.png")));
+    setClientParameter(
+        QStringLiteral("Icon"),
+        resourceImageDataUrl(kMiscResources + QStringLiteral("OpenWebPageModule/icon-missing_image.png")));
     addHelper(QStringLiteral("Helper"), &m_helper);
 }

@@ -50,16 +50,18 @@ TessivarMiscPlugin::TessivarMiscPlugin()
     registerModule(kClockModuleId, QStringLiteral("Clock"),
                    QStringLiteral("Simple clock to display the current time of any time zone."),
                    kQrcMisc + "ClockModule/ModuleIcon.png");
-    registerModule(kTextModuleId, QStringLiteral("Text"), QStringLiteral("Show a simple text. Basic HTML is supported."),
+    registerModule(kTextModuleId, QStringLiteral("Text"),
+                   QStringLiteral("Show a simple text. Basic HTML is supported."),
                    kQrcMisc + "TextModule/ModuleIcon.png");
     registerModule(kShortcutModuleId, QStringLiteral("Shortcut"), QStringLiteral("Show a shortcut to any application."),
                    kQrcMisc + "ShortcutModule/ModuleIcon.png");
-    registerModule(kMacroModuleId, QStringLiteral("Macro"), QStringLiteral("Record and replay a series of keyboard events."),
+    registerModule(kMacroModuleId, QStringLiteral("Macro"),
+                   QStringLiteral("Record and replay a series of keyboard events."),
                    kQrcMisc + "MacroModule/ModuleIcon.png");
     registerModule(kOpenWebPageModuleId, QStringLiteral("Open Web Page"),
                    QStringLiteral("Open a web browser to any address."), kQrcMisc + "OpenWebPageModule/ModuleIcon.png");
-    registerModule(kDeviceStatusModuleId, QStringLiteral("Device Status"), QStringLiteral("Show the status of this device."),
-                   kQrcDeviceStatus + "ModuleIcon.png");
+    registerModule(kDeviceStatusModuleId, QStringLiteral("Device Status"),
+                   QStringLiteral("Show the status of this device."), kQrcDeviceStatus + "ModuleIcon.png");
 }
 
 void TessivarMiscPlugin::registerModule(const QString& id, const QString& name, const QString& description,

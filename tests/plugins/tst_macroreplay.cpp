@@ -7,8 +7,8 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QProcess>
-#include <QQmlPropertyMap>
 #include <QQmlContext>
+#include <QQmlPropertyMap>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QRasterWindow>
@@ -78,13 +78,16 @@ private Q_SLOTS:
         QCOMPARE(record->property("text").toString(), QStringLiteral("Stop recording"));
 
         // Real key events from the X server, as a keyboard makes them.
-        QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("b"), QStringLiteral("c")}), 0);
+        QCOMPARE(QProcess::execute(QStringLiteral("xdotool"),
+                                   {QStringLiteral("key"), QStringLiteral("b"), QStringLiteral("c")}),
+                 0);
         auto* keys = editor.rootObject()->findChild<QQuickItem*>(QStringLiteral("listView_Keys"));
         QVERIFY(keys);
         QTRY_COMPARE(keys->property("count").toInt(), 4);
         QVERIFY(QMetaObject::invokeMethod(editor.rootObject(), "endEdition"));
 
-        const MacroKeyEventList events = MacroModuleData::decodeSequence(data->getLocalParameter(QStringLiteral("Sequence")).toList());
+        const MacroKeyEventList events
+            = MacroModuleData::decodeSequence(data->getLocalParameter(QStringLiteral("Sequence")).toList());
         QCOMPARE(events.size(), size_t(4));
         QList<quint32> virtualKeys;
         QList<int> actions;
@@ -125,13 +128,15 @@ private:
             const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(display);
             if (QFile::exists(socket) || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(display)))
                 continue;
-            m_xServer.start(xvfb, {QStringLiteral(":%1").arg(display), QStringLiteral("-screen"), QStringLiteral("0"),
-                                   QStringLiteral("800x600x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+            m_xServer.start(xvfb,
+                            {QStringLiteral(":%1").arg(display), QStringLiteral("-screen"), QStringLiteral("0"),
+                             QStringLiteral("800x600x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
             if (!m_xServer.waitForStarted())
                 return QString();
             QElapsedTimer waited;
             waited.start();
-            while (!QFile::exists(socket) && m_xServer.state() == QProcess::Running && waited.elapsed() < kXStartTimeoutMs)
+            while (!QFile::exists(socket) && m_xServer.state() == QProcess::Running
+                   && waited.elapsed() < kXStartTimeoutMs)
                 QTest::qWait(20);
             if (QFile::exists(socket) && m_xServer.state() == QProcess::Running)
                 return QStringLiteral(":%1").arg(display);

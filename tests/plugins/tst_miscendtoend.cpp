@@ -126,7 +126,9 @@ private Q_SLOTS:
         {
             QFile script(program);
             QVERIFY(script.open(QIODevice::WriteOnly));
-            script.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1.part' && mv '%1.part' '%1'\n").arg(written).toUtf8());
+            script.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1.part' && mv '%1.part' '%1'\n")
+                             .arg(written)
+                             .toUtf8());
         }
         QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         storeBlock(5, QStringLiteral("shortcut"),

@@ -15,7 +15,7 @@
 
 namespace {
 const QString kPrefix = QStringLiteral("com.tessivar.plugin.misc.");
-const QStringList kModules = {QStringLiteral("clock"), QStringLiteral("text"), QStringLiteral("shortcut"),
+const QStringList kModules = {QStringLiteral("clock"), QStringLiteral("text"),        QStringLiteral("shortcut"),
                               QStringLiteral("macro"), QStringLiteral("openwebpage"), QStringLiteral("devicestatus")};
 } // namespace
 
@@ -32,7 +32,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY2(m_library.load(), qPrintable(m_library.errorString()));
-        auto instance = reinterpret_cast<TessivarPluginInstanceFunction>(m_library.resolve(kTessivarPluginInstanceSymbol));
+        auto instance
+            = reinterpret_cast<TessivarPluginInstanceFunction>(m_library.resolve(kTessivarPluginInstanceSymbol));
         QVERIFY(instance);
         m_plugin = instance();
         QVERIFY(m_plugin);

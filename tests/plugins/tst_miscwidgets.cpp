@@ -120,10 +120,7 @@ private Q_SLOTS:
         g_previousHandler = qInstallMessageHandler(collectWarnings);
     }
 
-    void init()
-    {
-        g_warnings.clear();
-    }
+    void init() { g_warnings.clear(); }
 
     void cleanup()
     {
@@ -166,7 +163,8 @@ private Q_SLOTS:
         // For a look at each widget: TESSIVAR_SCREENSHOT_DIR=<folder>.
         const QString screenshots = qEnvironmentVariable("TESSIVAR_SCREENSHOT_DIR");
         if (!screenshots.isEmpty())
-            m_view->grabWindow().save(QDir(screenshots).filePath(QString::fromLatin1(QTest::currentDataTag()) + ".png"));
+            m_view->grabWindow().save(
+                QDir(screenshots).filePath(QString::fromLatin1(QTest::currentDataTag()) + ".png"));
     }
 
     void pressSendsCommand_data()
@@ -183,7 +181,7 @@ private Q_SLOTS:
         QFETCH(QString, module);
         QFETCH(QString, url);
         QVERIFY(show(module, url, false));
-        QTRY_COMPARE(item("image_Icon")->property("status").toInt(), 1);  // Image.Ready
+        QTRY_COMPARE(item("image_Icon")->property("status").toInt(), 1); // Image.Ready
         click(item("mouseArea_Press"));
         QCOMPARE(data()->getClientData(QStringLiteral("Command")).toInt(), 1);
     }
@@ -196,7 +194,8 @@ private Q_SLOTS:
         data()->setClientData(QStringLiteral("TimeOffset"), 32400000);
         const QDateTime tokyo = QDateTime::currentDateTimeUtc().addSecs(9 * 3600);
         const QString shown = item("text_Time")->property("text").toString();
-        QVERIFY2(shown == tokyo.toString(QStringLiteral("hh:mm")) || shown == tokyo.addSecs(60).toString(QStringLiteral("hh:mm")),
+        QVERIFY2(shown == tokyo.toString(QStringLiteral("hh:mm"))
+                     || shown == tokyo.addSecs(60).toString(QStringLiteral("hh:mm")),
                  qPrintable(shown));
         QVERIFY(item("text_Time")->isVisible());
         QVERIFY(!item("text_DateBelow")->isVisible());
@@ -246,8 +245,8 @@ private Q_SLOTS:
         // Leaving the editor ends the recording and stores it.
         QVERIFY(QMetaObject::invokeMethod(root, "endEdition"));
         QCOMPARE(record->property("text").toString(), QStringLiteral("Start recording"));
-        const MacroKeyEventList events =
-            MacroModuleData::decodeSequence(data()->getLocalParameter(QStringLiteral("Sequence")).toList());
+        const MacroKeyEventList events
+            = MacroModuleData::decodeSequence(data()->getLocalParameter(QStringLiteral("Sequence")).toList());
         QCOMPARE(events.size(), size_t(4));
         QCOMPARE(events.front().action, 0);
         QCOMPARE(events.back().action, 1);
@@ -266,7 +265,8 @@ private Q_SLOTS:
         QTRY_VERIFY(find(m_view->rootObject(), QStringLiteral("textField_Argument1")));
         QVERIFY(item("textField_Argument1")->hasActiveFocus());
         QTest::keyClick(m_view.get(), Qt::Key_X);
-        QCOMPARE(data()->getLocalParameter(QStringLiteral("ArgumentList")).toStringList(), (QStringList{"--one two", "x"}));
+        QCOMPARE(data()->getLocalParameter(QStringLiteral("ArgumentList")).toStringList(),
+                 (QStringList{"--one two", "x"}));
         click(item("button_RemoveArgument0"));
         QCOMPARE(data()->getLocalParameter(QStringLiteral("ArgumentList")).toStringList(), QStringList{"x"});
     }
