@@ -45,7 +45,10 @@ bool KeyInjector::sendKey(std::uint32_t virtualKey, std::uint32_t scanCode, bool
     unsigned int keycode = scanCode;
     if (keycode == 0 && virtualKey != 0)
         keycode = XKeysymToKeycode(display, static_cast<KeySym>(virtualKey));
-    if (keycode == 0)
+    // A keycode outside the server's range names no key here (a damaged or foreign macro).
+    int minKeycode = 0, maxKeycode = 0;
+    XDisplayKeycodes(display, &minKeycode, &maxKeycode);
+    if (keycode < static_cast<unsigned int>(minKeycode) || keycode > static_cast<unsigned int>(maxKeycode))
         return false;
     const Bool sent = XTestFakeKeyEvent(display, keycode, release ? False : True, CurrentTime);
     XFlush(display);
