@@ -171,8 +171,10 @@ void BlockCreationFlow::modifyNewModule(const PluginId_t& pluginId, const Module
     record.SetPluginId(pluginId);
     record.SetModuleId(moduleId);
     record.SetModuleDataClass(instance->instanceData()->classId());
+    // The module's name is the block's description: its title while the user gives it
+    // none, and what an export carries.
     if (instance->moduleInfo())
-        instance->instanceData()->setLocalTitle(instance->moduleInfo()->name());
+        record.SetDescription(instance->moduleInfo()->name());
     m_moduleBeingCreated.reset(new ModuleSource(record, std::move(instance), false));
     m_moduleEditionWidget->edit(m_moduleBeingCreated.get(),
                                 m_pluginManager.GetParameterEditionWidgetPath(record.GetModuleDataClass()), true);
