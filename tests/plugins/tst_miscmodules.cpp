@@ -248,6 +248,23 @@ private Q_SLOTS:
         QCOMPARE(recorder->keyActions(), (QList<bool>{true, false}));
     }
 
+    void macroIconFollowsItsImage()
+    {
+        const QString image = m_dir.filePath(QStringLiteral("macro.png"));
+        const QString notImage = m_dir.filePath(QStringLiteral("macro.txt"));
+        QVERIFY(writeFile(image, pngOf(Qt::red)));
+        QVERIFY(writeFile(notImage, "text"));
+        MacroModule module;
+        TessivarModuleInstanceData* data = module.instanceData();
+        QVERIFY(data->getClientParameter(QStringLiteral("Icon"))
+                    .toString()
+                    .startsWith(QStringLiteral("data:image/png;base64,")));
+        data->setLocalParameter(QStringLiteral("IconPath"), QUrl::fromLocalFile(image));
+        QCOMPARE(data->getClientParameter(QStringLiteral("Icon")).toString(), imageToDataUrl(QImage(image), "png"));
+        data->setLocalParameter(QStringLiteral("IconPath"), QUrl::fromLocalFile(notImage));
+        QCOMPARE(data->getClientParameter(QStringLiteral("Icon")).toString(), QString());
+    }
+
     void macroReplaysWithItsDelays()
     {
         MacroModule module;
