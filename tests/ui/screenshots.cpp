@@ -64,12 +64,14 @@ std::unique_ptr<TestPeer> registeredPeer(const QString& id, const QString& name,
     return peer->waitForMessage(MessageType_e::ModuleList) ? std::move(peer) : nullptr;
 }
 
-// The user places a block of the first module on the peer's device; the device accepts it.
+// The user places a block of the module on the peer's device, typing its text if it has
+// one; the device accepts it.
 bool placeBlock(UiDriver& ui, TestPeer& peer, const QString& moduleObjectName, const QString& text, BlockId_t id)
 {
     if (!ui.click(QStringLiteral("button_AddModule")) || !ui.click(moduleObjectName))
         return false;
-    ui.typeInto(QStringLiteral("textInput_EchoText"), text, false);
+    if (!text.isEmpty())
+        ui.typeInto(QStringLiteral("textArea_Text"), text, false);
     if (!ui.click(QStringLiteral("deviceChoice_") + peer.sender().id) || !ui.click(QStringLiteral("button_EditionAccept")))
         return false;
     const TestPeer::Received* received = peer.waitForMessage(MessageType_e::RegisterModule);
@@ -98,7 +100,7 @@ int main(int argc, char** argv)
         QFontDatabase::addApplicationFont(QStringLiteral(":/font/Font/Roboto-%1.ttf").arg(QLatin1String(font)));
     const QDir output(QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[1])));
     QDir().mkpath(output.path());
-    const QString plugin = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(TESSIVAR_TEST_PLUGIN);
+    const QString plugin = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(TESSIVAR_MISC_PLUGIN);
 
     test::TestWorkingFolder folder;
     if (!folder.isValid() || !test::installPlugin(plugin, QStringLiteral("misc")))
@@ -143,8 +145,9 @@ int main(int argc, char** argv)
     application.addDevice(QStringLiteral("127.0.0.40"));
     if (!phone || !tablet)
         return 1;
-    const QString module = QStringLiteral("module_com.tessivar.test.echo");
-    if (!placeBlock(ui, *phone, module, QStringLiteral("Hello"), 1) || !placeBlock(ui, *tablet, module, QStringLiteral("Shopping list"), 2))
+    const QString module = QStringLiteral("module_com.tessivar.plugin.misc.text");
+    if (!placeBlock(ui, *phone, module, QStringLiteral("Meeting at 10"), 1)
+        || !placeBlock(ui, *tablet, QStringLiteral("module_com.tessivar.plugin.misc.clock"), QString(), 2))
         return 1;
 
     BaseTask task(QStringLiteral("Downloading the logs of Pixel phone…"));

@@ -64,7 +64,7 @@ private Q_SLOTS:
         m_warnings = std::make_unique<QmlWarningCollector>();
         m_folder = std::make_unique<test::TestWorkingFolder>();
         QVERIFY(m_folder->isValid());
-        QVERIFY(test::installPlugin(QStringLiteral(TESSIVAR_TEST_PLUGIN), QStringLiteral("test")));
+        QVERIFY(test::installPlugin(QStringLiteral(TESSIVAR_MISC_PLUGIN), QStringLiteral("misc")));
         m_configuration = std::make_unique<Configuration>(m_folder->filePath(QStringLiteral("config")));
         m_configuration->setPort(kPort);
         TessivarServerApplication::Options options;
@@ -113,8 +113,8 @@ private Q_SLOTS:
         QVERIFY(ui.click(QStringLiteral("button_About")));
 
         QVERIFY(ui.click(QStringLiteral("button_AddModule")));
-        QVERIFY(ui.click(QStringLiteral("module_com.tessivar.test.echo")));
-        QVERIFY(ui.waitUsable(QStringLiteral("textInput_EchoText")));
+        QVERIFY(ui.click(QStringLiteral("module_com.tessivar.plugin.misc.text")));
+        QVERIFY(ui.waitUsable(QStringLiteral("textArea_Text")));
         QVERIFY(ui.click(QStringLiteral("button_EditionCancel")));
         QVERIFY(ui.click(QStringLiteral("button_AddModule")));
 

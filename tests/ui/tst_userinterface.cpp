@@ -30,7 +30,9 @@ using tessivar::test::UiDriver;
 
 namespace {
 
-const QString kEchoModule = QStringLiteral("com.tessivar.test.echo");
+// The misc plugin's text block: its editor has a text area, its data class the same id.
+const QString kTextModule = QStringLiteral("com.tessivar.plugin.misc.text");
+const QString kTextEditor = QStringLiteral("textArea_Text");
 const QString kPeerId = QStringLiteral("0123456789abcdef0123456789abcdef");
 // Away from the default port and from the other tests' ports.
 constexpr quint16 kPort = 20973;
@@ -96,21 +98,21 @@ private:
         return qvariant_cast<ModuleSource*>(m_application->moduleList().get(row));
     }
 
-    // Add, pick the echo module, type its text, choose the phone, place it; the phone
+    // Add, pick the text module, type its text, choose the phone, place it; the phone
     // confirms as block 7.
     void placeBlockThroughTheWindow(const QString& text)
     {
         QVERIFY(m_ui->click(QStringLiteral("button_AddModule")));
         QTRY_VERIFY(m_ui->isShown(QStringLiteral("widget_ModuleSelection")));
-        QVERIFY(m_ui->click(QStringLiteral("module_") + kEchoModule));
+        QVERIFY(m_ui->click(QStringLiteral("module_") + kTextModule));
         QVERIFY(m_ui->waitUsable(QStringLiteral("widget_ModuleEdition")));
-        QVERIFY(m_ui->typeInto(QStringLiteral("textInput_EchoText"), text, false));
+        QVERIFY(m_ui->typeInto(kTextEditor, text, false));
         QVERIFY(m_ui->click(QStringLiteral("deviceChoice_") + kPeerId));
         QVERIFY(m_ui->click(QStringLiteral("button_EditionAccept")));
 
         const auto* request = as<Message_RegisterBlock>(m_peer->waitForMessage(MessageType_e::RegisterModule));
         QVERIFY(request);
-        QCOMPARE(request->GetDataClassId(), kEchoModule);
+        QCOMPARE(request->GetDataClassId(), kTextModule);
         QCOMPARE(request->GetParameters().value(QStringLiteral("Text")).toString(), text);
         QTRY_VERIFY(!m_ui->isShown(QStringLiteral("widget_ModuleEdition")));
         QVERIFY(!m_ui->isShown(QStringLiteral("widget_ModuleSelection")));
@@ -125,7 +127,7 @@ private Q_SLOTS:
     {
         m_folder = std::make_unique<test::TestWorkingFolder>();
         QVERIFY(m_folder->isValid());
-        QVERIFY(test::installPlugin(QStringLiteral(TESSIVAR_TEST_PLUGIN), QStringLiteral("test")));
+        QVERIFY(test::installPlugin(QStringLiteral(TESSIVAR_MISC_PLUGIN), QStringLiteral("misc")));
         m_configuration = std::make_unique<Configuration>(m_folder->filePath(QStringLiteral("config")));
         m_configuration->setPort(kPort);
         m_peer = std::make_unique<TestPeer>(kPeerId);
@@ -170,7 +172,7 @@ private Q_SLOTS:
         QVERIFY(m_ui->click(QStringLiteral("button_ModuleEdit")));
         QVERIFY(m_ui->waitUsable(QStringLiteral("widget_ModuleEdition")));
         QVERIFY(!m_ui->isShown(QStringLiteral("chooser_Device")));
-        QVERIFY(m_ui->typeInto(QStringLiteral("textInput_EchoText"), QStringLiteral("changed"), false));
+        QVERIFY(m_ui->typeInto(kTextEditor, QStringLiteral("changed"), false));
         auto* parameters = placed->GetInstance()->instanceData()->clientParameters();
         QTRY_COMPARE(parameters->value(QStringLiteral("Text")).toString(), QStringLiteral("changed"));
         QVERIFY(m_ui->click(QStringLiteral("button_EditionCancel")));
@@ -179,7 +181,7 @@ private Q_SLOTS:
 
         // Edit and save with Enter: the change stays.
         QVERIFY(m_ui->click(QStringLiteral("button_ModuleEdit")));
-        QVERIFY(m_ui->typeInto(QStringLiteral("textInput_EchoText"), QStringLiteral("kept"), false));
+        QVERIFY(m_ui->typeInto(kTextEditor, QStringLiteral("kept"), false));
         QVERIFY(m_ui->click(QStringLiteral("button_EditionAccept")));
         QTRY_VERIFY(!m_ui->isShown(QStringLiteral("widget_ModuleEdition")));
         QCOMPARE(parameters->value(QStringLiteral("Text")).toString(), QStringLiteral("kept"));
@@ -213,7 +215,7 @@ private Q_SLOTS:
 
         // A module picked, then Escape in the editor: nothing is placed.
         QVERIFY(m_ui->click(QStringLiteral("button_AddModule")));
-        QVERIFY(m_ui->click(QStringLiteral("module_") + kEchoModule));
+        QVERIFY(m_ui->click(QStringLiteral("module_") + kTextModule));
         QVERIFY(m_ui->waitUsable(QStringLiteral("widget_ModuleEdition")));
         QTRY_VERIFY(m_application->moduleBeingCreated());
         m_ui->key(Qt::Key_Escape);
