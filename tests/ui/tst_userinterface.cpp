@@ -213,6 +213,12 @@ private Q_SLOTS:
         QTRY_VERIFY(!selection->isVisible());
         QCOMPARE(addButton->property("angle").toReal(), 0.0);
 
+        // Clicking beside the panel, nothing picked yet, closes it too.
+        QVERIFY(m_ui->click(QStringLiteral("button_AddModule")));
+        QTRY_VERIFY(selection->isVisible());
+        QVERIFY(m_ui->click(QStringLiteral("area_BesideSelection")));
+        QTRY_VERIFY(!selection->isVisible());
+
         // A module picked, then Escape in the editor: nothing is placed.
         QVERIFY(m_ui->click(QStringLiteral("button_AddModule")));
         QVERIFY(m_ui->click(QStringLiteral("module_") + kTextModule));
@@ -260,6 +266,32 @@ private Q_SLOTS:
         QVERIFY(m_ui->click(QStringLiteral("textField_Port")));
         m_ui->key(Qt::Key_Escape);
         QTRY_VERIFY(!m_ui->isShown(QStringLiteral("widget_Settings")));
+    }
+
+    void tabFollowsTheReadingOrder()
+    {
+        startServer();
+        skipTutorial();
+        if (QTest::currentTestFailed())
+            return;
+        QQuickWindow* window = m_application->mainWindow();
+        QStringList visited;
+        for (int i = 0; i < 12; ++i) {
+            m_ui->key(Qt::Key_Tab);
+            if (QQuickItem* focused = window->activeFocusItem())
+                visited.append(focused->objectName());
+        }
+        const QStringList expected{"button_Minimize", "button_Close", "button_AddModule", "button_NetworkStatus",
+                                   "button_PluginInformation", "button_About", "button_Settings"};
+        const int start = visited.indexOf(expected.first());
+        QVERIFY2(start >= 0, qPrintable(visited.join(QLatin1Char(' '))));
+        QCOMPARE(visited.mid(start, expected.size()), expected);
+
+        // Enter on the focused settings button opens the page.
+        for (int i = 0; i < 12 && window->activeFocusItem()->objectName() != QLatin1String("button_Settings"); ++i)
+            m_ui->key(Qt::Key_Tab);
+        m_ui->key(Qt::Key_Return);
+        QTRY_VERIFY(m_ui->isShown(QStringLiteral("widget_Settings")));
     }
 
     void pagesShowOneAtATime_data()
