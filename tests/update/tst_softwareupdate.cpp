@@ -1,0 +1,312 @@
+#include "core/Configuration.h"
+#include "support/TestWorkingFolder.h"
+#include "update/SoftwareUpdateManager.h"
+
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslSocket>
+#include <QTcpServer>
+#include <QTest>
+
+using namespace tessivar;
+using namespace tessivar::update;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Credentials {
+    QSslCertificate certificate;
+    QSslKey key;
+};
+
+// A self-signed certificate for 127.0.0.1, made with openssl in the given folder.
+Credentials makeCredentials(const QString& folder)
+{
+    QProcess openssl;
+    openssl.setWorkingDirectory(folder);
+    openssl.start(QStringLiteral("openssl"),
+                  {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout",
+                   "key.pem", "-out", "cert.pem", "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
+                   "subjectAltName=IP:127.0.0.1"});
+    if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0)
+        return Credentials();
+    QFile cert(folder + "/cert.pem");
+    QFile key(folder + "/key.pem");
+    if (!cert.open(QIODevice::ReadOnly) || !key.open(QIODevice::ReadOnly))
+        return Credentials();
+    return {QSslCertificate(cert.readAll()), QSslKey(key.readAll(), QSsl::Ec)};
+}
+
+// The update server, on loopback over HTTPS: answers every request with a fixed status
+// and body, or stays silent, and records the paths it was asked for.
+class TestUpdateServer : public QTcpServer
+{
+public:
+    explicit TestUpdateServer(const Credentials& credentials)
+        : m_credentials(credentials)
+    {
+    }
+
+    QByteArray body = "1.5.1";
+    int status = 200;
+    bool silent = false;
+    QStringList paths;
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto* socket = new QSslSocket(this);
+        socket->setSocketDescriptor(descriptor);
+        socket->setLocalCertificate(m_credentials.certificate);
+        socket->setPrivateKey(m_credentials.key);
+        connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QSslSocket::readyRead, this, [this, socket] {
+            m_requests[socket] += socket->readAll();
+            const QByteArray& request = m_requests[socket];
+            if (!request.contains("\r\n\r\n"))
+                return;
+            paths.append(QString::fromLatin1(request.split(' ').value(1)));
+            m_requests.remove(socket);
+            if (silent)
+                return;
+            socket->write("HTTP/1.1 " + QByteArray::number(status) + " Status\r\nContent-Type: text/plain\r\n"
+                          + "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n"
+                          + body);
+            socket->disconnectFromHost();
+        });
+        socket->startServerEncryption();
+    }
+
+private:
+    Credentials m_credentials;
+    QHash<QSslSocket*, QByteArray> m_requests;
+};
+
+} // namespace
+
+class TestSoftwareUpdate : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void announcesOnlyNewerVersions_data();
+    void announcesOnlyNewerVersions();
+    void disabledNotificationsSendNothing();
+    void failedChecksAreLoggedAndRetried_data();
+    void failedChecksAreLoggedAndRetried();
+    void serverHostFromSettings_data();
+    void serverHostFromSettings();
+    void downloadPageOpensInBrowser();
+
+private:
+    void pointAt(quint16 port);
+
+    QTemporaryDir m_certificateFolder;
+    Credentials m_credentials;
+    std::unique_ptr<test::TestWorkingFolder> m_folder;
+    std::unique_ptr<Configuration> m_configuration;
+    std::unique_ptr<TestUpdateServer> m_server;
+    std::unique_ptr<SoftwareUpdateManager> m_manager;
+};
+
+void TestSoftwareUpdate::initTestCase()
+{
+    if (!QSslSocket::supportsSsl())
+        QSKIP("No TLS backend");
+    m_credentials = makeCredentials(m_certificateFolder.path());
+    QVERIFY2(!m_credentials.certificate.isNull() && !m_credentials.key.isNull(), "openssl made no certificate");
+    // The client trusts the test server as it trusts the real one: through its CA list.
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.addCaCertificate(m_credentials.certificate);
+    QSslConfiguration::setDefaultConfiguration(configuration);
+}
+
+void TestSoftwareUpdate::init()
+{
+    m_folder = std::make_unique<test::TestWorkingFolder>();
+    QVERIFY(m_folder->isValid());
+    m_configuration = std::make_unique<Configuration>(m_folder->filePath("config"));
+    m_server = std::make_unique<TestUpdateServer>(m_credentials);
+    QVERIFY(m_server->listen(QHostAddress::LocalHost));
+    pointAt(m_server->serverPort());
+    m_manager = std::make_unique<SoftwareUpdateManager>(*m_configuration);
+    m_manager->setCheckInterval(100ms);
+}
+
+void TestSoftwareUpdate::cleanup()
+{
+    m_manager.reset();
+    m_server.reset();
+    m_configuration.reset();
+    m_folder.reset();
+}
+
+void TestSoftwareUpdate::pointAt(quint16 port)
+{
+    m_configuration->setUpdateServerHost(QStringLiteral("127.0.0.1:%1").arg(port));
+}
+
+void TestSoftwareUpdate::announcesOnlyNewerVersions_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("announced");
+
+    QTest::newRow("same version") << QByteArray("1.5.1") << QString();
+    QTest::newRow("older") << QByteArray("1.5.0") << QString();
+    QTest::newRow("same, with a line end") << QByteArray("1.5.1\n") << QString();
+    QTest::newRow("not a version") << QByteArray("<html>maintenance</html>") << QString();
+    QTest::newRow("empty") << QByteArray() << QString();
+    QTest::newRow("too long to be a version") << QByteArray(300, '9') << QString();
+    QTest::newRow("newer minor") << QByteArray("1.6") << QStringLiteral("1.6");
+    QTest::newRow("newer major, line end") << QByteArray("2.0.0\r\n") << QStringLiteral("2.0.0");
+}
+
+void TestSoftwareUpdate::announcesOnlyNewerVersions()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, announced);
+    m_server->body = body;
+    QSignalSpy available(m_manager.get(), &SoftwareUpdateManager::updateAvailable);
+    QSignalSpy finished(m_manager.get(), &SoftwareUpdateManager::checkFinished);
+
+    m_manager->Start();
+
+    if (announced.isEmpty()) {
+        // Each hourly tick asks again.
+        QTRY_VERIFY(finished.size() >= 3);
+        QVERIFY(m_manager->isChecking());
+        QCOMPARE(available.size(), 0);
+        QCOMPARE(m_server->paths.first(), QStringLiteral("/version/latest"));
+        QVERIFY(finished.first().first().toBool());
+        return;
+    }
+    QTRY_COMPARE(available.size(), 1);
+    QCOMPARE(available.first().first().value<QVersionNumber>(), QVersionNumber::fromString(announced));
+    QVERIFY(!m_manager->isChecking());
+    const qsizetype asked = m_server->paths.size();
+    QTest::qWait(400); // four check intervals
+    QCOMPARE(m_server->paths.size(), asked);
+    QCOMPARE(available.size(), 1);
+}
+
+void TestSoftwareUpdate::disabledNotificationsSendNothing()
+{
+    m_configuration->setShowUpdateNotifications(false);
+    QSignalSpy finished(m_manager.get(), &SoftwareUpdateManager::checkFinished);
+    m_manager->Start();
+    QTest::qWait(400);
+    QCOMPARE(m_server->paths.size(), 0);
+    QCOMPARE(finished.size(), 0);
+
+    // Switched back on, the next tick asks.
+    m_configuration->setShowUpdateNotifications(true);
+    QTRY_VERIFY(finished.size() >= 1);
+    QCOMPARE(m_server->paths.first(), QStringLiteral("/version/latest"));
+}
+
+void TestSoftwareUpdate::failedChecksAreLoggedAndRetried_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("nobody listens") << "closed";
+    QTest::newRow("not found") << "404";
+    QTest::newRow("silent server") << "silent";
+    QTest::newRow("untrusted certificate") << "untrusted";
+}
+
+void TestSoftwareUpdate::failedChecksAreLoggedAndRetried()
+{
+    QFETCH(QString, failure);
+    m_server->body = "9.0";
+    QTemporaryDir otherFolder;
+    std::unique_ptr<TestUpdateServer> impostor;
+    if (failure == "closed") {
+        const quint16 port = m_server->serverPort();
+        m_server->close();
+        pointAt(port);
+    } else if (failure == "404") {
+        m_server->status = 404;
+    } else if (failure == "silent") {
+        m_server->silent = true;
+        m_manager->setRequestTimeout(150ms);
+        m_manager->setCheckInterval(300ms);
+    } else {
+        impostor = std::make_unique<TestUpdateServer>(makeCredentials(otherFolder.path()));
+        QVERIFY(impostor->listen(QHostAddress::LocalHost));
+        pointAt(impostor->serverPort());
+    }
+    QSignalSpy available(m_manager.get(), &SoftwareUpdateManager::updateAvailable);
+    QSignalSpy finished(m_manager.get(), &SoftwareUpdateManager::checkFinished);
+    const QRegularExpression logLine(QStringLiteral("^Software update request failed: "));
+    for (int i = 0; i < 2; ++i)
+        QTest::ignoreMessage(QtWarningMsg, logLine);
+
+    m_manager->Start();
+
+    QTRY_VERIFY(finished.size() >= 2);
+    QVERIFY(!finished.at(0).first().toBool());
+    QVERIFY(!finished.at(1).first().toBool());
+    QCOMPARE(available.size(), 0);
+    QVERIFY(m_manager->isChecking());
+    m_manager.reset(); // no further lines from later ticks
+}
+
+void TestSoftwareUpdate::serverHostFromSettings_data()
+{
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<QString>("url");
+    const QString fallback = QStringLiteral("https://update.tessivar.app/version/latest");
+    QTest::newRow("host and port") << "127.0.0.1:8443" << "https://127.0.0.1:8443/version/latest";
+    QTest::newRow("host name") << "updates.example.org" << "https://updates.example.org/version/latest";
+    QTest::newRow("with a path") << "evil.example.org/x" << fallback;
+    QTest::newRow("with user info") << "user@evil.example.org" << fallback;
+    QTest::newRow("empty") << "" << fallback;
+    QTest::newRow("bad port") << "example.org:99999" << fallback;
+}
+
+void TestSoftwareUpdate::serverHostFromSettings()
+{
+    QFETCH(QString, setting);
+    QFETCH(QString, url);
+    m_configuration->setUpdateServerHost(setting);
+    // As a restarted program reads it.
+    Configuration reread(m_folder->filePath("config"));
+    SoftwareUpdateManager manager(reread);
+    if (!url.startsWith(QLatin1String("https://update.tessivar.app")))
+        QCOMPARE(manager.latestVersionUrl().toString(), url);
+    else {
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Invalid update server host, using the default:"));
+        QCOMPARE(manager.latestVersionUrl().toString(), url);
+    }
+}
+
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+void TestSoftwareUpdate::downloadPageOpensInBrowser()
+{
+    UrlCatcher browser;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "open");
+    m_manager->OpenDownloadPage();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    QCOMPARE(browser.urls.size(), 1);
+    QCOMPARE(browser.urls.first().path(), QStringLiteral("/index.html"));
+    QCOMPARE(browser.urls.first().fragment(), QStringLiteral("download"));
+}
+
+QTEST_MAIN(TestSoftwareUpdate)
+#include "tst_softwareupdate.moc"
