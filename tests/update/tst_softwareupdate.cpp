@@ -1,94 +1,21 @@
 #include "core/Configuration.h"
 #include "support/TestWorkingFolder.h"
 #include "update/SoftwareUpdateManager.h"
+#include "TestUpdateServer.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QSslCertificate>
-#include <QSslConfiguration>
-#include <QSslKey>
 #include <QSslSocket>
 #include <QTcpServer>
 #include <QTest>
 
 using namespace tessivar;
 using namespace tessivar::update;
+using namespace tessivar::test;
 using namespace std::chrono_literals;
 
-namespace {
-
-struct Credentials {
-    QSslCertificate certificate;
-    QSslKey key;
-};
-
-// A self-signed certificate for 127.0.0.1, made with openssl in the given folder.
-Credentials makeCredentials(const QString& folder)
-{
-    QProcess openssl;
-    openssl.setWorkingDirectory(folder);
-    openssl.start(QStringLiteral("openssl"),
-                  {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout",
-                   "key.pem", "-out", "cert.pem", "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
-                   "subjectAltName=IP:127.0.0.1"});
-    if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0)
-        return Credentials();
-    QFile cert(folder + "/cert.pem");
-    QFile key(folder + "/key.pem");
-    if (!cert.open(QIODevice::ReadOnly) || !key.open(QIODevice::ReadOnly))
-        return Credentials();
-    return {QSslCertificate(cert.readAll()), QSslKey(key.readAll(), QSsl::Ec)};
-}
-
-// The update server, on loopback over HTTPS: answers every request with a fixed status
-// and body, or stays silent, and records the paths it was asked for.
-class TestUpdateServer : public QTcpServer
-{
-public:
-    explicit TestUpdateServer(const Credentials& credentials)
-        : m_credentials(credentials)
-    {
-    }
-
-    QByteArray body = "1.5.1";
-    int status = 200;
-    bool silent = false;
-    QStringList paths;
-
-protected:
-    void incomingConnection(qintptr descriptor) override
-    {
-        auto* socket = new QSslSocket(this);
-        socket->setSocketDescriptor(descriptor);
-        socket->setLocalCertificate(m_credentials.certificate);
-        socket->setPrivateKey(m_credentials.key);
-        connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QSslSocket::readyRead, this, [this, socket] {
-            m_requests[socket] += socket->readAll();
-            const QByteArray& request = m_requests[socket];
-            if (!request.contains("\r\n\r\n"))
-                return;
-            paths.append(QString::fromLatin1(request.split(' ').value(1)));
-            m_requests.remove(socket);
-            if (silent)
-                return;
-            socket->write("HTTP/1.1 " + QByteArray::number(status) + " Status\r\nContent-Type: text/plain\r\n"
-                          + "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n"
-                          + body);
-            socket->disconnectFromHost();
-        });
-        socket->startServerEncryption();
-    }
-
-private:
-    Credentials m_credentials;
-    QHash<QSslSocket*, QByteArray> m_requests;
-};
-
-} // namespace
 
 class TestSoftwareUpdate : public QObject
 {
@@ -125,9 +52,7 @@ void TestSoftwareUpdate::initTestCase()
     m_credentials = makeCredentials(m_certificateFolder.path());
     QVERIFY2(!m_credentials.certificate.isNull() && !m_credentials.key.isNull(), "openssl made no certificate");
     // The client trusts the test server as it trusts the real one: through its CA list.
-    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.addCaCertificate(m_credentials.certificate);
-    QSslConfiguration::setDefaultConfiguration(configuration);
+    trustCertificate(m_credentials.certificate);
 }
 
 void TestSoftwareUpdate::init()
