@@ -12,6 +12,7 @@
 #include "communication/messages/Message_Hello.h"
 #include "communication/messages/Message_RegisterBlockResponse.h"
 #include "modules/sdk/TessivarModuleInfo.h"
+#include "network/DesktopInformationProvider.h"
 #include "modules/sdk/TessivarModuleInstance.h"
 #include "modules/sdk/TessivarModuleInstanceData.h"
 #include "ui/ErrorWidget.h"
@@ -65,6 +66,8 @@ TessivarServerApplication::TessivarServerApplication(const Options& options, Con
     , m_mainComponent(&m_engine)
     , m_trayMenu(std::make_unique<QMenu>())
     , m_pluginManager(configuration)
+    , m_updateFlow(configuration)
+    , m_networkStatus(new network::NetworkStatusModel(this))
 {
     m_wakeUpTimer.setInterval(m_options.wakeUpInterval);
     m_helloTimer.setInterval(m_options.helloInterval);
@@ -173,6 +176,16 @@ ui::ModuleEditionWidget* TessivarServerApplication::moduleEditionWidget() const
     return m_moduleEditionWidget;
 }
 
+UpdateFlow& TessivarServerApplication::updateFlow()
+{
+    return m_updateFlow;
+}
+
+network::NetworkStatusModel* TessivarServerApplication::networkStatus() const
+{
+    return m_networkStatus.get();
+}
+
 void TessivarServerApplication::registerQmlTypes()
 {
     const char* serverWidgets = "com.tessivar.widgets.server";
@@ -187,6 +200,9 @@ void TessivarServerApplication::registerQmlTypes()
     qmlRegisterUncreatableType<ModuleList>("com.tessivar.types", 1, 0, "ModuleList", notCreatable);
     qmlRegisterUncreatableType<ModuleSource>("com.tessivar.types", 1, 0, "ModuleSource", notCreatable);
     qRegisterMetaType<NetworkDeviceId_t>("NetworkDeviceId_t");
+    qmlRegisterSingletonType<network::DesktopInformationProvider>(
+        "com.tessivar.helpers", 1, 0, "DesktopInformationProvider",
+        [](QQmlEngine*, QJSEngine*) -> QObject* { return new network::DesktopInformationProvider; });
 }
 
 void TessivarServerApplication::registerWidgetFile(const char* module, const char* type, const QString& url)
@@ -202,6 +218,7 @@ void TessivarServerApplication::setRootContextProperties()
     context->setContextProperty(QStringLiteral("Configuration"), &m_configuration);
     context->setContextProperty(QStringLiteral("PluginInformationList"), nullptr);
     context->setContextProperty(QStringLiteral("DeviceManagerModel"), m_deviceManager->GetModel());
+    context->setContextProperty(QStringLiteral("NetworkStatus"), m_networkStatus.get());
     context->setContextProperty(QStringLiteral("TaskManager"), &TaskManager::instance());
 }
 
@@ -235,6 +252,9 @@ void TessivarServerApplication::onMainWindowLoaded()
     createErrorHandler();
     buildTray();
     loadModules();
+    connect(&m_updateFlow.updateManager(), &update::SoftwareUpdateManager::updateAvailable, this,
+            &TessivarServerApplication::notifyTrayUpdateAvailable);
+    m_updateFlow.start();
     m_helloTimer.start();
     m_wakeUpTimer.start();
 
@@ -385,6 +405,17 @@ void TessivarServerApplication::notifyTrayMinimized()
 void TessivarServerApplication::handleTrayMessageClickMinimized()
 {
     m_configuration.setTrayMessageShown(true);
+}
+
+void TessivarServerApplication::notifyTrayUpdateAvailable(QVersionNumber availableVersion)
+{
+    routeTrayMessageClick(&TessivarServerApplication::handleTrayMessageClickUpdate);
+    m_updateFlow.showAnnouncement(m_trayIcon, availableVersion);
+}
+
+void TessivarServerApplication::handleTrayMessageClickUpdate()
+{
+    m_updateFlow.openDownloadPage();
 }
 
 void TessivarServerApplication::handleTrayIconActivated(QSystemTrayIcon::ActivationReason activationReason)

@@ -2,10 +2,12 @@
 
 #include "app/AbstractApplication.h"
 #include "app/TimerIncubationController.h"
+#include "app/UpdateFlow.h"
 #include "core/BlockCreationStatus.h"
 #include "device/DeleteLater.h"
 #include "modules/ModuleList.h"
 #include "modules/PluginManager.h"
+#include "network/NetworkStatusModel.h"
 #include "ui/ErrorAction.h"
 
 #include <QPointer>
@@ -69,6 +71,8 @@ public:
     ModuleSource* moduleBeingCreated() const;
     ui::ModuleSelectionWidget* moduleSelectionWidget() const;
     ui::ModuleEditionWidget* moduleEditionWidget() const;
+    UpdateFlow& updateFlow();
+    network::NetworkStatusModel* networkStatus() const;
 
 Q_SIGNALS:
     void firewallInformationRequested();
@@ -102,7 +106,9 @@ public Q_SLOTS:
     void minimizeWindow();
     void notifyTrayMinimized();
     void handleTrayIconActivated(QSystemTrayIcon::ActivationReason activationReason);
+    void notifyTrayUpdateAvailable(QVersionNumber availableVersion);
     void handleTrayMessageClickMinimized();
+    void handleTrayMessageClickUpdate();
     void handleTrayExitClicked();
 
 private:
@@ -145,7 +151,10 @@ private:
     // hold it when it is dropped.
     device::DeleteLaterPtr<ModuleSource> m_moduleBeingCreated;
     bool m_parametersValid = true;
+    UpdateFlow m_updateFlow;
     QTimer m_helloTimer;
+    // QML may still hold it while the application goes.
+    device::DeleteLaterPtr<network::NetworkStatusModel> m_networkStatus;
     bool m_mainWindowLoaded = false;
     bool m_valid = false;
 };
