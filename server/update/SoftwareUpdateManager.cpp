@@ -45,7 +45,7 @@ void SoftwareUpdateManager::check()
 void SoftwareUpdateManager::onReply(QNetworkReply* reply)
 {
     if (reply->error() != QNetworkReply::NoError) {
-        qWarning() << "Software update request failed:" << reply->errorString();
+        qWarning().noquote() << "Software update request failed:" << reply->errorString();
         Q_EMIT checkFinished(false);
     } else {
         handleVersion(reply->read(kMaxVersionBodyBytes + 1));
@@ -61,7 +61,7 @@ void SoftwareUpdateManager::handleVersion(const QByteArray& body)
         return;
     }
     const QVersionNumber latest = QVersionNumber::fromString(QString::fromUtf8(body).trimmed());
-    qInfo() << "Latest version is:" << latest;
+    qInfo().noquote() << "Latest version is:" << latest.toString();
     if (latest > m_runningVersion) {
         m_timer.stop();
         Q_EMIT updateAvailable(latest);
