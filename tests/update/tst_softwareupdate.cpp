@@ -3,7 +3,6 @@
 #include "update/SoftwareUpdateManager.h"
 #include "TestUpdateServer.h"
 
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -32,7 +31,6 @@ private Q_SLOTS:
     void failedChecksAreLoggedAndRetried();
     void serverHostFromSettings_data();
     void serverHostFromSettings();
-    void downloadPageOpensInBrowser();
 
 private:
     void pointAt(quint16 port);
@@ -211,26 +209,6 @@ void TestSoftwareUpdate::serverHostFromSettings()
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Invalid update server host, using the default:"));
         QCOMPARE(manager.latestVersionUrl().toString(), url);
     }
-}
-
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void open(const QUrl& url) { urls.append(url); }
-};
-
-void TestSoftwareUpdate::downloadPageOpensInBrowser()
-{
-    UrlCatcher browser;
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "open");
-    m_manager->OpenDownloadPage();
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-    QCOMPARE(browser.urls.size(), 1);
-    QCOMPARE(browser.urls.first().path(), QStringLiteral("/index.html"));
-    QCOMPARE(browser.urls.first().fragment(), QStringLiteral("download"));
 }
 
 QTEST_MAIN(TestSoftwareUpdate)
