@@ -1,5 +1,6 @@
 #include "TestUpdateServer.h"
 #include "app/TessivarServerApplication.h"
+#include "app/UpdateFlow.h"
 #include "support/TestWorkingFolder.h"
 
 #include <QApplication>
