@@ -20,8 +20,7 @@ std::optional<device::ApplicationType_e> applicationFromName(const QString& name
     return std::nullopt;
 }
 
-template<typename T, typename Parse>
-QList<T> namesToValues(const QJsonValue& names, Parse parse)
+template<typename T, typename Parse> QList<T> namesToValues(const QJsonValue& names, Parse parse)
 {
     QList<T> values;
     for (const QJsonValue& name : names.toArray()) {

@@ -4,8 +4,8 @@
 #include "update/ReleaseNote.h"
 
 #include <QAbstractListModel>
-#include <QList>
 #include <QJsonObject>
+#include <QList>
 #include <QString>
 
 namespace tessivar::update {

@@ -105,9 +105,12 @@ void TestNetworkInterfaces::updatedInPlace_data()
     QTest::addColumn<QString>("change");
     QTest::addColumn<QString>("address");
     QTest::addColumn<bool>("active");
-    QTest::newRow("address added") << "addr add 10.78.0.2/24 dev tvb0" << "10.78.0.2" << false;
-    QTest::newRow("brought up") << "link set tvb0 up" << "" << true;
-    QTest::newRow("renamed") << "link set tvb0 name tvb1" << "" << false;
+    QTest::newRow("address added") << "addr add 10.78.0.2/24 dev tvb0"
+                                   << "10.78.0.2" << false;
+    QTest::newRow("brought up") << "link set tvb0 up"
+                                << "" << true;
+    QTest::newRow("renamed") << "link set tvb0 name tvb1"
+                             << "" << false;
 }
 
 void TestNetworkInterfaces::updatedInPlace()

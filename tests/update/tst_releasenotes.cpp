@@ -1,10 +1,10 @@
 #include "update/ReleaseNotesModel.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QTest>
 
 using namespace tessivar;
@@ -52,13 +52,14 @@ void TestReleaseNotes::filteredAndMerged_data()
 
     const QStringList server{"server"};
     const QStringList windows{"windows"};
-    QTest::newRow("same version merges")
-        << QJsonArray{element("1.5.1", windows, server, "a"), element("1.5.0", windows, server, "b"),
-                      element("1.5.1", {"android", "windows"}, {"client", "server"}, "fix c")}
-        << QStringList{"1.5.1", "1.5.0"} << QStringList{"a", "fix c"};
-    QTest::newRow("client only dropped")
-        << QJsonArray{element("1.5.1", windows, {"client"}, "x"), element("1.5.1", windows, server, "a")}
-        << QStringList{"1.5.1"} << QStringList{"a"};
+    QTest::newRow("same version merges") << QJsonArray{element("1.5.1", windows, server, "a"),
+                                                       element("1.5.0", windows, server, "b"),
+                                                       element("1.5.1", {"android", "windows"}, {"client", "server"},
+                                                               "fix c")}
+                                         << QStringList{"1.5.1", "1.5.0"} << QStringList{"a", "fix c"};
+    QTest::newRow("client only dropped") << QJsonArray{element("1.5.1", windows, {"client"}, "x"),
+                                                       element("1.5.1", windows, server, "a")}
+                                         << QStringList{"1.5.1"} << QStringList{"a"};
     QTest::newRow("other platforms dropped")
         << QJsonArray{element("1.5.1", {"android", "ios"}, server, "x"), element("1.4", windows, server, "a")}
         << QStringList{"1.4"} << QStringList{"a"};
@@ -82,8 +83,7 @@ void TestReleaseNotes::filteredAndMerged()
     file.write(QJsonDocument(elements).toJson());
     file.close();
 
-    ReleaseNotesModel model(file.fileName(), device::ApplicationType_e::Server,
-                            device::ApplicationPlatform_e::Windows);
+    ReleaseNotesModel model(file.fileName(), device::ApplicationType_e::Server, device::ApplicationPlatform_e::Windows);
 
     QStringList shown;
     const int versionRole = model.roleNames().key("Version");

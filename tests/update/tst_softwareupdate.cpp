@@ -1,7 +1,7 @@
+#include "TestUpdateServer.h"
 #include "core/Configuration.h"
 #include "support/TestWorkingFolder.h"
 #include "update/SoftwareUpdateManager.h"
-#include "TestUpdateServer.h"
 
 #include <QGuiApplication>
 #include <QRegularExpression>
@@ -14,7 +14,6 @@ using namespace tessivar;
 using namespace tessivar::update;
 using namespace tessivar::test;
 using namespace std::chrono_literals;
-
 
 class TestSoftwareUpdate : public QObject
 {
@@ -187,8 +186,10 @@ void TestSoftwareUpdate::serverHostFromSettings_data()
     QTest::addColumn<QString>("setting");
     QTest::addColumn<QString>("url");
     const QString fallback = QStringLiteral("https://update.tessivar.app/version/latest");
-    QTest::newRow("host and port") << "127.0.0.1:8443" << "https://127.0.0.1:8443/version/latest";
-    QTest::newRow("host name") << "updates.example.org" << "https://updates.example.org/version/latest";
+    QTest::newRow("host and port") << "127.0.0.1:8443"
+                                   << "https://127.0.0.1:8443/version/latest";
+    QTest::newRow("host name") << "updates.example.org"
+                               << "https://updates.example.org/version/latest";
     QTest::newRow("with a path") << "evil.example.org/x" << fallback;
     QTest::newRow("with user info") << "user@evil.example.org" << fallback;
     QTest::newRow("empty") << "" << fallback;
