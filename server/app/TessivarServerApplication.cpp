@@ -7,10 +7,12 @@
 #include "app/QmlTypes.h"
 #include "app/TaskManager.h"
 #include "app/TrayAndWindows.h"
+#include "app/UpdateFlow.h"
 #include "app/UserInterfaceFlow.h"
 #include "communication/CommunicationHandler.h"
 #include "communication/MessageHandler.h"
 #include "core/ApplicationConstants.h"
+#include "network/NetworkStatusModel.h"
 #include "ui/ErrorWidget.h"
 
 #include <QDebug>
@@ -105,6 +107,8 @@ void TessivarServerApplication::createFlows()
         = std::make_unique<GreetingFlow>(*this, m_pluginManager, m_options.helloInterval, m_options.wakeUpInterval);
     m_blockSyncFlow = std::make_unique<BlockSyncFlow>(*this, m_moduleList, m_options.checkLoadedSourcesDelay);
     m_blockCreationFlow = std::make_unique<BlockCreationFlow>(m_moduleList, m_pluginManager, *m_deviceManager);
+    m_updateFlow = std::make_unique<UpdateFlow>(m_configuration);
+    m_networkStatus.reset(new network::NetworkStatusModel(this));
 }
 
 void TessivarServerApplication::connectFlows(communication::MessageHandler& messageHandler)
@@ -161,6 +165,7 @@ void TessivarServerApplication::setRootContextProperties()
     context->setContextProperty(QStringLiteral("Configuration"), &m_configuration);
     context->setContextProperty(QStringLiteral("PluginInformationList"), nullptr);
     context->setContextProperty(QStringLiteral("DeviceManagerModel"), m_deviceManager->GetModel());
+    context->setContextProperty(QStringLiteral("NetworkStatus"), m_networkStatus.get());
     context->setContextProperty(QStringLiteral("TaskManager"), &TaskManager::instance());
 }
 
@@ -198,6 +203,10 @@ void TessivarServerApplication::onMainWindowLoaded()
     m_blockCreationFlow->connectWidgets(mainWindow(), m_errorHandler.get());
     m_trayAndWindows->buildTray();
     m_blockSyncFlow->loadBlocks(m_pluginManager, m_errorHandler.get());
+    connect(&m_updateFlow->updateManager(), &update::SoftwareUpdateManager::updateAvailable, this,
+            &TessivarServerApplication::notifyTrayUpdateAvailable);
+    m_userInterfaceFlow->connectUpdates(*m_updateFlow);
+    m_updateFlow->start();
     m_greetingFlow->start();
     m_trayAndWindows->showAtStart(m_options.minimized, m_options.splashHideDelayMs);
 
@@ -341,6 +350,16 @@ void TessivarServerApplication::handleTrayMessageClickMinimized()
 void TessivarServerApplication::handleTrayExitClicked()
 {
     m_trayAndWindows->handleTrayExitClicked();
+}
+
+void TessivarServerApplication::notifyTrayUpdateAvailable(QVersionNumber availableVersion)
+{
+    m_trayAndWindows->routeTrayMessageClick([this] { handleTrayMessageClickUpdate(); });
+    m_updateFlow->showAnnouncement(trayIcon(), availableVersion);
+}
+void TessivarServerApplication::handleTrayMessageClickUpdate()
+{
+    m_updateFlow->openDownloadPage();
 }
 
 } // namespace tessivar

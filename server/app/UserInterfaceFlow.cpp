@@ -1,10 +1,12 @@
 #include "app/UserInterfaceFlow.h"
 
 #include "app/TessivarServerApplication.h"
+#include "app/UpdateFlow.h"
 #include "core/ApplicationConstants.h"
 #include "core/Configuration.h"
 #include "modules/ModuleList.h"
 #include "modules/ModuleSource.h"
+#include "network/DesktopInformationProvider.h"
 #include "ui/AboutWidget.h"
 #include "ui/BottomBarWidget.h"
 #include "ui/ColorPickerWidget.h"
@@ -118,6 +120,9 @@ void UserInterfaceFlow::registerQmlTypes()
     qmlRegisterUncreatableType<ModuleList>("com.tessivar.types", 1, 0, "ModuleList", notCreatable);
     qmlRegisterUncreatableType<ModuleSource>("com.tessivar.types", 1, 0, "ModuleSource", notCreatable);
     qRegisterMetaType<NetworkDeviceId_t>("NetworkDeviceId_t");
+    qmlRegisterSingletonType<network::DesktopInformationProvider>(
+        "com.tessivar.helpers", 1, 0, "DesktopInformationProvider",
+        [](QQmlEngine*, QJSEngine*) -> QObject* { return new network::DesktopInformationProvider; });
 }
 
 void UserInterfaceFlow::wire(QQuickWindow* mainWindow)
@@ -154,6 +159,17 @@ void UserInterfaceFlow::wire(QQuickWindow* mainWindow)
         moduleListWidget->setModuleList(&m_moduleList);
     else
         qWarning() << "Module list widget not found";
+}
+
+void UserInterfaceFlow::connectUpdates(UpdateFlow& updates)
+{
+    if (!m_bottomBar) {
+        qWarning() << "Bottom bar not found";
+        return;
+    }
+    connect(&updates.updateManager(), &update::SoftwareUpdateManager::updateAvailable, m_bottomBar,
+            &ui::BottomBarWidget::setAvailableVersion);
+    connect(m_bottomBar, &ui::BottomBarWidget::updateDownloadButtonClicked, &updates, &UpdateFlow::openDownloadPage);
 }
 
 void UserInterfaceFlow::showSettings()

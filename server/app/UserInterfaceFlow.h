@@ -10,6 +10,7 @@ namespace tessivar {
 
 class Configuration;
 class TessivarServerApplication;
+class UpdateFlow;
 
 namespace ui {
 class AboutWidget;
@@ -34,6 +35,8 @@ public:
 
     // Finds and connects the widgets of the loaded main window.
     void wire(QQuickWindow* mainWindow);
+    // The bottom bar offers a newer version once announced, and its button downloads it.
+    void connectUpdates(UpdateFlow& updates);
     // Opens the settings page, as the error action "Change settings" does.
     void showSettings();
 

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Window
+import com.tessivar.helpers 1.0
 import com.tessivar.widgets 1.0
 import com.tessivar.widgets.impl 1.0
 
@@ -16,10 +17,30 @@ TopBarWidgetImpl {
         color: Theme.chrome
     }
 
-    // Dragging anywhere on the bar moves the window; the window manager keeps it on the desktop.
-    DragHandler {
-        target: null
-        onActiveChanged: if (active && topBar.Window.window) topBar.Window.window.startSystemMove()
+    // Dragging the bar moves the window with the mouse, never out of the virtual desktop.
+    MouseArea {
+        id: dragArea
+        objectName: "area_WindowDrag"
+        anchors.fill: parent
+        property point grabOffset: Qt.point(0, 0)
+
+        onPressed: {
+            const window = topBar.Window.window
+            const mouse = DesktopInformationProvider.absoluteMousePosition()
+            if (window)
+                grabOffset = Qt.point(mouse.x - window.x, mouse.y - window.y)
+        }
+        onPositionChanged: {
+            const window = topBar.Window.window
+            if (!pressed || !window)
+                return
+            const mouse = DesktopInformationProvider.absoluteMousePosition()
+            const desktop = DesktopInformationProvider.virtualDesktopGeometry()
+            const x = mouse.x - grabOffset.x
+            const y = mouse.y - grabOffset.y
+            window.x = Math.round(Math.max(desktop.x, Math.min(x, desktop.x + desktop.width - window.width)))
+            window.y = Math.round(Math.max(desktop.y, Math.min(y, desktop.y + desktop.height - topBar.height)))
+        }
     }
 
     Row {
