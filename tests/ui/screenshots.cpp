@@ -13,6 +13,8 @@
 #include "app/ErrorHandler.h"
 #include "app/TaskManager.h"
 #include "app/TessivarServerApplication.h"
+#include "app/UpdateFlow.h"
+#include "ui/BottomBarWidget.h"
 #include "communication/messages/Message_Hello.h"
 #include "communication/messages/Message_RegisterBlock.h"
 #include "communication/messages/Message_RegisterBlockResponse.h"
@@ -159,6 +161,9 @@ int main(int argc, char** argv)
 
     const QList<Scene> scenes{
         {"main", [] {}, [] {}},
+        {"update-available",
+         [&] { Q_EMIT application.updateFlow().updateManager().updateAvailable(QVersionNumber(1, 6, 0)); },
+         [&] { if (auto* bar = window->findChild<ui::BottomBarWidget*>()) bar->setAvailableVersion({}); }},
         {"selection", [&] { ui.click(QStringLiteral("button_AddModule")); },
          [&] { ui.click(QStringLiteral("button_AddModule")); }},
         {"edition", [&] { ui.click(QStringLiteral("button_AddModule")); ui.click(module); },

@@ -4,6 +4,7 @@
 #include "UiDriver.h"
 
 #include "app/TessivarServerApplication.h"
+#include "app/UpdateFlow.h"
 #include "communication/messages/Message_DeleteBlock.h"
 #include "communication/messages/Message_Hello.h"
 #include "communication/messages/Message_RegisterBlock.h"
@@ -16,6 +17,7 @@
 #include "modules/sdk/TessivarModuleInstanceData.h"
 #include "modules/sdk/TessivarPropertyMap.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -46,6 +48,16 @@ QStringList blockFolders()
 {
     return QDir(QStringLiteral("modules")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
 }
+
+// Receives the URLs the program asks the desktop to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl& url) { urls.append(url); }
+};
 
 } // namespace
 
@@ -292,6 +304,27 @@ private Q_SLOTS:
             m_ui->key(Qt::Key_Tab);
         m_ui->key(Qt::Key_Return);
         QTRY_VERIFY(m_ui->isShown(QStringLiteral("widget_Settings")));
+    }
+
+    void anAnnouncedVersionIsOfferedInTheBottomBar()
+    {
+        startServer();
+        skipTutorial();
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(!m_ui->isShown(QStringLiteral("button_UpdateDownload")));
+        Q_EMIT m_application->updateFlow().updateManager().updateAvailable(QVersionNumber(1, 6, 0));
+        QVERIFY(m_ui->waitUsable(QStringLiteral("button_UpdateDownload")));
+        QVERIFY(m_ui->text(QStringLiteral("button_UpdateDownload")).contains(QStringLiteral("1.6.0")));
+
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+        QVERIFY(m_ui->click(QStringLiteral("button_UpdateDownload")));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        QCOMPARE(catcher.urls.size(), 1);
+        QVERIFY(catcher.urls.first().toString().endsWith(QStringLiteral("/index.html#download")));
     }
 
     void pagesShowOneAtATime_data()
