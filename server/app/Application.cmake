@@ -9,10 +9,11 @@ add_library(tessivar_app STATIC
     ${APP_DIR}/BaseTask.cpp ${APP_DIR}/BaseTask.h
     ${APP_DIR}/SimpleTask.cpp ${APP_DIR}/SimpleTask.h
     ${APP_DIR}/TaskManager.cpp ${APP_DIR}/TaskManager.h
-    ${APP_DIR}/ErrorHandler.cpp ${APP_DIR}/ErrorHandler.h)
+    ${APP_DIR}/ErrorHandler.cpp ${APP_DIR}/ErrorHandler.h
+    ${APP_DIR}/FirewallFlow.cpp ${APP_DIR}/FirewallFlow.h)
 target_link_libraries(tessivar_app PUBLIC
     tessivar_logging tessivar_config tessivar_device tessivar_communication tessivar_modules
-    tessivar_ui tessivar_platform
+    tessivar_ui tessivar_platform tessivar_network
     Qt6::Widgets Qt6::Qml Qt6::Quick)
 qt_add_resources(tessivar_app tessivar_ui_resources
     PREFIX "/"
