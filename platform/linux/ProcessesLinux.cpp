@@ -90,6 +90,11 @@ pid_t spawn(const std::string& program, const std::vector<std::string>& argument
     if (child == 0) {
         int failure = 0;
         if (detach) {
+            // Like a program started from the desktop: no terminal, and no pipe of the
+            // starter's that could break under it once the starter is gone; it has its log.
+            const int null = ::open("/dev/null", O_RDWR);
+            for (int descriptor : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+                ::dup2(null, descriptor);
             ::setsid();
             const pid_t grandchild = ::fork();
             if (grandchild < 0) {
