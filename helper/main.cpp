@@ -1,7 +1,7 @@
 #include "CommandTable.h"
 #include "FirewallCommand.h"
 #include "ProgramLauncher.h"
-#include "app/Logging.h"
+#include "core/Logging.h"
 #include "platform/PlatformNames.h"
 
 #include <QCoreApplication>

@@ -9,7 +9,7 @@
 
 #include "TestPeer.h"
 
-#include "app/ApplicationConstants.h"
+#include "core/ApplicationConstants.h"
 #include "communication/messages/Message_Data.h"
 #include "communication/messages/Message_Hello.h"
 #include "communication/messages/Message_RegisterDevice.h"

@@ -2,8 +2,8 @@
 // with a plain QDataStream; one client parameter change written through beside one
 // plain QSaveFile write. Runs in a temporary working folder; prints times and ratios.
 
-#include "app/ApplicationConstants.h"
-#include "app/Configuration.h"
+#include "core/ApplicationConstants.h"
+#include "core/Configuration.h"
 #include "modules/ModuleList.h"
 #include "modules/ModuleRecord.h"
 #include "modules/ModuleSource.h"

@@ -1,6 +1,6 @@
 #include "app/AbstractApplication.h"
 
-#include "app/ApplicationConstants.h"
+#include "core/ApplicationConstants.h"
 #include "communication/ICommunicationHandler.h"
 #include "communication/MessageEmissionBuilderFactory.h"
 #include "communication/MessageHandler.h"

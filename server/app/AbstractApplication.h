@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/Configuration.h"
+#include "core/Configuration.h"
 #include "communication/MessageType.h"
 #include "device/DeviceManager.h"
-#include "modules/ModuleDataClassInfo.h"
-#include "modules/ModuleTypes.h"
+#include "core/ModuleDataClassInfo.h"
+#include "core/ModuleTypes.h"
 
 #include <QHostAddress>
 #include <QList>

@@ -1,7 +1,7 @@
 #include "app/FirewallFlow.h"
 
-#include "app/ApplicationConstants.h"
-#include "app/Configuration.h"
+#include "core/ApplicationConstants.h"
+#include "core/Configuration.h"
 #include "network/FirewallStatus.h"
 #include "platform/Processes.h"
 

@@ -1,6 +1,6 @@
 #include "app/TessivarServerApplication.h"
 
-#include "app/ApplicationConstants.h"
+#include "core/ApplicationConstants.h"
 #include "app/ErrorHandler.h"
 #include "app/TaskManager.h"
 #include "communication/CommunicationHandler.h"

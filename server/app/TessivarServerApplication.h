@@ -2,7 +2,7 @@
 
 #include "app/AbstractApplication.h"
 #include "app/TimerIncubationController.h"
-#include "communication/BlockCreationStatus.h"
+#include "core/BlockCreationStatus.h"
 #include "device/DeleteLater.h"
 #include "modules/ModuleList.h"
 #include "modules/PluginManager.h"

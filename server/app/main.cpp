@@ -1,6 +1,6 @@
-#include "app/ApplicationConstants.h"
-#include "app/Configuration.h"
-#include "app/Logging.h"
+#include "core/ApplicationConstants.h"
+#include "core/Configuration.h"
+#include "core/Logging.h"
 #include "app/TerminationSignalWatcher.h"
 #include "app/TessivarServerApplication.h"
 

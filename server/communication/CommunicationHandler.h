@@ -7,7 +7,7 @@
 #include "communication/network/PeerEndPoint.h"
 #include "communication/network/SocketError.h"
 #include "communication/network/SocketManager.h"
-#include "device/DeviceTypes.h"
+#include "core/DeviceTypes.h"
 
 #include <QList>
 

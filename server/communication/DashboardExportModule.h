@@ -1,6 +1,6 @@
 #pragma once
 
-#include "modules/ModuleTypes.h"
+#include "core/ModuleTypes.h"
 
 #include <QRectF>
 #include <QString>

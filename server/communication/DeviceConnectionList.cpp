@@ -1,6 +1,6 @@
 #include "communication/DeviceConnectionList.h"
 
-#include "app/CommonConfiguration.h"
+#include "core/CommonConfiguration.h"
 
 #include <QDebug>
 #include <QJsonArray>

@@ -2,7 +2,7 @@
 
 #include "communication/network/NetworkClock.h"
 #include "communication/network/PeerEndPoint.h"
-#include "device/DeviceTypes.h"
+#include "core/DeviceTypes.h"
 
 #include <QByteArray>
 #include <QList>

@@ -3,7 +3,7 @@
 #include "communication/MessageEmission.h"
 #include "communication/MessageReception.h"
 #include "communication/network/INonConnectedSocket.h"
-#include "device/DeviceTypes.h"
+#include "core/DeviceTypes.h"
 
 #include <QHostAddress>
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "communication/JsonValues.h"
 
-#include "app/ApplicationConstants.h"
+#include "core/ApplicationConstants.h"
 #include "communication/VariantStreamValidator.h"
 
 #include <QDataStream>

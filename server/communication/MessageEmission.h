@@ -2,7 +2,7 @@
 
 #include "communication/IMessage.h"
 #include "communication/MessageReception.h"
-#include "device/DeviceTypes.h"
+#include "core/DeviceTypes.h"
 
 #include <QHostAddress>
 

@@ -2,9 +2,9 @@
 
 #include "communication/FileTransferMetaData.h"
 #include "communication/MessageEmissionBuilder.h"
-#include "device/DeviceTypes.h"
-#include "modules/ModuleDataClassInfo.h"
-#include "modules/ModuleTypes.h"
+#include "core/DeviceTypes.h"
+#include "core/ModuleDataClassInfo.h"
+#include "core/ModuleTypes.h"
 
 #include <QByteArray>
 #include <QList>

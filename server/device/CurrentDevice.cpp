@@ -1,6 +1,6 @@
 #include "device/CurrentDevice.h"
 
-#include "app/ApplicationConstants.h"
+#include "core/ApplicationConstants.h"
 
 #include <QDebug>
 

@@ -1,6 +1,6 @@
 #include "device/DeviceManager.h"
 
-#include "app/CommonConfiguration.h"
+#include "core/CommonConfiguration.h"
 #include "device/LocalNetworkDevice.h"
 
 #include <QDebug>

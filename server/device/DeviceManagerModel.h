@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/DeviceTypes.h"
+#include "core/DeviceTypes.h"
 #include "device/UnknownDeviceModelWrapper.h"
 
 #include <QAbstractListModel>

@@ -1,6 +1,6 @@
 #include "modules/BlockStorage.h"
 
-#include "app/ApplicationConstants.h"
+#include "core/ApplicationConstants.h"
 
 #include <QDataStream>
 #include <QDebug>

@@ -1,6 +1,6 @@
 #include "modules/ModuleList.h"
 
-#include "app/ApplicationConstants.h"
+#include "core/ApplicationConstants.h"
 #include "modules/BlockStorage.h"
 #include "modules/PluginManager.h"
 #include "modules/sdk/TessivarModuleDataInfo.h"

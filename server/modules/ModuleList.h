@@ -1,9 +1,9 @@
 #pragma once
 
-#include "device/DeviceTypes.h"
+#include "core/DeviceTypes.h"
 #include "modules/ModuleRecord.h"
 #include "modules/ModuleSource.h"
-#include "modules/ModuleTypes.h"
+#include "core/ModuleTypes.h"
 
 #include <QAbstractListModel>
 #include <QList>

@@ -1,6 +1,6 @@
 #include "modules/ModuleRecord.h"
 
-#include "app/ApplicationConstants.h"
+#include "core/ApplicationConstants.h"
 #include "modules/BlockStorage.h"
 
 #include <QDataStream>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/DeviceTypes.h"
-#include "modules/ModuleTypes.h"
+#include "core/DeviceTypes.h"
+#include "core/ModuleTypes.h"
 
 #include <QDebug>
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "device/DeviceTypes.h"
+#include "core/DeviceTypes.h"
 #include "modules/ModuleRecord.h"
-#include "modules/ModuleTypes.h"
+#include "core/ModuleTypes.h"
 #include "modules/sdk/TessivarModuleInfoData.h"
 
 #include <QObject>

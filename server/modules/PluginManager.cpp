@@ -1,7 +1,7 @@
 #include "modules/PluginManager.h"
 
-#include "app/ApplicationConstants.h"
-#include "app/Configuration.h"
+#include "core/ApplicationConstants.h"
+#include "core/Configuration.h"
 #include "modules/sdk/TessivarModuleDataInfo.h"
 #include "modules/sdk/TessivarModuleInfo.h"
 #include "modules/sdk/TessivarModuleInfoList.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "modules/ModuleDataClassInfo.h"
-#include "modules/ModuleTypes.h"
+#include "core/ModuleDataClassInfo.h"
+#include "core/ModuleTypes.h"
 #include "modules/PluginInformationList.h"
 
 #include <QList>

@@ -1,4 +1,4 @@
-#include "app/Configuration.h"
+#include "core/Configuration.h"
 #include "support/TestWorkingFolder.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "app/ApplicationConstants.h"
-#include "app/Configuration.h"
+#include "core/ApplicationConstants.h"
+#include "core/Configuration.h"
 #include "support/TestWorkingFolder.h"
 
 #include <QFile>

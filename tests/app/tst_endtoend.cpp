@@ -1,7 +1,7 @@
 #include "ModuleTestSupport.h"
 #include "TestPeer.h"
 
-#include "app/ApplicationConstants.h"
+#include "core/ApplicationConstants.h"
 #include "app/ErrorHandler.h"
 #include "app/TessivarServerApplication.h"
 #include "communication/messages/Message_BlockList.h"

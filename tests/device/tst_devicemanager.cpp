@@ -2,7 +2,7 @@
 #include "device/DeviceManagerModel.h"
 #include "device/LocalNetworkDevice.h"
 
-#include "app/CommonConfiguration.h"
+#include "core/CommonConfiguration.h"
 #include "support/TestWorkingFolder.h"
 
 #include <QCoreApplication>

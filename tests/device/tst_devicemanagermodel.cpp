@@ -3,7 +3,7 @@
 #include "device/LocalNetworkDevice.h"
 #include "device/UnknownDeviceModelWrapper.h"
 
-#include "app/CommonConfiguration.h"
+#include "core/CommonConfiguration.h"
 #include "support/TestWorkingFolder.h"
 
 #include <QCoreApplication>

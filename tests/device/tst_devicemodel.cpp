@@ -2,7 +2,7 @@
 #include "device/DeviceModel.h"
 #include "device/LocalNetworkDevice.h"
 
-#include "app/ApplicationConstants.h"
+#include "core/ApplicationConstants.h"
 
 #include <QCoreApplication>
 #include <QPointer>

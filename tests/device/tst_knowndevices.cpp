@@ -4,7 +4,7 @@
 #include "device/IDevice.h"
 #include "device/LocalNetworkDevice.h"
 
-#include "app/CommonConfiguration.h"
+#include "core/CommonConfiguration.h"
 #include "support/TestWorkingFolder.h"
 
 #include <QCoreApplication>

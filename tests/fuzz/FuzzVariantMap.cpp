@@ -2,7 +2,7 @@
 // guards Qt's reader, Qt's reader itself, and what the logs and the handlers do with
 // the map. Whatever the walker accepts, Qt must read to exactly the same end.
 
-#include "app/ApplicationConstants.h"
+#include "core/ApplicationConstants.h"
 #include "communication/JsonValues.h"
 #include "communication/VariantStreamValidator.h"
 

@@ -1,4 +1,4 @@
-#include "app/Configuration.h"
+#include "core/Configuration.h"
 #include "app/FirewallFlow.h"
 #include "network/FirewallRule.h"
 #include "network/FirewallStatus.h"

@@ -1,4 +1,4 @@
-#include "app/Configuration.h"
+#include "core/Configuration.h"
 #include "platform/Processes.h"
 #include "support/TestWorkingFolder.h"
 

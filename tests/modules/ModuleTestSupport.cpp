@@ -1,6 +1,6 @@
 #include "ModuleTestSupport.h"
 
-#include "app/ApplicationConstants.h"
+#include "core/ApplicationConstants.h"
 
 #include <QDataStream>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Configuration.h"
+#include "core/Configuration.h"
 #include "modules/PluginManager.h"
 #include "support/TestWorkingFolder.h"
 

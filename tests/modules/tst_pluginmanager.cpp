@@ -1,7 +1,7 @@
 #include "ModuleTestSupport.h"
 
-#include "app/ApplicationConstants.h"
-#include "app/Configuration.h"
+#include "core/ApplicationConstants.h"
+#include "core/Configuration.h"
 #include "modules/PluginManager.h"
 #include "modules/sdk/TessivarModuleInfo.h"
 #include "modules/sdk/TessivarModuleInfoData.h"

@@ -9,7 +9,7 @@
 //   round trip:   MessageHandler::SendMessage with a response callback -> client parses,
 //                 answers with a response envelope -> callback
 //   baseline:     client text message -> bare server echoes it -> client
-#include "app/CommonConfiguration.h"
+#include "core/CommonConfiguration.h"
 #include "communication/CommunicationHandler.h"
 #include "communication/MessageCodec.h"
 #include "communication/MessageEmissionBuilderFactory.h"

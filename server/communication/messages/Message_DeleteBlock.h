@@ -1,7 +1,7 @@
 #pragma once
 
 #include "communication/TessivarMessage.h"
-#include "modules/ModuleTypes.h"
+#include "core/ModuleTypes.h"
 
 #include <memory>
 #include <optional>

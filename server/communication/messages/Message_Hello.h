@@ -1,7 +1,7 @@
 #pragma once
 
 #include "communication/TessivarMessage.h"
-#include "device/DeviceTypes.h"
+#include "core/DeviceTypes.h"
 
 #include <memory>
 #include <optional>

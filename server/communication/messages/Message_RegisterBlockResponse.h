@@ -1,8 +1,8 @@
 #pragma once
 
-#include "communication/BlockCreationStatus.h"
+#include "core/BlockCreationStatus.h"
 #include "communication/TessivarMessage.h"
-#include "modules/ModuleTypes.h"
+#include "core/ModuleTypes.h"
 
 #include <memory>
 #include <optional>

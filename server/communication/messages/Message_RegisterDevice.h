@@ -1,8 +1,8 @@
 #pragma once
 
 #include "communication/TessivarMessage.h"
-#include "device/DeviceTypes.h"
-#include "modules/ModuleDataClassInfo.h"
+#include "core/DeviceTypes.h"
+#include "core/ModuleDataClassInfo.h"
 
 #include <QList>
 #include <QVersionNumber>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CommonConfiguration.h"
+#include "core/CommonConfiguration.h"
 #include "communication/CommunicationHandler.h"
 #include "device/DeviceManager.h"
 #include "support/TestWorkingFolder.h"

@@ -1,4 +1,4 @@
-#include "app/Logging.h"
+#include "core/Logging.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/LenientListStream.h"
-#include "device/DeviceTypes.h"
+#include "core/LenientListStream.h"
+#include "core/DeviceTypes.h"
 
 #include <QDataStream>
 #include <QHostAddress>

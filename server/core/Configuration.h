@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/CommonConfiguration.h"
-#include "modules/DisabledPlugin.h"
+#include "core/CommonConfiguration.h"
+#include "core/DisabledPlugin.h"
 
 namespace tessivar {
 

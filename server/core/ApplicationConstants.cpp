@@ -1,4 +1,4 @@
-#include "app/ApplicationConstants.h"
+#include "core/ApplicationConstants.h"
 
 #include "platform/PlatformNames.h"
 

@@ -1,6 +1,6 @@
-#include "app/CommonConfiguration.h"
+#include "core/CommonConfiguration.h"
 
-#include "app/ApplicationConstants.h"
+#include "core/ApplicationConstants.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/LenientListStream.h"
+#include "core/LenientListStream.h"
 
 #include <QDataStream>
 #include <QList>

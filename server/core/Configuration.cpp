@@ -1,6 +1,6 @@
-#include "app/Configuration.h"
+#include "core/Configuration.h"
 
-#include "app/ApplicationConstants.h"
+#include "core/ApplicationConstants.h"
 #include "platform/Autostart.h"
 
 #include <QHostInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/DeviceData.h"
+#include "core/DeviceData.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "device/DeviceTypes.h"
+#include "core/DeviceTypes.h"
 
 #include <QDebug>
 
