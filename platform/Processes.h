@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,9 +39,11 @@ struct WaitedRun {
 
 // Starts the program hidden, with administrator rights when elevated (the system asks
 // the user), and waits at most timeoutMs for its exit. A program still running then is
-// left running. The first argument is a command word.
+// left running. The first argument is a command word. started runs once the program
+// was started, before the wait.
 WaitedRun runAndWait(const std::string& program, const std::vector<std::string>& arguments,
-                     const std::string& workingDirectory, bool elevated, int timeoutMs);
+                     const std::string& workingDirectory, bool elevated, int timeoutMs,
+                     const std::function<void()>& started);
 
 // The parameters of a Windows command line: ` "arg"` per argument, not escaped further.
 inline std::string quotedParameters(const std::vector<std::string>& arguments)

@@ -174,7 +174,8 @@ LaunchResult launchProgram(const std::string& program, const std::vector<std::st
 }
 
 WaitedRun runAndWait(const std::string& program, const std::vector<std::string>& arguments,
-                     const std::string& workingDirectory, bool elevated, int timeoutMs)
+                     const std::string& workingDirectory, bool elevated, int timeoutMs,
+                     const std::function<void()>& started)
 {
     // Root needs no consent; everyone else asks through polkit.
     std::vector<std::string> command = arguments;
@@ -190,6 +191,8 @@ WaitedRun runAndWait(const std::string& program, const std::vector<std::string>&
         run.error = static_cast<unsigned long>(error);
         return run;
     }
+    if (started)
+        started();
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     int status = 0;
     pid_t done = 0;

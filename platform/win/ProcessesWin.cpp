@@ -115,7 +115,8 @@ LaunchResult launchProgram(const std::string& program, const std::vector<std::st
 }
 
 WaitedRun runAndWait(const std::string& program, const std::vector<std::string>& arguments,
-                     const std::string& workingDirectory, bool elevated, int timeoutMs)
+                     const std::string& workingDirectory, bool elevated, int timeoutMs,
+                     const std::function<void()>& started)
 {
     // The first argument is a command word and goes unquoted: `firewall "--add-rule" ...`.
     const std::wstring file = widen(program);
@@ -129,6 +130,8 @@ WaitedRun runAndWait(const std::string& program, const std::vector<std::string>&
         run.error = GetLastError();
         return run;
     }
+    if (started)
+        started();
     if (WaitForSingleObject(info.hProcess, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) {
         run.status = WaitedRun::Status::TimedOut;
     } else {

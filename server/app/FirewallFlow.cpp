@@ -58,12 +58,11 @@ bool FirewallFlow::runHelper(const QString& command, const QStringList& argument
     qInfo() << "Working directory" << workingDirectory;
     const platform::WaitedRun run =
         platform::runAndWait(m_options.helperPath.toStdString(), helperArguments, workingDirectory.toStdString(),
-                             elevated, m_options.helperTimeoutMs);
+                             elevated, m_options.helperTimeoutMs, [] { qInfo() << "Waiting for helper to finish"; });
     if (run.status == platform::WaitedRun::Status::LaunchFailed) {
         qWarning().nospace() << "Helper failed to launch. Error: " << run.error;
         return false;
     }
-    qInfo() << "Waiting for helper to finish";
     if (run.status == platform::WaitedRun::Status::TimedOut) {
         qWarning() << "Helper did not finish in time";
         return false;
