@@ -20,7 +20,8 @@ constexpr int kHighestPort = 65535;
 // reads from its own folder, where the helper starts it.
 int programPort(const QString& programPath)
 {
-    const QString config = QFileInfo(QDir::fromNativeSeparators(programPath)).absoluteDir().filePath(QStringLiteral("config"));
+    const QString config
+        = QFileInfo(QDir::fromNativeSeparators(programPath)).absoluteDir().filePath(QStringLiteral("config"));
     const int port = QSettings(config, QSettings::IniFormat).value(QStringLiteral("common/Port"), kDefaultPort).toInt();
     return port > 0 && port <= kHighestPort ? port : kDefaultPort;
 }

@@ -26,7 +26,8 @@ bool offerRestart(const QString& programPath, const QString& displayName)
     if (running == 0)
         return true;
     qWarning() << "Program is already running";
-    const QString text = QCoreApplication::translate("tessivar-helper", "%1 is already running. Restart it?").arg(displayName);
+    const QString text
+        = QCoreApplication::translate("tessivar-helper", "%1 is already running. Restart it?").arg(displayName);
     if (!platform::askYesNo("Confirm Restart", text.toStdString()))
         return false;
     qInfo() << "Restarting";
@@ -49,8 +50,8 @@ bool launchProgram(const QString& executableFileName, const QString& displayName
     qInfo() << "Launching program" << programPath;
     qInfo() << "Parameters:" << parameters;
     qInfo() << "Working directory" << workingDirectory;
-    const platform::LaunchResult result =
-        platform::launchProgram(programPath.toStdString(), programArguments, workingDirectory.toStdString());
+    const platform::LaunchResult result
+        = platform::launchProgram(programPath.toStdString(), programArguments, workingDirectory.toStdString());
     if (!result.started) {
         qWarning().nospace() << "Program failed to launch. Error: " << result.error;
         return false;

@@ -35,7 +35,8 @@ bool runServer(const QStringList& arguments)
 int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
-    tessivar::initLogging(true, QStringLiteral("helper"), QCoreApplication::applicationDirPath() + QStringLiteral("/log/"));
+    tessivar::initLogging(true, QStringLiteral("helper"),
+                          QCoreApplication::applicationDirPath() + QStringLiteral("/log/"));
 
     const CommandTable firewallCommands{{QStringLiteral("--add-rule"), handleAddRule}};
     const CommandTable runCommands{{QStringLiteral("client"), runClient}, {QStringLiteral("server"), runServer}};

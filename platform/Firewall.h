@@ -27,10 +27,10 @@ struct FirewallRuleRecord {
     std::string description;
     std::string application;
     std::string service;
-    long protocol = -1;  // IP protocol number, kIpProtocolAny, -1 when unread
-    long direction = 0;  // kRuleDirection*, 0 when unread
-    long action = -1;    // kRuleAction*, -1 when unread
-    long profiles = 0;   // mask of kProfile*
+    long protocol = -1; // IP protocol number, kIpProtocolAny, -1 when unread
+    long direction = 0; // kRuleDirection*, 0 when unread
+    long action = -1;   // kRuleAction*, -1 when unread
+    long profiles = 0;  // mask of kProfile*
     bool enabled = false;
 };
 

@@ -6,8 +6,8 @@
 #include "platform/Firewall.h"
 
 #include <cctype>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
@@ -242,12 +242,13 @@ bool parseUfwLine(const std::string& line, FirewallRuleRecord& rule)
         return false; // the same rule for IPv6
     const std::vector<std::string> fields = words(columns);
     size_t action = 1;
-    while (action < fields.size() && fields[action] != "ALLOW" && fields[action] != "DENY"
-           && fields[action] != "REJECT" && fields[action] != "LIMIT")
+    while (action < fields.size() && fields[action] != "ALLOW" && fields[action] != "DENY" && fields[action] != "REJECT"
+           && fields[action] != "LIMIT")
         ++action;
     if (action >= fields.size())
         return false;
-    const std::string comment = commentStart == std::string::npos ? std::string() : trimmed(line.substr(commentStart + 3));
+    const std::string comment
+        = commentStart == std::string::npos ? std::string() : trimmed(line.substr(commentStart + 3));
     const auto separator = comment.find(kUfwCommentSeparator);
     rule.name = comment.substr(0, separator);
     rule.description = rule.name;

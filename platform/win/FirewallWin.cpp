@@ -44,8 +44,7 @@ bool equalIgnoringCase(const std::wstring& first, const std::wstring& second)
     return true;
 }
 
-template <typename T>
-void release(T*& pointer)
+template<typename T> void release(T*& pointer)
 {
     if (pointer)
         pointer->Release();
@@ -56,7 +55,10 @@ void release(T*& pointer)
 class Bstr
 {
 public:
-    explicit Bstr(const std::wstring& text) : m_value(SysAllocString(text.c_str())) {}
+    explicit Bstr(const std::wstring& text)
+        : m_value(SysAllocString(text.c_str()))
+    {
+    }
     Bstr() = default;
     ~Bstr() { SysFreeString(m_value); }
     Bstr(const Bstr&) = delete;
@@ -102,7 +104,8 @@ public:
         const HRESULT created = CoCreateInstance(__uuidof(NetFwPolicy2), nullptr, CLSCTX_INPROC_SERVER,
                                                  __uuidof(INetFwPolicy2), reinterpret_cast<void**>(&m_policy));
         if (FAILED(created)) {
-            report.warning = "CoCreateInstance for INetFwPolicy2 failed. Error: " + std::to_string(static_cast<long>(created));
+            report.warning
+                = "CoCreateInstance for INetFwPolicy2 failed. Error: " + std::to_string(static_cast<long>(created));
             m_policy = nullptr;
             return;
         }
@@ -213,8 +216,7 @@ FirewallRuleList readFirewallRules(const std::string& applicationPath)
             break;
         INetFwRule* rule = nullptr;
         const bool converted = SUCCEEDED(VariantChangeType(&item, &item, 0, VT_DISPATCH))
-                               && SUCCEEDED(V_DISPATCH(&item)->QueryInterface(__uuidof(INetFwRule),
-                                                                               reinterpret_cast<void**>(&rule)));
+            && SUCCEEDED(V_DISPATCH(&item)->QueryInterface(__uuidof(INetFwRule), reinterpret_cast<void**>(&rule)));
         if (converted) {
             bool keep = false;
             FirewallRuleRecord record = readRule(rule, filter, keep);

@@ -50,15 +50,15 @@ bool FirewallFlow::runHelper(const QString& command, const QStringList& argument
     std::vector<std::string> helperArguments{command.toStdString()};
     for (const QString& argument : arguments)
         helperArguments.push_back(argument.toStdString());
-    const QString parameters =
-        command + QString::fromStdString(platform::quotedParameters({helperArguments.begin() + 1, helperArguments.end()}));
+    const QString parameters = command
+        + QString::fromStdString(platform::quotedParameters({helperArguments.begin() + 1, helperArguments.end()}));
 
     qInfo() << "Launching helper" << m_options.helperPath;
     qInfo() << "Parameters:" << parameters;
     qInfo() << "Working directory" << workingDirectory;
-    const platform::WaitedRun run =
-        platform::runAndWait(m_options.helperPath.toStdString(), helperArguments, workingDirectory.toStdString(),
-                             elevated, m_options.helperTimeoutMs, [] { qInfo() << "Waiting for helper to finish"; });
+    const platform::WaitedRun run
+        = platform::runAndWait(m_options.helperPath.toStdString(), helperArguments, workingDirectory.toStdString(),
+                               elevated, m_options.helperTimeoutMs, [] { qInfo() << "Waiting for helper to finish"; });
     if (run.status == platform::WaitedRun::Status::LaunchFailed) {
         qWarning().nospace() << "Helper failed to launch. Error: " << run.error;
         return false;

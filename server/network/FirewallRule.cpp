@@ -145,8 +145,8 @@ bool removeFirewallRule(const QString& name)
 bool addFirewallRule(const QString& name, const QString& applicationPath, unsigned protocolNumber, int port)
 {
     qInfo() << "Adding firewall rule" << name << applicationPath << protocolNumber;
-    const platform::FirewallChange change =
-        platform::addFirewallRule(utf8(name), utf8(applicationPath), static_cast<long>(protocolNumber), port);
+    const platform::FirewallChange change
+        = platform::addFirewallRule(utf8(name), utf8(applicationPath), static_cast<long>(protocolNumber), port);
     logReport(change.report);
     if (change.done)
         qInfo() << "Success";

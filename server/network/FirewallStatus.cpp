@@ -18,8 +18,9 @@ bool firewallAllows(const QList<FirewallRule_t>& rules, const QList<FirewallProf
             continue;
         if (rule.protocol != protocol && rule.protocol != FirewallProtocol_e::Any)
             continue;
-        const bool coversProfiles = std::all_of(profiles.begin(), profiles.end(),
-                                                [&](FirewallProfile_e profile) { return rule.profiles.contains(profile); });
+        const bool coversProfiles = std::all_of(profiles.begin(), profiles.end(), [&](FirewallProfile_e profile) {
+            return rule.profiles.contains(profile);
+        });
         if (coversProfiles)
             return true;
     }

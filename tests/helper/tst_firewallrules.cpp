@@ -1,5 +1,5 @@
-#include "core/Configuration.h"
 #include "app/FirewallFlow.h"
+#include "core/Configuration.h"
 #include "network/FirewallRule.h"
 #include "network/FirewallStatus.h"
 #include "support/TestWorkingFolder.h"
@@ -61,10 +61,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        qputenv("PATH", QByteArray(STANDIN_DIR) + ':' + qgetenv("PATH"));
-    }
+    void initTestCase() { qputenv("PATH", QByteArray(STANDIN_DIR) + ':' + qgetenv("PATH")); }
 
     void init()
     {
@@ -110,7 +107,8 @@ private Q_SLOTS:
             QCOMPARE(rule.action, FirewallAction_e::Allow);
             QCOMPARE(rule.direction, FirewallDirection_e::In);
             QVERIFY(rule.enabled);
-            QCOMPARE(rule.protocol, rule.name.endsWith(QLatin1String("TCP")) ? FirewallProtocol_e::Tcp : FirewallProtocol_e::Udp);
+            QCOMPARE(rule.protocol,
+                     rule.name.endsWith(QLatin1String("TCP")) ? FirewallProtocol_e::Tcp : FirewallProtocol_e::Udp);
         }
         names.sort();
         QCOMPARE(names, (QStringList{kName + QStringLiteral(" TCP"), kName + QStringLiteral(" UDP")}));

@@ -41,8 +41,8 @@ QByteArray fileContent(const QString& path)
 
 QString serverLog()
 {
-    return installPath(QStringLiteral("log/log_%1_desktop.txt")
-                           .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+    return installPath(
+        QStringLiteral("log/log_%1_desktop.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
 }
 
 int readyCount()
@@ -89,7 +89,8 @@ Run runHelperOnTerminal(const QStringList& arguments, const QByteArray& answer)
     QProcess terminal;
     terminal.setProcessChannelMode(QProcess::MergedChannels);
     terminal.start(QStringLiteral("script"),
-                   {QStringLiteral("-qec"), QStringLiteral("'%1' %2").arg(helperPath(), arguments.join(QLatin1Char(' '))),
+                   {QStringLiteral("-qec"),
+                    QStringLiteral("'%1' %2").arg(helperPath(), arguments.join(QLatin1Char(' '))),
                     QStringLiteral("/dev/null")});
     terminal.write(answer);
     terminal.closeWriteChannel();
@@ -186,9 +187,9 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("firewall"), QStringLiteral("--add-rule"), QStringLiteral("a"),
                            QStringLiteral("/b"), QStringLiteral("c")}
             << QStringList{QStringLiteral("Invalid arguments")};
-        QTest::newRow("client not installed")
-            << QStringList{QStringLiteral("run"), QStringLiteral("client")}
-            << QStringList{QStringLiteral("Starting Tessivar Client"), QStringLiteral("Program failed to launch. Error: 2")};
+        QTest::newRow("client not installed") << QStringList{QStringLiteral("run"), QStringLiteral("client")}
+                                              << QStringList{QStringLiteral("Starting Tessivar Client"),
+                                                             QStringLiteral("Program failed to launch. Error: 2")};
     }
 
     void rejectedCommands()
@@ -265,10 +266,11 @@ private Q_SLOTS:
             configuration.enableLaunchAtStartup(true);
             QVERIFY(configuration.isLaunchAtStartupEnabled());
         }
-        const QStringList command =
-            execArguments(QString::fromUtf8(fileContent(elsewhere.filePath(QStringLiteral("xdg/autostart/tessivar.desktop")))));
-        QCOMPARE(command, (QStringList{helperPath(), QStringLiteral("run"), QStringLiteral("server"),
-                                       QStringLiteral("--minimized")}));
+        const QStringList command = execArguments(
+            QString::fromUtf8(fileContent(elsewhere.filePath(QStringLiteral("xdg/autostart/tessivar.desktop")))));
+        QCOMPARE(command,
+                 (QStringList{helperPath(), QStringLiteral("run"), QStringLiteral("server"),
+                              QStringLiteral("--minimized")}));
 
         QProcess desktop;
         desktop.setWorkingDirectory(elsewhere.path());

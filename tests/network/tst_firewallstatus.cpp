@@ -51,7 +51,8 @@ private Q_SLOTS:
         const QList<P> publicOnly{P::Public};
         QTest::newRow("no rules") << QList<FirewallRule_t>{} << publicOnly << false << false;
         QTest::newRow("tcp and udp") << QList{kTcp, kUdp} << publicOnly << true << true;
-        QTest::newRow("any protocol serves both") << QList{rule(FirewallProtocol_e::Any)} << kAllProfiles << true << true;
+        QTest::newRow("any protocol serves both")
+            << QList{rule(FirewallProtocol_e::Any)} << kAllProfiles << true << true;
         QTest::newRow("tcp private only, on public")
             << QList{rule(FirewallProtocol_e::Tcp, {P::Private}), kUdp} << publicOnly << true << false;
         QTest::newRow("profile subset must hold every current one")
@@ -62,15 +63,15 @@ private Q_SLOTS:
             << true << false;
         QTest::newRow("block rule") << QList{rule(FirewallProtocol_e::Udp, kAllProfiles, FirewallAction_e::Block), kTcp}
                                     << publicOnly << false << true;
-        QTest::newRow("outbound rule")
-            << QList{rule(FirewallProtocol_e::Udp, kAllProfiles, FirewallAction_e::Allow, true, FirewallDirection_e::Out),
-                     kTcp}
-            << publicOnly << false << true;
+        QTest::newRow("outbound rule") << QList{rule(FirewallProtocol_e::Udp, kAllProfiles, FirewallAction_e::Allow,
+                                                     true, FirewallDirection_e::Out),
+                                                kTcp}
+                                       << publicOnly << false << true;
         QTest::newRow("no current profile: any profile list passes")
-            << QList{rule(FirewallProtocol_e::Tcp, {}), rule(FirewallProtocol_e::Udp, {P::Domain})} << QList<P>{} << true
-            << true;
-        QTest::newRow("unknown protocol serves none") << QList{rule(FirewallProtocol_e::Unknown)} << QList<P>{} << false
-                                                      << false;
+            << QList{rule(FirewallProtocol_e::Tcp, {}), rule(FirewallProtocol_e::Udp, {P::Domain})} << QList<P>{}
+            << true << true;
+        QTest::newRow("unknown protocol serves none")
+            << QList{rule(FirewallProtocol_e::Unknown)} << QList<P>{} << false << false;
     }
 
     void check()
@@ -106,10 +107,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("privateAllowed");
         QTest::addColumn<bool>("domainAllowed");
 
-        QTest::newRow("any protocol is not the tcp rule") << QList{rule(FirewallProtocol_e::Any)} << false << false << false;
+        QTest::newRow("any protocol is not the tcp rule")
+            << QList{rule(FirewallProtocol_e::Any)} << false << false << false;
         QTest::newRow("private only") << QList{rule(FirewallProtocol_e::Tcp, {P::Private})} << false << true << false;
         QTest::newRow("disabled still shows allowed")
-            << QList{rule(FirewallProtocol_e::Tcp, {P::Public}, FirewallAction_e::Allow, false)} << true << false << false;
+            << QList{rule(FirewallProtocol_e::Tcp, {P::Public}, FirewallAction_e::Allow, false)} << true << false
+            << false;
         QTest::newRow("first tcp rule wins")
             << QList{kUdp, rule(FirewallProtocol_e::Tcp, {P::Domain}), kTcp} << false << false << true;
         QTest::newRow("block") << QList{rule(FirewallProtocol_e::Tcp, kAllProfiles, FirewallAction_e::Block)} << false
