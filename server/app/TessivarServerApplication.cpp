@@ -3,6 +3,7 @@
 #include "app/BlockCreationFlow.h"
 #include "app/BlockSyncFlow.h"
 #include "app/ErrorHandler.h"
+#include "app/FirewallFlow.h"
 #include "app/GreetingFlow.h"
 #include "app/QmlTypes.h"
 #include "app/TaskManager.h"
@@ -103,12 +104,15 @@ void TessivarServerApplication::createFlows()
     m_greetingFlow
         = std::make_unique<GreetingFlow>(*this, m_pluginManager, m_options.helloInterval, m_options.wakeUpInterval);
     m_blockSyncFlow = std::make_unique<BlockSyncFlow>(*this, m_moduleList, m_options.checkLoadedSourcesDelay);
+    m_firewallFlow = std::make_unique<FirewallFlow>(m_configuration);
     m_blockCreationFlow = std::make_unique<BlockCreationFlow>(m_moduleList, m_pluginManager, *m_deviceManager);
 }
 
 void TessivarServerApplication::connectFlows(communication::MessageHandler& messageHandler)
 {
     m_greetingFlow->registerHandlers(messageHandler);
+    connect(m_firewallFlow.get(), &FirewallFlow::firewallInformationRequested, this,
+            &TessivarServerApplication::firewallInformationRequested);
     m_blockCreationFlow->registerHandlers(messageHandler);
     m_blockSyncFlow->registerHandlers(messageHandler);
     m_blockSyncFlow->connectModuleList();
@@ -199,6 +203,7 @@ void TessivarServerApplication::onMainWindowLoaded()
     m_trayAndWindows->showAtStart(m_options.minimized, m_options.splashHideDelayMs);
 
     checkSoftwareVersion();
+    m_firewallFlow->checkAtStartup();
 
     qInfo() << "---- Application ready ----";
     qDebug() << "Starting communication";
@@ -339,6 +344,15 @@ void TessivarServerApplication::handleTrayMessageClickMinimized()
 void TessivarServerApplication::handleTrayExitClicked()
 {
     m_trayAndWindows->handleTrayExitClicked();
+}
+
+bool TessivarServerApplication::applicationHasFirewallException()
+{
+    return m_firewallFlow->applicationHasFirewallException();
+}
+void TessivarServerApplication::addApplicationFirewallException()
+{
+    m_firewallFlow->addApplicationFirewallException();
 }
 
 } // namespace tessivar

@@ -30,6 +30,7 @@ namespace tessivar {
 class BlockCreationFlow;
 class BlockSyncFlow;
 class ErrorHandler;
+class FirewallFlow;
 class GreetingFlow;
 class TrayAndWindows;
 
@@ -77,6 +78,10 @@ public:
     ModuleSource* moduleBeingCreated() const;
     ui::ModuleSelectionWidget* moduleSelectionWidget() const;
     ui::ModuleEditionWidget* moduleEditionWidget() const;
+
+    // Whether the firewall lets the server's traffic in; the helper adds the exception.
+    Q_INVOKABLE bool applicationHasFirewallException();
+    Q_INVOKABLE void addApplicationFirewallException();
 
 Q_SIGNALS:
     void firewallInformationRequested();
@@ -135,6 +140,7 @@ private:
     std::unique_ptr<GreetingFlow> m_greetingFlow;
     std::unique_ptr<BlockSyncFlow> m_blockSyncFlow;
     std::unique_ptr<BlockCreationFlow> m_blockCreationFlow;
+    std::unique_ptr<FirewallFlow> m_firewallFlow;
     bool m_parametersValid = true;
     bool m_mainWindowLoaded = false;
     bool m_valid = false;
