@@ -215,6 +215,8 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(readyCount(), 1, kReadyTimeoutMs);
         const ProcessId pid = findRunningProcess(serverPath().toStdString());
         QVERIFY(pid != 0);
+        // Linux paths are case-sensitive: another spelling is another program.
+        QCOMPARE(findRunningProcess(serverPath().toUpper().toStdString()), ProcessId(0));
         QCOMPARE(commandLineOf(pid), (QStringList{serverPath(), QStringLiteral("--minimized")}));
         QCOMPARE(QFileInfo(QStringLiteral("/proc/%1/cwd").arg(pid)).canonicalFilePath(),
                  QFileInfo(QCoreApplication::applicationDirPath()).canonicalFilePath());
