@@ -8,9 +8,12 @@
 #include "app/QmlTypes.h"
 #include "app/TaskManager.h"
 #include "app/TrayAndWindows.h"
+#include "app/UpdateFlow.h"
 #include "communication/CommunicationHandler.h"
 #include "communication/MessageHandler.h"
 #include "core/ApplicationConstants.h"
+#include "network/NetworkFirewallModel.h"
+#include "network/NetworkStatusModel.h"
 #include "ui/ErrorWidget.h"
 
 #include <QDebug>
@@ -106,6 +109,9 @@ void TessivarServerApplication::createFlows()
     m_blockSyncFlow = std::make_unique<BlockSyncFlow>(*this, m_moduleList, m_options.checkLoadedSourcesDelay);
     m_firewallFlow = std::make_unique<FirewallFlow>(m_configuration);
     m_blockCreationFlow = std::make_unique<BlockCreationFlow>(m_moduleList, m_pluginManager, *m_deviceManager);
+    m_updateFlow = std::make_unique<UpdateFlow>(m_configuration);
+    m_networkStatus.reset(new network::NetworkStatusModel(this));
+    m_networkStatus->setFirewall(new network::NetworkFirewallModel(m_networkStatus.get()));
 }
 
 void TessivarServerApplication::connectFlows(communication::MessageHandler& messageHandler)
@@ -164,6 +170,7 @@ void TessivarServerApplication::setRootContextProperties()
     context->setContextProperty(QStringLiteral("Configuration"), &m_configuration);
     context->setContextProperty(QStringLiteral("PluginInformationList"), nullptr);
     context->setContextProperty(QStringLiteral("DeviceManagerModel"), m_deviceManager->GetModel());
+    context->setContextProperty(QStringLiteral("NetworkStatus"), m_networkStatus.get());
     context->setContextProperty(QStringLiteral("TaskManager"), &TaskManager::instance());
 }
 
@@ -199,6 +206,9 @@ void TessivarServerApplication::onMainWindowLoaded()
     m_blockCreationFlow->connectWidgets(mainWindow(), m_errorHandler.get());
     m_trayAndWindows->buildTray();
     m_blockSyncFlow->loadBlocks(m_pluginManager, m_errorHandler.get());
+    connect(&m_updateFlow->updateManager(), &update::SoftwareUpdateManager::updateAvailable, this,
+            &TessivarServerApplication::notifyTrayUpdateAvailable);
+    m_updateFlow->start();
     m_greetingFlow->start();
     m_trayAndWindows->showAtStart(m_options.minimized, m_options.splashHideDelayMs);
 
@@ -344,6 +354,16 @@ void TessivarServerApplication::handleTrayMessageClickMinimized()
 void TessivarServerApplication::handleTrayExitClicked()
 {
     m_trayAndWindows->handleTrayExitClicked();
+}
+
+void TessivarServerApplication::notifyTrayUpdateAvailable(QVersionNumber availableVersion)
+{
+    m_trayAndWindows->routeTrayMessageClick([this] { handleTrayMessageClickUpdate(); });
+    m_updateFlow->showAnnouncement(trayIcon(), availableVersion);
+}
+void TessivarServerApplication::handleTrayMessageClickUpdate()
+{
+    m_updateFlow->openDownloadPage();
 }
 
 bool TessivarServerApplication::applicationHasFirewallException()

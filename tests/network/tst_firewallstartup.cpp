@@ -77,7 +77,17 @@ private Q_SLOTS:
         bool allowed = true;
         QVERIFY(QMetaObject::invokeMethod(controller, "applicationHasFirewallException", Q_RETURN_ARG(bool, allowed)));
         QVERIFY(!allowed);
+        // The network page's view of the same rules.
+        QObject* status = engine.rootContext()->contextProperty(QStringLiteral("NetworkStatus")).value<QObject*>();
+        QVERIFY(status);
+        QObject* firewall = status->property("Firewall").value<QObject*>();
+        QVERIFY(firewall);
+        QObject* tcp = firewall->property("Tcp").value<QObject*>();
+        QVERIFY(!tcp->property("PublicAllowed").toBool());
+
         QVERIFY(QMetaObject::invokeMethod(controller, "addApplicationFirewallException"));
+        QVERIFY(QMetaObject::invokeMethod(firewall, "refresh"));
+        QVERIFY(tcp->property("PublicAllowed").toBool());
         QVERIFY(QMetaObject::invokeMethod(controller, "applicationHasFirewallException", Q_RETURN_ARG(bool, allowed)));
         QVERIFY(allowed);
         const QList<tessivar::network::FirewallRule_t> rules = tessivar::network::ownFirewallRules();
