@@ -30,7 +30,6 @@ TessivarPopup {
             objectName: "button_FirewallAdd"
             primary: true
             text: qsTr("Add exception")
-            visible: typeof Controller.addApplicationFirewallException === "function"
             onClicked: {
                 popup.close()
                 Controller.addApplicationFirewallException()

@@ -9,6 +9,17 @@ TessivarPage {
 
     readonly property var status: typeof NetworkStatus !== "undefined" ? NetworkStatus : null
     readonly property var interfaces: status ? status.Interfaces : null
+    readonly property var firewall: status ? status.Firewall : null
+    // Allowed when every profile the firewall requires lets both protocols in.
+    function profileAllowed(required, key) {
+        if (!required)
+            return true
+        return firewall.Tcp !== null && firewall.Udp !== null && firewall.Tcp[key] && firewall.Udp[key]
+    }
+    readonly property bool firewallAllows: firewall
+        ? profileAllowed(firewall.PublicRequired, "PublicAllowed") && profileAllowed(firewall.PrivateRequired, "PrivateAllowed")
+          && profileAllowed(firewall.DomainRequired, "DomainAllowed")
+        : true
 
     title: qsTr("Network")
     visible: false
@@ -42,6 +53,44 @@ TessivarPage {
                                         .arg(parent.networkInterface.IsWifi ? " · " + qsTr("Wi-Fi") : "")
                           : ""
                 }
+            }
+        }
+    }
+
+    Column {
+        width: page.contentWidth
+        spacing: Theme.gap
+        visible: page.firewall !== null && page.firewall !== undefined
+        TessivarLabel { text: qsTr("Firewall"); font.pixelSize: Theme.sectionSize; font.weight: Font.Medium; color: Theme.primary }
+        Row {
+            spacing: Theme.gap
+            Rectangle {
+                anchors.verticalCenter: parent.verticalCenter
+                width: 8
+                height: 8
+                radius: 4
+                color: page.firewallAllows ? Theme.success : Theme.warning
+            }
+            TessivarLabel {
+                objectName: "text_FirewallState"
+                anchors.verticalCenter: parent.verticalCenter
+                text: page.firewallAllows ? qsTr("The firewall lets devices reach Tessivar.")
+                                          : qsTr("The firewall may keep devices from reaching Tessivar.")
+            }
+        }
+        Row {
+            spacing: Theme.gap
+            TessivarButton {
+                objectName: "button_FirewallAddException"
+                visible: !page.firewallAllows
+                primary: true
+                text: qsTr("Add exception")
+                onClicked: Controller.addApplicationFirewallException()
+            }
+            TessivarButton {
+                objectName: "button_FirewallRefresh"
+                text: qsTr("Check again")
+                onClicked: page.firewall.refresh()
             }
         }
     }
