@@ -34,6 +34,7 @@ TessivarPage {
             text: qsTr("%1, port %2").arg(Configuration.DeviceName).arg(Configuration.Port)
         }
         Repeater {
+            id: interfaceRows
             model: page.interfaces
             delegate: Row {
                 required property var model
@@ -54,6 +55,11 @@ TessivarPage {
                           : ""
                 }
             }
+        }
+        TessivarLabel {
+            visible: interfaceRows.count === 0
+            color: Theme.secondaryText
+            text: qsTr("No network connection found: devices cannot reach this computer.")
         }
     }
 

@@ -20,21 +20,26 @@ TessivarPopup {
         model: popup.notes
         ScrollBar.vertical: ScrollBar {}
         delegate: Column {
+            id: release
             required property var model
-            readonly property var release: model.display
             width: list.width
             spacing: 4
             TessivarLabel {
-                text: parent.release && parent.release.Version !== undefined ? qsTr("Version %1").arg(parent.release.Version) : ""
+                text: release.model.Version !== undefined
+                      ? (release.model.Date !== undefined && !isNaN(release.model.Date)
+                         ? qsTr("Version %1 · %2").arg(release.model.Version).arg(Qt.formatDate(release.model.Date, Qt.DefaultLocaleLongDate))
+                         : qsTr("Version %1").arg(release.model.Version))
+                      : ""
                 font.pixelSize: Theme.sectionSize
                 font.weight: Font.Medium
             }
             Repeater {
-                model: parent.release && parent.release.Notes !== undefined ? parent.release.Notes : []
+                model: release.model.Notes !== undefined ? release.model.Notes : []
                 delegate: TessivarLabel {
                     required property var modelData
                     width: list.width
                     wrapMode: Text.Wrap
+                    elide: Text.ElideNone
                     text: (modelData.BugFix ? qsTr("Fixed: ") : "• ") + modelData.Note
                 }
             }
