@@ -39,7 +39,7 @@ using tessivar::test::UiDriver;
 
 namespace {
 
-constexpr quint16 kPort = 20976;
+constexpr quint16 kPort = 20987;
 
 struct Scene {
     const char* name;

@@ -21,7 +21,8 @@ using tessivar::test::UiDriver;
 
 namespace {
 
-constexpr quint16 kPort = 20974;
+// Away from the default port and from the other tests' ports.
+constexpr quint16 kPort = 20985;
 
 // The interface's own QML files in the program's resources.
 QStringList interfaceFiles()

@@ -37,7 +37,7 @@ const QString kTextModule = QStringLiteral("com.tessivar.plugin.misc.text");
 const QString kTextEditor = QStringLiteral("textArea_Text");
 const QString kPeerId = QStringLiteral("0123456789abcdef0123456789abcdef");
 // Away from the default port and from the other tests' ports.
-constexpr quint16 kPort = 20973;
+constexpr quint16 kPort = 20986;
 
 template<typename T> const T* as(const TestPeer::Received* received)
 {
