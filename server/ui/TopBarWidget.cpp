@@ -9,7 +9,10 @@ TopBarWidget::TopBarWidget(QQuickItem* parent)
 
 QString TopBarWidget::versionText(const QVersionNumber& version)
 {
-    return QStringLiteral("%1.%2.%3").arg(version.majorVersion()).arg(version.minorVersion()).arg(version.microVersion());
+    return QStringLiteral("%1.%2.%3")
+        .arg(version.majorVersion())
+        .arg(version.minorVersion())
+        .arg(version.microVersion());
 }
 
 void TopBarWidget::setVersion(const QVersionNumber& version)

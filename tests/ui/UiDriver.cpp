@@ -2,11 +2,11 @@
 
 #include <QMutex>
 
-#include <algorithm>
 #include <QPointer>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTest>
+#include <algorithm>
 
 namespace tessivar::test {
 

@@ -14,12 +14,12 @@
 #include "app/TaskManager.h"
 #include "app/TessivarServerApplication.h"
 #include "app/UpdateFlow.h"
-#include "ui/BottomBarWidget.h"
 #include "communication/messages/Message_Hello.h"
 #include "communication/messages/Message_RegisterBlock.h"
 #include "communication/messages/Message_RegisterBlockResponse.h"
 #include "communication/messages/Message_RegisterDevice.h"
 #include "core/Configuration.h"
+#include "ui/BottomBarWidget.h"
 
 #include <QApplication>
 #include <QDir>
@@ -74,7 +74,8 @@ bool placeBlock(UiDriver& ui, TestPeer& peer, const QString& moduleObjectName, c
         return false;
     if (!text.isEmpty())
         ui.typeInto(QStringLiteral("textArea_Text"), text, false);
-    if (!ui.click(QStringLiteral("deviceChoice_") + peer.sender().id) || !ui.click(QStringLiteral("button_EditionAccept")))
+    if (!ui.click(QStringLiteral("deviceChoice_") + peer.sender().id)
+        || !ui.click(QStringLiteral("button_EditionAccept")))
         return false;
     const TestPeer::Received* received = peer.waitForMessage(MessageType_e::RegisterModule);
     const auto* request = received ? dynamic_cast<const Message_RegisterBlock*>(received->message.get()) : nullptr;
@@ -163,22 +164,44 @@ int main(int argc, char** argv)
         {"main", [] {}, [] {}},
         {"update-available",
          [&] { Q_EMIT application.updateFlow().updateManager().updateAvailable(QVersionNumber(1, 6, 0)); },
-         [&] { if (auto* bar = window->findChild<ui::BottomBarWidget*>()) bar->setAvailableVersion({}); }},
+         [&] {
+             if (auto* bar = window->findChild<ui::BottomBarWidget*>())
+                 bar->setAvailableVersion({});
+         }},
         {"selection", [&] { ui.click(QStringLiteral("button_AddModule")); },
          [&] { ui.click(QStringLiteral("button_AddModule")); }},
-        {"edition", [&] { ui.click(QStringLiteral("button_AddModule")); ui.click(module); },
-         [&] { ui.click(QStringLiteral("button_EditionCancel")); ui.click(QStringLiteral("button_AddModule")); }},
+        {"edition",
+         [&] {
+             ui.click(QStringLiteral("button_AddModule"));
+             ui.click(module);
+         },
+         [&] {
+             ui.click(QStringLiteral("button_EditionCancel"));
+             ui.click(QStringLiteral("button_AddModule"));
+         }},
         {"delete", [&] { ui.click(QStringLiteral("button_ModuleDelete")); },
          [&] { ui.click(QStringLiteral("button_DeleteCancel")); }},
         {"network", [&] { ui.click(QStringLiteral("button_NetworkStatus")); },
          [&] { ui.click(QStringLiteral("button_NetworkStatus")); }},
-        {"device-information", [&] { ui.click(QStringLiteral("button_NetworkStatus")); ui.click(QStringLiteral("deviceRow_0")); },
-         [&] { ui.click(QStringLiteral("button_DeviceInformationClose")); ui.click(QStringLiteral("button_NetworkStatus")); }},
+        {"device-information",
+         [&] {
+             ui.click(QStringLiteral("button_NetworkStatus"));
+             ui.click(QStringLiteral("deviceRow_0"));
+         },
+         [&] {
+             ui.click(QStringLiteral("button_DeviceInformationClose"));
+             ui.click(QStringLiteral("button_NetworkStatus"));
+         }},
         {"plugins", [&] { ui.click(QStringLiteral("button_PluginInformation")); },
          [&] { ui.click(QStringLiteral("button_PluginInformation")); }},
         {"about", [&] { ui.click(QStringLiteral("button_About")); }, [&] { ui.click(QStringLiteral("button_About")); }},
-        {"settings", [&] { ui.click(QStringLiteral("button_Settings")); }, [&] { ui.click(QStringLiteral("button_Settings")); }},
-        {"error", [&] { application.errorHandler()->report(ErrorHandler::NetworkError, {}, QStringLiteral("Port 20948 is already in use")); },
+        {"settings", [&] { ui.click(QStringLiteral("button_Settings")); },
+         [&] { ui.click(QStringLiteral("button_Settings")); }},
+        {"error",
+         [&] {
+             application.errorHandler()->report(ErrorHandler::NetworkError, {},
+                                                QStringLiteral("Port 20948 is already in use"));
+         },
          [&] { ui.click(QStringLiteral("button_ErrorOk")); }},
         {"task-busy", [&] { task.start(); }, [] {}},
         {"task-result", [&] { task.finish(); }, [&] { ui.click(QStringLiteral("button_TaskOk")); }},
@@ -193,7 +216,8 @@ int main(int argc, char** argv)
     for (const char* scheme : {"light", "dark"}) {
         theme->setProperty("scheme", QString::fromLatin1(scheme));
         for (const Scene& scene : scenes) {
-            if (QLatin1String(scene.name).startsWith(QLatin1String("task")) && QLatin1String(scheme) == QLatin1String("dark")) {
+            if (QLatin1String(scene.name).startsWith(QLatin1String("task"))
+                && QLatin1String(scheme) == QLatin1String("dark")) {
                 // A task runs once: the dark shots of its popups come from a second task.
                 continue;
             }

@@ -1,6 +1,6 @@
 #include "ModuleTestSupport.h"
-#include "support/TestWorkingFolder.h"
 #include "UiDriver.h"
+#include "support/TestWorkingFolder.h"
 
 #include "app/BaseTask.h"
 #include "app/ErrorHandler.h"
@@ -104,7 +104,8 @@ private Q_SLOTS:
         UiDriver ui(window);
         QVERIFY(ui.click(QStringLiteral("button_TutorialNext")));
         QVERIFY(ui.click(QStringLiteral("button_TutorialSkip")));
-        for (const char* button : {"button_NetworkStatus", "button_PluginInformation", "button_About", "button_Settings"}) {
+        for (const char* button :
+             {"button_NetworkStatus", "button_PluginInformation", "button_About", "button_Settings"}) {
             QVERIFY(ui.click(QString::fromLatin1(button)));
             QTest::qWait(50);
         }

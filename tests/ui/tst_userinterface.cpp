@@ -1,7 +1,7 @@
-#include "TestPeer.h"
 #include "ModuleTestSupport.h"
-#include "support/TestWorkingFolder.h"
+#include "TestPeer.h"
 #include "UiDriver.h"
+#include "support/TestWorkingFolder.h"
 
 #include "app/TessivarServerApplication.h"
 #include "app/UpdateFlow.h"
@@ -105,10 +105,7 @@ private:
         QVERIFY(m_peer->waitForMessage(MessageType_e::ModuleList));
     }
 
-    ModuleSource* block(int row) const
-    {
-        return qvariant_cast<ModuleSource*>(m_application->moduleList().get(row));
-    }
+    ModuleSource* block(int row) const { return qvariant_cast<ModuleSource*>(m_application->moduleList().get(row)); }
 
     // Add, pick the text module, type its text, choose the phone, place it; the phone
     // confirms as block 7.
@@ -293,8 +290,9 @@ private Q_SLOTS:
             if (QQuickItem* focused = window->activeFocusItem())
                 visited.append(focused->objectName());
         }
-        const QStringList expected{"button_Minimize", "button_Close", "button_AddModule", "button_NetworkStatus",
-                                   "button_PluginInformation", "button_About", "button_Settings"};
+        const QStringList expected{
+            "button_Minimize",          "button_Close", "button_AddModule", "button_NetworkStatus",
+            "button_PluginInformation", "button_About", "button_Settings"};
         const int start = visited.indexOf(expected.first());
         QVERIFY2(start >= 0, qPrintable(visited.join(QLatin1Char(' '))));
         QCOMPARE(visited.mid(start, expected.size()), expected);
@@ -331,10 +329,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("page");
-        QTest::newRow("network") << "button_NetworkStatus" << "widget_NetworkStatus";
-        QTest::newRow("plugins") << "button_PluginInformation" << "widget_PluginInformation";
-        QTest::newRow("about") << "button_About" << "widget_About";
-        QTest::newRow("settings") << "button_Settings" << "widget_Settings";
+        QTest::newRow("network") << "button_NetworkStatus"
+                                 << "widget_NetworkStatus";
+        QTest::newRow("plugins") << "button_PluginInformation"
+                                 << "widget_PluginInformation";
+        QTest::newRow("about") << "button_About"
+                               << "widget_About";
+        QTest::newRow("settings") << "button_Settings"
+                                  << "widget_Settings";
     }
 
     void pagesShowOneAtATime()

@@ -22,11 +22,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("version");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("three") << "1.5.1" << "1.5.1";
-        QTest::newRow("two") << "2.0" << "2.0.0";
-        QTest::newRow("one") << "3" << "3.0.0";
-        QTest::newRow("four") << "1.2.3.4" << "1.2.3";
-        QTest::newRow("none") << "" << "0.0.0";
+        QTest::newRow("three") << "1.5.1"
+                               << "1.5.1";
+        QTest::newRow("two") << "2.0"
+                             << "2.0.0";
+        QTest::newRow("one") << "3"
+                             << "3.0.0";
+        QTest::newRow("four") << "1.2.3.4"
+                              << "1.2.3";
+        QTest::newRow("none") << ""
+                              << "0.0.0";
     }
 
     void topBarShowsThreeSegments()
