@@ -1,6 +1,7 @@
 #include "core/CommonConfiguration.h"
 
 #include "core/ApplicationConstants.h"
+#include "core/ApplicationPaths.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -51,7 +52,7 @@ CommonConfiguration::~CommonConfiguration() = default;
 
 QString CommonConfiguration::defaultFilePath()
 {
-    return QDir::currentPath() + QStringLiteral("/config");
+    return ApplicationPaths::instance().settingsFilePath();
 }
 
 QSettings::Status CommonConfiguration::status() const
