@@ -9,6 +9,7 @@ packages=(
     qml6-module-qtquick-layouts qml6-module-qtquick-templates qml6-module-qtqml-workerscript
     qml6-module-qt5compat-graphicaleffects libgl-dev libx11-dev libxtst-dev
     iproute2 util-linux g++-mingw-w64-x86-64
+    dpkg-dev file
 )
 
 missing=()

@@ -56,6 +56,7 @@ void DeviceRun::start()
     self.applicationType = device::ApplicationType_e::Client;
     m_session = std::make_unique<DeviceSession>(self, m_state);
     watchSignals();
+    m_out << "This device: \"" << m_name << "\" [" << m_state.id() << ']' << Qt::endl;
 
     if (!m_options.host.isEmpty()) {
         connectTo(m_options.host);
@@ -147,8 +148,7 @@ void DeviceRun::onRegistered(const QList<quint32>& blockIds)
 {
     m_stepTimer.stop();
     m_out << "Registered with \"" << m_session->serverName() << "\" (version "
-          << m_session->serverVersion().toString() << ") as \"" << m_name << "\" [" << m_state.id() << ']'
-          << Qt::endl;
+          << m_session->serverVersion().toString() << ")" << Qt::endl;
     QStringList ids;
     for (quint32 blockId : blockIds)
         ids.append(QString::number(blockId));
