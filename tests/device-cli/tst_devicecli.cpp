@@ -38,7 +38,7 @@ struct DeviceResult {
 };
 
 [[maybe_unused]] void storeBlock(BlockId_t blockId, const QString& module, const QVariantMap& clientParameters,
-                const QVariantMap& localParameters = {})
+                                 const QVariantMap& localParameters = {})
 {
     ModuleRecord record;
     record.SetPluginId(kMiscPlugin);
@@ -71,16 +71,23 @@ private Q_SLOTS:
         m_state = m_folder->filePath(QStringLiteral("device.ini"));
 #ifdef TESSIVAR_MISC_PLUGIN_DIR
         QVERIFY(QDir().mkpath(m_folder->filePath(QStringLiteral("plugins"))));
-        QVERIFY(QFile::link(QStringLiteral(TESSIVAR_MISC_PLUGIN_DIR), m_folder->filePath(QStringLiteral("plugins/misc"))));
+        QVERIFY(
+            QFile::link(QStringLiteral(TESSIVAR_MISC_PLUGIN_DIR), m_folder->filePath(QStringLiteral("plugins/misc"))));
         storeBlock(kTextBlock, kTextModule,
                    {{QStringLiteral("TessivarModuleTitle"), QStringLiteral("Shopping list")},
-                    {QStringLiteral("Text"), QStringLiteral("Milk, bread")}});
+                    { QStringLiteral("Text"),
+                      QStringLiteral("Milk, bread") }});
         const QString touch = QStandardPaths::findExecutable(QStringLiteral("touch"));
         QVERIFY(!touch.isEmpty());
-        storeBlock(kShortcutBlock, kShortcutModule, {{QStringLiteral("TessivarModuleTitle"), QStringLiteral("Marker")}},
+        storeBlock(kShortcutBlock, kShortcutModule,
+                   {{ QStringLiteral("TessivarModuleTitle"),
+                      QStringLiteral("Marker") }},
                    {{QStringLiteral("ProgramPathFull"), QUrl::fromLocalFile(touch)},
                     {QStringLiteral("ProgramPath"), touch},
-                    {QStringLiteral("ArgumentList"), QStringList{m_marker}}});
+                    { QStringLiteral("ArgumentList"),
+                      QStringList {
+                          m_marker
+                      } }});
         storeBlock(kStatusBlock, kStatusModule, {});
         // The device kept the data classes of the blocks the server once created on it.
         QSettings state(m_state, QSettings::IniFormat);
@@ -120,13 +127,13 @@ private Q_SLOTS:
             << QStringList{"--address", "127.0.0.1:" + QString::number(kPort), "--id", kDeviceId, "--send", "99",
                            "Command=1"}
             << 1 << QString("Block 99 is not on this device");
-        QTest::newRow("block id not a number") << QStringList{"--send", "twelve", "Command=1"} << 1
-                                               << QString("Invalid block id: twelve");
-        QTest::newRow("send without values") << QStringList{"--send", "12"} << 1
-                                             << QString("--send needs at least one Key=Value");
+        QTest::newRow("block id not a number")
+            << QStringList{"--send", "twelve", "Command=1"} << 1 << QString("Invalid block id: twelve");
+        QTest::newRow("send without values")
+            << QStringList{"--send", "12"} << 1 << QString("--send needs at least one Key=Value");
         QTest::newRow("value without key") << QStringList{"--send", "12", "=1"} << 1 << QString("Not a Key=Value: =1");
-        QTest::newRow("port out of range") << QStringList{"--address", "127.0.0.1:70000"} << 1
-                                           << QString("Invalid port in address");
+        QTest::newRow("port out of range")
+            << QStringList{"--address", "127.0.0.1:70000"} << 1 << QString("Invalid port in address");
     }
 
     void reportsWhatFails()
@@ -198,8 +205,8 @@ private Q_SLOTS:
         QSKIP("the device status block is the misc plugin's");
 #else
         // The device status block changes its data every second.
-        const DeviceResult result = runDevice({"--address", "127.0.0.1:" + QString::number(kPort), "--id", kDeviceId,
-                                               "--duration", "3.5"});
+        const DeviceResult result
+            = runDevice({"--address", "127.0.0.1:" + QString::number(kPort), "--id", kDeviceId, "--duration", "3.5"});
         QCOMPARE(result.exitCode, 0);
         QVERIFY2(result.out.count("Data of block 14: Notify = ") >= 2, qPrintable(result.out));
 #endif
@@ -209,8 +216,9 @@ private Q_SLOTS:
     void findsTheServerByItsHello()
     {
         QProcess device;
-        device.start(QStringLiteral(TESSIVAR_DEVICE), {"--port", QString::number(kPort), "--timeout", "20", "--list",
-                                                       "--id", kDeviceId, "--state", m_state});
+        device.start(
+            QStringLiteral(TESSIVAR_DEVICE),
+            {"--port", QString::number(kPort), "--timeout", "20", "--list", "--id", kDeviceId, "--state", m_state});
         QVERIFY(device.waitForStarted());
         tessivar::communication::MessageSender_t server;
         server.id = QStringLiteral("fedcba9876543210fedcba9876543210");
@@ -241,8 +249,9 @@ private Q_SLOTS:
         const QString folder = target.filePath(QStringLiteral("logs"));
         const DeviceResult result = runDevice({"--address", "127.0.0.1:" + QString::number(kPort), "--logs", folder});
         QCOMPARE(result.exitCode, 0);
-        QFile log(folder + QStringLiteral("/log_%1_desktop.txt")
-                               .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+        QFile log(
+            folder
+            + QStringLiteral("/log_%1_desktop.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
         QVERIFY2(log.open(QIODevice::ReadOnly), qPrintable(result.out + result.err));
         QVERIFY(log.readAll().contains("---- Application ready ----"));
 #endif
@@ -251,8 +260,8 @@ private Q_SLOTS:
 private:
     QByteArray serverLog() const
     {
-        QFile file(m_folder->filePath(QStringLiteral("log/log_%1_desktop.txt")
-                                          .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")))));
+        QFile file(m_folder->filePath(
+            QStringLiteral("log/log_%1_desktop.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")))));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 

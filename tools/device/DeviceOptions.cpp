@@ -40,13 +40,13 @@ ParsedOptions failure(const QString& message)
 ParsedOptions parseDeviceOptions(const QStringList& arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Plays a client device against a running Tessivar server: registers, lists the blocks the\n"
-        "server sends, prints their data as it arrives, sends values to a block and fetches the\n"
-        "server's logs. Without --list, --send or --logs it watches until interrupted.\n\n"
-        "  tessivar-device --list\n"
-        "  tessivar-device --address 192.168.1.20 --send 12 Command=1\n"
-        "  tessivar-device --logs ./server-logs"));
+    parser.setApplicationDescription(
+        QStringLiteral("Plays a client device against a running Tessivar server: registers, lists the blocks the\n"
+                       "server sends, prints their data as it arrives, sends values to a block and fetches the\n"
+                       "server's logs. Without --list, --send or --logs it watches until interrupted.\n\n"
+                       "  tessivar-device --list\n"
+                       "  tessivar-device --address 192.168.1.20 --send 12 Command=1\n"
+                       "  tessivar-device --logs ./server-logs"));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption address({QStringLiteral("a"), QStringLiteral("address")},

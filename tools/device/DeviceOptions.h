@@ -11,15 +11,15 @@ namespace tessivar::devicecli {
 
 // What the user asked tessivar-device to do.
 struct DeviceOptions {
-    QString host;                    // empty: wait for the server's Hello
+    QString host; // empty: wait for the server's Hello
     quint16 port = 20948;
     QString name;
-    QString id;                      // empty: the stored identity
-    QString stateFile;               // empty: the user's configuration folder
+    QString id;        // empty: the stored identity
+    QString stateFile; // empty: the user's configuration folder
     bool list = false;
     std::optional<quint32> sendBlock;
     QVariantMap sendValues;
-    QString logFolder;               // empty: no log request
+    QString logFolder; // empty: no log request
     std::chrono::milliseconds timeout{10000};
     std::optional<std::chrono::milliseconds> duration; // watch mode ends after this long
 

@@ -65,21 +65,23 @@ void DeviceRun::start()
     m_discovery = std::make_unique<ServerDiscovery>(m_options.port);
     connect(m_discovery.get(), &ServerDiscovery::serverFound, this,
             [this](const QHostAddress& address, const QString& name) {
-                m_out << "Found server \"" << name << "\" at " << address.toString() << ':' << m_options.port
+                m_out << "Found server \"" << plainText(name) << "\" at " << address.toString() << ':' << m_options.port
                       << Qt::endl;
                 connectTo(address.toString());
             });
     connect(m_discovery.get(), &ServerDiscovery::timedOut, this, [this] {
-        fail(kExitUnreachable, QStringLiteral("No Tessivar server announced itself on UDP port %1 within %2 s. "
-                                              "Give its address with --address.")
-                                   .arg(m_options.port)
-                                   .arg(seconds(m_options.timeout)));
+        fail(kExitUnreachable,
+             QStringLiteral("No Tessivar server announced itself on UDP port %1 within %2 s. "
+                            "Give its address with --address.")
+                 .arg(m_options.port)
+                 .arg(seconds(m_options.timeout)));
     });
     if (!m_discovery->start(m_options.timeout)) {
-        fail(kExitUnreachable, QStringLiteral("Cannot listen for the server's Hello on UDP port %1: %2. "
-                                              "Give its address with --address.")
-                                   .arg(m_options.port)
-                                   .arg(m_discovery->errorString()));
+        fail(kExitUnreachable,
+             QStringLiteral("Cannot listen for the server's Hello on UDP port %1: %2. "
+                            "Give its address with --address.")
+                 .arg(m_options.port)
+                 .arg(m_discovery->errorString()));
         return;
     }
     m_out << "Waiting for a Tessivar server's Hello on UDP port " << m_options.port << "..." << Qt::endl;
@@ -89,13 +91,15 @@ void DeviceRun::connectTo(const QString& host)
 {
     m_serverAddress = QStringLiteral("%1:%2").arg(host).arg(m_options.port);
     connect(m_session.get(), &DeviceSession::connectionFailed, this, [this](const QString& error) {
-        fail(kExitUnreachable, QStringLiteral("Cannot reach the Tessivar server at %1: %2").arg(m_serverAddress, error));
+        fail(kExitUnreachable,
+             QStringLiteral("Cannot reach the Tessivar server at %1: %2").arg(m_serverAddress, error));
     });
     connect(m_session.get(), &DeviceSession::connected, this, [this] {
         m_stepTimer.disconnect();
         connect(&m_stepTimer, &QTimer::timeout, this, [this] {
-            fail(kExitUnreachable, QStringLiteral("The server at %1 did not register this device within %2 s")
-                                       .arg(m_serverAddress, seconds(m_options.timeout)));
+            fail(kExitUnreachable,
+                 QStringLiteral("The server at %1 did not register this device within %2 s")
+                     .arg(m_serverAddress, seconds(m_options.timeout)));
         });
         m_stepTimer.start(m_options.timeout);
     });
@@ -109,7 +113,7 @@ void DeviceRun::connectTo(const QString& host)
         m_out << "Notification: " << valueText(text) << " (" << duration << " ms)" << Qt::endl;
     });
     connect(m_session.get(), &DeviceSession::blockCreated, this, [this](quint32 blockId, const QString& dataClass) {
-        m_out << "Block " << blockId << " created: " << dataClass << Qt::endl;
+        m_out << "Block " << blockId << " created: " << plainText(dataClass) << Qt::endl;
     });
     connect(m_session.get(), &DeviceSession::blockDeleted, this,
             [this](quint32 blockId) { m_out << "Block " << blockId << " deleted" << Qt::endl; });
@@ -117,8 +121,8 @@ void DeviceRun::connectTo(const QString& host)
             [this](quint32 blockId, const QVariantMap& parameters) {
                 if (m_step == Step::Watching) {
                     for (auto it = parameters.cbegin(); it != parameters.cend(); ++it)
-                        m_out << "Parameter of block " << blockId << ": " << it.key() << " = " << valueText(*it)
-                              << Qt::endl;
+                        m_out << "Parameter of block " << blockId << ": " << plainText(it.key()) << " = "
+                              << valueText(*it) << Qt::endl;
                 }
                 if (m_step == Step::Listing) {
                     const auto& blocks = m_session->blocks();
@@ -132,13 +136,14 @@ void DeviceRun::connectTo(const QString& host)
         if (m_step != Step::Watching)
             return;
         for (auto it = data.cbegin(); it != data.cend(); ++it)
-            m_out << "Data of block " << blockId << ": " << it.key() << " = " << valueText(*it) << Qt::endl;
+            m_out << "Data of block " << blockId << ": " << plainText(it.key()) << " = " << valueText(*it) << Qt::endl;
     });
 
     m_stepTimer.disconnect();
     connect(&m_stepTimer, &QTimer::timeout, this, [this] {
-        fail(kExitUnreachable, QStringLiteral("Cannot reach the Tessivar server at %1: no answer within %2 s")
-                                   .arg(m_serverAddress, seconds(m_options.timeout)));
+        fail(kExitUnreachable,
+             QStringLiteral("Cannot reach the Tessivar server at %1: no answer within %2 s")
+                 .arg(m_serverAddress, seconds(m_options.timeout)));
     });
     m_stepTimer.start(m_options.timeout);
     m_session->open(host, m_options.port);
@@ -147,7 +152,7 @@ void DeviceRun::connectTo(const QString& host)
 void DeviceRun::onRegistered(const QList<quint32>& blockIds)
 {
     m_stepTimer.stop();
-    m_out << "Registered with \"" << m_session->serverName() << "\" (version "
+    m_out << "Registered with \"" << plainText(m_session->serverName()) << "\" (version "
           << m_session->serverVersion().toString() << ")" << Qt::endl;
     QStringList ids;
     for (quint32 blockId : blockIds)
@@ -218,17 +223,17 @@ void DeviceRun::printBlocks()
             continue;
         const DeviceSession::Block& block = found->second;
         m_out << "Block " << blockId << Qt::endl;
-        m_out << "    Data class: " << (block.dataClass.isEmpty() ? QStringLiteral("(not kept by this device)")
-                                                                  : block.dataClass)
+        m_out << "    Data class: "
+              << (block.dataClass.isEmpty() ? QStringLiteral("(not kept by this device)") : plainText(block.dataClass))
               << Qt::endl;
         m_out << "    Title: " << valueText(block.parameters.value(kTitleKey, QString())) << Qt::endl;
         m_out << "    Parameters:" << Qt::endl;
         for (auto it = block.parameters.cbegin(); it != block.parameters.cend(); ++it)
-            m_out << "        " << it.key() << " = " << valueText(*it) << Qt::endl;
+            m_out << "        " << plainText(it.key()) << " = " << valueText(*it) << Qt::endl;
         if (!block.data.isEmpty()) {
             m_out << "    Data:" << Qt::endl;
             for (auto it = block.data.cbegin(); it != block.data.cend(); ++it)
-                m_out << "        " << it.key() << " = " << valueText(*it) << Qt::endl;
+                m_out << "        " << plainText(it.key()) << " = " << valueText(*it) << Qt::endl;
         }
     }
 }
@@ -242,7 +247,7 @@ bool DeviceRun::sendValues()
     }
     m_session->send(communication::Message_Data(blockId, m_options.sendValues));
     for (auto it = m_options.sendValues.cbegin(); it != m_options.sendValues.cend(); ++it)
-        m_out << "Sent to block " << blockId << ": " << it.key() << " = " << valueText(*it) << Qt::endl;
+        m_out << "Sent to block " << blockId << ": " << plainText(it.key()) << " = " << valueText(*it) << Qt::endl;
     return true;
 }
 
@@ -259,21 +264,20 @@ void DeviceRun::requestLogs()
         stream.setVersion(kDataStreamVersion);
         stream << QString();
     }
-    m_session->send(communication::Message_FileTransferRequest(FileTransferRequestType_e::LogFiles,
-                                                               requestData));
+    m_session->send(communication::Message_FileTransferRequest(FileTransferRequestType_e::LogFiles, requestData));
     m_out << "Requested the server's log files" << Qt::endl;
     connect(&m_stepTimer, &QTimer::timeout, this, [this] {
-        fail(kExitFailed, m_logs->writtenFiles().isEmpty()
-                              ? QStringLiteral("The server sent no log files within %1 s (it writes them when "
-                                               "debug logging is on in its settings)")
-                                    .arg(seconds(m_options.timeout))
-                              : QStringLiteral("The server stopped sending its log files"));
+        fail(kExitFailed,
+             m_logs->writtenFiles().isEmpty()
+                 ? QStringLiteral("The server sent no log files within %1 s (it writes them when "
+                                  "debug logging is on in its settings)")
+                       .arg(seconds(m_options.timeout))
+                 : QStringLiteral("The server stopped sending its log files"));
     });
     m_stepTimer.start(m_options.timeout);
 }
 
-void DeviceRun::onFileTransfer(const FileTransferMetaData_t& metaData, const QByteArray& data,
-                               quint64 sequenceId)
+void DeviceRun::onFileTransfer(const FileTransferMetaData_t& metaData, const QByteArray& data, quint64 sequenceId)
 {
     if (m_step != Step::FetchingLogs || !m_logs)
         return;

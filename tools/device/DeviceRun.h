@@ -44,8 +44,7 @@ private:
     void printBlocks();
     bool sendValues();
     void requestLogs();
-    void onFileTransfer(const FileTransferMetaData_t& metaData, const QByteArray& data,
-                        quint64 sequenceId);
+    void onFileTransfer(const FileTransferMetaData_t& metaData, const QByteArray& data, quint64 sequenceId);
     void watchSignals();
     void fail(int exitCode, const QString& message);
     void finish(int exitCode);

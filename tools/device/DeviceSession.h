@@ -57,8 +57,7 @@ signals:
     void blockCreated(quint32 blockId, const QString& dataClass);
     void blockDeleted(quint32 blockId);
     void notificationReceived(const QString& text, int duration);
-    void fileTransferReceived(const FileTransferMetaData_t& metaData, const QByteArray& data,
-                              quint64 sequenceId);
+    void fileTransferReceived(const FileTransferMetaData_t& metaData, const QByteArray& data, quint64 sequenceId);
 
 private:
     void onText(const QString& text);

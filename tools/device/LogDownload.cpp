@@ -61,7 +61,8 @@ LogDownload::Step LogDownload::receive(const FileTransferMetaData_t& metaData, c
         if (!m_current || m_current->name != metaData.name)
             return fail(QStringLiteral("The server sent data of %1 before announcing it").arg(metaData.name));
         if (static_cast<quint64>(m_content.size()) + static_cast<quint64>(data.size()) > m_current->size)
-            return fail(QStringLiteral("The server sent more than the %1 bytes of %2").arg(m_current->size).arg(metaData.name));
+            return fail(
+                QStringLiteral("The server sent more than the %1 bytes of %2").arg(m_current->size).arg(metaData.name));
         m_content.append(data);
         return Step::Acknowledge;
     case kStatusEnd:
@@ -78,7 +79,9 @@ LogDownload::Step LogDownload::finishFile(const FileTransferMetaData_t& metaData
     const quint16 crc = checksum(m_content);
     if (crc != m_current->crc || static_cast<quint32>(m_content.size()) != m_current->size)
         return fail(QStringLiteral("%1 arrived damaged: checksum %2, expected %3")
-                        .arg(metaData.name).arg(crc).arg(m_current->crc));
+                        .arg(metaData.name)
+                        .arg(crc)
+                        .arg(m_current->crc));
     QSaveFile file(m_folder.filePath(metaData.name));
     if (!file.open(QIODevice::WriteOnly) || file.write(m_content) != m_content.size() || !file.commit())
         return fail(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));

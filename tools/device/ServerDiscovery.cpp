@@ -46,7 +46,8 @@ void ServerDiscovery::readDatagrams()
             continue;
         const auto parsed = m_codec.Parse(datagram.data());
         if (!parsed || parsed->first.sender.applicationType != device::ApplicationType_e::Server
-            || communication::MessageCatalogue::TypeOfIdentifier(parsed->first.id) != communication::MessageType_e::Hello)
+            || communication::MessageCatalogue::TypeOfIdentifier(parsed->first.id)
+                != communication::MessageType_e::Hello)
             continue;
         QHostAddress sender = datagram.senderAddress();
         bool isIpv4 = false;

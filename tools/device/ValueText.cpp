@@ -26,6 +26,16 @@ QString quoted(const QString& text)
 
 } // namespace
 
+QString plainText(const QString& text)
+{
+    QString plain = text;
+    for (QChar& c : plain) {
+        if (!c.isPrint())
+            c = QChar::ReplacementCharacter;
+    }
+    return cut(plain);
+}
+
 QString valueText(const QVariant& value)
 {
     switch (value.metaType().id()) {
@@ -45,9 +55,11 @@ QString valueText(const QVariant& value)
         return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
     case QMetaType::QStringList:
     case QMetaType::QVariantList:
-        return cut(QString::fromUtf8(QJsonDocument(QJsonArray::fromVariantList(value.toList())).toJson(QJsonDocument::Compact)));
+        return cut(QString::fromUtf8(
+            QJsonDocument(QJsonArray::fromVariantList(value.toList())).toJson(QJsonDocument::Compact)));
     case QMetaType::QVariantMap:
-        return cut(QString::fromUtf8(QJsonDocument(QJsonObject::fromVariantMap(value.toMap())).toJson(QJsonDocument::Compact)));
+        return cut(QString::fromUtf8(
+            QJsonDocument(QJsonObject::fromVariantMap(value.toMap())).toJson(QJsonDocument::Compact)));
     default:
         break;
     }

@@ -42,8 +42,9 @@ int main(int argc, char* argv[])
         return parsed.exitCode;
     }
     tessivar::devicecli::DeviceRun run(*parsed.options);
-    QObject::connect(&run, &tessivar::devicecli::DeviceRun::finished, &application,
-                     [](int exitCode) { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);
+    QObject::connect(
+        &run, &tessivar::devicecli::DeviceRun::finished, &application,
+        [](int exitCode) { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);
     run.start();
     return QCoreApplication::exec();
 }
