@@ -1,4 +1,5 @@
 #include "core/ApplicationPaths.h"
+#include "core/Logging.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -45,6 +46,16 @@ private Q_SLOTS:
         QCOMPARE(paths.logDirectory(), data + QStringLiteral("/log/"));
         QCOMPARE(paths.moduleDirectory(), data + QStringLiteral("/modules/"));
         QCOMPARE(paths.pluginDirectory(), QStringLiteral(TESSIVAR_EXPECTED_PLUGIN_DIR "/"));
+    }
+
+    // Received device logs go into the server's log folder, wherever logging was started.
+    void theLogFolderIsTheOneLoggingWrites()
+    {
+        QTemporaryDir folder;
+        const QString directory = folder.path() + QStringLiteral("/data/log/");
+        tessivar::initLogging(false, QStringLiteral("desktop"), directory);
+        QCOMPARE(tessivar::logDirectory(), directory);
+        tessivar::restorePreviousHandler();
     }
 };
 
