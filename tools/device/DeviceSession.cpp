@@ -114,10 +114,12 @@ void DeviceSession::dispatch(const communication::MessageHeader_t& header, const
         break;
     case MessageType_e::ModuleList: {
         const auto& list = static_cast<const communication::Message_BlockList&>(message);
-        m_listed = list.GetBlockIds();
+        m_listed = list.GetBlockIds().mid(0, static_cast<qsizetype>(kMaximumBlocks));
         const QMap<quint32, QString> kept = m_state.blocks();
-        for (quint32 blockId : m_listed)
-            m_blocks[blockId].dataClass = kept.value(blockId);
+        for (quint32 blockId : m_listed) {
+            if (Block* known = block(blockId))
+                known->dataClass = kept.value(blockId);
+        }
         if (!m_registered) {
             m_registered = true;
             emit registered(m_listed);
@@ -129,15 +131,20 @@ void DeviceSession::dispatch(const communication::MessageHeader_t& header, const
         break;
     case MessageType_e::UpdateParameters: {
         const auto& update = static_cast<const communication::Message_UpdateParameters&>(message);
-        Block& block = m_blocks[update.GetBlockId()];
-        block.parametersReceived = true;
-        block.parameters.insert(update.GetParameters());
+        Block* updated = block(update.GetBlockId());
+        if (!updated)
+            break;
+        updated->parametersReceived = true;
+        updated->parameters.insert(update.GetParameters());
         emit parametersReceived(update.GetBlockId(), update.GetParameters());
         break;
     }
     case MessageType_e::Data: {
         const auto& data = static_cast<const communication::Message_Data&>(message);
-        m_blocks[data.GetBlockId()].data.insert(data.GetData());
+        Block* updated = block(data.GetBlockId());
+        if (!updated)
+            break;
+        updated->data.insert(data.GetData());
         emit dataReceived(data.GetBlockId(), data.GetData());
         break;
     }
@@ -177,6 +184,16 @@ void DeviceSession::answerRegistration(const communication::MessageHeader_t& hea
          header.sequenceId);
 }
 
+DeviceSession::Block* DeviceSession::block(quint32 blockId)
+{
+    const auto found = m_blocks.find(blockId);
+    if (found != m_blocks.end())
+        return &found->second;
+    if (m_blocks.size() >= kMaximumBlocks)
+        return nullptr;
+    return &m_blocks[blockId];
+}
+
 void DeviceSession::createBlock(const communication::MessageHeader_t& header, const communication::IMessage& message)
 {
     const auto& request = static_cast<const communication::Message_RegisterBlock&>(message);
@@ -184,17 +201,23 @@ void DeviceSession::createBlock(const communication::MessageHeader_t& header, co
     for (const auto& [blockId, block] : m_blocks)
         taken.append(blockId);
     const quint32 blockId = m_state.nextBlockId(taken);
+    Block* created = block(blockId);
+    if (!created) {
+        send(communication::Message_RegisterBlockResponse(BlockCreationStatus_e::NotCreated, 0,
+                                                          request.GetRequestIndex()),
+             header.sequenceId);
+        return;
+    }
     m_state.addBlock(blockId, request.GetDataClassId());
-    Block& block = m_blocks[blockId];
-    block.dataClass = request.GetDataClassId();
-    block.parameters = request.GetParameters();
-    block.data = request.GetData();
-    block.parametersReceived = true;
+    created->dataClass = request.GetDataClassId();
+    created->parameters = request.GetParameters();
+    created->data = request.GetData();
+    created->parametersReceived = true;
     m_listed.append(blockId);
     send(communication::Message_RegisterBlockResponse(BlockCreationStatus_e::Created, blockId,
                                                       request.GetRequestIndex()),
          header.sequenceId);
-    emit blockCreated(blockId, block.dataClass);
+    emit blockCreated(blockId, created->dataClass);
 }
 
 } // namespace tessivar::devicecli

@@ -28,6 +28,9 @@ public:
     // Larger messages are refused: a block's icons and parameters stay far below it.
     static constexpr qint64 kMaximumIncomingMessageSize = 16 * 1024 * 1024;
 
+    // A dashboard holds tens of blocks; more ids than this from one server are ignored.
+    static constexpr std::size_t kMaximumBlocks = 10000;
+
     struct Block {
         QString dataClass; // empty when this device did not keep it
         QVariantMap parameters;
@@ -63,6 +66,8 @@ private:
     void onText(const QString& text);
     void dispatch(const communication::MessageHeader_t& header, const communication::IMessage& message);
     void answerRegistration(const communication::MessageHeader_t& header, const communication::IMessage& message);
+    // The block of that id, or null when the server has named too many.
+    Block* block(quint32 blockId);
     void createBlock(const communication::MessageHeader_t& header, const communication::IMessage& message);
 
     communication::MessageSender_t m_self;
