@@ -5,6 +5,7 @@
 #include "device/DeviceManager.h"
 #include "core/ModuleDataClassInfo.h"
 #include "core/ModuleTypes.h"
+#include "update/ReleaseNotesModel.h"
 
 #include <QHostAddress>
 #include <QList>
@@ -31,6 +32,7 @@ class MessageReception;
 class AbstractApplication : public QObject
 {
     Q_OBJECT
+    Q_PROPERTY(QObject* ReleaseNotes READ releaseNotes CONSTANT)
 
 public:
     explicit AbstractApplication(Configuration& configuration, QObject* parent = nullptr);
@@ -45,6 +47,7 @@ public:
     Q_INVOKABLE void removeDevice(const NetworkDeviceId_t& deviceId);
     Q_INVOKABLE void exit();
     Q_INVOKABLE QString getSoftwareVersion() const;
+    Q_INVOKABLE QObject* releaseNotes();
 
     device::DeviceManager& deviceManager();
     Configuration& configuration();
@@ -54,6 +57,14 @@ public:
     communication::ICommunicationHandler* communicationHandler() const;
 
     void setPingInterval(std::chrono::milliseconds interval);
+
+    // A device is addressed by its id, or by its address while it has none (added by hand).
+    struct Destination {
+        NetworkDeviceId_t id;
+        QHostAddress address;
+    };
+    QList<Destination> devicesWhere(const std::function<bool(const device::IDevice&)>& condition) const;
+    void sendHello(const Destination& destination, bool allowNonConnected);
 
 Q_SIGNALS:
     void releaseNotesRequested();
@@ -72,13 +83,6 @@ public Q_SLOTS:
 protected:
     using ReceiveHandler = std::function<void(const communication::MessageReception&)>;
     void registerHandler(communication::MessageType_e type, ReceiveHandler handler);
-    // A device is addressed by its id, or by its address while it has none (added by hand).
-    struct Destination {
-        NetworkDeviceId_t id;
-        QHostAddress address;
-    };
-    QList<Destination> devicesWhere(const std::function<bool(const device::IDevice&)>& condition) const;
-    void sendHello(const Destination& destination, bool allowNonConnected);
 
 private:
     void onRegisterDeviceReceived(const communication::MessageReception& reception);
@@ -90,6 +94,7 @@ protected:
     std::unique_ptr<communication::ICommunicationHandler> m_communicationHandler;
     std::unique_ptr<communication::MessageHandler> m_messageHandler;
     std::unique_ptr<communication::MessageEmissionBuilderFactory> m_emissionFactory;
+    update::ReleaseNotesModel m_releaseNotes;
 };
 
 } // namespace tessivar
