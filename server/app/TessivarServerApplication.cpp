@@ -3,6 +3,7 @@
 #include "app/BlockCreationFlow.h"
 #include "app/BlockSyncFlow.h"
 #include "app/ErrorHandler.h"
+#include "app/FirewallFlow.h"
 #include "app/GreetingFlow.h"
 #include "app/QmlTypes.h"
 #include "app/TaskManager.h"
@@ -11,6 +12,7 @@
 #include "communication/CommunicationHandler.h"
 #include "communication/MessageHandler.h"
 #include "core/ApplicationConstants.h"
+#include "network/NetworkFirewallModel.h"
 #include "network/NetworkStatusModel.h"
 #include "ui/ErrorWidget.h"
 
@@ -105,14 +107,18 @@ void TessivarServerApplication::createFlows()
     m_greetingFlow
         = std::make_unique<GreetingFlow>(*this, m_pluginManager, m_options.helloInterval, m_options.wakeUpInterval);
     m_blockSyncFlow = std::make_unique<BlockSyncFlow>(*this, m_moduleList, m_options.checkLoadedSourcesDelay);
+    m_firewallFlow = std::make_unique<FirewallFlow>(m_configuration);
     m_blockCreationFlow = std::make_unique<BlockCreationFlow>(m_moduleList, m_pluginManager, *m_deviceManager);
     m_updateFlow = std::make_unique<UpdateFlow>(m_configuration);
     m_networkStatus.reset(new network::NetworkStatusModel(this));
+    m_networkStatus->setFirewall(new network::NetworkFirewallModel(m_networkStatus.get()));
 }
 
 void TessivarServerApplication::connectFlows(communication::MessageHandler& messageHandler)
 {
     m_greetingFlow->registerHandlers(messageHandler);
+    connect(m_firewallFlow.get(), &FirewallFlow::firewallInformationRequested, this,
+            &TessivarServerApplication::firewallInformationRequested);
     m_blockCreationFlow->registerHandlers(messageHandler);
     m_blockSyncFlow->registerHandlers(messageHandler);
     m_blockSyncFlow->connectModuleList();
@@ -207,6 +213,7 @@ void TessivarServerApplication::onMainWindowLoaded()
     m_trayAndWindows->showAtStart(m_options.minimized, m_options.splashHideDelayMs);
 
     checkSoftwareVersion();
+    m_firewallFlow->checkAtStartup();
 
     qInfo() << "---- Application ready ----";
     qDebug() << "Starting communication";
@@ -357,6 +364,15 @@ void TessivarServerApplication::notifyTrayUpdateAvailable(QVersionNumber availab
 void TessivarServerApplication::handleTrayMessageClickUpdate()
 {
     m_updateFlow->openDownloadPage();
+}
+
+bool TessivarServerApplication::applicationHasFirewallException()
+{
+    return m_firewallFlow->applicationHasFirewallException();
+}
+void TessivarServerApplication::addApplicationFirewallException()
+{
+    m_firewallFlow->addApplicationFirewallException();
 }
 
 } // namespace tessivar

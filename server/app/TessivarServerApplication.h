@@ -31,6 +31,7 @@ namespace tessivar {
 class BlockCreationFlow;
 class BlockSyncFlow;
 class ErrorHandler;
+class FirewallFlow;
 class GreetingFlow;
 class TrayAndWindows;
 class UpdateFlow;
@@ -85,6 +86,10 @@ public:
     ui::ModuleEditionWidget* moduleEditionWidget() const;
     UpdateFlow& updateFlow() { return *m_updateFlow; }
     network::NetworkStatusModel* networkStatus() const { return m_networkStatus.get(); }
+
+    // Whether the firewall lets the server's traffic in; the helper adds the exception.
+    Q_INVOKABLE bool applicationHasFirewallException();
+    Q_INVOKABLE void addApplicationFirewallException();
 
 Q_SIGNALS:
     void firewallInformationRequested();
@@ -145,6 +150,7 @@ private:
     std::unique_ptr<GreetingFlow> m_greetingFlow;
     std::unique_ptr<BlockSyncFlow> m_blockSyncFlow;
     std::unique_ptr<BlockCreationFlow> m_blockCreationFlow;
+    std::unique_ptr<FirewallFlow> m_firewallFlow;
     std::unique_ptr<UpdateFlow> m_updateFlow;
     // QML may still hold it while the application goes.
     device::DeleteLaterPtr<network::NetworkStatusModel> m_networkStatus;
