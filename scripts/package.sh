@@ -7,7 +7,9 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build-package}"
 
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh" "$build" -DTESSIVAR_BUILD_TESTS=OFF -DTESSIVAR_BUILD_BENCH=OFF
+options=(-DTESSIVAR_BUILD_TESTS=OFF -DTESSIVAR_BUILD_BENCH=OFF)
+command -v ccache >/dev/null && options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+"$root/scripts/build.sh" "$build" "${options[@]}"
 (cd "$build" && cpack -G DEB)
 package="$(ls -t "$build"/package/tessivar_*.deb | head -n 1)"
 echo
