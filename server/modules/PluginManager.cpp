@@ -66,6 +66,7 @@ void PluginManager::LoadPlugins()
         AddPlugin(plugin);
     }
     HandOverToMainThread();
+    m_dataClassCatalogue = BuildDataClassCatalogue();
     LogLoadedPlugins();
     m_configuration.setDisabledPlugins(disabled);
 }
