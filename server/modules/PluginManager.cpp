@@ -67,6 +67,7 @@ void PluginManager::LoadPlugins()
         AddPlugin(plugin);
     }
     HandOverToMainThread();
+    m_dataClassCatalogue = BuildDataClassCatalogue();
     LogLoadedPlugins();
     m_configuration.setDisabledPlugins(disabled);
 }
