@@ -279,7 +279,7 @@ void FileTransferManager::WriteReceivedFiles(const QString& folder, const Networ
     for (auto entry = newestFrom(source); entry != m_incoming.end(); entry = newestFrom(source)) {
         const Incoming file = std::move(*entry);
         m_incoming.erase(entry);
-        QDir().mkdir(folder);
+        QDir().mkpath(folder);
         const quint16 calculated = checksum(file.data);
         if (calculated != file.expectedCrc) {
             qWarning().noquote()
