@@ -82,6 +82,7 @@ void DashboardFlow::requestDashboardImport(const NetworkDeviceId_t& deviceId)
 {
     auto importer = std::make_shared<transfer::ServerDashboardImporter>(m_dialogs, m_plugins, m_modules);
     connect(importer.get(), &transfer::ServerDashboardImporter::ImportFailed, this, [this](const QString& error) {
+        Q_EMIT dashboardImportFailed(error);
         if (ErrorHandler* errors = m_errors ? m_errors() : nullptr)
             errors->report(ErrorHandler::InvalidDashboard, {}, error);
     });

@@ -51,6 +51,10 @@ public:
     transfer::ServerDashboardExporter* exporter() const { return m_exporter.get(); }
     transfer::ServerDashboardImporter* importer() const { return m_importer.get(); }
 
+Q_SIGNALS:
+    // The file could not be imported; the text is shown as the invalid dashboard error.
+    void dashboardImportFailed(QString error);
+
 private:
     void sendImportRequest(const NetworkDeviceId_t& deviceId, const communication::DashboardImportData_t& data);
     // Whether an answer really comes from the device asked; if not, the request keeps waiting.

@@ -132,6 +132,8 @@ bool ServerDashboardImporter::ProcessResponse(const communication::Message_Dashb
     case communication::Message_DashboardImportResponse::kStatusInProgress:
         return true;
     case communication::Message_DashboardImportResponse::kStatusSuccessful:
+        // The import is over: a block the device never confirmed would wait for ever.
+        removeUnconfirmed();
         close(tr("Dashboard Import Successful"), QString());
         return false;
     default:
@@ -140,14 +142,21 @@ bool ServerDashboardImporter::ProcessResponse(const communication::Message_Dashb
     }
 }
 
+void ServerDashboardImporter::removeUnconfirmed()
+{
+    for (const BlockCreationRequestId_t requestId : std::as_const(m_pending)) {
+        qWarning() << "Imported block not confirmed by the device, removed: request" << requestId;
+        m_modules.RemoveModuleByRequestId(requestId);
+    }
+    m_pending.clear();
+}
+
 void ServerDashboardImporter::Fail()
 {
     if (!m_task || m_task->isFinished())
         return;
     qWarning() << "Dashboard import failed";
-    for (const BlockCreationRequestId_t requestId : std::as_const(m_pending))
-        m_modules.RemoveModuleByRequestId(requestId);
-    m_pending.clear();
+    removeUnconfirmed();
     close(tr("Dashboard import failed"),
           tr("The selected dashboard could not be fully imported.\nMake sure the necessary plugins are installed and "
              "the client is updated to the latest version"));

@@ -51,6 +51,7 @@ Q_SIGNALS:
 private:
     communication::DashboardImportData_t createBlocks(const QList<DashboardExportEntry>& entries);
     void close(const QString& title, const QString& message);
+    void removeUnconfirmed();
 
     IFileDialogs& m_dialogs;
     PluginManager& m_plugins;
