@@ -55,6 +55,14 @@ public:
 
     void setPingInterval(std::chrono::milliseconds interval);
 
+    // A device is addressed by its id, or by its address while it has none (added by hand).
+    struct Destination {
+        NetworkDeviceId_t id;
+        QHostAddress address;
+    };
+    QList<Destination> devicesWhere(const std::function<bool(const device::IDevice&)>& condition) const;
+    void sendHello(const Destination& destination, bool allowNonConnected);
+
 Q_SIGNALS:
     void releaseNotesRequested();
 
@@ -72,13 +80,6 @@ public Q_SLOTS:
 protected:
     using ReceiveHandler = std::function<void(const communication::MessageReception&)>;
     void registerHandler(communication::MessageType_e type, ReceiveHandler handler);
-    // A device is addressed by its id, or by its address while it has none (added by hand).
-    struct Destination {
-        NetworkDeviceId_t id;
-        QHostAddress address;
-    };
-    QList<Destination> devicesWhere(const std::function<bool(const device::IDevice&)>& condition) const;
-    void sendHello(const Destination& destination, bool allowNonConnected);
 
 private:
     void onRegisterDeviceReceived(const communication::MessageReception& reception);

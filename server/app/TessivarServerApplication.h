@@ -1,18 +1,22 @@
 #pragma once
 
+// Adding a flow: write it as a class of its own in server/app, named after the flow,
+// that takes references to the parts it needs (never this object's internals). The
+// application object owns it (one std::unique_ptr member), constructs it in
+// createFlows(), connects it in connectFlows() (its message handlers and signals; what
+// needs the loaded window, in onMainWindowLoaded) and forwards to it the documented
+// slots that QML and the tests reach.
+
 #include "app/AbstractApplication.h"
 #include "app/TimerIncubationController.h"
 #include "core/BlockCreationStatus.h"
-#include "device/DeleteLater.h"
 #include "modules/ModuleList.h"
 #include "modules/PluginManager.h"
 #include "ui/ErrorAction.h"
 
-#include <QPointer>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QVersionNumber>
 
 #include <chrono>
@@ -23,7 +27,11 @@ class QQuickWindow;
 
 namespace tessivar {
 
+class BlockCreationFlow;
+class BlockSyncFlow;
 class ErrorHandler;
+class GreetingFlow;
+class TrayAndWindows;
 
 namespace ui {
 class ModuleEditionWidget;
@@ -31,7 +39,7 @@ class ModuleSelectionWidget;
 } // namespace ui
 
 // The server program's central object: builds the subsystems, loads the user
-// interface and ties the tray, the windows and the configuration together.
+// interface, and owns and wires the flows that do the work.
 class TessivarServerApplication : public AbstractApplication
 {
     Q_OBJECT
@@ -54,18 +62,18 @@ public:
     ~TessivarServerApplication() override;
 
     // False when the main QML component could not be created; the program then ends with 1.
-    bool isValid() const;
+    bool isValid() const { return m_valid; }
 
-    QQmlEngine& engine();
+    QQmlEngine& engine() { return m_engine; }
     QQuickWindow* mainWindow() const;
     QQuickWindow* splashWindow() const;
     QSystemTrayIcon& trayIcon();
     QMenu* trayMenu() const;
-    bool parametersValid() const;
+    bool parametersValid() const { return m_parametersValid; }
     // Exists once the main window has loaded.
-    ErrorHandler* errorHandler() const;
-    ModuleList& moduleList();
-    PluginManager& pluginManager();
+    ErrorHandler* errorHandler() const { return m_errorHandler.get(); }
+    ModuleList& moduleList() { return m_moduleList; }
+    PluginManager& pluginManager() { return m_pluginManager; }
     ModuleSource* moduleBeingCreated() const;
     ui::ModuleSelectionWidget* moduleSelectionWidget() const;
     ui::ModuleEditionWidget* moduleEditionWidget() const;
@@ -106,24 +114,13 @@ public Q_SLOTS:
     void handleTrayExitClicked();
 
 private:
-    void registerMessageHandlers();
-    void connectModuleList();
-    void connectModuleWidgets();
-    void loadModules();
-    void dropModuleBeingCreated();
-    void hideModuleWidgets();
-    void onHelloReceived(const communication::MessageReception& reception);
-    void registerQmlTypes();
-    void registerWidgetFile(const char* module, const char* type, const QString& url);
+    void createFlows();
+    void connectFlows(communication::MessageHandler& messageHandler);
     void createErrorHandler();
     void onSettingsErrorAction(ui::ErrorAction_e action);
     void setRootContextProperties();
     void createMainComponent();
-    void findWindows();
-    void buildTray();
-    void fitMainWindowToScreen();
     void checkSoftwareVersion();
-    void routeTrayMessageClick(void (TessivarServerApplication::*handler)());
 
     Options m_options;
     ModuleList m_moduleList;
@@ -131,21 +128,14 @@ private:
     TimerIncubationController m_incubationController;
     QQmlComponent m_mainComponent;
     std::unique_ptr<QObject> m_mainObject;
-    QPointer<QQuickWindow> m_mainWindow;
-    QPointer<QQuickWindow> m_splashWindow;
-    QSystemTrayIcon m_trayIcon;
-    std::unique_ptr<QMenu> m_trayMenu;
-    QMetaObject::Connection m_trayMessageRouting;
-    QPointer<ui::ModuleSelectionWidget> m_moduleSelectionWidget;
-    QPointer<ui::ModuleEditionWidget> m_moduleEditionWidget;
     std::unique_ptr<ErrorHandler> m_errorHandler;
     PluginManager m_pluginManager;
-    QTimer m_wakeUpTimer;
-    // The block the user is configuring, not yet placed on a device. QML may still
-    // hold it when it is dropped.
-    device::DeleteLaterPtr<ModuleSource> m_moduleBeingCreated;
+    // The flows, each over the parts above.
+    std::unique_ptr<TrayAndWindows> m_trayAndWindows;
+    std::unique_ptr<GreetingFlow> m_greetingFlow;
+    std::unique_ptr<BlockSyncFlow> m_blockSyncFlow;
+    std::unique_ptr<BlockCreationFlow> m_blockCreationFlow;
     bool m_parametersValid = true;
-    QTimer m_helloTimer;
     bool m_mainWindowLoaded = false;
     bool m_valid = false;
 };

@@ -283,6 +283,25 @@ private Q_SLOTS:
         QVERIFY(m_peer->waitForMessage(MessageType_e::UpdateParameters));
     }
 
+    // The module's name is the block's description, its title while the user gives it
+    // none; it is stored with the block and comes back after a restart.
+    void aNewBlockIsTitledByItsModuleName()
+    {
+        storeOneBlockAndStop(5);
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(startServer());
+        QCOMPARE(m_application->moduleList().rowCount(), 1);
+        ModuleSource* block = qvariant_cast<ModuleSource*>(m_application->moduleList().get(0));
+        QVERIFY(block);
+        QCOMPARE(block->GetRecord().GetDescription(), QStringLiteral("Echo"));
+        QCOMPARE(block->property("moduleTitle").toString(), QStringLiteral("Echo"));
+        QVERIFY(block->setProperty("moduleTitle", QStringLiteral("Kitchen")));
+        QCOMPARE(block->property("moduleTitle").toString(), QStringLiteral("Kitchen"));
+        QVERIFY(block->setProperty("moduleTitle", QString()));
+        QCOMPARE(block->property("moduleTitle").toString(), QStringLiteral("Echo"));
+    }
+
     void creationFlowCancels()
     {
         QVERIFY(startServer());

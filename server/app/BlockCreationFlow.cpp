@@ -1,0 +1,231 @@
+#include "app/BlockCreationFlow.h"
+
+#include "app/ErrorHandler.h"
+#include "communication/MessageHandler.h"
+#include "communication/MessageReception.h"
+#include "communication/messages/Message_RegisterBlockResponse.h"
+#include "core/ApplicationConstants.h"
+#include "device/DeviceManager.h"
+#include "modules/ModuleList.h"
+#include "modules/PluginManager.h"
+#include "modules/sdk/TessivarModuleInfo.h"
+#include "modules/sdk/TessivarModuleInstance.h"
+#include "modules/sdk/TessivarModuleInstanceData.h"
+#include "ui/ModuleEditionWidget.h"
+#include "ui/ModuleSelectionWidget.h"
+
+#include <QDebug>
+#include <QQuickWindow>
+
+namespace tessivar {
+
+BlockCreationFlow::BlockCreationFlow(ModuleList& moduleList, PluginManager& pluginManager,
+                                     device::DeviceManager& deviceManager, QObject* parent)
+    : QObject(parent)
+    , m_moduleList(moduleList)
+    , m_pluginManager(pluginManager)
+    , m_deviceManager(deviceManager)
+{
+}
+
+BlockCreationFlow::~BlockCreationFlow()
+{
+    deleteModuleBeingCreatedNow();
+}
+
+void BlockCreationFlow::registerHandlers(communication::MessageHandler& messageHandler)
+{
+    messageHandler.RegisterHandler(
+        communication::MessageType_e::RegisterModuleResponse, [this](const communication::MessageReception& reception) {
+            const auto& message
+                = static_cast<const communication::Message_RegisterBlockResponse&>(reception.GetMessage());
+            handleBlockCreationResponse(reception.GetSenderId(), message.GetStatus(), message.GetBlockId(),
+                                        message.GetRequestIndex());
+        });
+}
+
+void BlockCreationFlow::connectWidgets(QQuickWindow* mainWindow, ErrorHandler* errorHandler)
+{
+    m_errorHandler = errorHandler;
+    connect(&m_moduleList, &ModuleList::moduleModificationRequested, this, &BlockCreationFlow::modifyExistingModule);
+    connect(&m_moduleList, &ModuleList::moduleInformationRequested, this,
+            &BlockCreationFlow::moduleInformationRequested);
+    if (!mainWindow)
+        return;
+    m_moduleSelectionWidget = mainWindow->findChild<ui::ModuleSelectionWidget*>();
+    m_moduleEditionWidget = mainWindow->findChild<ui::ModuleEditionWidget*>();
+    if (m_moduleSelectionWidget) {
+        connect(m_moduleSelectionWidget, &ui::ModuleSelectionWidget::moduleSelected, this,
+                &BlockCreationFlow::modifyNewModule);
+        connect(m_moduleSelectionWidget, &ui::ModuleSelectionWidget::moduleSelectionCancelled, this,
+                &BlockCreationFlow::cancelNewModuleModification);
+        connect(m_moduleSelectionWidget, &ui::ModuleSelectionWidget::invalidPluginInfoPressed, this,
+                &BlockCreationFlow::pluginInformationRequested);
+        connect(m_moduleSelectionWidget, &ui::ModuleSelectionWidget::invalidModuleInfoPressed, this,
+                &BlockCreationFlow::moduleInformationRequested);
+    } else {
+        qWarning() << "Module selection widget not found";
+    }
+    if (!m_moduleEditionWidget)
+        qWarning() << "Module edition widget not found";
+}
+
+ModuleSource* BlockCreationFlow::moduleBeingCreated() const
+{
+    return m_moduleBeingCreated.get();
+}
+
+ui::ModuleSelectionWidget* BlockCreationFlow::moduleSelectionWidget() const
+{
+    return m_moduleSelectionWidget;
+}
+
+ui::ModuleEditionWidget* BlockCreationFlow::moduleEditionWidget() const
+{
+    return m_moduleEditionWidget;
+}
+
+void BlockCreationFlow::deleteModuleBeingCreatedNow()
+{
+    delete m_moduleBeingCreated.release();
+}
+
+void BlockCreationFlow::handleBlockCreationResponse(const NetworkDeviceId_t& deviceId, BlockCreationStatus_e status,
+                                                    BlockId_t blockId, BlockCreationRequestId_t requestId)
+{
+    if (status == BlockCreationStatus_e::Created) {
+        m_moduleList.OnBlockCreated(blockId, requestId);
+        return;
+    }
+    m_moduleList.RemoveModuleByRequestId(requestId);
+    if (!m_errorHandler)
+        return;
+    switch (status) {
+    case BlockCreationStatus_e::IncompatibleVersion: {
+        const std::optional<device::IDevice*> device = m_deviceManager.GetDevice(deviceId);
+        const QString deviceVersion = device ? (*device)->GetVersion().toString() : QString();
+        m_errorHandler->report(ErrorHandler::VersionError, {}, deviceVersion, softwareVersion().toString());
+        break;
+    }
+    case BlockCreationStatus_e::ModuleNotAvailable:
+        m_errorHandler->report(ErrorHandler::InvalidModule, {});
+        break;
+    case BlockCreationStatus_e::NotCreated:
+        break;
+    default:
+        // Failed, and any value a device may invent.
+        m_errorHandler->report(ErrorHandler::UnknownError, {});
+        break;
+    }
+}
+
+void BlockCreationFlow::hideModuleWidgets()
+{
+    closeEditionWidget();
+    if (m_moduleSelectionWidget)
+        m_moduleSelectionWidget->setVisible(false);
+}
+
+void BlockCreationFlow::closeEditionWidget()
+{
+    if (m_moduleEditionWidget)
+        m_moduleEditionWidget->close();
+}
+
+void BlockCreationFlow::dropModuleBeingCreated()
+{
+    m_moduleBeingCreated.reset();
+}
+
+void BlockCreationFlow::createNewModule()
+{
+    closeEditionWidget();
+    if (!m_moduleSelectionWidget)
+        return;
+    if (m_moduleSelectionWidget->isVisible()) {
+        m_moduleSelectionWidget->setVisible(false);
+        dropModuleBeingCreated();
+    } else {
+        m_moduleSelectionWidget->setVisible(true);
+    }
+}
+
+void BlockCreationFlow::modifyNewModule(const PluginId_t& pluginId, const ModuleId_t& moduleId)
+{
+    if (!m_moduleEditionWidget)
+        return;
+    m_moduleEditionWidget->close();
+    disconnect(m_moduleEditionWidget, nullptr, this, nullptr);
+    connect(m_moduleEditionWidget, &ui::ModuleEditionWidget::creationAccepted, this,
+            &BlockCreationFlow::acceptNewModuleModification);
+    connect(m_moduleEditionWidget, &ui::ModuleEditionWidget::modificationCancelled, this,
+            &BlockCreationFlow::cancelNewModuleModification);
+
+    std::unique_ptr<TessivarModuleInstance> instance = m_pluginManager.InstantiateModule(pluginId, moduleId);
+    if (!instance) {
+        qWarning() << "Could not create module" << moduleId << "of plugin" << pluginId;
+        dropModuleBeingCreated();
+        return;
+    }
+    ModuleRecord record;
+    record.SetPluginId(pluginId);
+    record.SetModuleId(moduleId);
+    record.SetModuleDataClass(instance->instanceData()->classId());
+    // The module's name is the block's description: its title while the user gives it
+    // none, and what an export carries.
+    if (instance->moduleInfo())
+        record.SetDescription(instance->moduleInfo()->name());
+    m_moduleBeingCreated.reset(new ModuleSource(record, std::move(instance), false));
+    m_moduleEditionWidget->edit(m_moduleBeingCreated.get(),
+                                m_pluginManager.GetParameterEditionWidgetPath(record.GetModuleDataClass()), true);
+}
+
+void BlockCreationFlow::acceptNewModuleModification(const NetworkDeviceId_t& selectedDevice)
+{
+    hideModuleWidgets();
+    if (!m_moduleBeingCreated)
+        return;
+    ModuleSource* module = m_moduleBeingCreated.release();
+    module->SetDeviceId(selectedDevice);
+    const QString dataClassId = module->GetRecord().GetModuleDataClass();
+    m_moduleList.AddNewModule(module, m_pluginManager.FindModuleDataClass(dataClassId), true);
+}
+
+void BlockCreationFlow::cancelNewModuleModification()
+{
+    closeEditionWidget();
+    if (m_moduleSelectionWidget)
+        m_moduleSelectionWidget->setProperty("selectedModule", QVariant::fromValue<QObject*>(nullptr));
+    dropModuleBeingCreated();
+}
+
+void BlockCreationFlow::cancelNewModuleSelection()
+{
+    hideModuleWidgets();
+    dropModuleBeingCreated();
+}
+
+void BlockCreationFlow::modifyExistingModule(ModuleSource* module)
+{
+    if (!m_moduleEditionWidget || !module)
+        return;
+    disconnect(m_moduleEditionWidget, nullptr, this, nullptr);
+    connect(m_moduleEditionWidget, &ui::ModuleEditionWidget::modificationAccepted, this,
+            &BlockCreationFlow::acceptExistingModuleModification);
+    connect(m_moduleEditionWidget, &ui::ModuleEditionWidget::modificationCancelled, this,
+            &BlockCreationFlow::cancelExistingModuleModification);
+    m_moduleEditionWidget->edit(
+        module, m_pluginManager.GetParameterEditionWidgetPath(module->GetRecord().GetModuleDataClass()), false);
+}
+
+void BlockCreationFlow::acceptExistingModuleModification()
+{
+    closeEditionWidget();
+}
+
+void BlockCreationFlow::cancelExistingModuleModification()
+{
+    closeEditionWidget();
+}
+
+} // namespace tessivar

@@ -1,0 +1,107 @@
+#include "app/BlockSyncFlow.h"
+
+#include "app/AbstractApplication.h"
+#include "app/ErrorHandler.h"
+#include "communication/MessageEmissionBuilderFactory.h"
+#include "communication/MessageHandler.h"
+#include "communication/MessageReception.h"
+#include "communication/messages/Message_Data.h"
+#include "communication/messages/Message_DeleteBlock.h"
+#include "core/ApplicationConstants.h"
+#include "modules/ModuleList.h"
+#include "modules/PluginManager.h"
+
+#include <QTimer>
+
+namespace tessivar {
+
+using communication::MessageReception;
+using communication::MessageType_e;
+
+BlockSyncFlow::BlockSyncFlow(AbstractApplication& application, ModuleList& moduleList,
+                             std::chrono::milliseconds checkLoadedSourcesDelay, QObject* parent)
+    : QObject(parent)
+    , m_application(application)
+    , m_moduleList(moduleList)
+    , m_checkLoadedSourcesDelay(checkLoadedSourcesDelay)
+{
+}
+
+void BlockSyncFlow::registerHandlers(communication::MessageHandler& messageHandler)
+{
+    messageHandler.RegisterHandler(MessageType_e::Data, [this](const MessageReception& reception) {
+        const auto& message = static_cast<const communication::Message_Data&>(reception.GetMessage());
+        m_moduleList.ProcessBlockData(message.GetBlockId(), reception.GetSenderId(), message.GetData());
+    });
+    messageHandler.RegisterHandler(MessageType_e::DeleteModule, [this](const MessageReception& reception) {
+        const auto& message = static_cast<const communication::Message_DeleteBlock&>(reception.GetMessage());
+        m_moduleList.DeleteBlock(message.GetBlockId(), reception.GetSenderId());
+    });
+}
+
+void BlockSyncFlow::connectModuleList()
+{
+    auto send = [this](auto&& builder) { m_application.messageHandler().SendMessage(builder.Build()); };
+    auto factory
+        = [this]() -> communication::MessageEmissionBuilderFactory& { return m_application.emissionFactory(); };
+    connect(&m_moduleList, &ModuleList::moduleDeleted, this,
+            [send, factory](BlockId_t blockId, NetworkDeviceId_t deviceId) {
+                send(factory().CreateDeleteModuleMessage(blockId, deviceId));
+            });
+    connect(&m_moduleList, &ModuleList::moduleParametersUpdated, this,
+            [send, factory](BlockId_t blockId, NetworkDeviceId_t deviceId, QVariantMap parameters) {
+                send(factory().CreateUpdateParametersMessage(blockId, parameters, deviceId));
+            });
+    connect(&m_moduleList, &ModuleList::moduleDataUpdated, this,
+            [send, factory](BlockId_t blockId, NetworkDeviceId_t deviceId, QVariantMap data) {
+                send(factory().CreateDataMessage(blockId, data, deviceId));
+            });
+    connect(&m_moduleList, &ModuleList::moduleNotificationSent, this,
+            [send, factory](QString text, int duration, NetworkDeviceId_t deviceId) {
+                send(factory().CreateNotificationMessage(text, duration, deviceId));
+            });
+    connect(&m_moduleList, &ModuleList::moduleCreationRequested, this,
+            [send, factory](ModuleDataId_t dataClassId, QString dataWidget, QVariantMap parameters, QVariantMap data,
+                            BlockCreationRequestId_t requestId, NetworkDeviceId_t deviceId) {
+                send(factory().CreateRegisterModuleMessage(dataClassId, dataWidget, softwareVersion(), parameters, data,
+                                                           requestId, deviceId));
+            });
+}
+
+void BlockSyncFlow::loadBlocks(PluginManager& pluginManager, ErrorHandler* errorHandler)
+{
+    if (!m_moduleList.LoadModules(pluginManager) && errorHandler)
+        errorHandler->report(ErrorHandler::InvalidModule, {});
+    if (m_moduleList.rowCount() > 0)
+        QTimer::singleShot(m_checkLoadedSourcesDelay, this, &BlockSyncFlow::checkLoadedSources);
+}
+
+void BlockSyncFlow::onDeviceRegistered(const NetworkDeviceId_t& deviceId)
+{
+    m_application.messageHandler().SendMessage(
+        m_application.emissionFactory()
+            .CreateModuleListMessage(m_moduleList.GetBlockIdsOfDevice(deviceId), deviceId)
+            .Build());
+    m_moduleList.ActivateModulesOfDevice(deviceId);
+}
+
+void BlockSyncFlow::onBlockListReceived(const QList<BlockId_t>& deviceBlocks, const NetworkDeviceId_t& deviceId)
+{
+    m_moduleList.SyncBlockList(deviceId, deviceBlocks);
+}
+
+void BlockSyncFlow::onDeviceDisconnected(const NetworkDeviceId_t& deviceId)
+{
+    m_moduleList.DeactivateModulesOfDevice(deviceId);
+}
+
+void BlockSyncFlow::checkLoadedSources()
+{
+    QStringList connected;
+    for (const AbstractApplication::Destination& destination :
+         m_application.devicesWhere([](const device::IDevice& device) { return device.IsConnected(); }))
+        connected.append(destination.id);
+    m_moduleList.DeactivateModulesNotOn(connected);
+}
+
+} // namespace tessivar

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/DeviceTypes.h"
+#include "core/ModuleTypes.h"
+
+#include <QList>
+#include <QObject>
+#include <QStringList>
+
+#include <chrono>
+
+class ModuleList;
+class PluginManager;
+
+namespace tessivar {
+
+class AbstractApplication;
+class ErrorHandler;
+
+namespace communication {
+class MessageHandler;
+} // namespace communication
+
+// Keeps the blocks of the module list in step with their devices: the stored blocks
+// loaded at start, the block list sent to a device once it registers, block lists,
+// data and deletions from devices, and every change of the module list sent on as the
+// message the device needs.
+class BlockSyncFlow : public QObject
+{
+    Q_OBJECT
+
+public:
+    BlockSyncFlow(AbstractApplication& application, ModuleList& moduleList,
+                  std::chrono::milliseconds checkLoadedSourcesDelay, QObject* parent = nullptr);
+
+    void registerHandlers(communication::MessageHandler& messageHandler);
+    // The module list's changes, each turned into one message to the block's device.
+    void connectModuleList();
+    // The stored blocks; a block whose plugin is gone is reported through `errorHandler`.
+    void loadBlocks(PluginManager& pluginManager, ErrorHandler* errorHandler);
+
+    void onDeviceRegistered(const NetworkDeviceId_t& deviceId);
+    void onBlockListReceived(const QList<BlockId_t>& deviceBlocks, const NetworkDeviceId_t& deviceId);
+    void onDeviceDisconnected(const NetworkDeviceId_t& deviceId);
+    void checkLoadedSources();
+
+private:
+    AbstractApplication& m_application;
+    ModuleList& m_moduleList;
+    std::chrono::milliseconds m_checkLoadedSourcesDelay;
+};
+
+} // namespace tessivar
