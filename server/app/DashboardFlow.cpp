@@ -1,5 +1,6 @@
 #include "app/DashboardFlow.h"
 
+#include "app/AbstractApplication.h"
 #include "app/ErrorHandler.h"
 #include "communication/MessageEmissionBuilderFactory.h"
 #include "communication/MessageHandler.h"
@@ -7,6 +8,7 @@
 #include "communication/messages/Message_DashboardExportResponse.h"
 #include "communication/messages/Message_DashboardImportResponse.h"
 #include "modules/ModuleList.h"
+#include "transfer/FileDialogs.h"
 
 #include <QDebug>
 
@@ -14,16 +16,14 @@ namespace tessivar {
 
 using communication::MessageReception;
 
-DashboardFlow::DashboardFlow(communication::MessageHandler& messages,
-                             communication::MessageEmissionBuilderFactory& emissions, ModuleList& modules,
-                             PluginManager& plugins, transfer::IFileDialogs& dialogs, ErrorHandlerSource errors,
+DashboardFlow::DashboardFlow(AbstractApplication& application, ModuleList& modules, PluginManager& plugins,
+                             ErrorHandlerSource errors, std::unique_ptr<transfer::IFileDialogs> dialogs,
                              QObject* parent)
     : QObject(parent)
-    , m_messages(messages)
-    , m_emissions(emissions)
+    , m_application(application)
     , m_modules(modules)
     , m_plugins(plugins)
-    , m_dialogs(dialogs)
+    , m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<transfer::DesktopFileDialogs>())
     , m_errors(std::move(errors))
 {
 }
@@ -42,20 +42,20 @@ bool DashboardFlow::isFromDevice(const MessageReception& reception, const Networ
         return true;
     qWarning() << "Answer to the dashboard request of" << deviceId << "from" << reception.GetSenderId()
                << "ignored";
-    m_messages.ResetTimeout(sequenceId, m_timeout);
+    m_application.messageHandler().ResetTimeout(sequenceId, m_timeout);
     return false;
 }
 
 void DashboardFlow::requestDashboardExport(const NetworkDeviceId_t& deviceId)
 {
     qInfo() << "Requesting dashboard export for device" << deviceId;
-    auto exporter = std::make_shared<transfer::ServerDashboardExporter>(m_dialogs);
+    auto exporter = std::make_shared<transfer::ServerDashboardExporter>(*m_dialogs);
     if (!exporter->Start())
         return;
     m_exporter = exporter;
 
-    auto builder = m_emissions.CreateDashboardExportRequestMessage(deviceId);
-    const quint64 sequenceId = m_emissions.GetNextSequenceId() - 1;
+    auto builder = m_application.emissionFactory().CreateDashboardExportRequestMessage(deviceId);
+    const quint64 sequenceId = m_application.emissionFactory().GetNextSequenceId() - 1;
     std::weak_ptr<transfer::ServerDashboardExporter> weak = exporter;
     builder.WithResponseCallback(
         [this, weak, deviceId, sequenceId](const MessageReception& reception) {
@@ -75,12 +75,12 @@ void DashboardFlow::requestDashboardExport(const NetworkDeviceId_t& deviceId)
         if (const auto exporter = weak.lock())
             exporter->Fail();
     });
-    m_messages.SendMessage(builder.Build());
+    m_application.messageHandler().SendMessage(builder.Build());
 }
 
 void DashboardFlow::requestDashboardImport(const NetworkDeviceId_t& deviceId)
 {
-    auto importer = std::make_shared<transfer::ServerDashboardImporter>(m_dialogs, m_plugins, m_modules);
+    auto importer = std::make_shared<transfer::ServerDashboardImporter>(*m_dialogs, m_plugins, m_modules);
     connect(importer.get(), &transfer::ServerDashboardImporter::ImportFailed, this, [this](const QString& error) {
         Q_EMIT dashboardImportFailed(error);
         if (ErrorHandler* errors = m_errors ? m_errors() : nullptr)
@@ -96,8 +96,8 @@ void DashboardFlow::sendImportRequest(const NetworkDeviceId_t& deviceId,
                                       const communication::DashboardImportData_t& data)
 {
     qInfo() << "Requesting dashboard import for device" << deviceId;
-    auto builder = m_emissions.CreateDashboardImportRequestMessage(data, deviceId);
-    const quint64 sequenceId = m_emissions.GetNextSequenceId() - 1;
+    auto builder = m_application.emissionFactory().CreateDashboardImportRequestMessage(data, deviceId);
+    const quint64 sequenceId = m_application.emissionFactory().GetNextSequenceId() - 1;
     std::weak_ptr<transfer::ServerDashboardImporter> weak = m_importer;
     builder.WithResponseCallback(
         [this, weak, deviceId, sequenceId](const MessageReception& reception) {
@@ -111,14 +111,14 @@ void DashboardFlow::sendImportRequest(const NetworkDeviceId_t& deviceId,
                 return;
             }
             if (importer->ProcessResponse(*response))
-                m_messages.ResetTimeout(sequenceId, m_timeout);
+                m_application.messageHandler().ResetTimeout(sequenceId, m_timeout);
         },
         m_timeout);
     builder.WithTimeoutCallback([weak] {
         if (const auto importer = weak.lock())
             importer->Fail();
     });
-    m_messages.SendMessage(builder.Build());
+    m_application.messageHandler().SendMessage(builder.Build());
 }
 
 } // namespace tessivar

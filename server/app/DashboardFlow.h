@@ -15,11 +15,10 @@ class PluginManager;
 
 namespace tessivar {
 
+class AbstractApplication;
 class ErrorHandler;
 
 namespace communication {
-class MessageEmissionBuilderFactory;
-class MessageHandler;
 class MessageReception;
 } // namespace communication
 
@@ -38,9 +37,10 @@ public:
     static constexpr std::chrono::milliseconds kDefaultResponseTimeout{10000};
     using ErrorHandlerSource = std::function<ErrorHandler*()>;
 
-    DashboardFlow(communication::MessageHandler& messages, communication::MessageEmissionBuilderFactory& emissions,
-                  ModuleList& modules, PluginManager& plugins, transfer::IFileDialogs& dialogs,
-                  ErrorHandlerSource errors, QObject* parent = nullptr);
+    // The dialogs are the desktop's unless given.
+    DashboardFlow(AbstractApplication& application, ModuleList& modules, PluginManager& plugins,
+                  ErrorHandlerSource errors, std::unique_ptr<transfer::IFileDialogs> dialogs = {},
+                  QObject* parent = nullptr);
     ~DashboardFlow() override;
 
     void requestDashboardExport(const NetworkDeviceId_t& deviceId);
@@ -61,11 +61,10 @@ private:
     bool isFromDevice(const communication::MessageReception& reception, const NetworkDeviceId_t& deviceId,
                       quint64 sequenceId);
 
-    communication::MessageHandler& m_messages;
-    communication::MessageEmissionBuilderFactory& m_emissions;
+    AbstractApplication& m_application;
     ModuleList& m_modules;
     PluginManager& m_plugins;
-    transfer::IFileDialogs& m_dialogs;
+    std::unique_ptr<transfer::IFileDialogs> m_dialogs;
     ErrorHandlerSource m_errors;
     std::chrono::milliseconds m_timeout = kDefaultResponseTimeout;
     std::shared_ptr<transfer::ServerDashboardExporter> m_exporter;

@@ -1,5 +1,6 @@
 #include "app/FileTransferFlow.h"
 
+#include "app/AbstractApplication.h"
 #include "communication/MessageEmissionBuilderFactory.h"
 #include "communication/MessageHandler.h"
 #include "communication/MessageReception.h"
@@ -38,43 +39,60 @@ QString logFolderOf(const FileTransferFlow::Options& options)
 
 } // namespace
 
-FileTransferFlow::FileTransferFlow(device::IDeviceManager& devices, communication::MessageHandler& messages,
-                                   communication::MessageEmissionBuilderFactory& emissions,
-                                   const PluginManager& plugins, const CommonConfiguration& configuration,
-                                   Options options, QObject* parent)
+FileTransferFlow::FileTransferFlow(AbstractApplication& application, const PluginManager& plugins,
+                                   const CommonConfiguration& configuration, Options options, QObject* parent)
     : QObject(parent)
-    , m_devices(devices)
-    , m_messages(messages)
-    , m_emissions(emissions)
+    , m_application(application)
     , m_plugins(plugins)
     , m_configuration(configuration)
     , m_logFolder(logFolderOf(options))
     , m_monitor(m_manager, m_logFolder, std::move(options.openFolder), options.monitorPollIntervalMs)
 {
-    m_messages.RegisterHandler(MessageType_e::FileTransferRequest, [this](const MessageReception& reception) {
-        const auto& request = static_cast<const communication::Message_FileTransferRequest&>(reception.GetMessage());
-        onFileTransferRequestReceived(request.GetRequestType(), request.GetRequestData(), reception.GetSenderId());
-    });
-    m_messages.RegisterHandler(MessageType_e::FileTransfer,
-                               [this](const MessageReception& reception) { onFileTransferReceived(reception); });
     connect(&m_manager, &transfer::FileTransferManager::fileTransferStatusUpdated, this,
             [this](const NetworkDeviceId_t& destination, const FileTransferMetaData_t& metaData,
                    const QByteArray& data) {
-                m_messages.SendMessage(m_emissions.CreateFileTransferMessage(metaData, data, destination).Build());
+                m_application.messageHandler().SendMessage(
+                    m_application.emissionFactory().CreateFileTransferMessage(metaData, data, destination).Build());
             });
+}
+
+void FileTransferFlow::registerHandlers(communication::MessageHandler& messageHandler)
+{
+    messageHandler.RegisterHandler(MessageType_e::FileTransferRequest, [this](const MessageReception& reception) {
+        const auto& request = static_cast<const communication::Message_FileTransferRequest&>(reception.GetMessage());
+        onFileTransferRequestReceived(request.GetRequestType(), request.GetRequestData(), reception.GetSenderId());
+    });
+    messageHandler.RegisterHandler(MessageType_e::FileTransfer,
+                                   [this](const MessageReception& reception) { onFileTransferReceived(reception); });
+}
+
+void FileTransferFlow::connectDeviceLists(QObject* root)
+{
+    if (!root)
+        return;
+    const QList<QObject*> items = root->findChildren<QObject*>();
+    for (QObject* item : items) {
+        const QMetaObject* meta = item->metaObject();
+        if (meta->indexOfSignal("downloadLogsRequested(NetworkDeviceId_t)") >= 0)
+            connect(item, SIGNAL(downloadLogsRequested(NetworkDeviceId_t)), this,
+                    SLOT(requestLogsOf(NetworkDeviceId_t)));
+        if (meta->indexOfSignal("downloadSettingsRequested(NetworkDeviceId_t)") >= 0)
+            connect(item, SIGNAL(downloadSettingsRequested(NetworkDeviceId_t)), this,
+                    SLOT(requestSettingsOf(NetworkDeviceId_t)));
+    }
 }
 
 FileTransferFlow::~FileTransferFlow() = default;
 
 bool FileTransferFlow::isRegistered(const NetworkDeviceId_t& deviceId)
 {
-    const std::optional<device::IDevice*> device = m_devices.GetDevice(deviceId);
+    const std::optional<device::IDevice*> device = m_application.deviceManager().GetDevice(deviceId);
     return device && (*device)->IsRegistered();
 }
 
 QString FileTransferFlow::deviceFolder(const NetworkDeviceId_t& deviceId)
 {
-    const std::optional<device::IDevice*> device = m_devices.GetDevice(deviceId);
+    const std::optional<device::IDevice*> device = m_application.deviceManager().GetDevice(deviceId);
     const QString name = device ? (*device)->GetName() : QString();
     return m_logFolder + transfer::deviceFolderName(name, deviceId);
 }
@@ -159,7 +177,8 @@ void FileTransferFlow::sendRequest(FileTransferRequestType_e type, const Network
     QDataStream stream(&requestData, QIODevice::WriteOnly);
     stream.setVersion(kDataStreamVersion);
     stream << QString();
-    m_messages.SendMessage(m_emissions.CreateFileTransferRequestMessage(type, requestData, deviceId).Build());
+    m_application.messageHandler().SendMessage(
+        m_application.emissionFactory().CreateFileTransferRequestMessage(type, requestData, deviceId).Build());
 }
 
 void FileTransferFlow::requestLogs(const NetworkDeviceId_t& deviceId)

@@ -13,17 +13,13 @@ class PluginManager;
 
 namespace tessivar {
 
+class AbstractApplication;
 class CommonConfiguration;
 
 namespace communication {
-class MessageEmissionBuilderFactory;
 class MessageHandler;
 class MessageReception;
 } // namespace communication
-
-namespace device {
-class IDeviceManager;
-}
 
 // The application's side of file transfers: answers the devices' requests (logs,
 // settings, data class files), carries the exchange of FileTransfer messages, asks a
@@ -41,10 +37,15 @@ public:
     // A type 3 request names at most this many data classes; the server has fewer.
     static constexpr int kMaxRequestedDataClasses = 1024;
 
-    FileTransferFlow(device::IDeviceManager& devices, communication::MessageHandler& messages,
-                     communication::MessageEmissionBuilderFactory& emissions, const PluginManager& plugins,
+    FileTransferFlow(AbstractApplication& application, const PluginManager& plugins,
                      const CommonConfiguration& configuration, Options options, QObject* parent = nullptr);
     ~FileTransferFlow() override;
+
+    // FileTransferRequest and FileTransfer.
+    void registerHandlers(communication::MessageHandler& messageHandler);
+    // Routes the logs and settings requests of every device list below `root` (items
+    // with the signals downloadLogsRequested and downloadSettingsRequested) here.
+    void connectDeviceLists(QObject* root);
 
     transfer::FileTransferManager& manager() { return m_manager; }
     transfer::FileTransferMonitor& monitor() { return m_monitor; }
@@ -52,6 +53,8 @@ public:
     // The device list's requests for a device's logs and settings.
     void requestLogs(const NetworkDeviceId_t& deviceId);
     void requestSettings(const NetworkDeviceId_t& deviceId);
+    Q_SLOT void requestLogsOf(const NetworkDeviceId_t& deviceId) { requestLogs(deviceId); }
+    Q_SLOT void requestSettingsOf(const NetworkDeviceId_t& deviceId) { requestSettings(deviceId); }
     void onDeviceDisconnected(const NetworkDeviceId_t& deviceId);
     void onFileTransferRequestReceived(FileTransferRequestType_e requestType, const QByteArray& requestData,
                                        const NetworkDeviceId_t& sender);
@@ -63,9 +66,7 @@ private:
     QString deviceFolder(const NetworkDeviceId_t& deviceId);
     bool queueDataClassFiles(const QByteArray& requestData, const NetworkDeviceId_t& destination);
 
-    device::IDeviceManager& m_devices;
-    communication::MessageHandler& m_messages;
-    communication::MessageEmissionBuilderFactory& m_emissions;
+    AbstractApplication& m_application;
     const PluginManager& m_plugins;
     const CommonConfiguration& m_configuration;
     QString m_logFolder;

@@ -2,7 +2,9 @@
 
 #include "app/BlockCreationFlow.h"
 #include "app/BlockSyncFlow.h"
+#include "app/DashboardFlow.h"
 #include "app/ErrorHandler.h"
+#include "app/FileTransferFlow.h"
 #include "app/GreetingFlow.h"
 #include "app/QmlTypes.h"
 #include "app/TaskManager.h"
@@ -10,6 +12,7 @@
 #include "communication/CommunicationHandler.h"
 #include "communication/MessageHandler.h"
 #include "core/ApplicationConstants.h"
+#include "transfer/FileDialogs.h"
 #include "ui/ErrorWidget.h"
 
 #include <QDebug>
@@ -104,6 +107,10 @@ void TessivarServerApplication::createFlows()
         = std::make_unique<GreetingFlow>(*this, m_pluginManager, m_options.helloInterval, m_options.wakeUpInterval);
     m_blockSyncFlow = std::make_unique<BlockSyncFlow>(*this, m_moduleList, m_options.checkLoadedSourcesDelay);
     m_blockCreationFlow = std::make_unique<BlockCreationFlow>(m_moduleList, m_pluginManager, *m_deviceManager);
+    m_fileTransferFlow
+        = std::make_unique<FileTransferFlow>(*this, m_pluginManager, m_configuration, FileTransferFlow::Options{});
+    m_dashboardFlow = std::make_unique<DashboardFlow>(*this, m_moduleList, m_pluginManager,
+                                                      [this] { return m_errorHandler.get(); });
 }
 
 void TessivarServerApplication::connectFlows(communication::MessageHandler& messageHandler)
@@ -112,6 +119,7 @@ void TessivarServerApplication::connectFlows(communication::MessageHandler& mess
     m_blockCreationFlow->registerHandlers(messageHandler);
     m_blockSyncFlow->registerHandlers(messageHandler);
     m_blockSyncFlow->connectModuleList();
+    m_fileTransferFlow->registerHandlers(messageHandler);
     connect(m_blockCreationFlow.get(), &BlockCreationFlow::pluginInformationRequested, this,
             &TessivarServerApplication::pluginInformationRequested);
     connect(m_blockCreationFlow.get(), &BlockCreationFlow::moduleInformationRequested, this,
@@ -193,6 +201,7 @@ void TessivarServerApplication::onMainWindowLoaded()
         connect(window, SIGNAL(moduleCreationRequested()), this, SLOT(createNewModule()));
     createErrorHandler();
     m_blockCreationFlow->connectWidgets(mainWindow(), m_errorHandler.get());
+    m_fileTransferFlow->connectDeviceLists(mainWindow());
     m_trayAndWindows->buildTray();
     m_blockSyncFlow->loadBlocks(m_pluginManager, m_errorHandler.get());
     m_greetingFlow->start();
@@ -261,6 +270,7 @@ void TessivarServerApplication::onBlockListReceived(QList<BlockId_t> deviceBlock
 }
 void TessivarServerApplication::onDeviceDisconnected(const NetworkDeviceId_t& deviceId)
 {
+    m_fileTransferFlow->onDeviceDisconnected(deviceId);
     m_blockSyncFlow->onDeviceDisconnected(deviceId);
 }
 void TessivarServerApplication::checkLoadedSources()
@@ -339,6 +349,22 @@ void TessivarServerApplication::handleTrayMessageClickMinimized()
 void TessivarServerApplication::handleTrayExitClicked()
 {
     m_trayAndWindows->handleTrayExitClicked();
+}
+void TessivarServerApplication::requestDeviceLogs(NetworkDeviceId_t deviceId)
+{
+    m_fileTransferFlow->requestLogs(deviceId);
+}
+void TessivarServerApplication::requestDeviceSettings(NetworkDeviceId_t deviceId)
+{
+    m_fileTransferFlow->requestSettings(deviceId);
+}
+void TessivarServerApplication::requestDashboardExport(NetworkDeviceId_t deviceId)
+{
+    m_dashboardFlow->requestDashboardExport(deviceId);
+}
+void TessivarServerApplication::requestDashboardImport(NetworkDeviceId_t deviceId)
+{
+    m_dashboardFlow->requestDashboardImport(deviceId);
 }
 
 } // namespace tessivar

@@ -29,7 +29,9 @@ namespace tessivar {
 
 class BlockCreationFlow;
 class BlockSyncFlow;
+class DashboardFlow;
 class ErrorHandler;
+class FileTransferFlow;
 class GreetingFlow;
 class TrayAndWindows;
 
@@ -77,6 +79,11 @@ public:
     ModuleSource* moduleBeingCreated() const;
     ui::ModuleSelectionWidget* moduleSelectionWidget() const;
     ui::ModuleEditionWidget* moduleEditionWidget() const;
+    FileTransferFlow& fileTransferFlow() { return *m_fileTransferFlow; }
+    DashboardFlow& dashboardFlow() { return *m_dashboardFlow; }
+
+    Q_INVOKABLE void requestDashboardExport(NetworkDeviceId_t deviceId);
+    Q_INVOKABLE void requestDashboardImport(NetworkDeviceId_t deviceId);
 
 Q_SIGNALS:
     void firewallInformationRequested();
@@ -112,6 +119,9 @@ public Q_SLOTS:
     void handleTrayIconActivated(QSystemTrayIcon::ActivationReason activationReason);
     void handleTrayMessageClickMinimized();
     void handleTrayExitClicked();
+    // The device list's requests for a device's logs and settings.
+    void requestDeviceLogs(NetworkDeviceId_t deviceId);
+    void requestDeviceSettings(NetworkDeviceId_t deviceId);
 
 private:
     void createFlows();
@@ -135,6 +145,8 @@ private:
     std::unique_ptr<GreetingFlow> m_greetingFlow;
     std::unique_ptr<BlockSyncFlow> m_blockSyncFlow;
     std::unique_ptr<BlockCreationFlow> m_blockCreationFlow;
+    std::unique_ptr<FileTransferFlow> m_fileTransferFlow;
+    std::unique_ptr<DashboardFlow> m_dashboardFlow;
     bool m_parametersValid = true;
     bool m_mainWindowLoaded = false;
     bool m_valid = false;

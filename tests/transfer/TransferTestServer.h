@@ -42,7 +42,7 @@ public:
 
     PluginManager plugins;
     ModuleList modules;
-    ScriptedFileDialogs dialogs;
+    ScriptedFileDialogs* dialogs = nullptr; // owned by the dashboard flow
     std::unique_ptr<FileTransferFlow> transfers;
     std::unique_ptr<DashboardFlow> dashboards;
     QList<QUrl> openedFolders;

@@ -128,7 +128,7 @@ private:
         if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
             return nullptr;
         file.close();
-        m_server->dialogs.answer = file.fileName();
+        m_server->dialogs->answer = file.fileName();
         m_server->dashboards->requestDashboardImport(kPhoneId);
         const TestPeer::Received* received = m_phone->waitForMessage(MessageType_e::DashboardImportRequest);
         if (received)
@@ -165,10 +165,10 @@ private slots:
         addBlock(kTabletId, 8, QStringLiteral("Lamp"), QStringLiteral("eight"));
         addBlock(kPhoneId, 9, QStringLiteral("Phone's"), QStringLiteral("nine"));
         QSignalSpy finished(&TaskManager::instance(), &TaskManager::taskFinished);
-        m_server->dialogs.answer = path(QStringLiteral("tablet.dsx"));
+        m_server->dialogs->answer = path(QStringLiteral("tablet.dsx"));
         m_server->dashboards->requestDashboardExport(kTabletId);
-        QCOMPARE(m_server->dialogs.titles, QStringList{QStringLiteral("Save dashboard")});
-        QCOMPARE(m_server->dialogs.filters, QStringList{QStringLiteral("Tessivar Export File (*.dsx)")});
+        QCOMPARE(m_server->dialogs->titles, QStringList{QStringLiteral("Save dashboard")});
+        QCOMPARE(m_server->dialogs->filters, QStringList{QStringLiteral("Tessivar Export File (*.dsx)")});
 
         const TestPeer::Received* request = m_tablet->waitForMessage(MessageType_e::DashboardExportRequest);
         QVERIFY(request);
@@ -238,7 +238,7 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(bool, deviceAnswers);
         QSignalSpy finished(&TaskManager::instance(), &TaskManager::taskFinished);
-        m_server->dialogs.answer = answer.isEmpty() ? QString() : path(answer);
+        m_server->dialogs->answer = answer.isEmpty() ? QString() : path(answer);
         m_server->dashboards->requestDashboardExport(kTabletId);
         const TestPeer::Received* request = m_tablet->waitForMessage(MessageType_e::DashboardExportRequest, 500);
         if (answer.isEmpty()) {
@@ -266,8 +266,8 @@ private slots:
         quint64 sequenceId = 0;
         const Message_DashboardImportRequest* request = importOntoPhone(fileOf(payloadOf(entries)), sequenceId);
         QVERIFY(request);
-        QCOMPARE(m_server->dialogs.titles, QStringList{QStringLiteral("Import dashboard")});
-        QCOMPARE(m_server->dialogs.filters, QStringList{QStringLiteral("Tessivar Export File (*.dsx);;All (*)")});
+        QCOMPARE(m_server->dialogs->titles, QStringList{QStringLiteral("Import dashboard")});
+        QCOMPARE(m_server->dialogs->filters, QStringList{QStringLiteral("Tessivar Export File (*.dsx);;All (*)")});
 
         const DashboardImportData_t& modules = request->GetImportData();
         QCOMPARE(modules.size(), 2);
@@ -369,7 +369,7 @@ private slots:
             out.write(content);
         }
         QSignalSpy failed(m_server->dashboards.get(), &DashboardFlow::dashboardImportFailed);
-        m_server->dialogs.answer = file;
+        m_server->dialogs->answer = file;
         m_server->dashboards->requestDashboardImport(kPhoneId);
         QCOMPARE(failed.size(), 1);
         QCOMPARE(failed.first().first().toString(), error);
@@ -380,7 +380,7 @@ private slots:
     void importOfAnEmptyDashboardOrNone()
     {
         QSignalSpy failed(m_server->dashboards.get(), &DashboardFlow::dashboardImportFailed);
-        m_server->dialogs.answer.clear();
+        m_server->dialogs->answer.clear();
         m_server->dashboards->requestDashboardImport(kPhoneId);
         quint64 sequenceId = 0;
         const Message_DashboardImportRequest* request = importOntoPhone(fileOf(payloadOf({})), sequenceId);
