@@ -9,10 +9,12 @@
 #include "app/QmlTypes.h"
 #include "app/TaskManager.h"
 #include "app/TrayAndWindows.h"
+#include "app/UpdateFlow.h"
 #include "communication/CommunicationHandler.h"
 #include "communication/MessageHandler.h"
 #include "core/ApplicationConstants.h"
 #include "transfer/FileDialogs.h"
+#include "network/NetworkStatusModel.h"
 #include "ui/ErrorWidget.h"
 
 #include <QDebug>
@@ -111,6 +113,8 @@ void TessivarServerApplication::createFlows()
         = std::make_unique<FileTransferFlow>(*this, m_pluginManager, m_configuration, FileTransferFlow::Options{});
     m_dashboardFlow = std::make_unique<DashboardFlow>(*this, m_moduleList, m_pluginManager,
                                                       [this] { return m_errorHandler.get(); });
+    m_updateFlow = std::make_unique<UpdateFlow>(m_configuration);
+    m_networkStatus.reset(new network::NetworkStatusModel(this));
 }
 
 void TessivarServerApplication::connectFlows(communication::MessageHandler& messageHandler)
@@ -168,6 +172,7 @@ void TessivarServerApplication::setRootContextProperties()
     context->setContextProperty(QStringLiteral("Configuration"), &m_configuration);
     context->setContextProperty(QStringLiteral("PluginInformationList"), nullptr);
     context->setContextProperty(QStringLiteral("DeviceManagerModel"), m_deviceManager->GetModel());
+    context->setContextProperty(QStringLiteral("NetworkStatus"), m_networkStatus.get());
     context->setContextProperty(QStringLiteral("TaskManager"), &TaskManager::instance());
 }
 
@@ -204,6 +209,9 @@ void TessivarServerApplication::onMainWindowLoaded()
     m_fileTransferFlow->connectDeviceLists(mainWindow());
     m_trayAndWindows->buildTray();
     m_blockSyncFlow->loadBlocks(m_pluginManager, m_errorHandler.get());
+    connect(&m_updateFlow->updateManager(), &update::SoftwareUpdateManager::updateAvailable, this,
+            &TessivarServerApplication::notifyTrayUpdateAvailable);
+    m_updateFlow->start();
     m_greetingFlow->start();
     m_trayAndWindows->showAtStart(m_options.minimized, m_options.splashHideDelayMs);
 
@@ -365,6 +373,16 @@ void TessivarServerApplication::requestDashboardExport(NetworkDeviceId_t deviceI
 void TessivarServerApplication::requestDashboardImport(NetworkDeviceId_t deviceId)
 {
     m_dashboardFlow->requestDashboardImport(deviceId);
+}
+
+void TessivarServerApplication::notifyTrayUpdateAvailable(QVersionNumber availableVersion)
+{
+    m_trayAndWindows->routeTrayMessageClick([this] { handleTrayMessageClickUpdate(); });
+    m_updateFlow->showAnnouncement(trayIcon(), availableVersion);
+}
+void TessivarServerApplication::handleTrayMessageClickUpdate()
+{
+    m_updateFlow->openDownloadPage();
 }
 
 } // namespace tessivar

@@ -10,6 +10,7 @@
 #include "app/AbstractApplication.h"
 #include "app/TimerIncubationController.h"
 #include "core/BlockCreationStatus.h"
+#include "device/DeleteLater.h"
 #include "modules/ModuleList.h"
 #include "modules/PluginManager.h"
 #include "ui/ErrorAction.h"
@@ -34,6 +35,11 @@ class ErrorHandler;
 class FileTransferFlow;
 class GreetingFlow;
 class TrayAndWindows;
+class UpdateFlow;
+
+namespace network {
+class NetworkStatusModel;
+}
 
 namespace ui {
 class ModuleEditionWidget;
@@ -84,6 +90,8 @@ public:
 
     Q_INVOKABLE void requestDashboardExport(NetworkDeviceId_t deviceId);
     Q_INVOKABLE void requestDashboardImport(NetworkDeviceId_t deviceId);
+    UpdateFlow& updateFlow() { return *m_updateFlow; }
+    network::NetworkStatusModel* networkStatus() const { return m_networkStatus.get(); }
 
 Q_SIGNALS:
     void firewallInformationRequested();
@@ -117,7 +125,9 @@ public Q_SLOTS:
     void minimizeWindow();
     void notifyTrayMinimized();
     void handleTrayIconActivated(QSystemTrayIcon::ActivationReason activationReason);
+    void notifyTrayUpdateAvailable(QVersionNumber availableVersion);
     void handleTrayMessageClickMinimized();
+    void handleTrayMessageClickUpdate();
     void handleTrayExitClicked();
     // The device list's requests for a device's logs and settings.
     void requestDeviceLogs(NetworkDeviceId_t deviceId);
@@ -147,6 +157,9 @@ private:
     std::unique_ptr<BlockCreationFlow> m_blockCreationFlow;
     std::unique_ptr<FileTransferFlow> m_fileTransferFlow;
     std::unique_ptr<DashboardFlow> m_dashboardFlow;
+    std::unique_ptr<UpdateFlow> m_updateFlow;
+    // QML may still hold it while the application goes.
+    device::DeleteLaterPtr<network::NetworkStatusModel> m_networkStatus;
     bool m_parametersValid = true;
     bool m_mainWindowLoaded = false;
     bool m_valid = false;

@@ -19,6 +19,10 @@ class Configuration : public CommonConfiguration
     Q_PROPERTY(bool ShowSplashScreen READ ShowSplashScreen WRITE setShowSplashScreen NOTIFY ShowSplashScreenChanged)
 
 public:
+    // Where the server asks for the latest published version: a host name, with ":port"
+    // when the server listens elsewhere than 443.
+    static constexpr const char* kDefaultUpdateServerHost = "update.tessivar.app";
+
     explicit Configuration(const QString& filePath = defaultFilePath(), QObject* parent = nullptr);
 
     static Configuration& instance();
@@ -37,6 +41,8 @@ public:
     void setShowSplashScreen(bool value);
     QList<DisabledPlugin_t> DisabledPlugins() const;
     void setDisabledPlugins(const QList<DisabledPlugin_t>& value);
+    QString UpdateServerHost() const;
+    void setUpdateServerHost(const QString& value);
 
     // Registration of tessivar-helper "run server --minimized" at login.
     Q_INVOKABLE bool isLaunchAtStartupEnabled();
@@ -54,6 +60,7 @@ Q_SIGNALS:
     void ShowUpdateNotificationsChanged(bool newValue);
     void IgnoreFirewallChanged(bool newValue);
     void ShowSplashScreenChanged(bool newValue);
+    void UpdateServerHostChanged(const QString& newValue);
 
 private:
     const QString& m_ownGroup = m_appGroup;

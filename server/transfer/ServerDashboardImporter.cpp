@@ -25,7 +25,12 @@ ServerDashboardImporter::ServerDashboardImporter(IFileDialogs& dialogs, PluginMa
     qRegisterMetaType<communication::DashboardImportData_t>("DashboardImportData_t");
 }
 
-ServerDashboardImporter::~ServerDashboardImporter() = default;
+ServerDashboardImporter::~ServerDashboardImporter()
+{
+    // An import given up (a newer one replaced it) leaves no block waiting for ever.
+    if (m_task && !m_task->isFinished())
+        removeUnconfirmed();
+}
 
 void ServerDashboardImporter::Start(const NetworkDeviceId_t& deviceId)
 {

@@ -1,0 +1,140 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import QtQuick.Dialogs
+
+// Editor of a shortcut block: the program, its arguments and the icon shown on the device.
+ColumnLayout {
+    id: root
+
+    spacing: 8
+    property var argumentList: []
+
+    function startEdition() {
+        // Blocks of an earlier version kept their arguments as one string.
+        const oldArguments = moduleLocalParameters.Arguments
+        if (oldArguments !== undefined && oldArguments !== "") {
+            moduleLocalParameters.ArgumentList = [oldArguments]
+            moduleLocalParameters.Arguments = ""
+        }
+        const stored = moduleLocalParameters.ArgumentList
+        root.argumentList = stored !== undefined ? Array.prototype.slice.call(stored) : []
+    }
+    function endEdition() {
+    }
+    function removeArgument(index) {
+        const list = root.argumentList.slice()
+        list.splice(index, 1)
+        root.argumentList = list
+        writeArguments()
+    }
+    function writeArguments() {
+        moduleLocalParameters.ArgumentList = root.argumentList.slice()
+    }
+
+    Label { text: qsTr("Program to run"); font.pixelSize: 14 }
+    RowLayout {
+        spacing: 8
+        Layout.fillWidth: true
+        TextField {
+            objectName: "textField_ProgramPath"
+            Layout.fillWidth: true
+            readOnly: true
+            text: moduleLocalParameters.ProgramPath !== undefined ? moduleLocalParameters.ProgramPath : ""
+        }
+        ToolButton {
+            objectName: "button_ChooseProgram"
+            icon.source: "icon-folder.png"
+            icon.width: 24
+            icon.height: 24
+            ToolTip.visible: hovered
+            ToolTip.text: qsTr("Choose the program")
+            onClicked: programDialog.open()
+        }
+    }
+
+    Label { text: qsTr("Arguments"); font.pixelSize: 14 }
+    Repeater {
+        id: argumentRepeater
+        objectName: "repeater_Arguments"
+        model: root.argumentList.length
+        delegate: RowLayout {
+            property alias field: argumentField
+            spacing: 8
+            Layout.fillWidth: true
+            TextField {
+                id: argumentField
+                objectName: "textField_Argument" + index
+                Layout.fillWidth: true
+                text: root.argumentList[index]
+                onTextEdited: {
+                    root.argumentList[index] = text
+                    root.writeArguments()
+                }
+            }
+            ToolButton {
+                objectName: "button_RemoveArgument" + index
+                icon.source: "icon-remove.png"
+                icon.width: 16
+                icon.height: 16
+                ToolTip.visible: hovered
+                ToolTip.text: qsTr("Remove this argument")
+                onClicked: root.removeArgument(index)
+            }
+        }
+    }
+    ToolButton {
+        objectName: "button_AddArgument"
+        icon.source: "icon-add.png"
+        icon.width: 16
+        icon.height: 16
+        ToolTip.visible: hovered
+        ToolTip.text: qsTr("Add an argument")
+        onClicked: {
+            root.argumentList = root.argumentList.concat([""])
+            root.writeArguments()
+            const row = argumentRepeater.itemAt(argumentRepeater.count - 1)
+            if (row)
+                row.field.forceActiveFocus()
+        }
+    }
+
+    Label { text: qsTr("Icon"); font.pixelSize: 14 }
+    RowLayout {
+        spacing: 8
+        Image {
+            objectName: "image_Icon"
+            Layout.preferredWidth: 64
+            Layout.preferredHeight: 64
+            fillMode: Image.PreserveAspectFit
+            source: moduleClientParameters.Icon !== undefined ? moduleClientParameters.Icon : ""
+        }
+        ToolButton {
+            objectName: "button_ChooseIcon"
+            icon.source: "icon-folder.png"
+            icon.width: 24
+            icon.height: 24
+            ToolTip.visible: hovered
+            ToolTip.text: qsTr("Choose an image")
+            onClicked: iconDialog.open()
+        }
+    }
+
+    // Keeps the controls at the top of a taller editor panel.
+    Item { Layout.fillHeight: true }
+
+    FileDialog {
+        id: programDialog
+        options: FileDialog.DontResolveSymlinks
+        onAccepted: {
+            moduleClientParameters.Icon = moduleHelpers.Helper.getProgramIconBase64(selectedFile)
+            moduleLocalParameters.IconPath = ""
+            moduleLocalParameters.ProgramPathFull = selectedFile
+        }
+    }
+    FileDialog {
+        id: iconDialog
+        nameFilters: [qsTr("Images (*.png *.jpg *.jpeg *.bmp *.gif *.ico *.svg)")]
+        onAccepted: moduleLocalParameters.IconPath = selectedFile
+    }
+}

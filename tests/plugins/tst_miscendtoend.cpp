@@ -1,0 +1,174 @@
+#include "ModuleTestSupport.h"
+#include "TestPeer.h"
+
+#include "app/TessivarServerApplication.h"
+#include "communication/messages/Message_BlockList.h"
+#include "communication/messages/Message_Data.h"
+#include "communication/messages/Message_DeleteBlock.h"
+#include "communication/messages/Message_Hello.h"
+#include "communication/messages/Message_RegisterDevice.h"
+#include "modules/ModuleRecord.h"
+#include "modules/PluginInformationList.h"
+#include "modules/sdk/TessivarModuleInfoList.h"
+#include "modules/sdk/TessivarPluginData.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace tessivar;
+using namespace tessivar::communication;
+using tessivar::test::TestPeer;
+
+namespace {
+
+const QString kPeerId = QStringLiteral("0123456789abcdef0123456789abcdef");
+const QString kMiscPlugin = QStringLiteral("com.tessivar.plugin.misc");
+const QString kPrefix = QStringLiteral("com.tessivar.plugin.misc.");
+// Away from the default port and from the other end-to-end tests' ports.
+constexpr quint16 kPort = 20983;
+
+template<typename T> const T* as(const TestPeer::Received* received)
+{
+    return received ? dynamic_cast<const T*>(received->message.get()) : nullptr;
+}
+
+} // namespace
+
+// The server with the misc plugin installed as the runnable tree holds it, a block of
+// the plugin stored for a phone, and the phone (a test peer) over loopback.
+class TestMiscEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TestWorkingFolder> m_folder;
+    std::unique_ptr<Configuration> m_configuration;
+    std::unique_ptr<TessivarServerApplication> m_application;
+    std::unique_ptr<TestPeer> m_peer;
+
+    void storeBlock(BlockId_t blockId, const QString& module, const QVariantMap& localParameters)
+    {
+        ModuleRecord record;
+        record.SetPluginId(kMiscPlugin);
+        record.SetModuleId(kPrefix + module);
+        record.SetModuleDataClass(kPrefix + module);
+        record.SetDeviceId(kPeerId);
+        record.SetLocalParameters(localParameters);
+        record.SetBlockId(blockId);
+        QVERIFY(record.IsStored());
+    }
+
+    // The server started, the phone registered and holding the stored block.
+    void startWithTheBlockLive(BlockId_t blockId)
+    {
+        TessivarServerApplication::Options options;
+        options.minimized = true;
+        options.splashHideDelayMs = 0;
+        options.helloInterval = std::chrono::milliseconds(100);
+        options.pingInterval = std::chrono::milliseconds(100);
+        options.wakeUpInterval = std::chrono::milliseconds(100);
+        options.checkLoadedSourcesDelay = std::chrono::milliseconds(50);
+        m_application = std::make_unique<TessivarServerApplication>(options, *m_configuration);
+        QVERIFY(m_application->isValid());
+        QSignalSpy ready(m_application.get(), &TessivarServerApplication::applicationReady);
+        QVERIFY(ready.wait(20000));
+        // The plugin is listed with its six modules.
+        const PluginInformationList* plugins = m_application->pluginManager().GetPluginInformationList();
+        QCOMPARE(plugins->rowCount(), 1);
+        QCOMPARE(plugins->get(0)->id(), kMiscPlugin);
+        QCOMPARE(plugins->get(0)->moduleInfoList()->count(), 6);
+
+        m_peer->sender().softwareVersion = QVersionNumber(2, 0, 0);
+        QVERIFY(m_peer->connectToServer(kPort));
+        m_peer->send(Message_Hello(kPeerId));
+        const auto* registration = as<Message_RegisterDevice>(m_peer->waitForMessage(MessageType_e::RegisterDevice));
+        QVERIFY(registration);
+        // The server offers the plugin's six data classes, in their order.
+        QStringList classes;
+        for (const ModuleDataClassInfo_t& info : registration->GetDataClassInfoList())
+            classes.append(info.classId.mid(kPrefix.size()));
+        QCOMPARE(classes, (QStringList{"clock", "text", "shortcut", "macro", "openwebpage", "devicestatus"}));
+
+        m_peer->send(Message_RegisterDevice(QStringLiteral("Phone"), device::ApplicationType_e::Client,
+                                            QVersionNumber(2, 0, 0), {}));
+        const auto* blocks = as<Message_BlockList>(m_peer->waitForMessage(MessageType_e::ModuleList));
+        QVERIFY(blocks);
+        QCOMPARE(blocks->GetBlockIds(), QList<BlockId_t>{blockId});
+        m_peer->send(Message_BlockList({blockId}));
+        QVERIFY(m_peer->waitForMessage(MessageType_e::UpdateParameters));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_folder = std::make_unique<test::TestWorkingFolder>();
+        QVERIFY(m_folder->isValid());
+        QVERIFY(test::installPlugin(QStringLiteral(TESSIVAR_MISC_PLUGIN), QStringLiteral("misc")));
+        m_configuration = std::make_unique<Configuration>(m_folder->filePath(QStringLiteral("config")));
+        m_configuration->setPort(kPort);
+        m_peer = std::make_unique<TestPeer>(kPeerId);
+    }
+
+    void cleanup()
+    {
+        m_peer.reset();
+        m_application.reset();
+        m_configuration.reset();
+        m_folder.reset();
+    }
+
+    void pressedShortcutStartsItsProgram()
+    {
+        const QString written = m_folder->filePath(QStringLiteral("pressed.txt"));
+        const QString program = m_folder->filePath(QStringLiteral("press.sh"));
+        {
+            QFile script(program);
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            script.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1.part' && mv '%1.part' '%1'\n")
+                             .arg(written)
+                             .toUtf8());
+        }
+        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        storeBlock(5, QStringLiteral("shortcut"),
+                   {{QStringLiteral("ProgramPathFull"), QUrl::fromLocalFile(program)},
+                    {QStringLiteral("ArgumentList"), QStringList{QStringLiteral("from the phone")}}});
+        startWithTheBlockLive(5);
+        if (QTest::currentTestFailed())
+            return;
+
+        m_peer->send(Message_Data(5, {{QStringLiteral("Command"), 1}}));
+        QTRY_VERIFY(QFile::exists(written));
+        QFile file(written);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("from the phone"));
+    }
+
+    void clockSendsItsZoneOffsetAndIsDeleted()
+    {
+        storeBlock(6, QStringLiteral("clock"),
+                   {{QStringLiteral("TimeZoneRegion"), QStringLiteral("Asia")},
+                    {QStringLiteral("TimeZoneArea"), QStringLiteral("Tokyo")}});
+        startWithTheBlockLive(6);
+        if (QTest::currentTestFailed())
+            return;
+
+        bool offsetSeen = false;
+        for (int i = 0; i < 10 && !offsetSeen; ++i) {
+            const auto* data = as<Message_Data>(m_peer->waitForMessage(MessageType_e::Data, 3000));
+            QVERIFY(data);
+            QCOMPARE(data->GetBlockId(), BlockId_t(6));
+            offsetSeen = data->GetData().value(QStringLiteral("TimeOffset")).toInt() == 32400000;
+        }
+        QVERIFY(offsetSeen);
+
+        QVERIFY(QDir(QStringLiteral("modules/6")).exists());
+        m_peer->send(Message_DeleteBlock(6));
+        QTRY_COMPARE(m_application->moduleList().rowCount(), 0);
+        QVERIFY(!QDir(QStringLiteral("modules/6")).exists());
+    }
+};
+
+QTEST_MAIN(TestMiscEndToEnd)
+#include "tst_miscendtoend.moc"
