@@ -5,6 +5,7 @@
 #include "app/DashboardFlow.h"
 #include "app/ErrorHandler.h"
 #include "app/FileTransferFlow.h"
+#include "app/FirewallFlow.h"
 #include "app/GreetingFlow.h"
 #include "app/QmlTypes.h"
 #include "app/TaskManager.h"
@@ -14,6 +15,7 @@
 #include "communication/MessageHandler.h"
 #include "core/ApplicationConstants.h"
 #include "transfer/FileDialogs.h"
+#include "network/NetworkFirewallModel.h"
 #include "network/NetworkStatusModel.h"
 #include "ui/ErrorWidget.h"
 
@@ -108,6 +110,7 @@ void TessivarServerApplication::createFlows()
     m_greetingFlow
         = std::make_unique<GreetingFlow>(*this, m_pluginManager, m_options.helloInterval, m_options.wakeUpInterval);
     m_blockSyncFlow = std::make_unique<BlockSyncFlow>(*this, m_moduleList, m_options.checkLoadedSourcesDelay);
+    m_firewallFlow = std::make_unique<FirewallFlow>(m_configuration);
     m_blockCreationFlow = std::make_unique<BlockCreationFlow>(m_moduleList, m_pluginManager, *m_deviceManager);
     m_fileTransferFlow
         = std::make_unique<FileTransferFlow>(*this, m_pluginManager, m_configuration, FileTransferFlow::Options{});
@@ -115,11 +118,14 @@ void TessivarServerApplication::createFlows()
                                                       [this] { return m_errorHandler.get(); });
     m_updateFlow = std::make_unique<UpdateFlow>(m_configuration);
     m_networkStatus.reset(new network::NetworkStatusModel(this));
+    m_networkStatus->setFirewall(new network::NetworkFirewallModel(m_networkStatus.get()));
 }
 
 void TessivarServerApplication::connectFlows(communication::MessageHandler& messageHandler)
 {
     m_greetingFlow->registerHandlers(messageHandler);
+    connect(m_firewallFlow.get(), &FirewallFlow::firewallInformationRequested, this,
+            &TessivarServerApplication::firewallInformationRequested);
     m_blockCreationFlow->registerHandlers(messageHandler);
     m_blockSyncFlow->registerHandlers(messageHandler);
     m_blockSyncFlow->connectModuleList();
@@ -216,6 +222,7 @@ void TessivarServerApplication::onMainWindowLoaded()
     m_trayAndWindows->showAtStart(m_options.minimized, m_options.splashHideDelayMs);
 
     checkSoftwareVersion();
+    m_firewallFlow->checkAtStartup();
 
     qInfo() << "---- Application ready ----";
     qDebug() << "Starting communication";
@@ -383,6 +390,15 @@ void TessivarServerApplication::notifyTrayUpdateAvailable(QVersionNumber availab
 void TessivarServerApplication::handleTrayMessageClickUpdate()
 {
     m_updateFlow->openDownloadPage();
+}
+
+bool TessivarServerApplication::applicationHasFirewallException()
+{
+    return m_firewallFlow->applicationHasFirewallException();
+}
+void TessivarServerApplication::addApplicationFirewallException()
+{
+    m_firewallFlow->addApplicationFirewallException();
 }
 
 } // namespace tessivar

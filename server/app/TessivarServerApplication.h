@@ -33,6 +33,7 @@ class BlockSyncFlow;
 class DashboardFlow;
 class ErrorHandler;
 class FileTransferFlow;
+class FirewallFlow;
 class GreetingFlow;
 class TrayAndWindows;
 class UpdateFlow;
@@ -92,6 +93,10 @@ public:
     Q_INVOKABLE void requestDashboardImport(NetworkDeviceId_t deviceId);
     UpdateFlow& updateFlow() { return *m_updateFlow; }
     network::NetworkStatusModel* networkStatus() const { return m_networkStatus.get(); }
+
+    // Whether the firewall lets the server's traffic in; the helper adds the exception.
+    Q_INVOKABLE bool applicationHasFirewallException();
+    Q_INVOKABLE void addApplicationFirewallException();
 
 Q_SIGNALS:
     void firewallInformationRequested();
@@ -157,6 +162,7 @@ private:
     std::unique_ptr<BlockCreationFlow> m_blockCreationFlow;
     std::unique_ptr<FileTransferFlow> m_fileTransferFlow;
     std::unique_ptr<DashboardFlow> m_dashboardFlow;
+    std::unique_ptr<FirewallFlow> m_firewallFlow;
     std::unique_ptr<UpdateFlow> m_updateFlow;
     // QML may still hold it while the application goes.
     device::DeleteLaterPtr<network::NetworkStatusModel> m_networkStatus;

@@ -146,7 +146,7 @@ void TestUpdateFlow::publishedToQml()
             property var versions: []
             property int firstNotes: 0
             property bool interfaces: NetworkStatus.Interfaces !== null
-            property bool firewallAbsent: NetworkStatus.Firewall === null
+            property bool firewall: NetworkStatus.Firewall !== null && NetworkStatus.Firewall.Tcp !== null
             property rect desktop: DesktopInformationProvider.virtualDesktopGeometry()
             property point mouse: DesktopInformationProvider.absoluteMousePosition()
             Repeater {
@@ -168,7 +168,7 @@ void TestUpdateFlow::publishedToQml()
     QCOMPARE(versions.first(), QStringLiteral("1.5.1"));
     QVERIFY(page->property("firstNotes").toInt() > 1);
     QVERIFY(page->property("interfaces").toBool());
-    QVERIFY(page->property("firewallAbsent").toBool());
+    QVERIFY(page->property("firewall").toBool());
     QCOMPARE(page->property("desktop").toRectF(), QRectF(QGuiApplication::primaryScreen()->availableVirtualGeometry()));
 }
 
