@@ -176,8 +176,11 @@ void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndP
     device::IDevice* device = attributeSender(header.sender, endPoint);
     if (!device)
         return;
-    device->SetName(header.sender.name);
-    device->SetVersion(header.sender.softwareVersion);
+    // Each change is signalled to the user interface: only a real one is passed on.
+    if (device->GetName() != header.sender.name)
+        device->SetName(header.sender.name);
+    if (device->GetVersion() != header.sender.softwareVersion)
+        device->SetVersion(header.sender.softwareVersion);
 
     if (!connected && !acceptDatagram(*device, endPoint, header))
         return;
