@@ -2,7 +2,9 @@
 
 #include "app/BlockCreationFlow.h"
 #include "app/BlockSyncFlow.h"
+#include "app/DashboardFlow.h"
 #include "app/ErrorHandler.h"
+#include "app/FileTransferFlow.h"
 #include "app/FirewallFlow.h"
 #include "app/GreetingFlow.h"
 #include "app/QmlTypes.h"
@@ -13,6 +15,7 @@
 #include "communication/CommunicationHandler.h"
 #include "communication/MessageHandler.h"
 #include "core/ApplicationConstants.h"
+#include "transfer/FileDialogs.h"
 #include "network/NetworkFirewallModel.h"
 #include "network/NetworkStatusModel.h"
 #include "ui/ErrorWidget.h"
@@ -110,6 +113,10 @@ void TessivarServerApplication::createFlows()
     m_blockSyncFlow = std::make_unique<BlockSyncFlow>(*this, m_moduleList, m_options.checkLoadedSourcesDelay);
     m_firewallFlow = std::make_unique<FirewallFlow>(m_configuration);
     m_blockCreationFlow = std::make_unique<BlockCreationFlow>(m_moduleList, m_pluginManager, *m_deviceManager);
+    m_fileTransferFlow
+        = std::make_unique<FileTransferFlow>(*this, m_pluginManager, m_configuration, FileTransferFlow::Options{});
+    m_dashboardFlow = std::make_unique<DashboardFlow>(*this, m_moduleList, m_pluginManager,
+                                                      [this] { return m_errorHandler.get(); });
     m_updateFlow = std::make_unique<UpdateFlow>(m_configuration);
     m_networkStatus.reset(new network::NetworkStatusModel(this));
     m_networkStatus->setFirewall(new network::NetworkFirewallModel(m_networkStatus.get()));
@@ -123,6 +130,7 @@ void TessivarServerApplication::connectFlows(communication::MessageHandler& mess
     m_blockCreationFlow->registerHandlers(messageHandler);
     m_blockSyncFlow->registerHandlers(messageHandler);
     m_blockSyncFlow->connectModuleList();
+    m_fileTransferFlow->registerHandlers(messageHandler);
     connect(m_blockCreationFlow.get(), &BlockCreationFlow::pluginInformationRequested, this,
             &TessivarServerApplication::pluginInformationRequested);
     connect(m_blockCreationFlow.get(), &BlockCreationFlow::moduleInformationRequested, this,
@@ -172,6 +180,7 @@ void TessivarServerApplication::onMainWindowLoaded()
     m_userInterfaceFlow->wire(mainWindow());
     createErrorHandler();
     m_blockCreationFlow->connectWidgets(mainWindow(), m_errorHandler.get());
+    m_fileTransferFlow->connectDeviceLists(mainWindow());
     m_trayAndWindows->buildTray();
     m_blockSyncFlow->loadBlocks(m_pluginManager, m_errorHandler.get());
     connect(&m_updateFlow->updateManager(), &update::SoftwareUpdateManager::updateAvailable, this,
@@ -244,6 +253,7 @@ void TessivarServerApplication::onBlockListReceived(QList<BlockId_t> deviceBlock
 }
 void TessivarServerApplication::onDeviceDisconnected(const NetworkDeviceId_t& deviceId)
 {
+    m_fileTransferFlow->onDeviceDisconnected(deviceId);
     m_blockSyncFlow->onDeviceDisconnected(deviceId);
 }
 void TessivarServerApplication::checkLoadedSources()
@@ -322,6 +332,22 @@ void TessivarServerApplication::handleTrayMessageClickMinimized()
 void TessivarServerApplication::handleTrayExitClicked()
 {
     m_trayAndWindows->handleTrayExitClicked();
+}
+void TessivarServerApplication::requestDeviceLogs(NetworkDeviceId_t deviceId)
+{
+    m_fileTransferFlow->requestLogs(deviceId);
+}
+void TessivarServerApplication::requestDeviceSettings(NetworkDeviceId_t deviceId)
+{
+    m_fileTransferFlow->requestSettings(deviceId);
+}
+void TessivarServerApplication::requestDashboardExport(NetworkDeviceId_t deviceId)
+{
+    m_dashboardFlow->requestDashboardExport(deviceId);
+}
+void TessivarServerApplication::requestDashboardImport(NetworkDeviceId_t deviceId)
+{
+    m_dashboardFlow->requestDashboardImport(deviceId);
 }
 
 void TessivarServerApplication::notifyTrayUpdateAvailable(QVersionNumber availableVersion)
