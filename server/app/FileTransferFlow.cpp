@@ -66,22 +66,6 @@ void FileTransferFlow::registerHandlers(communication::MessageHandler& messageHa
                                    [this](const MessageReception& reception) { onFileTransferReceived(reception); });
 }
 
-void FileTransferFlow::connectDeviceLists(QObject* root)
-{
-    if (!root)
-        return;
-    const QList<QObject*> items = root->findChildren<QObject*>();
-    for (QObject* item : items) {
-        const QMetaObject* meta = item->metaObject();
-        if (meta->indexOfSignal("downloadLogsRequested(NetworkDeviceId_t)") >= 0)
-            connect(item, SIGNAL(downloadLogsRequested(NetworkDeviceId_t)), this,
-                    SLOT(requestLogsOf(NetworkDeviceId_t)));
-        if (meta->indexOfSignal("downloadSettingsRequested(NetworkDeviceId_t)") >= 0)
-            connect(item, SIGNAL(downloadSettingsRequested(NetworkDeviceId_t)), this,
-                    SLOT(requestSettingsOf(NetworkDeviceId_t)));
-    }
-}
-
 FileTransferFlow::~FileTransferFlow() = default;
 
 bool FileTransferFlow::isRegistered(const NetworkDeviceId_t& deviceId)

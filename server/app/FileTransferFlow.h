@@ -43,9 +43,6 @@ public:
 
     // FileTransferRequest and FileTransfer.
     void registerHandlers(communication::MessageHandler& messageHandler);
-    // Routes the logs and settings requests of every device list below `root` (items
-    // with the signals downloadLogsRequested and downloadSettingsRequested) here.
-    void connectDeviceLists(QObject* root);
 
     transfer::FileTransferManager& manager() { return m_manager; }
     transfer::FileTransferMonitor& monitor() { return m_monitor; }

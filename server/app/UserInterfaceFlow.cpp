@@ -145,9 +145,14 @@ void UserInterfaceFlow::wire(QQuickWindow* mainWindow)
     m_bottomBar = mainWindow->findChild<ui::BottomBarWidget*>();
 
     const QList<ui::DeviceListWidget*> deviceLists = mainWindow->findChildren<ui::DeviceListWidget*>();
-    for (ui::DeviceListWidget* deviceList : deviceLists)
+    for (ui::DeviceListWidget* deviceList : deviceLists) {
         connect(deviceList, &ui::DeviceListWidget::removeDeviceRequested, &m_application,
                 &AbstractApplication::removeDevice);
+        connect(deviceList, &ui::DeviceListWidget::downloadLogsRequested, &m_application,
+                &TessivarServerApplication::requestDeviceLogs);
+        connect(deviceList, &ui::DeviceListWidget::downloadSettingsRequested, &m_application,
+                &TessivarServerApplication::requestDeviceSettings);
+    }
 
     m_settings = mainWindow->findChild<ui::SettingsWidget*>();
     if (m_settings)
