@@ -25,12 +25,15 @@ class MessageHandler : public QObject
     Q_OBJECT
 public:
     using ReceiveHandler = std::function<void(const MessageReception&)>;
+    using ReceptionFilter = std::function<bool(const MessageReception&)>;
 
     explicit MessageHandler(ICommunicationHandler* communicationHandler, QObject* parent = nullptr);
     ~MessageHandler() override;
 
     // Several handlers per type are called in registration order.
     void RegisterHandler(MessageType_e type, ReceiveHandler handler);
+    // A message the filter turns down reaches no handler and answers no request.
+    void SetReceptionFilter(ReceptionFilter filter);
     void SendMessage(std::unique_ptr<MessageEmission> emission);
     // Meant for a response callback that expects further answers: the new interval runs
     // from the moment the callback returns.
@@ -56,6 +59,7 @@ private:
 
     ICommunicationHandler* m_communicationHandler;
     std::map<MessageType_e, std::vector<ReceiveHandler>> m_handlers;
+    ReceptionFilter m_filter;
     std::map<quint64, PendingResponse_t> m_pendingResponses;
     std::map<quint64, TimerPtr> m_timers;
 };
