@@ -163,6 +163,8 @@ void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndP
     device::IDevice* device = attributeSender(header.sender, endPoint);
     if (!device)
         return;
+    if (connected)
+        m_socketManager->SetPeerTrusted(endPoint, device->IsRegistered());
     device->SetName(header.sender.name);
     device->SetVersion(header.sender.softwareVersion);
 

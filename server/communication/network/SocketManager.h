@@ -43,6 +43,9 @@ public:
     void Send(const QByteArray& data, const PeerEndPoint& endPoint);
     void SendNonConnected(const QByteArray& data, const PeerEndPoint& endPoint);
     void Broadcast(const QByteArray& data);
+    // Whether the connection of that address speaks for a registered device, which frees
+    // it from the message budget of untrusted peers.
+    void SetPeerTrusted(const PeerEndPoint& endPoint, bool trusted);
 
     // Injection points: the time source of the idle check and its period.
     void SetClock(Clock clock);

@@ -328,13 +328,23 @@ private Q_SLOTS:
         start();
         QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
         LogCapture log;
-        TestPeer peer(kPhoneId);
-        QVERIFY(peer.connectToServer(m_server->port));
+        // Spread over connections that each keep to the message budget of peers not yet
+        // registered, so that the bound met is the one on devices.
+        constexpr int kPerConnection = 18;
+        static_assert(kPerConnection + 2 <= network::ConnectedSocket::kMaximumUntrustedMessagesPerSecond);
         const int limit = CommunicationHandler::kMaximumUnregisteredDevices;
+        std::vector<std::unique_ptr<TestPeer>> peers;
         for (int i = 0; i < limit + 40; ++i) {
-            peer.sender().id = QStringLiteral("%1").arg(i, 32, 16, QLatin1Char('0'));
-            peer.send(Message_Hello(peer.sender().id));
+            if (i % kPerConnection == 0) {
+                peers.push_back(std::make_unique<TestPeer>(
+                    kPhoneId, QHostAddress(QStringLiteral("127.0.1.%1").arg(2 + i / kPerConnection))));
+                QVERIFY(peers.back()->connectToServer(m_server->port));
+            }
+            TestPeer& sender = *peers.back();
+            sender.sender().id = QStringLiteral("%1").arg(i, 32, 16, QLatin1Char('0'));
+            sender.send(Message_Hello(sender.sender().id));
         }
+        TestPeer& peer = *peers.front();
         // Known ids still get through: the last message comes from the first device.
         peer.sender().id = QStringLiteral("%1").arg(0, 32, 16, QLatin1Char('0'));
         peer.send(Message_Hello(peer.sender().id));

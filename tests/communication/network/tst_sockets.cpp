@@ -57,6 +57,8 @@ private slots:
     void unfinishedOrBrokenHandshakesAreDropped();
     void unfinishedHandshakesAreCapped_data();
     void unfinishedHandshakesAreCapped();
+    void untrustedPeersKeepToTheirBudget_data();
+    void untrustedPeersKeepToTheirBudget();
     void oversizeMessagesAreRefused_data();
     void oversizeMessagesAreRefused();
     void outgoingSocketSendsTextAndReportsItsPeer();
@@ -206,6 +208,50 @@ void tst_Sockets::unfinishedHandshakesAreCapped()
     RawWebSocketClient good(QHostAddress(QStringLiteral("127.0.0.2")));
     QVERIFY(good.connectToServer(kLocal, kServerPort));
     QTRY_COMPARE(accepted.count(), 1);
+}
+
+void tst_Sockets::untrustedPeersKeepToTheirBudget_data()
+{
+    QTest::addColumn<bool>("trusted");
+    QTest::addColumn<int>("messages");
+    QTest::addColumn<bool>("closed");
+    const int budget = ConnectedSocket::kMaximumUntrustedMessagesPerSecond;
+    QTest::newRow("untrusted within") << false << budget << false;
+    QTest::newRow("untrusted beyond") << false << budget * 5 << true;
+    QTest::newRow("trusted beyond") << true << budget * 5 << false;
+}
+
+// A peer that floods before its device registered is cut off, logged once; within the
+// second's budget, or once trusted, it is not.
+void tst_Sockets::untrustedPeersKeepToTheirBudget()
+{
+    QFETCH(bool, trusted);
+    QFETCH(int, messages);
+    QFETCH(bool, closed);
+    LogCapture log;
+    ListeningServer accepted;
+    RawWebSocketClient client(QHostAddress(QStringLiteral("127.0.0.2")));
+    QVERIFY(client.connectToServer(kLocal, kServerPort));
+    QTRY_COMPARE(accepted.sockets.size(), size_t(1));
+    ConnectedSocket& socket = *accepted.sockets.front();
+    TimePoint now{};
+    socket.SetClock([&now] { return now; });
+    socket.SetTrusted(trusted);
+    QSignalSpy data(&socket, &ConnectedSocket::DataReceived);
+    for (int i = 0; i < messages; ++i)
+        client.sendText("{}");
+    if (closed) {
+        QVERIFY(client.waitForDisconnected(3000));
+        QCOMPARE(data.count(), ConnectedSocket::kMaximumUntrustedMessagesPerSecond);
+        QCOMPARE(log.count(QtWarningMsg, QStringLiteral("messages in a second before registering")), 1);
+        return;
+    }
+    QTRY_COMPARE(data.count(), messages);
+    // A new second, a new budget.
+    now += std::chrono::seconds(1);
+    client.sendText("{}");
+    QTRY_COMPARE(data.count(), messages + 1);
+    QVERIFY(client.isOpen());
 }
 
 void tst_Sockets::oversizeMessagesAreRefused_data()
