@@ -214,4 +214,9 @@ Configuration& AbstractApplication::configuration()
     return m_configuration;
 }
 
+QObject* AbstractApplication::releaseNotes()
+{
+    return &m_releaseNotes;
+}
+
 } // namespace tessivar

@@ -6,6 +6,7 @@
 #include "device/DeviceManager.h"
 #include "core/ModuleDataClassInfo.h"
 #include "core/ModuleTypes.h"
+#include "update/ReleaseNotesModel.h"
 
 #include <QHostAddress>
 #include <QList>
@@ -32,6 +33,7 @@ class MessageReception;
 class AbstractApplication : public QObject
 {
     Q_OBJECT
+    Q_PROPERTY(QObject* ReleaseNotes READ releaseNotes CONSTANT)
 
 public:
     explicit AbstractApplication(Configuration& configuration, QObject* parent = nullptr);
@@ -46,6 +48,7 @@ public:
     Q_INVOKABLE void removeDevice(const NetworkDeviceId_t& deviceId);
     Q_INVOKABLE void exit();
     Q_INVOKABLE QString getSoftwareVersion() const;
+    Q_INVOKABLE QObject* releaseNotes();
 
     device::DeviceManager& deviceManager();
     device::DeviceApprovals& deviceApprovals();
@@ -94,6 +97,7 @@ protected:
     std::unique_ptr<communication::ICommunicationHandler> m_communicationHandler;
     std::unique_ptr<communication::MessageHandler> m_messageHandler;
     std::unique_ptr<communication::MessageEmissionBuilderFactory> m_emissionFactory;
+    update::ReleaseNotesModel m_releaseNotes;
 };
 
 } // namespace tessivar

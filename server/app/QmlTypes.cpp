@@ -3,6 +3,7 @@
 #include "core/DeviceTypes.h"
 #include "modules/ModuleList.h"
 #include "modules/ModuleSource.h"
+#include "network/DesktopInformationProvider.h"
 #include "ui/ErrorWidget.h"
 #include "ui/ModuleEditionWidget.h"
 #include "ui/ModuleSelectionWidget.h"
@@ -36,6 +37,9 @@ void registerServerQmlTypes()
     qmlRegisterUncreatableType<ModuleList>("com.tessivar.types", 1, 0, "ModuleList", notCreatable);
     qmlRegisterUncreatableType<ModuleSource>("com.tessivar.types", 1, 0, "ModuleSource", notCreatable);
     qRegisterMetaType<NetworkDeviceId_t>("NetworkDeviceId_t");
+    qmlRegisterSingletonType<network::DesktopInformationProvider>(
+        "com.tessivar.helpers", 1, 0, "DesktopInformationProvider",
+        [](QQmlEngine*, QJSEngine*) -> QObject* { return new network::DesktopInformationProvider; });
 }
 
 } // namespace tessivar

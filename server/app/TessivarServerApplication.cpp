@@ -3,13 +3,17 @@
 #include "app/BlockCreationFlow.h"
 #include "app/BlockSyncFlow.h"
 #include "app/ErrorHandler.h"
+#include "app/FirewallFlow.h"
 #include "app/GreetingFlow.h"
 #include "app/QmlTypes.h"
 #include "app/TaskManager.h"
 #include "app/TrayAndWindows.h"
+#include "app/UpdateFlow.h"
 #include "communication/CommunicationHandler.h"
 #include "communication/MessageHandler.h"
 #include "core/ApplicationConstants.h"
+#include "network/NetworkFirewallModel.h"
+#include "network/NetworkStatusModel.h"
 #include "ui/ErrorWidget.h"
 
 #include <QDebug>
@@ -103,12 +107,18 @@ void TessivarServerApplication::createFlows()
     m_greetingFlow
         = std::make_unique<GreetingFlow>(*this, m_pluginManager, m_options.helloInterval, m_options.wakeUpInterval);
     m_blockSyncFlow = std::make_unique<BlockSyncFlow>(*this, m_moduleList, m_options.checkLoadedSourcesDelay);
+    m_firewallFlow = std::make_unique<FirewallFlow>(m_configuration);
     m_blockCreationFlow = std::make_unique<BlockCreationFlow>(m_moduleList, m_pluginManager, *m_deviceManager);
+    m_updateFlow = std::make_unique<UpdateFlow>(m_configuration);
+    m_networkStatus.reset(new network::NetworkStatusModel(this));
+    m_networkStatus->setFirewall(new network::NetworkFirewallModel(m_networkStatus.get()));
 }
 
 void TessivarServerApplication::connectFlows(communication::MessageHandler& messageHandler)
 {
     m_greetingFlow->registerHandlers(messageHandler);
+    connect(m_firewallFlow.get(), &FirewallFlow::firewallInformationRequested, this,
+            &TessivarServerApplication::firewallInformationRequested);
     m_blockCreationFlow->registerHandlers(messageHandler);
     m_blockSyncFlow->registerHandlers(messageHandler);
     m_blockSyncFlow->connectModuleList();
@@ -160,6 +170,7 @@ void TessivarServerApplication::setRootContextProperties()
     context->setContextProperty(QStringLiteral("Configuration"), &m_configuration);
     context->setContextProperty(QStringLiteral("PluginInformationList"), nullptr);
     context->setContextProperty(QStringLiteral("DeviceManagerModel"), m_deviceManager->GetModel());
+    context->setContextProperty(QStringLiteral("NetworkStatus"), m_networkStatus.get());
     context->setContextProperty(QStringLiteral("TaskManager"), &TaskManager::instance());
 }
 
@@ -195,10 +206,14 @@ void TessivarServerApplication::onMainWindowLoaded()
     m_blockCreationFlow->connectWidgets(mainWindow(), m_errorHandler.get());
     m_trayAndWindows->buildTray();
     m_blockSyncFlow->loadBlocks(m_pluginManager, m_errorHandler.get());
+    connect(&m_updateFlow->updateManager(), &update::SoftwareUpdateManager::updateAvailable, this,
+            &TessivarServerApplication::notifyTrayUpdateAvailable);
+    m_updateFlow->start();
     m_greetingFlow->start();
     m_trayAndWindows->showAtStart(m_options.minimized, m_options.splashHideDelayMs);
 
     checkSoftwareVersion();
+    m_firewallFlow->checkAtStartup();
 
     qInfo() << "---- Application ready ----";
     qDebug() << "Starting communication";
@@ -339,6 +354,25 @@ void TessivarServerApplication::handleTrayMessageClickMinimized()
 void TessivarServerApplication::handleTrayExitClicked()
 {
     m_trayAndWindows->handleTrayExitClicked();
+}
+
+void TessivarServerApplication::notifyTrayUpdateAvailable(QVersionNumber availableVersion)
+{
+    m_trayAndWindows->routeTrayMessageClick([this] { handleTrayMessageClickUpdate(); });
+    m_updateFlow->showAnnouncement(trayIcon(), availableVersion);
+}
+void TessivarServerApplication::handleTrayMessageClickUpdate()
+{
+    m_updateFlow->openDownloadPage();
+}
+
+bool TessivarServerApplication::applicationHasFirewallException()
+{
+    return m_firewallFlow->applicationHasFirewallException();
+}
+void TessivarServerApplication::addApplicationFirewallException()
+{
+    m_firewallFlow->addApplicationFirewallException();
 }
 
 } // namespace tessivar

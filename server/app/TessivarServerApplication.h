@@ -10,6 +10,7 @@
 #include "app/AbstractApplication.h"
 #include "app/TimerIncubationController.h"
 #include "core/BlockCreationStatus.h"
+#include "device/DeleteLater.h"
 #include "modules/ModuleList.h"
 #include "modules/PluginManager.h"
 #include "ui/ErrorAction.h"
@@ -30,8 +31,14 @@ namespace tessivar {
 class BlockCreationFlow;
 class BlockSyncFlow;
 class ErrorHandler;
+class FirewallFlow;
 class GreetingFlow;
 class TrayAndWindows;
+class UpdateFlow;
+
+namespace network {
+class NetworkStatusModel;
+}
 
 namespace ui {
 class ModuleEditionWidget;
@@ -77,6 +84,12 @@ public:
     ModuleSource* moduleBeingCreated() const;
     ui::ModuleSelectionWidget* moduleSelectionWidget() const;
     ui::ModuleEditionWidget* moduleEditionWidget() const;
+    UpdateFlow& updateFlow() { return *m_updateFlow; }
+    network::NetworkStatusModel* networkStatus() const { return m_networkStatus.get(); }
+
+    // Whether the firewall lets the server's traffic in; the helper adds the exception.
+    Q_INVOKABLE bool applicationHasFirewallException();
+    Q_INVOKABLE void addApplicationFirewallException();
 
 Q_SIGNALS:
     void firewallInformationRequested();
@@ -110,7 +123,9 @@ public Q_SLOTS:
     void minimizeWindow();
     void notifyTrayMinimized();
     void handleTrayIconActivated(QSystemTrayIcon::ActivationReason activationReason);
+    void notifyTrayUpdateAvailable(QVersionNumber availableVersion);
     void handleTrayMessageClickMinimized();
+    void handleTrayMessageClickUpdate();
     void handleTrayExitClicked();
 
 private:
@@ -135,6 +150,10 @@ private:
     std::unique_ptr<GreetingFlow> m_greetingFlow;
     std::unique_ptr<BlockSyncFlow> m_blockSyncFlow;
     std::unique_ptr<BlockCreationFlow> m_blockCreationFlow;
+    std::unique_ptr<FirewallFlow> m_firewallFlow;
+    std::unique_ptr<UpdateFlow> m_updateFlow;
+    // QML may still hold it while the application goes.
+    device::DeleteLaterPtr<network::NetworkStatusModel> m_networkStatus;
     bool m_parametersValid = true;
     bool m_mainWindowLoaded = false;
     bool m_valid = false;

@@ -136,6 +136,12 @@ void TrayAndWindows::routeTrayMessageClick(void (TrayAndWindows::*handler)())
     m_trayMessageRouting = connect(&m_trayIcon, &QSystemTrayIcon::messageClicked, this, handler);
 }
 
+void TrayAndWindows::routeTrayMessageClick(const std::function<void()>& onClick)
+{
+    disconnect(m_trayMessageRouting);
+    m_trayMessageRouting = connect(&m_trayIcon, &QSystemTrayIcon::messageClicked, this, onClick);
+}
+
 void TrayAndWindows::notifyTrayMinimized()
 {
     if (!QSystemTrayIcon::supportsMessages() || m_configuration.TrayMessageShown())

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 
+#include <functional>
 #include <memory>
 
 class QMenu;
@@ -34,6 +35,8 @@ public:
     QQuickWindow* splashWindow() const;
     QSystemTrayIcon& trayIcon();
     QMenu* trayMenu() const;
+    // Tray message clicks go to `onClick` from now on, replacing any earlier routing.
+    void routeTrayMessageClick(const std::function<void()>& onClick);
 
 public Q_SLOTS:
     void raiseMainWindow();

@@ -140,6 +140,17 @@ void Configuration::setRefusedDevices(const QStringList& value)
     Q_EMIT RefusedDevicesChanged(value);
 }
 
+QString Configuration::UpdateServerHost() const
+{
+    return read<QString>(m_ownGroup, QStringLiteral("UpdateServerHost"), QString::fromLatin1(kDefaultUpdateServerHost));
+}
+
+void Configuration::setUpdateServerHost(const QString& value)
+{
+    writeValue(m_ownGroup, QStringLiteral("UpdateServerHost"), value);
+    Q_EMIT UpdateServerHostChanged(value);
+}
+
 bool Configuration::isLaunchAtStartupEnabled()
 {
     if (!platform::autostartEntryExists(kApplicationDisplayName))

@@ -21,6 +21,10 @@ class Configuration : public CommonConfiguration
                    NOTIFY RequireDeviceApprovalChanged)
 
 public:
+    // Where the server asks for the latest published version: a host name, with ":port"
+    // when the server listens elsewhere than 443.
+    static constexpr const char* kDefaultUpdateServerHost = "update.tessivar.app";
+
     explicit Configuration(const QString& filePath = defaultFilePath(), QObject* parent = nullptr);
 
     static Configuration& instance();
@@ -48,6 +52,8 @@ public:
     void setApprovedDevices(const QStringList& value);
     QStringList RefusedDevices() const;
     void setRefusedDevices(const QStringList& value);
+    QString UpdateServerHost() const;
+    void setUpdateServerHost(const QString& value);
 
     // Registration of tessivar-helper "run server --minimized" at login.
     Q_INVOKABLE bool isLaunchAtStartupEnabled();
@@ -68,6 +74,7 @@ Q_SIGNALS:
     void RequireDeviceApprovalChanged(bool newValue);
     void ApprovedDevicesChanged(const QStringList& newValue);
     void RefusedDevicesChanged(const QStringList& newValue);
+    void UpdateServerHostChanged(const QString& newValue);
 
 private:
     const QString& m_ownGroup = m_appGroup;

@@ -1,0 +1,82 @@
+#include "app/FirewallFlow.h"
+
+#include "core/ApplicationConstants.h"
+#include "core/Configuration.h"
+#include "network/FirewallStatus.h"
+#include "platform/Processes.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+
+namespace tessivar {
+
+FirewallFlow::FirewallFlow(Configuration& configuration, QObject* parent)
+    : FirewallFlow(configuration, Options{}, parent)
+{
+}
+
+FirewallFlow::FirewallFlow(Configuration& configuration, Options options, QObject* parent)
+    : QObject(parent)
+    , m_configuration(configuration)
+    , m_options(std::move(options))
+{
+    if (m_options.helperPath.isEmpty())
+        m_options.helperPath = QDir::toNativeSeparators(helperProgramPath());
+}
+
+bool FirewallFlow::applicationHasFirewallException()
+{
+    return m_options.check ? m_options.check() : network::applicationHasFirewallException();
+}
+
+bool FirewallFlow::addApplicationFirewallException()
+{
+    return runHelper(QStringLiteral("firewall"),
+                     {QStringLiteral("--add-rule"), QCoreApplication::applicationName(),
+                      QDir::toNativeSeparators(QCoreApplication::applicationFilePath())},
+                     true);
+}
+
+void FirewallFlow::checkAtStartup()
+{
+    if (!m_configuration.IgnoreFirewall() && !applicationHasFirewallException())
+        Q_EMIT firewallInformationRequested();
+}
+
+bool FirewallFlow::runHelper(const QString& command, const QStringList& arguments, bool elevated)
+{
+    const QString workingDirectory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    std::vector<std::string> helperArguments{command.toStdString()};
+    for (const QString& argument : arguments)
+        helperArguments.push_back(argument.toStdString());
+    const QString parameters = command
+        + QString::fromStdString(platform::quotedParameters({helperArguments.begin() + 1, helperArguments.end()}));
+
+    qInfo() << "Launching helper" << m_options.helperPath;
+    qInfo() << "Parameters:" << parameters;
+    qInfo() << "Working directory" << workingDirectory;
+    const platform::WaitedRun run
+        = platform::runAndWait(m_options.helperPath.toStdString(), helperArguments, workingDirectory.toStdString(),
+                               elevated, m_options.helperTimeoutMs, [] { qInfo() << "Waiting for helper to finish"; });
+    if (run.status == platform::WaitedRun::Status::LaunchFailed) {
+        qWarning().nospace() << "Helper failed to launch. Error: " << run.error;
+        return false;
+    }
+    if (run.status == platform::WaitedRun::Status::TimedOut) {
+        qWarning() << "Helper did not finish in time";
+        return false;
+    }
+    qInfo() << "Helper action completed";
+    if (run.status == platform::WaitedRun::Status::NoExitCode) {
+        qWarning() << "Failed to get exit code";
+        return false;
+    }
+    if (run.exitCode != 0) {
+        qWarning() << "Exit code:" << run.exitCode;
+        return false;
+    }
+    return true;
+}
+
+} // namespace tessivar

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "network/FirewallStatus.h"
+
+#include <QObject>
+
+namespace tessivar::network {
+
+// The program's first rule for one protocol, as the network status page shows it.
+class NetworkFirewallRuleModel : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool PublicAllowed READ publicAllowed NOTIFY firewallEntryChanged)
+    Q_PROPERTY(bool PrivateAllowed READ privateAllowed NOTIFY firewallEntryChanged)
+    Q_PROPERTY(bool DomainAllowed READ domainAllowed NOTIFY firewallEntryChanged)
+
+public:
+    explicit NetworkFirewallRuleModel(FirewallProtocol_e protocol, FirewallRuleSource rules = ownFirewallRules,
+                                      QObject* parent = nullptr);
+
+    bool publicAllowed() const { return allows(FirewallProfile_e::Public); }
+    bool privateAllowed() const { return allows(FirewallProfile_e::Private); }
+    bool domainAllowed() const { return allows(FirewallProfile_e::Domain); }
+    const FirewallRule_t& rule() const { return m_rule; }
+
+    Q_INVOKABLE void refresh();
+
+Q_SIGNALS:
+    void firewallEntryChanged();
+
+private:
+    bool allows(FirewallProfile_e profile) const;
+
+    FirewallProtocol_e m_protocol;
+    FirewallRuleSource m_rules;
+    FirewallRule_t m_rule;
+};
+
+} // namespace tessivar::network

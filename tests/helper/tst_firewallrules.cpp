@@ -1,0 +1,183 @@
+#include "app/FirewallFlow.h"
+#include "core/Configuration.h"
+#include "network/FirewallRule.h"
+#include "network/FirewallStatus.h"
+#include "support/TestWorkingFolder.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace tessivar::network;
+
+namespace {
+
+const QString kName = QStringLiteral("Tessivar Remote Dashboard");
+
+QString helperPath()
+{
+    return qEnvironmentVariable("TESSIVAR_BIN_DIR") + QStringLiteral("/tessivar-helper");
+}
+
+} // namespace
+
+// The rules that "firewall --add-rule" asks for, as firewalld or ufw keep them: stand-ins
+// for their commands on PATH keep the rules in a folder of the test.
+class TestFirewallRules : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<tessivar::test::TestWorkingFolder> m_folder;
+    QString m_program;
+
+    // A copy of the helper, so that its log stays in the test's folder.
+    QString helperCopy()
+    {
+        const QString helper = m_folder->filePath(QStringLiteral("tessivar-helper"));
+        if (!QFileInfo::exists(helper))
+            QFile::copy(helperPath(), helper);
+        return helper;
+    }
+
+    int addRule(const QStringList& arguments, QByteArray* output = nullptr)
+    {
+        const QString helper = helperCopy();
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(helper, QStringList{QStringLiteral("firewall"), QStringLiteral("--add-rule")} + arguments);
+        if (!process.waitForFinished(30000))
+            return -1;
+        if (output)
+            *output = process.readAll();
+        return process.exitCode();
+    }
+
+    void useFirewall(const QString& backend)
+    {
+        QVERIFY(QDir().mkpath(m_folder->filePath(QStringLiteral("firewall/") + backend)));
+    }
+
+private Q_SLOTS:
+    void initTestCase() { qputenv("PATH", QByteArray(STANDIN_DIR) + ':' + qgetenv("PATH")); }
+
+    void init()
+    {
+        m_folder = std::make_unique<tessivar::test::TestWorkingFolder>();
+        qputenv("TESSIVAR_TEST_FIREWALL_DIR", m_folder->filePath(QStringLiteral("firewall")).toLocal8Bit());
+        QDir().mkpath(m_folder->filePath(QStringLiteral("firewall")));
+        QDir().mkpath(m_folder->filePath(QStringLiteral("app")));
+        m_program = m_folder->filePath(QStringLiteral("app/tessivar"));
+        QSettings(m_folder->filePath(QStringLiteral("app/config")), QSettings::IniFormat)
+            .setValue(QStringLiteral("common/Port"), 20990);
+    }
+
+    void cleanup() { m_folder.reset(); }
+
+    void addTwiceGivesTwoRules_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::newRow("firewalld") << QStringLiteral("firewalld");
+        QTest::newRow("ufw") << QStringLiteral("ufw");
+    }
+
+    void addTwiceGivesTwoRules()
+    {
+        QFETCH(QString, backend);
+        useFirewall(backend);
+        QVERIFY(firewallActive());
+        QVERIFY(listFirewallRules(m_program).isEmpty());
+        // A rule of the program under another name goes; another program's rule stays.
+        QVERIFY(addFirewallRule(QStringLiteral("Old"), m_program, 17, 20990));
+        QVERIFY(addFirewallRule(QStringLiteral("Other"), QStringLiteral("/usr/bin/other"), 6, 8080));
+
+        QByteArray output;
+        QCOMPARE(addRule({kName, m_program}, &output), 0);
+        QVERIFY2(output.contains("Firewall exception added"), output.constData());
+        QCOMPARE(addRule({kName, m_program}), 0);
+
+        const QList<FirewallRule_t> rules = listFirewallRules(m_program);
+        QCOMPARE(rules.size(), 2);
+        QStringList names;
+        for (const FirewallRule_t& rule : rules) {
+            names << rule.name;
+            QCOMPARE(rule.application, m_program);
+            QCOMPARE(rule.action, FirewallAction_e::Allow);
+            QCOMPARE(rule.direction, FirewallDirection_e::In);
+            QVERIFY(rule.enabled);
+            QCOMPARE(rule.protocol,
+                     rule.name.endsWith(QLatin1String("TCP")) ? FirewallProtocol_e::Tcp : FirewallProtocol_e::Udp);
+        }
+        names.sort();
+        QCOMPARE(names, (QStringList{kName + QStringLiteral(" TCP"), kName + QStringLiteral(" UDP")}));
+        QCOMPARE(listFirewallRules(QString()).size(), 3);
+        QVERIFY(firewallRulesAllowTraffic(rules, currentFirewallProfiles()));
+        // The port in the program's own settings is the one opened.
+        QFile calls(m_folder->filePath(QStringLiteral("firewall/calls")));
+        QVERIFY(calls.open(QIODevice::ReadOnly));
+        const QByteArray log = calls.readAll();
+        QVERIFY(log.contains("20990/tcp") && log.contains("20990/udp"));
+    }
+
+    void noFirewallActive()
+    {
+        QVERIFY(!firewallActive());
+        QVERIFY(listFirewallRules(QString()).isEmpty());
+        QVERIFY(applicationHasFirewallException());
+        QByteArray output;
+        QCOMPARE(addRule({kName, m_program}, &output), 1);
+        QVERIFY2(output.contains("Failed to add TCP rule"), output.constData());
+    }
+
+    // The server's side: the check at start asks for the exception, the helper adds it,
+    // and the check then passes.
+    void serverFlow()
+    {
+        useFirewall(QStringLiteral("firewalld"));
+        tessivar::Configuration configuration(m_folder->filePath(QStringLiteral("config")));
+        tessivar::FirewallFlow::Options options;
+        options.helperPath = helperCopy();
+        tessivar::FirewallFlow flow(configuration, options);
+        QSignalSpy requested(&flow, &tessivar::FirewallFlow::firewallInformationRequested);
+
+        configuration.setIgnoreFirewall(true);
+        flow.checkAtStartup();
+        QCOMPARE(requested.count(), 0);
+        configuration.setIgnoreFirewall(false);
+        flow.checkAtStartup();
+        QCOMPARE(requested.count(), 1);
+
+        QVERIFY(flow.addApplicationFirewallException());
+        QVERIFY(flow.applicationHasFirewallException());
+        flow.checkAtStartup();
+        QCOMPARE(requested.count(), 1);
+        QCOMPARE(ownFirewallRules().size(), 2);
+    }
+
+    void helperFailures()
+    {
+        tessivar::Configuration configuration(m_folder->filePath(QStringLiteral("config")));
+        tessivar::FirewallFlow::Options options;
+        options.helperPath = m_folder->filePath(QStringLiteral("missing-helper"));
+        tessivar::FirewallFlow missing(configuration, options);
+        QTest::ignoreMessage(QtWarningMsg, "Helper failed to launch. Error: 2");
+        QVERIFY(!missing.runHelper(QStringLiteral("firewall"), {}, false));
+
+        options.helperPath = helperCopy();
+        tessivar::FirewallFlow flow(configuration, options);
+        QTest::ignoreMessage(QtWarningMsg, "Exit code: 1");
+        QVERIFY(!flow.runHelper(QStringLiteral("run"), {QStringLiteral("nothing")}, false));
+
+        // A helper that does not finish is left running and not waited for.
+        options.helperPath = QStringLiteral("/bin/sleep");
+        options.helperTimeoutMs = 100;
+        tessivar::FirewallFlow slow(configuration, options);
+        QTest::ignoreMessage(QtWarningMsg, "Helper did not finish in time");
+        QVERIFY(!slow.runHelper(QStringLiteral("2"), {}, false));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFirewallRules)
+#include "tst_firewallrules.moc"
