@@ -5,6 +5,8 @@
 #include "device/LocalNetworkDevice.h"
 
 #include <QDebug>
+
+#include <algorithm>
 #include <QLoggingCategory>
 
 namespace tessivar::communication {
@@ -20,6 +22,14 @@ QByteArray loggedContent(const QByteArray& data)
     if (data.size() <= MessageCodec::kMaximumLoggedJsonLength)
         return data;
     return data.left(MessageCodec::kMaximumLoggedJsonLength) + "...";
+}
+
+// Messages that delete or replace what is stored for their sender: acted on only when
+// they come over the sender's own connection, never from a datagram.
+bool changesStoredState(MessageType_e type)
+{
+    return type == MessageType_e::ModuleList || type == MessageType_e::DeleteModule
+        || type == MessageType_e::RegisterModuleResponse;
 }
 
 // Printing a message dumps its whole body: skipped outright when debug output is off.
@@ -160,6 +170,9 @@ void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndP
         return;
     }
 
+    if (connected && !admitOverConnection(header.sender.id, endPoint))
+        return;
+
     device::IDevice* device = attributeSender(header.sender, endPoint);
     if (!device)
         return;
@@ -190,8 +203,71 @@ void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndP
         ProcessConnection(*device, connectionEndPoint);
     }
 
+    const std::optional<NetworkDeviceId_t> owner = connected ? m_deviceConnections.FindActiveDevice(endPoint)
+                                                             : std::nullopt;
+    const bool overOwnConnection = owner && *owner == device->GetId();
+    if (!overOwnConnection && changesStoredState((*message)->GetType())) {
+        qWarning().nospace().noquote() << "Message [" << header.id << "] from device [" << device->GetId()
+                                       << "] dropped: only the device's own connection may send it";
+        return;
+    }
+
     Q_EMIT MessageReceived(MessageReception(*device, header.sequenceId, header.sequenceResponseId,
-                                            std::move(*message)));
+                                            std::move(*message), overOwnConnection));
+}
+
+bool CommunicationHandler::admitOverConnection(const NetworkDeviceId_t& senderId, const PeerEndPoint& endPoint)
+{
+    const std::optional<NetworkDeviceId_t> owner = m_deviceConnections.FindActiveDevice(endPoint);
+    if (owner && *owner == senderId) {
+        m_guessedConnections.erase(endPoint);
+        return true;
+    }
+    if (owner) {
+        if (m_guessedConnections.count(endPoint) == 0) {
+            qWarning().nospace().noquote() << "Message from device [" << senderId << "] dropped: connection ["
+                                           << endPoint << "] belongs to device [" << *owner << "]";
+            return false;
+        }
+        if (!admitOverNewConnection(senderId, endPoint))
+            return false;
+        // The address named the wrong device: the connection is this sender's.
+        qInfo().nospace().noquote() << "Connection [" << endPoint << "] belongs to device [" << senderId
+                                    << "], not [" << *owner << "]";
+        m_guessedConnections.erase(endPoint);
+        m_deviceConnections.SetInactive(*owner);
+        if (const std::optional<device::IDevice*> previous = m_deviceManager->GetDevice(*owner))
+            (*previous)->SetConnected(false);
+        m_pendingPeers.erase(endPoint);
+        m_pendingPeers.insert(endPoint);
+        return true;
+    }
+    if (!admitOverNewConnection(senderId, endPoint))
+        return false;
+    // Not attributed yet: its first admitted message attributes it.
+    if (m_pendingPeers.count(endPoint) == 0)
+        m_pendingPeers.insert(endPoint);
+    return true;
+}
+
+bool CommunicationHandler::admitOverNewConnection(const NetworkDeviceId_t& senderId, const PeerEndPoint& endPoint)
+{
+    const std::optional<PeerEndPoint> own = m_deviceConnections.FindActiveEndPoint(senderId);
+    if (!own || *own == endPoint)
+        return true;
+    const std::optional<network::Ticks> silence = m_socketManager->SilenceOf(*own);
+    const network::Ticks takeover = kMissedGreetingsBeforeTakeover * m_greetingInterval;
+    if (silence && *silence <= takeover) {
+        qWarning().nospace().noquote() << "Message from device [" << senderId << "] over [" << endPoint
+                                       << "] dropped: the device is connected over [" << *own << "]";
+        return false;
+    }
+    qInfo().nospace().noquote() << "Device [" << senderId << "] moved from [" << *own << "] to [" << endPoint << "]";
+    if (silence)
+        m_socketManager->Disconnect(*own); // reported back as that peer's disconnect
+    if (m_deviceConnections.FindActiveEndPoint(senderId))
+        OnPeerDisconnected(*own);
+    return true;
 }
 
 device::IDevice* CommunicationHandler::attributeSender(const MessageSender_t& sender, const PeerEndPoint& endPoint)
@@ -205,35 +281,69 @@ device::IDevice* CommunicationHandler::attributeSender(const MessageSender_t& se
         byHand->SetId(sender.id);
         return byHand;
     }
-    if (!admitFirstContact(sender.id))
+    if (!admitFirstContact(sender.id, endPoint.GetAddress()))
         return nullptr;
     device::IDevice& added =
         m_deviceManager->AddDevice(std::make_unique<device::LocalNetworkDevice>(sender.id, sender.applicationType));
     if (!added.IsRegistered())
-        m_firstContactDevices.insert(added.GetId());
+        m_firstContactDevices.push_back(FirstContact{added.GetId(), endPoint.GetAddress()});
     return &added;
 }
 
-bool CommunicationHandler::admitFirstContact(const NetworkDeviceId_t& senderId)
+bool CommunicationHandler::admitFirstContact(const NetworkDeviceId_t& senderId, const QHostAddress& address)
 {
-    // Devices that registered or were removed since no longer count against the bound.
-    for (auto it = m_firstContactDevices.begin(); it != m_firstContactDevices.end();) {
-        const std::optional<device::IDevice*> device = m_deviceManager->GetDevice(*it);
-        it = (!device || (*device)->IsRegistered()) ? m_firstContactDevices.erase(it) : std::next(it);
-    }
-    if (static_cast<int>(m_firstContactDevices.size()) < kMaximumUnregisteredDevices)
+    // Devices that registered or were removed since no longer count against the bounds.
+    m_firstContactDevices.erase(std::remove_if(m_firstContactDevices.begin(), m_firstContactDevices.end(),
+                                               [this](const FirstContact& contact) {
+                                                   const std::optional<device::IDevice*> device =
+                                                       m_deviceManager->GetDevice(contact.deviceId);
+                                                   return !device || (*device)->IsRegistered();
+                                               }),
+                                m_firstContactDevices.end());
+    if (makeRoomForFirstContact(&address, kMaximumUnregisteredDevicesPerAddress)
+        && makeRoomForFirstContact(nullptr, kMaximumUnregisteredDevices))
         return true;
 
+    // Every device in the way is connected: the newcomer waits for one to register or leave.
+    qWarning().nospace().noquote() << "Too many unregistered devices [" << m_firstContactDevices.size()
+                                   << "], dropping message from new device [" << senderId << "]";
+    return false;
+}
+
+bool CommunicationHandler::makeRoomForFirstContact(const QHostAddress* address, int limit)
+{
+    const auto counted = [address](const FirstContact& contact) { return !address || contact.address == *address; };
+    if (std::count_if(m_firstContactDevices.cbegin(), m_firstContactDevices.cend(), counted) < limit)
+        return true;
+    for (auto it = m_firstContactDevices.begin(); it != m_firstContactDevices.end(); ++it) {
+        if (!counted(*it))
+            continue;
+        const std::optional<device::IDevice*> device = m_deviceManager->GetDevice(it->deviceId);
+        if (device && (*device)->IsConnected())
+            continue;
+        const FirstContact oldest = *it;
+        m_firstContactDevices.erase(it);
+        forgetUnregisteredDevice(oldest.deviceId, oldest.address);
+        return true;
+    }
+    return false;
+}
+
+void CommunicationHandler::forgetUnregisteredDevice(const NetworkDeviceId_t& deviceId, const QHostAddress& address)
+{
     ++m_droppedContactsSinceLog;
     const network::TimePoint now = m_clock();
     if (!m_lastDroppedContactLog || now - *m_lastDroppedContactLog >= kDroppedContactLogInterval) {
-        qWarning().nospace().noquote() << "Too many unregistered devices [" << m_firstContactDevices.size()
-                                       << "], dropping message from new device [" << senderId << "] and ["
+        qWarning().nospace().noquote() << "Too many unregistered devices, forgetting device [" << deviceId
+                                       << "] first heard from [" << address.toString() << "] and ["
                                        << m_droppedContactsSinceLog - 1 << "] other(s) since the last report";
         m_lastDroppedContactLog = now;
         m_droppedContactsSinceLog = 0;
     }
-    return false;
+    m_datagramEndPoints.erase(deviceId);
+    m_lastSequence.erase(deviceId);
+    m_deviceConnections.Remove(deviceId);
+    m_deviceManager->RemoveDevice(deviceId);
 }
 
 bool CommunicationHandler::acceptDatagram(device::IDevice& device, const PeerEndPoint& endPoint,
@@ -318,6 +428,7 @@ void CommunicationHandler::OnPeerConnected(const PeerEndPoint& endPoint)
         m_pendingPeers.insert(endPoint);
         return;
     }
+    m_guessedConnections.insert(endPoint);
     ProcessConnection(*device, endPoint);
 }
 
@@ -342,6 +453,7 @@ void CommunicationHandler::OnPeerDisconnected(const PeerEndPoint& endPoint)
         m_lastSequence.erase(*deviceId);
     }
     m_pendingPeers.erase(endPoint);
+    m_guessedConnections.erase(endPoint);
 }
 
 bool CommunicationHandler::ConnectToEndPoint(const QHostAddress& address)
@@ -381,6 +493,11 @@ void CommunicationHandler::SetClock(network::Clock clock)
     m_deviceConnections.SetClock(std::move(clock));
 }
 
+void CommunicationHandler::SetGreetingInterval(std::chrono::milliseconds interval)
+{
+    m_greetingInterval = interval;
+}
+
 network::SocketManager& CommunicationHandler::GetSocketManager()
 {
     return *m_socketManager;
@@ -389,6 +506,11 @@ network::SocketManager& CommunicationHandler::GetSocketManager()
 const DeviceConnectionList& CommunicationHandler::GetDeviceConnectionList() const
 {
     return m_deviceConnections;
+}
+
+size_t CommunicationHandler::GetTrackedDatagramSenderCount() const
+{
+    return std::max(m_datagramEndPoints.size(), m_lastSequence.size());
 }
 
 quint16 CommunicationHandler::GetPort() const

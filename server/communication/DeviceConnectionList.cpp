@@ -44,7 +44,13 @@ std::optional<DeviceConnectionData_t> readRecord(const QJsonValue& value)
 DeviceConnectionList::DeviceConnectionList(CommonConfiguration& configuration, network::Clock clock)
     : m_configuration(configuration)
     , m_clock(std::move(clock))
+    , m_saveThrottle([this] { Save(); })
 {
+}
+
+DeviceConnectionList::~DeviceConnectionList()
+{
+    m_saveThrottle.Flush();
 }
 
 QByteArray DeviceConnectionList::ToJson(const std::vector<DeviceConnectionData_t>& connections)
@@ -118,7 +124,17 @@ void DeviceConnectionList::Update(const NetworkDeviceId_t& deviceId, const netwo
         connection->LastKnownEndPoint = endPoint;
     else
         m_connections.push_back(DeviceConnectionData_t{deviceId, endPoint, m_clock(), false});
-    Save();
+    m_saveThrottle.Request();
+}
+
+void DeviceConnectionList::Remove(const NetworkDeviceId_t& deviceId)
+{
+    const auto it = std::find_if(m_connections.begin(), m_connections.end(),
+                                 [&deviceId](const DeviceConnectionData_t& c) { return c.DeviceId == deviceId; });
+    if (it == m_connections.end())
+        return;
+    m_connections.erase(it);
+    m_saveThrottle.Request();
 }
 
 void DeviceConnectionList::SetActive(const NetworkDeviceId_t& deviceId)
@@ -138,7 +154,7 @@ void DeviceConnectionList::setFlag(const NetworkDeviceId_t& deviceId, bool activ
         connection->Active = active;
         connection->LastOnline = m_clock();
     }
-    Save();
+    m_saveThrottle.Request();
 }
 
 std::optional<network::PeerEndPoint> DeviceConnectionList::FindActiveEndPoint(const NetworkDeviceId_t& deviceId) const
@@ -176,6 +192,11 @@ std::optional<NetworkDeviceId_t> DeviceConnectionList::findDevice(const network:
             return connection.DeviceId;
     }
     return std::nullopt;
+}
+
+void DeviceConnectionList::Flush()
+{
+    m_saveThrottle.Flush();
 }
 
 void DeviceConnectionList::Save() const

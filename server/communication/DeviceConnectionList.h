@@ -3,6 +3,7 @@
 #include "communication/network/NetworkClock.h"
 #include "communication/network/PeerEndPoint.h"
 #include "core/DeviceTypes.h"
+#include "core/WriteThrottle.h"
 
 #include <QByteArray>
 #include <QList>
@@ -37,6 +38,10 @@ public:
     static constexpr int kMaximumStoredConnections = 4096;
 
     explicit DeviceConnectionList(CommonConfiguration& configuration, network::Clock clock = network::systemNow);
+    // Writes a change still waiting for its turn.
+    ~DeviceConnectionList();
+    DeviceConnectionList(const DeviceConnectionList&) = delete;
+    DeviceConnectionList& operator=(const DeviceConnectionList&) = delete;
 
     void Load();
     // Does not save.
@@ -44,11 +49,17 @@ public:
     void Update(const NetworkDeviceId_t& deviceId, const network::PeerEndPoint& endPoint);
     void SetActive(const NetworkDeviceId_t& deviceId);
     void SetInactive(const NetworkDeviceId_t& deviceId);
+    // Forgets the device's record, if it has one (then saves).
+    void Remove(const NetworkDeviceId_t& deviceId);
     std::optional<network::PeerEndPoint> FindActiveEndPoint(const NetworkDeviceId_t& deviceId) const;
     std::optional<network::PeerEndPoint> FindInactiveEndPoint(const NetworkDeviceId_t& deviceId) const;
     std::optional<NetworkDeviceId_t> FindActiveDevice(const network::PeerEndPoint& endPoint) const;
     std::optional<NetworkDeviceId_t> FindInactiveDevice(const network::PeerEndPoint& endPoint) const;
+    // Writes at once. The changes above save through a throttle: at once when the list
+    // was not saved lately, else once shortly after, for all changes made meanwhile.
     void Save() const;
+    // Writes a change still waiting for its turn.
+    void Flush();
 
     const std::vector<DeviceConnectionData_t>& GetConnections() const;
     void SetClock(network::Clock clock);
@@ -67,6 +78,7 @@ private:
     CommonConfiguration& m_configuration;
     network::Clock m_clock;
     std::vector<DeviceConnectionData_t> m_connections;
+    WriteThrottle m_saveThrottle;
 };
 
 // "DeviceConnection[DeviceId=..,LastKnownEndPoint=..,Active=..,LastOnline=<ms>ms ago]",

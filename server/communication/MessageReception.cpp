@@ -5,13 +5,19 @@
 namespace tessivar::communication {
 
 MessageReception::MessageReception(device::IDevice& sender, quint64 sequenceId, std::optional<quint64> responseTo,
-                                   std::unique_ptr<IMessage> message)
+                                   std::unique_ptr<IMessage> message, bool overOwnConnection)
     : m_sender(&sender)
     , m_senderId(sender.GetId())
     , m_sequenceId(sequenceId)
     , m_responseTo(responseTo)
     , m_message(std::move(message))
+    , m_overOwnConnection(overOwnConnection)
 {
+}
+
+bool MessageReception::IsOverOwnConnection() const
+{
+    return m_overOwnConnection;
 }
 
 device::IDevice& MessageReception::GetSender() const

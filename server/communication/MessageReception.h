@@ -18,7 +18,7 @@ class MessageReception
 public:
     MessageReception() = default;
     MessageReception(device::IDevice& sender, quint64 sequenceId, std::optional<quint64> responseTo,
-                     std::unique_ptr<IMessage> message);
+                     std::unique_ptr<IMessage> message, bool overOwnConnection = false);
 
     // The sending device belongs to the device manager; a reception delivered through a
     // queued connection must not outlive the device (the application removes devices
@@ -30,6 +30,9 @@ public:
     // Ends the program when there is none: callers test HasResponseTo() first.
     quint64 GetResponseTo() const;
     bool HasMessage() const;
+    // Whether it came over the WebSocket connection attributed to its sender, the only
+    // way a device may ask for its stored state to be deleted or replaced.
+    bool IsOverOwnConnection() const;
     const IMessage& GetMessage() const;
 
 private:
@@ -38,6 +41,7 @@ private:
     quint64 m_sequenceId = 0;
     std::optional<quint64> m_responseTo;
     std::shared_ptr<const IMessage> m_message;
+    bool m_overOwnConnection = false;
 };
 
 // "MessageReception[Sender=<id>,SequenceId=n,SequenceResponseId=n,Message=...]".

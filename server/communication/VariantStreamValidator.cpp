@@ -1,5 +1,9 @@
 #include "communication/VariantStreamValidator.h"
 
+#include "core/ApplicationConstants.h"
+
+#include <QDataStream>
+#include <QIODevice>
 #include <QMetaType>
 #include <QtEndian>
 
@@ -27,6 +31,17 @@ enum StreamTypeId : quint32 {
     ULongLong = 5,
     Double = 6,
     Char = 7,
+    Locale = 18,
+    EasingCurve = 29,
+    RegularExpression = 44,
+    JsonValue = 45,
+    JsonObject = 46,
+    JsonArray = 47,
+    JsonDocument = 48,
+    CborSimpleType = 52,
+    CborValue = 53,
+    CborArray = 54,
+    CborMap = 55,
     VariantMap = 8,
     VariantList = 9,
     String = 10,
@@ -57,8 +72,42 @@ enum StreamTypeId : quint32 {
     SChar = 40,
     ByteArrayList = 49,
     Nullptr = 51,
+    Font = 64,
+    Pixmap = 65,
     Color = 67,
+    Image = 70,
+    Polygon = 71,
+    Bitmap = 73,
+    KeySequence = 75,
+    TextLength = 77,
+    Transform = 80,
+    Matrix4x4 = 81,
+    Vector2D = 82,
+    Vector3D = 83,
+    Vector4D = 84,
+    Quaternion = 85,
+    PolygonF = 86,
+    FirstGuiStreamType = 64, // the Gui types of a version 19 stream start here...
+    LastGuiStreamType = 87,
+    User = 1024,             // ...and types written by name here
 };
+
+// Where the Gui types of a version 19 stream are numbered in this Qt.
+constexpr int kFirstGuiMetaType = 0x1000;
+
+// An image is decoded into width x height pixels of up to 8 bytes whatever its size on
+// the wire (a compressed image is tiny): dashboard pictures stay far below this.
+constexpr quint64 kMaximumImagePixels = 4096 * 4096;
+
+// Qt types a stream writes by name, with their payload sizes; any other name is refused.
+qsizetype namedTypePayloadSize(QByteArrayView name)
+{
+    if (name == "char16_t" || name == "qfloat16")
+        return 2;
+    if (name == "char32_t")
+        return 4;
+    return -1;
+}
 
 // Fixed payload sizes of the plain value types; 0 for a type without payload,
 // -1 for one that is not a plain value.
@@ -72,6 +121,7 @@ qsizetype fixedPayloadSize(quint32 typeId)
     case SignedChar8:
     case UChar:
     case SChar:
+    case CborSimpleType:
         return 1;
     case Char:
     case Short:
@@ -97,9 +147,21 @@ qsizetype fixedPayloadSize(quint32 typeId)
     case PointF:
     case Uuid:
         return 16;
+    case TextLength:
+        return 4 + 8;
+    case Vector2D:
+        return 2 * 8;
+    case Vector3D:
+        return 3 * 8;
     case RectF:
     case LineF:
+    case Vector4D:
+    case Quaternion:
         return 32;
+    case Transform:
+        return 9 * 8;
+    case Matrix4x4:
+        return 16 * 8;
     default:
         return -1;
     }
@@ -164,9 +226,163 @@ bool VariantStreamValidator::SkipTypedValue(quint32 typeId, int depth)
         return SkipDateTime();
     case Color:
         return SkipColor();
+    case Locale:
+        return SkipString();
+    case RegularExpression:
+        return SkipString() && Skip(4);
+    case JsonValue:
+        return SkipJsonValue();
+    case JsonObject:
+    case JsonArray:
+    case JsonDocument:
+    case CborValue:
+    case CborArray:
+    case CborMap:
+        return SkipByteArray(); // JSON text or CBOR, parsed by Qt within these bytes
+    case EasingCurve:
+        return SkipEasingCurve();
+    case User:
+        return SkipNamedType();
+    default:
+        return SkipGuiValue(typeId);
+    }
+}
+
+bool VariantStreamValidator::SkipGuiValue(quint32 typeId)
+{
+    if (typeId < FirstGuiStreamType || typeId > LastGuiStreamType)
+        return Fail("value type not accepted");
+    // Without the Gui module Qt would skip the payload and read what follows out of step.
+    const QMetaType type(kFirstGuiMetaType + int(typeId - FirstGuiStreamType));
+    if (!type.isValid() || !type.hasRegisteredDataStreamOperators())
+        return Fail("value type needs the Gui module");
+    switch (typeId) {
+    case Font:
+        return SkipFont();
+    case Pixmap:
+    case Image:
+    case Bitmap:
+        return SkipImage();
+    case Polygon:
+        return SkipCountedItems(2 * 4);
+    case PolygonF:
+        return SkipCountedItems(2 * 8);
+    case KeySequence:
+        return SkipCountedItems(4);
     default:
         return Fail("value type not accepted");
     }
+}
+
+bool VariantStreamValidator::SkipCountedItems(qsizetype itemSize)
+{
+    quint32 count = 0;
+    if (!ReadUInt32(count) || !CheckCount(count, itemSize))
+        return false;
+    return Skip(quint64(count) * quint64(itemSize));
+}
+
+bool VariantStreamValidator::SkipFont()
+{
+    // Family, style name, point size (double), pixel size, then style hint, strategy
+    // (16 bits), character set, weight, bits, stretch (16 bits), extended bits, letter and
+    // word spacing, hinting preference, capitalisation, and the other families.
+    constexpr qsizetype kFixedAfterSizes = 1 + 2 + 1 + 1 + 1 + 2 + 1 + 4 + 4 + 1 + 1;
+    return SkipString() && SkipString() && Skip(8 + 4) && Skip(kFixedAfterSizes) && SkipStringList();
+}
+
+bool VariantStreamValidator::SkipImage()
+{
+    quint32 present = 0;
+    if (!ReadUInt32(present))
+        return false;
+    if (present == 0)
+        return true;
+    if (present != 1)
+        return Fail("image flag not accepted");
+    // A PNG file: its signature, then chunks (length, type, data, checksum) up to "IEND".
+    static constexpr char kSignature[] = "\x89PNG\r\n\x1a\n";
+    if (Remaining() < 8 || m_data.sliced(m_position, 8) != QByteArrayView(kSignature, 8))
+        return Fail("image is not a PNG");
+    m_position += 8;
+    bool header = false;
+    for (;;) {
+        quint32 length = 0;
+        if (!ReadUInt32(length) || Remaining() < 4)
+            return Fail("data ends early");
+        const QByteArrayView chunkType = m_data.sliced(m_position, 4);
+        m_position += 4;
+        if (chunkType == "IHDR") {
+            quint32 width = 0;
+            quint32 height = 0;
+            if (length < 8 || !ReadUInt32(width) || !ReadUInt32(height))
+                return Fail("image header not accepted");
+            if (quint64(width) * quint64(height) > kMaximumImagePixels)
+                return Fail("image too large");
+            header = true;
+            length -= 8;
+        } else if (!header) {
+            return Fail("image header not accepted");
+        }
+        if (!Skip(quint64(length) + 4))
+            return false;
+        if (chunkType == "IEND")
+            return true;
+    }
+}
+
+bool VariantStreamValidator::SkipJsonValue()
+{
+    qint8 type = 0;
+    if (!ReadInt8(type))
+        return false;
+    switch (quint8(type)) {
+    case 0x00: // null
+    case 0x80: // undefined
+        return true;
+    case 0x01: // bool
+        return Skip(1);
+    case 0x02: // double
+        return Skip(8);
+    case 0x03: // string
+        return SkipString();
+    case 0x04: // array, as JSON text
+    case 0x05: // object, as JSON text
+        return SkipByteArray();
+    default:
+        return Fail("JSON value type not accepted");
+    }
+}
+
+bool VariantStreamValidator::SkipEasingCurve()
+{
+    // Type, a function pointer field, whether a configuration follows.
+    constexpr qint8 kCustomType = 45;
+    qint8 type = 0;
+    qint8 hasConfig = 0;
+    if (!ReadInt8(type) || !Skip(8) || !ReadInt8(hasConfig))
+        return false;
+    // A custom curve is a function of the program that wrote it: nothing to take from a peer.
+    if (type < 0 || type >= kCustomType)
+        return Fail("easing curve type not accepted");
+    if (hasConfig == 0)
+        return true;
+    // Period, amplitude, overshoot; Bezier points; TCB points (a point and three doubles).
+    return Skip(3 * 8) && SkipCountedItems(2 * 8) && SkipCountedItems(2 * 8 + 3 * 8);
+}
+
+bool VariantStreamValidator::SkipNamedType()
+{
+    quint32 length = 0;
+    if (!ReadUInt32(length) || length == kNullLength || length == 0 || quint64(length) > quint64(Remaining()))
+        return Fail("value type not accepted");
+    // The name is written with its terminating zero.
+    const QByteArrayView name = m_data.sliced(m_position, length - 1);
+    m_position += length;
+    const qsizetype size = namedTypePayloadSize(name);
+    if (size < 0)
+        return Fail("value type not accepted");
+    return Skip(quint64(size));
 }
 
 bool VariantStreamValidator::SkipMap(int depth)
@@ -261,10 +477,31 @@ bool VariantStreamValidator::SkipDateTime()
         return true;
     case Qt::OffsetFromUTC:
         return Skip(4);
+    case Qt::TimeZone:
+        return SkipTimeZone();
     default:
-        // A named time zone would make Qt look the zone up on this machine.
         return Fail("date-time spec not accepted");
     }
+}
+
+bool VariantStreamValidator::SkipTimeZone()
+{
+    // The zone's id (looked up on this machine, an unknown one gives an invalid zone);
+    // a fixed offset zone follows its marker with id, territory, name, abbreviation,
+    // comment and offset.
+    const qsizetype start = m_position;
+    if (!SkipString())
+        return false;
+    static const QByteArray kOffsetMarker = [] {
+        QByteArray bytes;
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out.setVersion(tessivar::kDataStreamVersion);
+        out << QStringLiteral("OffsetFromUtc");
+        return bytes;
+    }();
+    if (m_data.sliced(start, m_position - start) != QByteArrayView(kOffsetMarker))
+        return true;
+    return SkipString() && Skip(4) && SkipString() && SkipString() && SkipString() && Skip(4);
 }
 
 bool VariantStreamValidator::SkipColor()

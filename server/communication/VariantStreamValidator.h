@@ -10,7 +10,9 @@ namespace tessivar::communication {
 //
 // Qt reads a list by reserving the count it announces, so a list that claims 2^32-1
 // entries makes it try to allocate tens of GiB before noticing that the bytes are
-// missing. The walker accepts only value types whose layout it knows, requires every
+// missing. The walker accepts every value type Qt writes into such a map (Gui types
+// while the Gui module is loaded) and the few Qt types written by name; it refuses any
+// other named (user) type. It requires every
 // announced count and length to be backed by the bytes that follow, and bounds the
 // nesting; what it accepts, Qt reads with allocations bounded by the input size.
 class VariantStreamValidator
@@ -36,6 +38,14 @@ private:
     bool SkipBitArray();
     bool SkipDateTime();
     bool SkipColor();
+    bool SkipTimeZone();
+    bool SkipGuiValue(quint32 typeId);
+    bool SkipCountedItems(qsizetype itemSize);
+    bool SkipFont();
+    bool SkipImage();
+    bool SkipJsonValue();
+    bool SkipEasingCurve();
+    bool SkipNamedType();
 
     bool ReadUInt32(quint32& value);
     bool ReadInt8(qint8& value);

@@ -1,6 +1,7 @@
 #include "core/CommonConfiguration.h"
 
 #include "core/ApplicationConstants.h"
+#include "core/DisabledPlugin.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -32,10 +33,12 @@ void keepUnreadableFile(const QString& filePath)
 
 CommonConfiguration::CommonConfiguration(const QString& filePath, QObject* parent)
     : QObject(parent)
-    , m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
 {
-    qRegisterMetaType<DeviceData_t>("DeviceData_t");
-    qRegisterMetaType<QList<DeviceData_t>>("QList<DeviceData_t>");
+    // QSettings turns a stored value back into a QVariant by its type's name, once for
+    // the whole file at the first read: every stored type must be known by name before
+    // then, or a fresh process reads such values as empty.
+    registerStoredTypes();
+    m_settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
 
     if (m_settings->status() != QSettings::NoError) {
         const char* statusName = QMetaEnum::fromType<QSettings::Status>().valueToKey(m_settings->status());
@@ -48,6 +51,15 @@ CommonConfiguration::CommonConfiguration(const QString& filePath, QObject* paren
 }
 
 CommonConfiguration::~CommonConfiguration() = default;
+
+void CommonConfiguration::registerStoredTypes()
+{
+    qRegisterMetaType<QVersionNumber>("QVersionNumber");
+    qRegisterMetaType<DeviceData_t>("DeviceData_t");
+    qRegisterMetaType<QList<DeviceData_t>>("QList<DeviceData_t>");
+    qRegisterMetaType<DisabledPlugin_t>("DisabledPlugin_t");
+    qRegisterMetaType<QList<DisabledPlugin_t>>("QList<DisabledPlugin_t>");
+}
 
 QString CommonConfiguration::defaultFilePath()
 {

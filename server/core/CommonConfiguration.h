@@ -82,6 +82,8 @@ Q_SIGNALS:
     void ShowTutorialChanged(bool newValue);
 
 protected:
+    // Every type this file stores, known by name before the file is first read.
+    static void registerStoredTypes();
     QVariant readValue(const QString& group, const QString& key, const QVariant& defaultValue) const;
     void writeValue(const QString& group, const QString& key, const QVariant& value);
 

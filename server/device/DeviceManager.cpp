@@ -24,6 +24,7 @@ DeviceManager::DeviceManager(CommonConfiguration& configuration)
     : m_configuration(configuration)
     , m_currentDevice(configuration.DeviceId(), configuration.DeviceName())
     , m_model(new DeviceManagerModel)
+    , m_saveThrottle([this] { writeKnownDevices(); })
 {
     registerDeviceIdType();
     restoreKnownDevices();
@@ -31,6 +32,7 @@ DeviceManager::DeviceManager(CommonConfiguration& configuration)
 
 DeviceManager::~DeviceManager()
 {
+    m_saveThrottle.Flush();
     m_connectedCallback = nullptr;
     m_disconnectedCallback = nullptr;
     m_model.reset();
@@ -94,10 +96,12 @@ IDevice& DeviceManager::AddDevice(std::unique_ptr<IDevice> device)
             return *held;
         }
     }
-    const bool addedManually = device->IsAddedManually();
+    const bool stored = isStored(*device);
     holdDevice(std::move(device));
     IDevice& added = *m_devices.back();
-    if (!addedManually)
+    // A device first heard of is not stored until it registers: the stored list stays
+    // as it is, and a flood of invented ids costs no writes.
+    if (stored)
         SaveKnownDevices();
     return added;
 }
@@ -109,17 +113,34 @@ void DeviceManager::RemoveDevice(const NetworkDeviceId_t& id)
     if (found == m_devices.end())
         return;
     qInfo() << "Removing device" << **found;
+    const bool stored = isStored(**found);
     m_model->RemoveDevice((*found)->GetModel());
     m_devices.erase(found);
-    SaveKnownDevices();
+    if (stored)
+        SaveKnownDevices();
+}
+
+bool DeviceManager::isStored(const IDevice& device)
+{
+    // Records without an id are never restored, so they are not written either.
+    return !device.IsAddedManually() && device.IsKnown() && !device.GetId().isEmpty();
 }
 
 void DeviceManager::SaveKnownDevices()
 {
+    m_saveThrottle.Request();
+}
+
+void DeviceManager::FlushKnownDevices()
+{
+    m_saveThrottle.Flush();
+}
+
+void DeviceManager::writeKnownDevices()
+{
     QList<DeviceData_t> known;
     for (const auto& device : m_devices) {
-        // Records without an id are never restored, so they are not written either.
-        if (device->IsAddedManually() || !device->IsKnown() || device->GetId().isEmpty())
+        if (!isStored(*device))
             continue;
         DeviceData_t record;
         record.id = device->GetId();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/WriteThrottle.h"
 #include "device/CurrentDevice.h"
 #include "device/DeleteLater.h"
 #include "device/DeviceManagerModel.h"
@@ -28,7 +29,11 @@ public:
     IDevice& AddDevice(std::unique_ptr<IDevice> device) override;
     // An empty id forgets the first device added by hand that has no id yet.
     void RemoveDevice(const NetworkDeviceId_t& id) override;
+    // Through a throttle: at once when the list was not saved lately, else once shortly
+    // after for every request made meanwhile (registrations come in crowds).
     void SaveKnownDevices() override;
+    // Writes a save still waiting for its turn.
+    void FlushKnownDevices();
     void SetDeviceConnectedCallback(DeviceCallback callback) override;
     void SetDeviceDisconnectedCallback(DeviceCallback callback) override;
     // Empty for an empty id: a device without an id is nobody's match.
@@ -41,7 +46,10 @@ public:
     int GetDeviceCount() const;
 
 private:
+    // Whether the device belongs in the stored list of known devices.
+    static bool isStored(const IDevice& device);
     void restoreKnownDevices();
+    void writeKnownDevices();
     void holdDevice(std::unique_ptr<IDevice> device);
     void forwardConnectionChanges(IDevice& device);
     IDevice* findById(const NetworkDeviceId_t& id) const;
@@ -53,6 +61,7 @@ private:
     DeleteLaterPtr<DeviceManagerModel> m_model;
     DeviceCallback m_connectedCallback;
     DeviceCallback m_disconnectedCallback;
+    WriteThrottle m_saveThrottle;
 };
 
 QDebug operator<<(QDebug debug, const DeviceManager& manager);

@@ -14,6 +14,7 @@
 #include <QSaveFile>
 #include <QUrl>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -196,10 +197,17 @@ bool BlockStorage::WriteMap(const QString& folderPath, const QVariantMap& map, i
         return false;
     }
     bool written = true;
+    QStringList names = QDir(folderPath).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden
+                                                   | QDir::System);
+    names.erase(std::remove_if(names.begin(), names.end(), isSwapName), names.end());
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
-        const QString name = EncodeKey(it.key());
-        if (name.isEmpty()) {
+        if (it.key().isEmpty()) {
             qWarning() << "Cannot store an entry without a name in" << folderPath;
+            written = false;
+            continue;
+        }
+        const QString name = EntryName(folderPath, it.key(), names);
+        if (name.isEmpty()) {
             written = false;
             continue;
         }
@@ -326,21 +334,129 @@ bool BlockStorage::IsMapValue(const QVariant& value)
     }
 }
 
+namespace {
+
+QString escapedChar(QChar c)
+{
+    if (c.unicode() < 0x80)
+        return QStringLiteral("%%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
+    QString escaped;
+    for (const char byte : QString(c).toUtf8())
+        escaped += QStringLiteral("%%1").arg(quint8(byte), 2, 16, QLatin1Char('0')).toUpper();
+    return escaped;
+}
+
+// Windows gives these names (whatever their case, with or without an extension, with
+// trailing spaces) to devices: a file of that name cannot be made.
+bool isReservedDeviceName(const QString& key)
+{
+    QString stem = key.section(QLatin1Char('.'), 0, 0);
+    while (stem.endsWith(QLatin1Char(' ')))
+        stem.chop(1);
+    static const QRegularExpression reserved(QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    return reserved.match(stem).hasMatch();
+}
+
+bool isUpperCase(QChar c)
+{
+    return c.isUpper() && !c.isSurrogate();
+}
+
+} // namespace
+
 QString BlockStorage::EncodeKey(const QString& key)
+{
+    return EncodeKey(key, false);
+}
+
+QString BlockStorage::CaseSafeName(const QString& key)
+{
+    return EncodeKey(key, true);
+}
+
+QString BlockStorage::EncodeKey(const QString& key, bool escapeUpperCase)
 {
     if (key == QLatin1String(".") || key == QLatin1String(".."))
         return QString(key).replace(QLatin1Char('.'), QLatin1String("%2E"));
-    if (std::none_of(key.cbegin(), key.cend(), needsEscape))
+    // The whole stem of a device name, so that two spellings never meet (see CaseSafeName).
+    const int reservedStem = isReservedDeviceName(key) ? int(key.section(QLatin1Char('.'), 0, 0).size()) : 0;
+    // Windows drops trailing dots and spaces from a name.
+    int kept = int(key.size());
+    while (kept > 0 && (key.at(kept - 1) == QLatin1Char('.') || key.at(kept - 1) == QLatin1Char(' ')))
+        --kept;
+    const auto escaped = [&](int i) {
+        const QChar c = key.at(i);
+        return needsEscape(c) || i < reservedStem || i >= kept || (escapeUpperCase && isUpperCase(c));
+    };
+    bool any = false;
+    for (int i = 0; i < key.size() && !any; ++i)
+        any = escaped(i);
+    if (!any)
         return key;
     QString name;
     name.reserve(key.size() + 8);
-    for (QChar c : key) {
-        if (needsEscape(c))
-            name += QStringLiteral("%%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
-        else
-            name += c;
-    }
+    for (int i = 0; i < key.size(); ++i)
+        name += escaped(i) ? escapedChar(key.at(i)) : QString(key.at(i));
     return name;
+}
+
+QString BlockStorage::EntryName(const QString& folderPath, const QString& key, QStringList& names)
+{
+    const QString plain = EncodeKey(key);
+    const auto decodesTo = [&key](const QString& name) { return DecodeKey(name) == key; };
+    const auto foldsTo = [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) == 0;
+    };
+    const auto renameEntry = [&](const QString& from, const QString& to) {
+        if (!QDir().rename(folderPath + QLatin1Char('/') + from, folderPath + QLatin1Char('/') + to)) {
+            qWarning() << "Could not rename" << from << "to" << to << "in" << folderPath;
+            return false;
+        }
+        for (QString& name : names) {
+            if (name == from)
+                name = to;
+        }
+        return true;
+    };
+
+    // Keys that differ only in case would share one file where case is folded (NTFS):
+    // each of them that has capitals gets them escaped, the all-lowercase one keeps its name.
+    QString chosen = plain;
+    bool collides = false;
+    for (const QString& name : QStringList(names)) {
+        if (!foldsTo(name, plain) || decodesTo(name))
+            continue;
+        collides = true;
+        const QString other = DecodeKey(name);
+        const QString otherSafe = CaseSafeName(other);
+        if (otherSafe != name && !renameEntry(name, otherSafe))
+            return {};
+    }
+    if (collides && std::any_of(key.cbegin(), key.cend(), isUpperCase))
+        chosen = CaseSafeName(key);
+
+    // The entry of this key under another name (stored before a collision, or by an
+    // earlier version) moves to the chosen one, so that it is never read twice.
+    for (const QString& name : QStringList(names)) {
+        if (name == chosen || !decodesTo(name))
+            continue;
+        if (names.contains(chosen)) {
+            RemovePath(folderPath + QLatin1Char('/') + name);
+            names.removeAll(name);
+        } else if (!renameEntry(name, chosen)) {
+            return {};
+        }
+    }
+    for (const QString& name : std::as_const(names)) {
+        if (name != chosen && foldsTo(name, chosen)) {
+            qWarning() << "Cannot store entry" << key << "in" << folderPath << ": its name meets" << name;
+            return {};
+        }
+    }
+    if (!names.contains(chosen))
+        names.append(chosen);
+    return chosen;
 }
 
 QString BlockStorage::DecodeKey(const QString& fileName)

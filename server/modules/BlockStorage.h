@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
 
@@ -42,10 +43,20 @@ public:
     static QString StagedFolderTarget(const QString& folderName);
 
     static bool IsMapValue(const QVariant& value);
+    // The file name of a map key: characters no file name may hold, the escape itself,
+    // Windows device names (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with or without an
+    // extension) and trailing dots and spaces are percent-encoded; other names stay.
     static QString EncodeKey(const QString& key);
+    // The same with every capital escaped too: names that never meet when case is folded.
+    static QString CaseSafeName(const QString& key);
     static QString DecodeKey(const QString& fileName);
 
 private:
+    static QString EncodeKey(const QString& key, bool escapeUpperCase);
+    // The name under which `key` is written in the folder whose entries are `names`
+    // (kept up to date); entries of keys that differ only in case are renamed apart.
+    // Empty, logged, when no name can be given.
+    static QString EntryName(const QString& folderPath, const QString& key, QStringList& names);
     static QVariantMap ReadMap(const QString& folderPath, int depth);
     static bool WriteMap(const QString& folderPath, const QVariantMap& map, int depth);
     static bool WriteEntry(const QString& path, const QVariant& value, bool replace, int depth);

@@ -218,6 +218,10 @@ void ModuleList::SyncBlockList(const NetworkDeviceId_t& deviceId, const QList<Bl
         ModuleSource* block = m_modules[size_t(row)];
         if (block->GetDeviceId() != deviceId || blocks.contains(block->GetBlockId()))
             continue;
+        // A block still waiting for its device's answer is not on the device's list yet;
+        // only that answer may keep or drop it.
+        if (!block->GetRecord().IsStored())
+            continue;
         qDebug() << "Deleting block" << block->GetBlockId() << "on" << deviceId;
         block->RemoveFromStorage();
         RemoveRow(row);

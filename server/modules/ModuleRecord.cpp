@@ -202,8 +202,10 @@ void ModuleRecord::SetBlockId(BlockId_t blockId)
     const QDir previous = m_folder;
     const bool wasStored = IsStored();
     m_folder = QDir(staging);
-    for (const QString& key : StoredKeys())
-        BlockStorage::WriteKey(m_folder, key, FieldValue(key), false);
+    for (const QString& key : StoredKeys()) {
+        if (!BlockStorage::WriteKey(m_folder, key, FieldValue(key), false))
+            qWarning() << "Could not store" << key << "of block" << blockId << "in" << m_folder.absolutePath();
+    }
     WriteCrc();
     if (!QDir().rename(staging, root + name)) {
         qWarning() << "Could not store block" << blockId << "in" << root + name;
@@ -319,14 +321,16 @@ void ModuleRecord::WriteKey(const QString& key, const QVariant& value, bool repl
         return;
     // The value first, "crc" last: an interruption in between leaves a complete
     // record whose checksum is stale, which loads with a warning.
-    BlockStorage::WriteKey(m_folder, key, value, replace);
+    if (!BlockStorage::WriteKey(m_folder, key, value, replace))
+        qWarning() << "Could not store" << key << "of block" << m_blockId << "in" << m_folder.absolutePath();
     WriteCrc();
 }
 
 void ModuleRecord::WriteCrc()
 {
-    BlockStorage::WriteValue(m_folder.filePath(QLatin1String(tessivar::kModuleChecksumSuffix)),
-                             QVariant::fromValue<ushort>(ComputeCrc()));
+    if (!BlockStorage::WriteValue(m_folder.filePath(QLatin1String(tessivar::kModuleChecksumSuffix)),
+                                  QVariant::fromValue<ushort>(ComputeCrc())))
+        qWarning() << "Could not store the checksum of block" << m_blockId << "in" << m_folder.absolutePath();
 }
 
 quint16 ModuleRecord::ComputeCrc() const

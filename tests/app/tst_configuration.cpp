@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QHostInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
@@ -93,6 +94,32 @@ private Q_SLOTS:
         const QList<DisabledPlugin_t> expected{{QStringLiteral("misc"), QStringLiteral("1234")}};
         QCOMPARE(reopened.DisabledPlugins(), expected);
         QCOMPARE(reopened.ParameterVersions().size(), 5);
+    }
+
+    // What one start writes, the next start reads: a process of its own opens the file.
+    void versionsSurviveAFreshProcess()
+    {
+        {
+            Configuration configuration(configPath());
+            configuration.setPort(31000);
+            configuration.setFirstLaunch(false);
+            configuration.setSoftwareVersion(QVersionNumber(1, 4));
+            DeviceData_t phone;
+            phone.id = QStringLiteral("phone");
+            phone.version = QVersionNumber(2, 0, 3);
+            phone.known = true;
+            configuration.setKnownDevices({phone});
+        }
+        QProcess child;
+        child.start(QStringLiteral(CONFIG_READBACK_CHILD), {configPath()});
+        QVERIFY(child.waitForFinished(15000));
+        QCOMPARE(child.exitCode(), 0);
+        const QStringList lines = QString::fromUtf8(child.readAllStandardOutput()).split(QLatin1Char('\n'));
+        QVERIFY2(lines.contains(QStringLiteral("SoftwareVersion=1.4")), qPrintable(lines.join(QLatin1Char('|'))));
+        for (const char* parameter : {"common/Port", "common/FirstLaunch", "common/SoftwareVersion", "common/KnownDevices"})
+            QVERIFY2(lines.contains(QStringLiteral("Version %1=1.5.1").arg(QLatin1String(parameter))),
+                     qPrintable(lines.join(QLatin1Char('|'))));
+        QVERIFY(lines.contains(QStringLiteral("KnownDevice phone=2.0.3")));
     }
 
     void wronglyTypedValues_data()

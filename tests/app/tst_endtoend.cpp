@@ -21,6 +21,7 @@
 #include "ui/ModuleSelectionWidget.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QQuickWindow>
 #include <QSignalSpy>
@@ -393,6 +394,61 @@ private Q_SLOTS:
         QCOMPARE(error->property("errorCode").toInt(), 1);
         const QString description = error->property("errorDescription").toString();
         QVERIFY2(description.contains(QStringLiteral("Port %1 is already in use").arg(kPort)), qPrintable(description));
+    }
+
+    // A classroom: 200 tablets, each from its own address, find the server at once
+    // (Hello, then RegisterDevice when asked); every one is registered within 10 s.
+    void manyDevicesRegisterTogether()
+    {
+        QVERIFY(startServer());
+        constexpr int kTablets = 200;
+        std::vector<std::unique_ptr<TestPeer>> tablets;
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < kTablets; ++i) {
+            const QHostAddress address(QStringLiteral("127.0.%1.%2").arg(i / 100).arg(10 + i % 100));
+            auto tablet = std::make_unique<TestPeer>(QStringLiteral("%1").arg(i + 1, 32, 16, QLatin1Char('0')), address);
+            TestPeer* peer = tablet.get();
+            peer->sender().softwareVersion = QVersionNumber(2, 0, 0);
+            connect(peer, &TestPeer::connected, peer, [peer] { peer->send(Message_Hello(peer->sender().id)); });
+            connect(peer, &TestPeer::messageReceived, peer, [peer](MessageType_e type, bool) {
+                if (type == MessageType_e::RegisterDevice)
+                    peer->send(Message_RegisterDevice(QStringLiteral("Tablet"), device::ApplicationType_e::Client,
+                                                      QVersionNumber(2, 0, 0), {}));
+            });
+            peer->connection().open(QHostAddress::LocalHost, kPort);
+            tablets.push_back(std::move(tablet));
+        }
+        const auto registered = [this] {
+            int count = 0;
+            m_application->deviceManager().ForEachDevice([&count](device::IDevice& d) { count += d.IsRegistered(); });
+            return count;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(registered(), kTablets, 10000);
+        qInfo() << kTablets << "devices registered in" << clock.elapsed() << "ms";
+    }
+
+    // Another machine claims the registered phone's id while the phone is connected: its
+    // block list, block deletion and block answer are dropped, the stored block stays.
+    void anotherMachineCannotSpeakForAConnectedPhone()
+    {
+        BlockCreationRequestId_t requestId = -1;
+        startAndRequestABlock(requestId);
+        if (QTest::currentTestFailed())
+            return;
+        m_peer->send(Message_RegisterBlockResponse(BlockCreationStatus_e::Created, 5, requestId));
+        QVERIFY(m_peer->waitForMessage(MessageType_e::UpdateParameters));
+        QVERIFY(QFile::exists(QStringLiteral("modules/5/crc")));
+
+        TestPeer intruder(kPeerId, QHostAddress(QStringLiteral("127.0.0.3")));
+        QVERIFY(intruder.connectToServer(kPort));
+        intruder.send(Message_BlockList({}));
+        intruder.send(Message_DeleteBlock(5));
+        intruder.send(Message_RegisterBlockResponse(BlockCreationStatus_e::Failed, 5, requestId));
+        QTest::qWait(300);
+        QCOMPARE(m_application->moduleList().rowCount(), 1);
+        QVERIFY(QFile::exists(QStringLiteral("modules/5/crc")));
+        QVERIFY(m_peer->isConnected());
     }
 
     void aHandAddedAddressIsWokenEverySecond()

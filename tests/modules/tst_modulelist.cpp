@@ -79,6 +79,7 @@ private Q_SLOTS:
     void refusedBlockLeavesTheList();
     void activationByDevice();
     void syncBlockListWithTwoDevicesSharingAnId();
+    void syncBlockListKeepsABlockNotYetConfirmed();
     void deleteBlockWithTwoDevicesSharingAnId();
     void deviceDataReachesOnlyItsBlock();
     void reusedBlockIdReplacesTheStaleBlock();
@@ -434,6 +435,25 @@ void TestModuleList::syncBlockListWithTwoDevicesSharingAnId()
     QVERIFY(restarted.LoadModules(*m_plugins->plugins));
     QCOMPARE(restarted.GetBlockIdsOfDevice(kDeviceA), QList<BlockId_t>{8});
     QVERIFY(restarted.GetBlockIdsOfDevice(kDeviceB).isEmpty());
+}
+
+// The device's list crosses the block registration: the block it does not list yet
+// stays, and the device's answer still finds it.
+void TestModuleList::syncBlockListKeepsABlockNotYetConfirmed()
+{
+    TestWorkingFolder folder;
+    ModuleList list;
+    placeBlock(list, kDeviceA, 3);
+    const TessivarModuleDataInfo* dataClass = m_plugins->plugins->FindModuleDataClass(kEcho);
+    ModuleSource* waiting = newBlock(kDeviceA).release();
+    const BlockCreationRequestId_t request = list.AddNewModule(waiting, dataClass, true);
+
+    list.SyncBlockList(kDeviceA, {});
+    QCOMPARE(list.rowCount(), 1);
+    QCOMPARE(blockAt(list, 0), waiting);
+    list.OnBlockCreated(4, request);
+    QCOMPARE(waiting->GetBlockId(), 4u);
+    QCOMPARE(storedFolders(), QStringList{"4"});
 }
 
 void TestModuleList::deleteBlockWithTwoDevicesSharingAnId()

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 
 using namespace tessivar::test;
@@ -72,6 +73,10 @@ private Q_SLOTS:
     void replacedMapLosesRemovedEntries();
     void valueMayTurnIntoMapAndBack();
     void unsafeKeysAreStoredUnderSafeNames();
+    void windowsUnsafeKeysGetSafeNames_data();
+    void windowsUnsafeKeysGetSafeNames();
+    void keysDifferingInCaseNeverShareAFile();
+    void failedWriteIsLogged();
     void blocksSharingAnIdGetTheirOwnFolders();
     void interruptedUpdateStillLoads();
     void interruptedMapReplacementLeavesOneWholeVersion();
@@ -271,6 +276,82 @@ void TestModuleRecord::unsafeKeysAreStoredUnderSafeNames()
     QTest::failOnWarning(QRegularExpression("Invalid CRC"));
     const ModuleRecord loaded(modulesPath("10"));
     QCOMPARE(loaded.GetClientData(), tricky);
+}
+
+// Windows is the first target: no key may name a device or lose its trailing dots and
+// spaces there; keys that were safe keep the names they were stored under.
+void TestModuleRecord::windowsUnsafeKeysGetSafeNames_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("fileName");
+    QTest::newRow("safe") << "TessivarModuleTitleSize" << "TessivarModuleTitleSize";
+    QTest::newRow("safe with a dot") << "notes.txt" << "notes.txt";
+    QTest::newRow("CON") << "CON" << "%43%4F%4E";
+    QTest::newRow("con with extension") << "con.txt" << "%63%6F%6E.txt";
+    QTest::newRow("PRN") << "PRN" << "%50%52%4E";
+    QTest::newRow("Aux, two extensions") << "Aux.tar.gz" << "%41%75%78.tar.gz";
+    QTest::newRow("nul and a space") << "nul .x" << "%6E%75%6C%20.x";
+    QTest::newRow("COM1") << "COM1" << "%43%4F%4D%31";
+    QTest::newRow("com9.log") << "com9.log" << "%63%6F%6D%39.log";
+    QTest::newRow("LPT1") << "LPT1" << "%4C%50%54%31";
+    QTest::newRow("lpt9.json") << "lpt9.json" << "%6C%70%74%39.json";
+    QTest::newRow("COM10 is no device") << "COM10" << "COM10";
+    QTest::newRow("CONSOLE is no device") << "CONSOLE" << "CONSOLE";
+    QTest::newRow("trailing dot") << "name." << "name%2E";
+    QTest::newRow("trailing dots and spaces") << "name. ." << "name%2E%20%2E";
+    QTest::newRow("inner dots stay") << "a.b c" << "a.b c";
+}
+
+void TestModuleRecord::windowsUnsafeKeysGetSafeNames()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, fileName);
+    TestWorkingFolder folder;
+    ModuleRecord record = sampleRecord();
+    record.SetBlockId(10);
+    record.SetClientData({{key, 42}});
+    QCOMPARE(QDir(modulesPath("10/ClientData")).entryList(QDir::Files), QStringList{fileName});
+    QCOMPARE(readStoredValue(modulesPath("10/ClientData/") + fileName), QVariant(42));
+    QCOMPARE(ModuleRecord(modulesPath("10")).GetClientData(), (QVariantMap{{key, 42}}));
+}
+
+// NTFS folds case: keys that differ only in case get names that differ in more than
+// case, written whole or one by one, and read back each with its own value.
+void TestModuleRecord::keysDifferingInCaseNeverShareAFile()
+{
+    TestWorkingFolder folder;
+    ModuleRecord record = sampleRecord();
+    record.SetBlockId(10);
+    record.SetClientParameter("Text", "capital");
+    QCOMPARE(QDir(modulesPath("10/ClientParameters")).entryList(QDir::Files).contains("Text"), true);
+    record.SetClientParameter("text", "small");
+    const QVariantMap together{{"Text", 1}, {"text", 2}, {"TEXT", 3}, {"con", 4}, {"CON", 5}, {"Émile", 6},
+                               {"émile", 7}, {"name.", 8}, {"NAME.", 9}};
+    record.SetClientData(together);
+
+    for (const char* map : {"10/ClientParameters", "10/ClientData"}) {
+        const QStringList names = QDir(modulesPath(map)).entryList(QDir::Files);
+        QSet<QString> folded;
+        for (const QString& name : names)
+            folded.insert(name.toCaseFolded());
+        QCOMPARE(folded.size(), names.size());
+    }
+    QVERIFY(QDir(modulesPath("10/ClientParameters")).entryList(QDir::Files).contains("text"));
+    QTest::failOnWarning(QRegularExpression("Invalid CRC"));
+    const ModuleRecord loaded(modulesPath("10"));
+    QCOMPARE(loaded.GetClientParameters().value("Text"), QVariant("capital"));
+    QCOMPARE(loaded.GetClientParameters().value("text"), QVariant("small"));
+    QCOMPARE(loaded.GetClientData(), together);
+}
+
+void TestModuleRecord::failedWriteIsLogged()
+{
+    TestWorkingFolder folder;
+    ModuleRecord record = sampleRecord();
+    record.SetBlockId(10);
+    // Longer than any file name may be.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Could not store \"ClientData\" of block 10 in "));
+    record.SetClientData({{QString(300, QLatin1Char('x')), 1}});
 }
 
 void TestModuleRecord::blocksSharingAnIdGetTheirOwnFolders()

@@ -118,12 +118,22 @@ void SocketManager::OnSocketConnected(ConnectedSocket* accepted)
     qDebug().nospace() << "A connected socket [" << *socket << "] was created to endpoint [" << endPoint << "]";
     const auto existing = m_connectedSockets.find(endPoint);
     if (existing != m_connectedSockets.end()) {
-        qDebug().nospace() << "There is already such a socket:" << *existing->second;
-        Release(std::move(socket));
-        return;
+        // A half-open connection (the phone lost its network) would otherwise lock its
+        // address out until the idle check: past the idle limit, the newcomer wins.
+        const std::optional<Ticks> silence = SilenceOf(endPoint);
+        if (!silence || *silence <= kMaximumSilence) {
+            qDebug().nospace() << "There is already such a socket:" << *existing->second;
+            Release(std::move(socket));
+            return;
+        }
+        qDebug().nospace() << "Replacing endpoint [" << existing->first << "] silent for [" << silence->count()
+                           << "] by a new connection";
+        DropPeer(existing);
     }
     ConnectSocketSignals(socket.get());
     m_connectedSockets.emplace(endPoint, std::move(socket));
+    // Silence counts from the opening: a connection that never speaks is dropped too.
+    m_lastActivity[endPoint] = m_clock();
     emit PeerConnected(endPoint);
 }
 
@@ -146,7 +156,35 @@ void SocketManager::OnSocketDataReceived(ConnectedSocket* socket, const QByteArr
 
 void SocketManager::OnSocketOutgoingConnected(ConnectedSocket* socket)
 {
-    emit PeerConnected(socket->GetPeerEndPoint());
+    const PeerEndPoint endPoint = socket->GetPeerEndPoint();
+    m_lastActivity[endPoint] = m_clock();
+    emit PeerConnected(endPoint);
+}
+
+void SocketManager::DropPeer(SocketMap::iterator it)
+{
+    const PeerEndPoint endPoint = it->first;
+    RemoveSocket(it);
+    emit PeerDisconnected(endPoint);
+}
+
+std::optional<Ticks> SocketManager::SilenceOf(const PeerEndPoint& endPoint) const
+{
+    if (m_connectedSockets.find(endPoint) == m_connectedSockets.end())
+        return std::nullopt;
+    const auto activity = m_lastActivity.find(endPoint);
+    if (activity == m_lastActivity.end())
+        return Ticks::zero(); // still opening
+    return m_clock() - activity->second;
+}
+
+void SocketManager::Disconnect(const PeerEndPoint& endPoint)
+{
+    const auto it = m_connectedSockets.find(endPoint);
+    if (it == m_connectedSockets.end())
+        return;
+    qDebug().nospace() << "Disconnecting endpoint [" << it->first << "]";
+    DropPeer(it);
 }
 
 void SocketManager::OnSocketDisconnected(ConnectedSocket* socket)

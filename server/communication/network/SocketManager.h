@@ -15,6 +15,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tessivar::communication::network {
@@ -30,7 +31,8 @@ class SocketManager : public QObject
 public:
     // How often silent peers are looked for.
     static constexpr std::chrono::milliseconds kDefaultIdleCheckInterval{2000};
-    // A peer that sent nothing for longer than this is considered gone.
+    // A peer that sent nothing for longer than this (counted from the opening for one
+    // that never sent anything) is considered gone.
     static constexpr Ticks kMaximumSilence = std::chrono::seconds(30);
 
     SocketManager(const QString& name, quint16 port);
@@ -46,6 +48,12 @@ public:
     // Whether the connection of that address speaks for a registered device, which frees
     // it from the message budget of untrusted peers.
     void SetPeerTrusted(const PeerEndPoint& endPoint, bool trusted);
+
+    // How long the connection of that address has been silent: since its last data, or
+    // since it opened when it never sent any. Empty when there is no such connection.
+    std::optional<Ticks> SilenceOf(const PeerEndPoint& endPoint) const;
+    // Closes the connection of that address as a disconnect of the peer.
+    void Disconnect(const PeerEndPoint& endPoint);
 
     // Injection points: the time source of the idle check and its period.
     void SetClock(Clock clock);
@@ -80,6 +88,7 @@ private:
     SocketMap::iterator FindSocket(const ConnectedSocket* socket);
     void Release(ConnectedSocketPtr socket);
     void RemoveSocket(SocketMap::iterator it);
+    void DropPeer(SocketMap::iterator it);
 
     QString m_name;
     quint16 m_port;

@@ -2,7 +2,10 @@
 #include "TestPeer.h"
 
 #include "communication/MessageEmissionBuilderFactory.h"
+#include "communication/messages/Message_BlockList.h"
+#include "communication/messages/Message_DeleteBlock.h"
 #include "communication/messages/Message_Hello.h"
+#include "communication/messages/Message_RegisterBlockResponse.h"
 #include "communication/messages/Message_Notification.h"
 #include "communication/network/NonConnectedSocket.h"
 #include "device/LocalNetworkDevice.h"
@@ -321,43 +324,169 @@ private Q_SLOTS:
                  QStringLiteral("ws://127.0.0.5:%1").arg(peer.connection().localPort()));
     }
 
-    // New ids beyond the bound of unregistered devices are dropped and reported once per
-    // interval; a registration makes room again.
+    // A flood of invented ids from one address costs that address only: its oldest
+    // unregistered devices are forgotten (with what was kept for them), memory stays
+    // bounded, and a well-behaved peer elsewhere is still served and kept.
     void unknownDeviceFloodIsBounded()
+    {
+        m_server->createHandler();
+        m_server->handler->AddListenerSocket(
+            std::make_unique<network::NonConnectedSocket>(m_server->port, QStringLiteral("Listener")));
+        m_server->handler->Start();
+        QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
+        LogCapture log;
+        TestPeer flood(kPhoneId, QHostAddress(QStringLiteral("127.0.0.9")));
+        TestPeer good(kTabletId, QHostAddress(QStringLiteral("127.0.0.10")));
+        constexpr int kFlood = 10000;
+        const int perAddress = CommunicationHandler::kMaximumUnregisteredDevicesPerAddress;
+        QUdpSocket out;
+        QVERIFY(out.bind(flood.address(), 0));
+        const MessageCodec codec;
+        for (int i = 0; i < kFlood; ++i) {
+            if (i == kFlood / 2) {
+                QVERIFY(good.connectToServer(m_server->port));
+                good.send(Message_Hello(kTabletId));
+            }
+            flood.sender().id = QStringLiteral("%1").arg(i, 32, 16, QLatin1Char('0'));
+            out.writeDatagram(*codec.Serialize(Message_Hello(flood.sender().id), 1, std::nullopt, flood.sender()),
+                              QHostAddress::LocalHost, m_server->port);
+            if (i % 50 == 0)
+                QCoreApplication::processEvents(); // within what the loopback buffer holds
+        }
+        // The last of the flood is heard, whatever the loopback dropped on the way.
+        QTRY_VERIFY(m_server->devices->GetDevice(flood.sender().id).has_value());
+        QTRY_VERIFY(m_server->devices->GetDevice(kTabletId).has_value());
+        QVERIFY((*m_server->devices->GetDevice(kTabletId))->IsConnected());
+        QCOMPARE(deviceCount(*m_server), perAddress + 1);
+        QCOMPARE(m_server->handler->GetTrackedDatagramSenderCount(), size_t(perAddress));
+        QVERIFY(received.size() > kFlood / 2); // the flood was heard, not lost on the way
+        QVERIFY(log.count(QStringLiteral("Too many unregistered devices, forgetting device [")) <= 2);
+
+        // A registered device no longer counts, and the flood's next id still gets in.
+        (*m_server->devices->GetDevice(flood.sender().id))
+            ->Register(QStringLiteral("Phone"), device::ApplicationType_e::Client, QVersionNumber(1, 0));
+        flood.sender().id = QStringLiteral("next");
+        flood.sendDatagram(Message_Hello(flood.sender().id), m_server->port, QHostAddress::LocalHost, 1);
+        QTRY_VERIFY(m_server->devices->GetDevice(QStringLiteral("next")).has_value());
+        QCOMPARE(deviceCount(*m_server), perAddress + 2);
+    }
+
+    // A connection speaks for the device it belongs to and for no other: a message on it
+    // that claims another id, known or new, is dropped.
+    void connectionSpeaksOnlyForItsDevice()
     {
         start();
         QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
         LogCapture log;
-        // Spread over connections that each keep to the message budget of peers not yet
-        // registered, so that the bound met is the one on devices.
-        constexpr int kPerConnection = 18;
-        static_assert(kPerConnection + 2 <= network::ConnectedSocket::kMaximumUntrustedMessagesPerSecond);
-        const int limit = CommunicationHandler::kMaximumUnregisteredDevices;
-        std::vector<std::unique_ptr<TestPeer>> peers;
-        for (int i = 0; i < limit + 40; ++i) {
-            if (i % kPerConnection == 0) {
-                peers.push_back(std::make_unique<TestPeer>(
-                    kPhoneId, QHostAddress(QStringLiteral("127.0.1.%1").arg(2 + i / kPerConnection))));
-                QVERIFY(peers.back()->connectToServer(m_server->port));
-            }
-            TestPeer& sender = *peers.back();
-            sender.sender().id = QStringLiteral("%1").arg(i, 32, 16, QLatin1Char('0'));
-            sender.send(Message_Hello(sender.sender().id));
-        }
-        TestPeer& peer = *peers.front();
-        // Known ids still get through: the last message comes from the first device.
-        peer.sender().id = QStringLiteral("%1").arg(0, 32, 16, QLatin1Char('0'));
-        peer.send(Message_Hello(peer.sender().id));
-        QTRY_COMPARE(received.size(), limit + 1);
-        QCOMPARE(deviceCount(*m_server), limit);
-        QCOMPARE(log.count(QStringLiteral("Too many unregistered devices")), 1);
+        TestPeer phone(kPhoneId, QHostAddress(QStringLiteral("127.0.0.2")));
+        TestPeer tablet(kTabletId, QHostAddress(QStringLiteral("127.0.0.3")));
+        QVERIFY(phone.connectToServer(m_server->port));
+        QVERIFY(tablet.connectToServer(m_server->port));
+        phone.send(Message_Hello(kPhoneId));
+        tablet.send(Message_Hello(kTabletId));
+        QTRY_COMPARE(received.size(), 2);
 
-        (*m_server->devices->GetDevice(peer.sender().id))
-            ->Register(QStringLiteral("Phone"), device::ApplicationType_e::Client, QVersionNumber(1, 0));
-        peer.sender().id = kTabletId;
-        peer.send(Message_Hello(kTabletId));
-        QTRY_COMPARE(received.size(), limit + 2);
-        QCOMPARE(deviceCount(*m_server), limit + 1);
+        tablet.sender().id = kPhoneId;
+        tablet.send(Message_BlockList({}));
+        tablet.send(Message_DeleteBlock(3));
+        tablet.sender().id = QStringLiteral("a-brand-new-id");
+        tablet.send(Message_Hello(tablet.sender().id));
+        phone.send(Message_BlockList({}));
+        QTRY_COMPARE(received.size(), 3);
+        const MessageReception last = received.at(2).at(0).value<MessageReception>();
+        QCOMPARE(last.GetSenderId(), kPhoneId);
+        QCOMPARE(last.GetMessage().GetType(), MessageType_e::ModuleList);
+        QVERIFY(last.IsOverOwnConnection());
+        QCOMPARE(log.count(QStringLiteral("] belongs to device [%1]").arg(kTabletId)), 3);
+        QCOMPARE(deviceCount(*m_server), 2);
+        QCOMPARE(m_server->handler->GetDeviceConnectionList().FindActiveEndPoint(kPhoneId)->GetAddress(),
+                 phone.address());
+    }
+
+    // While the phone's own connection answers, another connection cannot speak for it;
+    // once it missed three greetings, the phone may come back over a new one (it changed
+    // networks), and the old connection is closed.
+    void newConnectionTakesOverOnlyASilentDevice_data()
+    {
+        QTest::addColumn<int>("silenceMs");
+        QTest::addColumn<bool>("takesOver");
+        QTest::newRow("answering") << 0 << false;
+        QTest::newRow("two greetings missed") << 5900 << false;
+        QTest::newRow("three greetings missed") << 6100 << true;
+    }
+
+    void newConnectionTakesOverOnlyASilentDevice()
+    {
+        QFETCH(int, silenceMs);
+        QFETCH(bool, takesOver);
+        network::TimePoint now = kNow;
+        start();
+        m_server->handler->GetSocketManager().SetClock([&now] { return now; });
+        QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
+        LogCapture log;
+        TestPeer phone(kPhoneId, QHostAddress(QStringLiteral("127.0.0.2")));
+        QVERIFY(phone.connectToServer(m_server->port));
+        phone.send(Message_Hello(kPhoneId));
+        QTRY_COMPARE(received.size(), 1);
+
+        now += std::chrono::milliseconds(silenceMs);
+        TestPeer moved(kPhoneId, QHostAddress(QStringLiteral("127.0.0.7")));
+        QVERIFY(moved.connectToServer(m_server->port));
+        moved.send(Message_BlockList({}));
+        moved.send(Message_Hello(kPhoneId));
+        const auto& connections = m_server->handler->GetDeviceConnectionList();
+        if (!takesOver) {
+            phone.send(Message_Hello(kPhoneId));
+            QTRY_COMPARE(received.size(), 2);
+            QCOMPARE(log.count(QStringLiteral("dropped: the device is connected over [")), 2);
+            QVERIFY(phone.isConnected());
+            QCOMPARE(connections.FindActiveEndPoint(kPhoneId)->GetAddress(), phone.address());
+            return;
+        }
+        QTRY_COMPARE(received.size(), 3);
+        QVERIFY(phone.waitForDisconnected());
+        QCOMPARE(log.count(QStringLiteral("moved from [")), 1);
+        QCOMPARE(connections.FindActiveEndPoint(kPhoneId)->GetAddress(), moved.address());
+        QVERIFY(received.at(1).at(0).value<MessageReception>().IsOverOwnConnection());
+        QVERIFY((*m_server->devices->GetDevice(kPhoneId))->IsConnected());
+        QCOMPARE(deviceCount(*m_server), 1);
+    }
+
+    // Datagrams may greet, never delete or replace what is stored; and a connection given
+    // to a device by its address alone belongs to whoever first speaks over it.
+    void datagramsNeverChangeStoredState()
+    {
+        m_server->createHandler();
+        m_server->handler->AddListenerSocket(
+            std::make_unique<network::NonConnectedSocket>(m_server->port, QStringLiteral("Listener")));
+        m_server->handler->Start();
+        QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
+        LogCapture log;
+        const QHostAddress address(QStringLiteral("127.0.0.3"));
+        TestPeer phone(kPhoneId, address);
+        phone.sendDatagram(Message_Hello(kPhoneId), m_server->port, QHostAddress::LocalHost, 1);
+        phone.sendDatagram(Message_BlockList({}), m_server->port, QHostAddress::LocalHost, 2);
+        phone.sendDatagram(Message_DeleteBlock(3), m_server->port, QHostAddress::LocalHost, 3);
+        phone.sendDatagram(Message_RegisterBlockResponse(BlockCreationStatus_e::Created, 3, 0), m_server->port,
+                           QHostAddress::LocalHost, 4);
+        phone.sendDatagram(Message_Hello(kPhoneId), m_server->port, QHostAddress::LocalHost, 5);
+        QTRY_COMPARE(received.size(), 2);
+        QVERIFY(!received.at(0).at(0).value<MessageReception>().IsOverOwnConnection());
+        QCOMPARE(log.count(QStringLiteral("dropped: only the device's own connection may send it")), 3);
+
+        // Another device connects from that address: it is taken for the phone until it speaks.
+        TestPeer tablet(kTabletId, address);
+        QVERIFY(tablet.connectToServer(m_server->port));
+        device::IDevice* phoneDevice = *m_server->devices->GetDevice(kPhoneId);
+        QTRY_VERIFY(phoneDevice->IsConnected());
+        tablet.send(Message_BlockList({}));
+        QTRY_COMPARE(received.size(), 3);
+        const MessageReception reception = received.at(2).at(0).value<MessageReception>();
+        QCOMPARE(reception.GetSenderId(), kTabletId);
+        QVERIFY(reception.IsOverOwnConnection());
+        QVERIFY(!phoneDevice->IsConnected());
+        QCOMPARE(m_server->handler->GetDeviceConnectionList().FindActiveDevice(network::PeerEndPoint(address, 1)),
+                 std::optional<NetworkDeviceId_t>(kTabletId));
     }
 
 private:

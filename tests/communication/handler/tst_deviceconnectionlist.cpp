@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace tessivar;
@@ -53,6 +54,7 @@ private Q_SLOTS:
         m_now = TimePoint(std::chrono::seconds(1700000000) + network::Ticks(9999999));
         list.Update(kPhoneId, endPoint("192.168.1.20"));
         list.Update(kTabletId, PeerEndPoint(QHostAddress(QStringLiteral("::ffff:192.168.1.21")), 20950));
+        list.Flush();
 
         const QByteArray stored = storedText();
         QVERIFY(stored.startsWith("[\n    {\n"));
@@ -120,6 +122,27 @@ private Q_SLOTS:
         DeviceConnectionList list = makeList();
         list.Load();
         QCOMPARE(int(list.GetConnections().size()), loaded);
+    }
+
+    // Two hundred devices connecting together cost a few writes of the list, not one
+    // each; the last state is what is stored, and what waits is written at the end.
+    void crowdedChangesAreWrittenTogether()
+    {
+        QSignalSpy written(m_configuration.get(), &CommonConfiguration::DeviceConnectionsChanged);
+        {
+            DeviceConnectionList list = makeList();
+            for (int i = 0; i < 200; ++i) {
+                const QString id = QStringLiteral("device-%1").arg(i);
+                list.Update(id, PeerEndPoint(QHostAddress(quint32(0x0a000000 + i)), 20948));
+                list.SetActive(id);
+            }
+            QVERIFY(written.count() <= 2);
+            QTRY_COMPARE(QJsonDocument::fromJson(storedText()).array().size(), 200);
+            QVERIFY(written.count() <= 3);
+            list.SetInactive(QStringLiteral("device-0"));
+            list.Remove(QStringLiteral("device-1"));
+        }
+        QCOMPARE(QJsonDocument::fromJson(storedText()).array().size(), 199);
     }
 
     void keepOnlyKeepsOrderAndDoesNotSave()

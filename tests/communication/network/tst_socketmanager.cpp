@@ -63,6 +63,8 @@ private slots:
     void keepsOneConnectionPerAddress();
     void burstFromOneAddressKeepsOnlyTheFirst();
     void dropsPeersSilentForMoreThanThirtySeconds();
+    void halfOpenConnectionIsReplaced_data();
+    void halfOpenConnectionIsReplaced();
     void idleTimerRunsTheCheck();
     void socketDroppedWhileDeliveringItsOwnData();
     void outgoingConnectionToNobodyIsRemovedQuietly();
@@ -192,35 +194,92 @@ void tst_SocketManager::dropsPeersSilentForMoreThanThirtySeconds()
     manager.CheckIdlePeers();
     QCOMPARE(disconnected.count(), 0);
 
-    // 31 s after the early peer's data, 29 s after the late peer's.
+    // 31 s after the early peer's data and the mute peer's opening, 29 s after the late peer's.
     fake.now = start + std::chrono::seconds(31);
     manager.CheckIdlePeers();
-    QCOMPARE(disconnected.count(), 1);
+    QCOMPARE(disconnected.count(), 2);
     QCOMPARE(endPointOf(disconnected, 0).GetAddress(), loopback(2));
+    QCOMPARE(endPointOf(disconnected, 1).GetAddress(), loopback(4));
     QCOMPARE(log.count(QtDebugMsg, QRegularExpression(QStringLiteral(
                  "^Disconnecting endpoint \\[PeerEndPoint\\[Address=127\\.0\\.0\\.2,Port=\\d+\\]\\] because of no activity for \\[310000000\\]$"))),
              1);
     QVERIFY(early.waitForDisconnected());
     QVERIFY(late.isOpen());
-    QVERIFY(mute.isOpen());
+    // A peer that never said anything is silent since it opened: dropped all the same.
+    QVERIFY(mute.waitForDisconnected());
 
-    // A peer that never said anything is never dropped by silence.
     fake.now = start + std::chrono::hours(10);
     manager.CheckIdlePeers();
-    QCOMPARE(disconnected.count(), 2);
-    QCOMPARE(endPointOf(disconnected, 1).GetAddress(), loopback(3));
+    QCOMPARE(disconnected.count(), 3);
+    QCOMPARE(endPointOf(disconnected, 2).GetAddress(), loopback(3));
     QVERIFY(late.waitForDisconnected());
     QTest::qWait(50);
-    QVERIFY(mute.isOpen());
     // The drop was reported once; the closing connection adds no second report.
-    QCOMPARE(disconnected.count(), 2);
+    QCOMPARE(disconnected.count(), 3);
 
     // The dropped peer comes back: its silence starts afresh.
     RawWebSocketClient back(loopback(2));
     QVERIFY(back.connectToServer(kLocal, kPort));
     QTRY_COMPARE(connected.count(), 4);
     manager.CheckIdlePeers();
-    QCOMPARE(disconnected.count(), 2);
+    QCOMPARE(disconnected.count(), 3);
+}
+
+// A connection left half-open (the phone lost its network right after the handshake)
+// holds its address only up to the idle limit: then a new connection replaces it,
+// even before the idle check has run.
+void tst_SocketManager::halfOpenConnectionIsReplaced_data()
+{
+    QTest::addColumn<int>("silentSeconds");
+    QTest::addColumn<bool>("spoke");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("never spoke, 10 s") << 10 << false << false;
+    QTest::newRow("never spoke, 31 s") << 31 << false << true;
+    QTest::newRow("spoke, then silent 29 s") << 29 << true << false;
+    QTest::newRow("spoke, then silent 31 s") << 31 << true << true;
+}
+
+void tst_SocketManager::halfOpenConnectionIsReplaced()
+{
+    QFETCH(int, silentSeconds);
+    QFETCH(bool, spoke);
+    QFETCH(bool, replaced);
+    FakeClock fake;
+    SocketManager manager(QStringLiteral("server"), kPort);
+    manager.SetClock(fake.clock());
+    manager.SetIdleCheckInterval(std::chrono::hours(1));
+    QSignalSpy connected(&manager, &SocketManager::PeerConnected);
+    QSignalSpy received(&manager, &SocketManager::DataReceived);
+    QSignalSpy disconnected(&manager, &SocketManager::PeerDisconnected);
+    manager.StartServer();
+
+    RawWebSocketClient stale(loopback(6));
+    QVERIFY(stale.connectToServer(kLocal, kPort));
+    QTRY_COMPARE(connected.count(), 1);
+    if (spoke) {
+        stale.sendText(QByteArrayLiteral("{}"));
+        QTRY_COMPARE(received.count(), 1);
+    }
+    fake.now += std::chrono::seconds(silentSeconds);
+    QCOMPARE(manager.SilenceOf(PeerEndPoint(loopback(6), 1)), std::optional<Ticks>(std::chrono::seconds(silentSeconds)));
+
+    RawWebSocketClient fresh(loopback(6));
+    fresh.open(kLocal, kPort);
+    if (!replaced) {
+        QVERIFY(fresh.waitForDisconnected());
+        QCOMPARE(connected.count(), 1);
+        QCOMPARE(disconnected.count(), 0);
+        QVERIFY(stale.isOpen());
+        return;
+    }
+    QTRY_COMPARE(connected.count(), 2);
+    QCOMPARE(disconnected.count(), 1);
+    QCOMPARE(endPointOf(disconnected, 0).GetPort(), endPointOf(connected, 0).GetPort());
+    QVERIFY(stale.waitForDisconnected());
+    QVERIFY(fresh.isOpen());
+    fresh.sendText(QByteArrayLiteral("{\"from\":\"fresh\"}"));
+    QTRY_COMPARE(received.count(), spoke ? 2 : 1);
+    QCOMPARE(received.last().at(0).toByteArray(), QByteArrayLiteral("{\"from\":\"fresh\"}"));
 }
 
 void tst_SocketManager::idleTimerRunsTheCheck()
