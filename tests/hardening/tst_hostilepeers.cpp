@@ -285,8 +285,6 @@ private Q_SLOTS:
             attacks[attack](round);
             QCOMPARE(m_server.state(), QProcess::Running);
             QVERIFY2(m_good->isConnected(), "the good peer was dropped");
-            QEXPECT_FAIL("spoofed sender", "a connection still speaks for any device id until connection identity lands",
-                         Abort);
             QVERIFY2(roundTrip(), "the good peer's block did not answer");
         }
         qInfo().noquote() << QStringLiteral("FIGURES hostile row: %1 worst-round-trip-ms=%2")
