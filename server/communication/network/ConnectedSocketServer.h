@@ -29,10 +29,10 @@ public:
     // A peer that opens a connection and never finishes its handshake holds a socket;
     // a LAN handshake takes milliseconds.
     static constexpr std::chrono::milliseconds kHandshakeTimeout{10000};
-    // Connections still in their opening handshake, all addresses together: a LAN full of
-    // phones that all reconnect at once stays below it, a burst of half-open connections
-    // from anywhere is refused beyond it instead of holding sockets for the whole timeout.
-    static constexpr int kMaximumUnfinishedHandshakes = 64;
+    // Connections still in their opening handshake, all addresses together: a classroom
+    // of 200 tablets that find the server at once stays below it, a burst of half-open
+    // connections is refused beyond it instead of holding sockets for the whole time-out.
+    static constexpr int kMaximumUnfinishedHandshakes = 256;
     // The same from one address: a device opens one connection at a time.
     static constexpr int kMaximumUnfinishedHandshakesPerAddress = 4;
 
