@@ -9,6 +9,7 @@ packages=(
     qml6-module-qtquick-layouts qml6-module-qtquick-templates qml6-module-qtqml-workerscript
     qml6-module-qt5compat-graphicaleffects qml6-module-qtquick-dialogs libgl-dev libx11-dev libxtst-dev xvfb xdotool
     iproute2 util-linux g++-mingw-w64-x86-64
+    dpkg-dev file
 )
 
 missing=()

@@ -64,7 +64,7 @@ void GreetingFlow::onHelloReceived(const MessageReception& reception)
     m_application.messageHandler().SendMessage(
         m_application.emissionFactory()
             .CreateRegisterDeviceMessage(local.GetName(), local.GetApplicationType(), local.GetVersion(),
-                                         m_pluginManager.BuildDataClassCatalogue(), (*device)->GetId())
+                                         m_pluginManager.DataClassCatalogue(), (*device)->GetId())
             .Build());
 }
 
@@ -74,7 +74,7 @@ void GreetingFlow::checkDataClasses(const QList<ModuleDataClassInfo_t>& dataClas
     for (const ModuleDataClassInfo_t& dataClass : dataClassInfoList)
         qDebug() << "   " << dataClass;
 
-    const QList<ModuleDataClassInfo_t> ours = m_pluginManager.BuildDataClassCatalogue();
+    const QList<ModuleDataClassInfo_t>& ours = m_pluginManager.DataClassCatalogue();
     QList<ModuleDataClassInfo_t> invalid;
     for (const ModuleDataClassInfo_t& theirs : dataClassInfoList) {
         const auto same = std::find_if(ours.cbegin(), ours.cend(), [&theirs](const ModuleDataClassInfo_t& own) {

@@ -128,41 +128,6 @@ void TessivarServerApplication::connectFlows(communication::MessageHandler& mess
             &TessivarServerApplication::moduleInformationRequested);
 }
 
-QQuickWindow* TessivarServerApplication::mainWindow() const
-{
-    return m_trayAndWindows->mainWindow();
-}
-
-QQuickWindow* TessivarServerApplication::splashWindow() const
-{
-    return m_trayAndWindows->splashWindow();
-}
-
-QSystemTrayIcon& TessivarServerApplication::trayIcon()
-{
-    return m_trayAndWindows->trayIcon();
-}
-
-QMenu* TessivarServerApplication::trayMenu() const
-{
-    return m_trayAndWindows->trayMenu();
-}
-
-ModuleSource* TessivarServerApplication::moduleBeingCreated() const
-{
-    return m_blockCreationFlow->moduleBeingCreated();
-}
-
-ui::ModuleSelectionWidget* TessivarServerApplication::moduleSelectionWidget() const
-{
-    return m_blockCreationFlow->moduleSelectionWidget();
-}
-
-ui::ModuleEditionWidget* TessivarServerApplication::moduleEditionWidget() const
-{
-    return m_blockCreationFlow->moduleEditionWidget();
-}
-
 void TessivarServerApplication::setRootContextProperties()
 {
     QQmlContext* context = m_engine.rootContext();

@@ -8,7 +8,9 @@
 // slots that QML and the tests reach.
 
 #include "app/AbstractApplication.h"
+#include "app/BlockCreationFlow.h"
 #include "app/TimerIncubationController.h"
+#include "app/TrayAndWindows.h"
 #include "core/BlockCreationStatus.h"
 #include "device/DeleteLater.h"
 #include "modules/ModuleList.h"
@@ -72,18 +74,18 @@ public:
     bool isValid() const { return m_valid; }
 
     QQmlEngine& engine() { return m_engine; }
-    QQuickWindow* mainWindow() const;
-    QQuickWindow* splashWindow() const;
-    QSystemTrayIcon& trayIcon();
-    QMenu* trayMenu() const;
+    QQuickWindow* mainWindow() const { return m_trayAndWindows->mainWindow(); }
+    QQuickWindow* splashWindow() const { return m_trayAndWindows->splashWindow(); }
+    QSystemTrayIcon& trayIcon() { return m_trayAndWindows->trayIcon(); }
+    QMenu* trayMenu() const { return m_trayAndWindows->trayMenu(); }
     bool parametersValid() const { return m_parametersValid; }
     // Exists once the main window has loaded.
     ErrorHandler* errorHandler() const { return m_errorHandler.get(); }
     ModuleList& moduleList() { return m_moduleList; }
     PluginManager& pluginManager() { return m_pluginManager; }
-    ModuleSource* moduleBeingCreated() const;
-    ui::ModuleSelectionWidget* moduleSelectionWidget() const;
-    ui::ModuleEditionWidget* moduleEditionWidget() const;
+    ModuleSource* moduleBeingCreated() const { return m_blockCreationFlow->moduleBeingCreated(); }
+    ui::ModuleSelectionWidget* moduleSelectionWidget() const { return m_blockCreationFlow->moduleSelectionWidget(); }
+    ui::ModuleEditionWidget* moduleEditionWidget() const { return m_blockCreationFlow->moduleEditionWidget(); }
     UpdateFlow& updateFlow() { return *m_updateFlow; }
     network::NetworkStatusModel* networkStatus() const { return m_networkStatus.get(); }
 

@@ -1,4 +1,5 @@
 #include "core/ApplicationConstants.h"
+#include "core/ApplicationPaths.h"
 #include "core/Configuration.h"
 #include "core/Logging.h"
 #include "app/TerminationSignalWatcher.h"
@@ -12,7 +13,7 @@
 
 int main(int argc, char* argv[])
 {
-    const QString directory = tessivar::logDirectory();
+    const QString directory = tessivar::ApplicationPaths::instance().logDirectory();
     const bool logDebug = tessivar::Configuration::instance().LogDebug();
     tessivar::initLogging(logDebug, QStringLiteral("desktop"), directory);
 

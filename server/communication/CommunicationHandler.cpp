@@ -178,8 +178,11 @@ void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndP
         return;
     if (connected)
         m_socketManager->SetPeerTrusted(endPoint, device->IsRegistered());
-    device->SetName(header.sender.name);
-    device->SetVersion(header.sender.softwareVersion);
+    // Each change is signalled to the user interface: only a real one is passed on.
+    if (device->GetName() != header.sender.name)
+        device->SetName(header.sender.name);
+    if (device->GetVersion() != header.sender.softwareVersion)
+        device->SetVersion(header.sender.softwareVersion);
 
     if (!connected && !acceptDatagram(*device, endPoint, header))
         return;

@@ -6,6 +6,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
+#include <cstring>
+
 namespace tessivar::communication {
 
 namespace {
@@ -42,6 +45,27 @@ bool exceedsDepth(const QJsonValue& value, int remainingLevels)
     return false;
 }
 
+qsizetype countByte(const QByteArray& data, char wanted, qsizetype stopAbove)
+{
+    qsizetype count = 0;
+    const char* at = data.constData();
+    const char* const end = at + data.size();
+    while (count <= stopAbove && (at = static_cast<const char*>(std::memchr(at, wanted, end - at)))) {
+        ++count;
+        ++at;
+    }
+    return count;
+}
+
+// Nesting deeper than the limit takes more opening brackets than the limit: a document
+// with fewer is not walked through value by value.
+bool mayExceedDepth(const QByteArray& data)
+{
+    const qsizetype limit = MessageCodec::kMaximumJsonDepth;
+    const qsizetype braces = countByte(data, '{', limit);
+    return braces > limit || braces + countByte(data, '[', limit) > limit;
+}
+
 QString logForm(const QJsonObject& object)
 {
     const QString text = QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
@@ -59,12 +83,28 @@ QJsonObject parseDocument(const QByteArray& data)
         return {};
     }
     const QJsonObject object = document.object();
-    if (exceedsDepth(object, MessageCodec::kMaximumJsonDepth)) {
+    if (mayExceedDepth(data) && exceedsDepth(object, MessageCodec::kMaximumJsonDepth)) {
         qWarning().noquote() << "Could not parse message, invalid JSON:"
                              << QStringLiteral("nested deeper than %1 levels").arg(MessageCodec::kMaximumJsonDepth);
         return {};
     }
     return object;
+}
+
+template<typename Json> QByteArray jsonText(const Json& json)
+{
+    return QJsonDocument(json).toJson(QJsonDocument::Compact);
+}
+
+// A JSON string as QJsonDocument writes it; the catalogue's plain identifiers directly.
+QByteArray quoted(const QString& text)
+{
+    const bool plain = std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        return c.unicode() >= 0x20 && c.unicode() < 0x7f && c != QLatin1Char('"') && c != QLatin1Char('\\');
+    });
+    if (!plain)
+        return jsonText(QJsonArray{text}).chopped(1).sliced(1);
+    return '"' + text.toLatin1() + '"';
 }
 
 MessageSender_t readSender(const QJsonObject& sender)
@@ -89,16 +129,17 @@ QJsonObject writeSender(const MessageSender_t& sender)
 
 std::optional<MessageHeader_t> MessageCodec::ParseHeader(const QJsonObject& document) const
 {
-    if (!document.contains(kHeaderKey))
+    const QJsonValue headerValue = document.value(kHeaderKey);
+    if (headerValue.isUndefined())
         return std::nullopt;
-    const QJsonObject header = document.value(kHeaderKey).toObject();
+    const QJsonObject header = headerValue.toObject();
     MessageHeader_t result;
-    result.sender = readSender(header.value(QLatin1StringView("Sender")).toObject());
+    result.sender = senderOf(header.value(QLatin1StringView("Sender")));
     result.id = header.value(QLatin1StringView("MessageId")).toString();
     // Written as 64-bit decimal text, read back as 32-bit: larger values read as 0.
     result.sequenceId = JsonValues::ReadDecimal(header.value(QLatin1StringView("SequenceId")));
-    if (header.contains(QLatin1StringView("SequenceResponseId")))
-        result.sequenceResponseId = JsonValues::ReadDecimal(header.value(QLatin1StringView("SequenceResponseId")));
+    if (const QJsonValue responseTo = header.value(QLatin1StringView("SequenceResponseId")); !responseTo.isUndefined())
+        result.sequenceResponseId = JsonValues::ReadDecimal(responseTo);
     return result;
 }
 
@@ -110,17 +151,19 @@ std::optional<std::pair<MessageHeader_t, QJsonObject>> MessageCodec::Parse(const
         qWarning().noquote() << "Failed to parse header from message" << logForm(document);
         return std::nullopt;
     }
-    if (!document.contains(kMessageKey)) {
+    // One look-up per member: value() tells an absent member by its undefined value.
+    const QJsonValue messages = document.value(kMessageKey);
+    if (messages.isUndefined()) {
         qWarning().noquote() << kMessageKey << "not found in JSON object" << logForm(document);
         return std::nullopt;
     }
-    const QJsonObject messages = document.value(kMessageKey).toObject();
-    if (!messages.contains(header->id)) {
+    const QJsonValue message = messages.toObject().value(header->id);
+    if (message.isUndefined()) {
         qWarning().noquote().nospace() << "Message ID [" << header->id << "] not found in JSON object "
                                        << logForm(document);
         return std::nullopt;
     }
-    QJsonObject body = messages.value(header->id).toObject();
+    QJsonObject body = message.toObject();
     return std::make_pair(std::move(*header), std::move(body));
 }
 
@@ -150,18 +193,35 @@ std::optional<QByteArray> MessageCodec::Serialize(const IMessage& message, quint
         qWarning().noquote().nospace() << "Cannot send message of unsupported ID[" << message << "]";
         return std::nullopt;
     }
-    QJsonObject header{
-        {QStringLiteral("Sender"), writeSender(sender)},
-        {QStringLiteral("MessageId"), *identifier},
-        {QStringLiteral("SequenceId"), JsonValues::WriteDecimal(sequenceId)},
-    };
+    // The envelope is written as text around the parts QJsonDocument writes, in the
+    // order and form it would give the whole (members sorted by name, compact): every
+    // message pays for it, and the sender, the same each time, is written once.
+    const QByteArray quotedIdentifier = quoted(*identifier);
+    const QByteArray body = jsonText(message.ToJson());
+    QByteArray envelope;
+    envelope.reserve(body.size() + 2 * quotedIdentifier.size() + senderText(sender).size() + 128);
+    envelope.append(R"({"header.v1":{"MessageId":)").append(quotedIdentifier);
+    envelope.append(R"(,"Sender":)").append(senderText(sender));
+    envelope.append(R"(,"SequenceId":")").append(QByteArray::number(sequenceId)).append('"');
     if (responseTo)
-        header.insert(QStringLiteral("SequenceResponseId"), JsonValues::WriteDecimal(*responseTo));
-    const QJsonObject envelope{
-        {kHeaderKey, header},
-        {kMessageKey, QJsonObject{{*identifier, message.ToJson()}}},
-    };
-    return QJsonDocument(envelope).toJson(QJsonDocument::Compact);
+        envelope.append(R"(,"SequenceResponseId":")").append(QByteArray::number(*responseTo)).append('"');
+    envelope.append(R"(},"message.v1":{)").append(quotedIdentifier).append(':').append(body).append("}}");
+    return envelope;
+}
+
+MessageSender_t MessageCodec::senderOf(const QJsonValue& sender) const
+{
+    // A peer sends the same sender with every message: compared whole, it is read once.
+    if (!m_lastSenderRead || m_lastSenderRead->first != sender)
+        m_lastSenderRead = std::make_pair(sender, readSender(sender.toObject()));
+    return m_lastSenderRead->second;
+}
+
+const QByteArray& MessageCodec::senderText(const MessageSender_t& sender) const
+{
+    if (!m_lastSender || !(m_lastSender->first == sender))
+        m_lastSender = std::make_pair(sender, jsonText(writeSender(sender)));
+    return m_lastSender->second;
 }
 
 } // namespace tessivar::communication

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QJsonValue>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -13,7 +14,8 @@
 namespace tessivar::communication {
 
 // Turns messages into envelopes of compact JSON text and received bytes back into
-// messages. Stateless; every rejection is logged and yields an empty result.
+// messages. Every rejection is logged and yields an empty result. Its only state is
+// the last sender read and written, which the next message of that sender reuses.
 class MessageCodec
 {
 public:
@@ -31,6 +33,15 @@ public:
     // responseTo is the sequence id of the message answered, if any.
     std::optional<QByteArray> Serialize(const IMessage& message, quint64 sequenceId,
                                         std::optional<quint64> responseTo, const MessageSender_t& sender) const;
+
+private:
+    MessageSender_t senderOf(const QJsonValue& sender) const;
+    const QByteArray& senderText(const MessageSender_t& sender) const;
+
+    // The last sender read and the last written, kept so that the next message of the
+    // same sender skips the work.
+    mutable std::optional<std::pair<QJsonValue, MessageSender_t>> m_lastSenderRead;
+    mutable std::optional<std::pair<MessageSender_t, QByteArray>> m_lastSender;
 };
 
 } // namespace tessivar::communication

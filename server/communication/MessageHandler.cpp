@@ -69,9 +69,10 @@ void MessageHandler::OnMessageReceived(const MessageReception& reception)
     if (found == m_handlers.end())
         return;
     // A handler may register further handlers; only those present now are called.
-    const std::vector<ReceiveHandler> handlers = found->second;
-    for (const ReceiveHandler& handler : handlers)
-        handler(reception);
+    const std::deque<ReceiveHandler>& handlers = found->second;
+    const std::size_t count = handlers.size();
+    for (std::size_t i = 0; i < count; ++i)
+        handlers[i](reception);
 }
 
 bool MessageHandler::deliverResponse(const MessageReception& reception)

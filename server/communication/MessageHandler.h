@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -58,7 +59,9 @@ private:
     void OnTimeout(quint64 sequenceId);
 
     ICommunicationHandler* m_communicationHandler;
-    std::map<MessageType_e, std::vector<ReceiveHandler>> m_handlers;
+    // A deque: a handler may register another one while it runs, and must not be moved
+    // from under itself.
+    std::map<MessageType_e, std::deque<ReceiveHandler>> m_handlers;
     ReceptionFilter m_filter;
     std::map<quint64, PendingResponse_t> m_pendingResponses;
     std::map<quint64, TimerPtr> m_timers;

@@ -1,5 +1,7 @@
 #include "core/ApplicationConstants.h"
 
+#include "core/ApplicationPaths.h"
+
 #include "platform/PlatformNames.h"
 
 #include <QCoreApplication>
@@ -9,7 +11,7 @@ namespace tessivar {
 
 QString moduleDirectory()
 {
-    return QDir::currentPath() + QStringLiteral("/modules/");
+    return ApplicationPaths::instance().moduleDirectory();
 }
 
 QString pluginFileName()

@@ -1,6 +1,7 @@
 #include "core/CommonConfiguration.h"
 
 #include "core/ApplicationConstants.h"
+#include "core/ApplicationPaths.h"
 #include "core/DisabledPlugin.h"
 
 #include <QCryptographicHash>
@@ -63,7 +64,7 @@ void CommonConfiguration::registerStoredTypes()
 
 QString CommonConfiguration::defaultFilePath()
 {
-    return QDir::currentPath() + QStringLiteral("/config");
+    return ApplicationPaths::instance().settingsFilePath();
 }
 
 QSettings::Status CommonConfiguration::status() const

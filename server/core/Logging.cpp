@@ -93,7 +93,9 @@ void writeInfo(LogState& s, const QString& message)
 
 QString logDirectory()
 {
-    return QDir::currentPath() + QStringLiteral("/log/");
+    LogState& s = state();
+    QMutexLocker locker(&s.lock);
+    return s.directory.isEmpty() ? QDir::currentPath() + QStringLiteral("/log/") : s.directory;
 }
 
 void setLogClock(std::function<QDateTime()> clock)

@@ -15,7 +15,8 @@ namespace tessivar {
 // Above this many bytes over all log files, the oldest files are removed.
 inline constexpr qint64 kLogSizeLimit = 20'000'000;
 
-// The working directory's "log/", ending in a slash.
+// The folder of the log files, ending in a slash: the one logging was started with
+// (the data folder of an installed program), before that the working directory's "log/".
 QString logDirectory();
 
 // Installs the handler; opens the day's file at once when enabled.

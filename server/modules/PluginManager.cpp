@@ -1,6 +1,7 @@
 #include "modules/PluginManager.h"
 
 #include "core/ApplicationConstants.h"
+#include "core/ApplicationPaths.h"
 #include "core/Configuration.h"
 #include "modules/sdk/TessivarModuleDataInfo.h"
 #include "modules/sdk/TessivarModuleInfo.h"
@@ -44,7 +45,7 @@ void PluginManager::LoadPlugins()
     TessivarPluginLibrary::Init();
     QList<DisabledPlugin_t> disabled = m_configuration.DisabledPlugins();
     QSet<QString> loadedIds;
-    QDirIterator folders(QString::fromLatin1(tessivar::kPluginDirectory), QDir::Dirs | QDir::NoDotAndDotDot);
+    QDirIterator folders(tessivar::ApplicationPaths::instance().pluginDirectory(), QDir::Dirs | QDir::NoDotAndDotDot);
     while (folders.hasNext()) {
         const QDir folder(folders.next());
         QCoreApplication::addLibraryPath(folder.absolutePath());
@@ -66,6 +67,7 @@ void PluginManager::LoadPlugins()
         AddPlugin(plugin);
     }
     HandOverToMainThread();
+    m_dataClassCatalogue = BuildDataClassCatalogue();
     LogLoadedPlugins();
     m_configuration.setDisabledPlugins(disabled);
 }

@@ -44,6 +44,9 @@ public:
     // Every data class once (the first plugin wins) with the name and CRC of each file
     // a client needs for it.
     QList<ModuleDataClassInfo_t> BuildDataClassCatalogue() const;
+    // The catalogue as built when the plugins loaded: it depends on nothing else, and
+    // every device that greets the server before registering is sent it.
+    const QList<ModuleDataClassInfo_t>& DataClassCatalogue() const { return m_dataClassCatalogue; }
 
     const QList<TessivarPlugin*>& GetPlugins() const { return m_plugins; }
     PluginInformationList* GetPluginInformationList() { return &m_informationList; }
@@ -65,4 +68,5 @@ private:
     QList<TessivarPlugin*> m_plugins;
     std::vector<std::unique_ptr<QLibrary>> m_libraries;
     PluginInformationList m_informationList;
+    QList<ModuleDataClassInfo_t> m_dataClassCatalogue;
 };

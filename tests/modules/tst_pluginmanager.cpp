@@ -238,6 +238,9 @@ void TestPluginManager::catalogueListsClientFilesWithTheirChecksums()
     };
     QCOMPARE(catalogue[0].fileList, expected);
     QVERIFY(!resource(":/com.tessivar.test/EchoIcon.txt").isEmpty());
+    // Built once as the plugins load, and kept.
+    QCOMPARE(environment.plugins->DataClassCatalogue(), catalogue);
+    QVERIFY(PluginManager(*environment.configuration).DataClassCatalogue().isEmpty());
 }
 
 void TestPluginManager::catalogueListsDuplicateDataClassesOnce()

@@ -1,9 +1,19 @@
 #include "communication/network/ConnectedSocket.h"
 
 #include <QDebug>
+#include <QLoggingCategory>
 #include <QWebSocket>
 
 namespace tessivar::communication::network {
+
+namespace {
+// Printing a socket asks it for its state, peer name and address: every message would
+// pay for it, so it is skipped while debug output is off.
+bool debugEnabled()
+{
+    return QLoggingCategory::defaultCategory()->isDebugEnabled();
+}
+} // namespace
 
 ConnectedSocket::ConnectedSocket(const QString& origin)
     : m_socket(std::make_unique<QWebSocket>(origin, QWebSocketProtocol::Version13))
@@ -48,7 +58,8 @@ void ConnectedSocket::Open(const PeerEndPoint& endPoint)
 
 void ConnectedSocket::Send(const QByteArray& data)
 {
-    qDebug().nospace() << "Sending data to socket[" << *this << "]";
+    if (debugEnabled())
+        qDebug().nospace() << "Sending data to socket[" << *this << "]";
     m_socket->sendTextMessage(QString::fromUtf8(data));
 }
 
@@ -103,7 +114,8 @@ void ConnectedSocket::OnTextMessageReceived(const QString& message)
 {
     if (!WithinBudget())
         return;
-    qDebug().nospace() << *this << ": data received";
+    if (debugEnabled())
+        qDebug().nospace() << *this << ": data received";
     emit DataReceived(message.toUtf8());
 }
 

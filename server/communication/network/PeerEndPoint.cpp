@@ -2,7 +2,35 @@
 
 #include <QDebug>
 
+#include <array>
+#include <string_view>
+
 namespace tessivar::communication::network {
+
+namespace {
+
+// "a.b.c.d" as QHostAddress writes it, in a fixed buffer.
+struct DottedText {
+    std::array<char, 16> text{};
+    std::size_t size = 0;
+
+    explicit DottedText(quint32 address)
+    {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            const unsigned part = (address >> shift) & 0xffu;
+            if (part >= 100)
+                text[size++] = char('0' + part / 100);
+            if (part >= 10)
+                text[size++] = char('0' + part / 10 % 10);
+            text[size++] = char('0' + part % 10);
+            if (shift > 0)
+                text[size++] = '.';
+        }
+    }
+    std::string_view view() const { return std::string_view(text.data(), size); }
+};
+
+} // namespace
 
 QHostAddress PeerEndPoint::Normalize(const QHostAddress& address)
 {
@@ -70,7 +98,13 @@ bool PeerEndPoint::operator!=(const PeerEndPoint& other) const
 
 bool PeerEndPoint::operator<(const PeerEndPoint& other) const
 {
-    return GetAddress().toString() < other.GetAddress().toString();
+    // The order is that of the addresses' text. Maps of endpoints are searched for every
+    // message, so two IPv4 addresses are written out on the stack, not as strings.
+    const QHostAddress mine = GetAddress();
+    const QHostAddress theirs = other.GetAddress();
+    if (mine.protocol() == QAbstractSocket::IPv4Protocol && theirs.protocol() == QAbstractSocket::IPv4Protocol)
+        return DottedText(mine.toIPv4Address()).view() < DottedText(theirs.toIPv4Address()).view();
+    return mine.toString() < theirs.toString();
 }
 
 void PeerEndPoint::Print(QDebug& debug) const

@@ -64,6 +64,8 @@ private Q_SLOTS:
     void sequenceNumbersTravelAs64BitTextAndReadAs32Bit();
     void responseIdOnlyWhenAnswering();
     void senderTypesAndVersions();
+    void sendersTravelInEveryForm_data();
+    void sendersTravelInEveryForm();
     void emptyOrMistypedHeaderStillParses();
 
     void rejectedDocuments_data();
@@ -226,6 +228,37 @@ void TestMessageCodec::senderTypesAndVersions()
                   R"({"MessageId":"com.tessivar.Hello.1","Sender":{"Id":"a","Name":"Tablet","Version":"2.10.3"}})"))
               ->first.sender;
     QCOMPARE(sender, (MessageSender_t {"a", "Tablet", QVersionNumber(2, 10, 3), tessivar::device::Unknown}));
+}
+
+void TestMessageCodec::sendersTravelInEveryForm_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QVersionNumber>("version");
+    QTest::newRow("plain") << QStringLiteral("Tablet") << QVersionNumber(2, 10, 3);
+    QTest::newRow("empty") << QString() << QVersionNumber();
+    QTest::newRow("quotes and backslash") << QStringLiteral(R"(Ann's "big" \ phone)") << QVersionNumber(1);
+    QTest::newRow("control characters") << QStringLiteral("line\nbreak\ttab\x01") << QVersionNumber(1, 0);
+    QTest::newRow("beyond ASCII") << QStringLiteral("T\u00e9l\u00e9phone \U0001F4F1 \u007f") << QVersionNumber(3, 1);
+}
+
+// The envelope is exactly the compact text QJsonDocument writes, and every sender comes
+// back as it was sent, also when senders alternate.
+void TestMessageCodec::sendersTravelInEveryForm()
+{
+    QFETCH(QString, name);
+    QFETCH(QVersionNumber, version);
+    const MessageSender_t sender{"0123456789abcdef0123456789abcdef", name, version, tessivar::device::Client};
+    const Message_Data data(7, QVariantMap{{QStringLiteral("Value"), name}});
+    for (int round = 0; round < 2; ++round) {
+        for (const MessageSender_t& each : {sender, ProtocolSamples::Sender()}) {
+            const QByteArray text = *m_codec.Serialize(data, 5, quint64(4), each);
+            QCOMPARE(QJsonDocument::fromJson(text).toJson(QJsonDocument::Compact), text);
+            const auto parsed = m_codec.Parse(text);
+            QVERIFY(parsed);
+            QCOMPARE(parsed->first.sender, each);
+            QCOMPARE(parsed->first.sequenceResponseId, std::optional<quint64>(4));
+        }
+    }
 }
 
 void TestMessageCodec::emptyOrMistypedHeaderStillParses()

@@ -1,0 +1,71 @@
+# The installed program: `cmake --install` and the Debian package (`cpack -G DEB`).
+#
+#   bin/                                tessivar, tessivar-helper, tessivar-device
+#   lib/tessivar/                       libtessivarPlugin.so
+#   lib/tessivar/plugins/misc/          plugin.so
+#   share/applications/                 tessivar.desktop
+#   share/icons/hicolor/<n>x<n>/apps/   tessivar.png
+#   share/doc/tessivar/                 copyright, licence texts
+#
+# Installed in a folder it cannot write, the program keeps its settings, logs and blocks
+# in the user's data folder and reads its plugins from lib/tessivar/plugins, found from
+# its own folder (core/ApplicationPaths); the build tree stays runnable as it is.
+include(GNUInstallDirs)
+
+add_subdirectory(${PROJECT_SOURCE_DIR}/packaging ${PROJECT_BINARY_DIR}/packaging)
+
+set(TESSIVAR_INSTALL_LIBDIR ${CMAKE_INSTALL_LIBDIR}/tessivar)
+set(TESSIVAR_INSTALL_PLUGINDIR ${TESSIVAR_INSTALL_LIBDIR}/plugins)
+file(RELATIVE_PATH TESSIVAR_BIN_TO_LIB /${CMAKE_INSTALL_BINDIR} /${TESSIVAR_INSTALL_LIBDIR})
+file(RELATIVE_PATH TESSIVAR_BIN_TO_PLUGINS /${CMAKE_INSTALL_BINDIR} /${TESSIVAR_INSTALL_PLUGINDIR})
+target_compile_definitions(tessivar_core PRIVATE TESSIVAR_INSTALLED_PLUGIN_DIR="${TESSIVAR_BIN_TO_PLUGINS}")
+
+# Programs find the plugin support library in the private library folder.
+set(TESSIVAR_INSTALLED_PROGRAMS tessivar tessivar-helper)
+if(TARGET tessivar-device)
+    list(APPEND TESSIVAR_INSTALLED_PROGRAMS tessivar-device)
+endif()
+set_target_properties(${TESSIVAR_INSTALLED_PROGRAMS} PROPERTIES INSTALL_RPATH "$ORIGIN/${TESSIVAR_BIN_TO_LIB}")
+install(TARGETS ${TESSIVAR_INSTALLED_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tessivarPlugin
+    LIBRARY DESTINATION ${TESSIVAR_INSTALL_LIBDIR} NAMELINK_SKIP
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET tessivar_misc_plugin)
+    set_target_properties(tessivar_misc_plugin PROPERTIES INSTALL_RPATH "$ORIGIN/../..")
+    install(TARGETS tessivar_misc_plugin LIBRARY DESTINATION ${TESSIVAR_INSTALL_PLUGINDIR}/misc)
+endif()
+
+set(TESSIVAR_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging/linux)
+install(FILES ${TESSIVAR_PACKAGING_DIR}/tessivar.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+foreach(size 16 22 24 32 48 64 128 256)
+    install(FILES ${TESSIVAR_PACKAGING_DIR}/icons/${size}x${size}.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME tessivar.png)
+endforeach()
+install(FILES
+    ${TESSIVAR_PACKAGING_DIR}/copyright
+    ${PROJECT_SOURCE_DIR}/packaging/LICENSE.LGPL-3.txt
+    ${PROJECT_SOURCE_DIR}/server/ui/Font/LICENSE-Roboto.txt
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tessivar)
+
+# The Debian package. Its dependencies are the packages of the Qt libraries the programs
+# link (dpkg-shlibdeps) and the QML modules and platform plugins the window loads.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tessivar)
+set(CPACK_PACKAGE_VENDOR Tessivar)
+set(CPACK_PACKAGE_CONTACT "Tessivar developers <developers@tessivar.app>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Desktop server for remote dashboards on the local network")
+set(CPACK_PACKAGE_DESCRIPTION "Phones, tablets and PCs on the local network show dashboards of blocks: \
+clocks, texts, status lights, buttons that start programs, replay keystrokes or open web pages. \
+The server finds them, keeps every block in step and carries out on the PC what a pressed block asks for.")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/package)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${TESSIVAR_INSTALL_LIBDIR})
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qml6-module-qtquick, qml6-module-qtquick-window, \
+qml6-module-qtquick-controls, qml6-module-qtquick-layouts, qml6-module-qtquick-templates, \
+qml6-module-qtqml-workerscript, qml6-module-qtquick-dialogs, qml6-module-qt5compat-graphicaleffects, qt6-qpa-plugins")
+include(CPack)

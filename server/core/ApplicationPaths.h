@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+namespace tessivar {
+
+// Where the program keeps its files. Run from a folder it may write (the build tree, a
+// portable copy, the Windows layout) everything stays where it always was, relative to
+// the working directory: "config", "log/", "modules/" and "./plugins/". Installed in a
+// folder it cannot write (a system package), settings, logs and blocks go to the user's
+// data folder (QStandardPaths::AppDataLocation) and plugins are read where the package
+// put them, relative to the program.
+class ApplicationPaths
+{
+public:
+    enum class Layout { BesideProgram, Installed };
+
+    // For the running program, decided once from its own folder.
+    static const ApplicationPaths& instance();
+
+    // dataDirectory is used by the installed layout only; the other one follows the
+    // working directory at each call, as it always did.
+    ApplicationPaths(Layout layout, const QString& programDirectory, const QString& dataDirectory);
+
+    // Installed when the program's folder does not take a new file.
+    static Layout layoutOf(const QString& programDirectory);
+
+    Layout layout() const;
+    // The folder that holds "config", "log/" and "modules/"; no trailing slash.
+    QString dataDirectory() const;
+    QString settingsFilePath() const;
+    QString logDirectory() const;    // ends in a slash
+    QString moduleDirectory() const; // ends in a slash
+    QString pluginDirectory() const; // ends in a slash
+
+private:
+    Layout m_layout;
+    QString m_programDirectory;
+    QString m_dataDirectory;
+};
+
+} // namespace tessivar

@@ -1,0 +1,223 @@
+#include "DeviceSession.h"
+
+#include "communication/MessageType.h"
+#include "communication/messages/Message_BlockList.h"
+#include "communication/messages/Message_Data.h"
+#include "communication/messages/Message_DeleteBlock.h"
+#include "communication/messages/Message_FileTransfer.h"
+#include "communication/messages/Message_Hello.h"
+#include "communication/messages/Message_Notification.h"
+#include "communication/messages/Message_RegisterBlock.h"
+#include "communication/messages/Message_RegisterBlockResponse.h"
+#include "communication/messages/Message_RegisterDevice.h"
+#include "communication/messages/Message_UpdateParameters.h"
+
+#include <QUrl>
+
+namespace tessivar::devicecli {
+
+using communication::MessageType_e;
+
+DeviceSession::DeviceSession(const communication::MessageSender_t& self, DeviceState& state, QObject* parent)
+    : QObject(parent)
+    , m_self(self)
+    , m_state(state)
+{
+    m_socket.setMaxAllowedIncomingMessageSize(kMaximumIncomingMessageSize);
+    m_socket.setMaxAllowedIncomingFrameSize(kMaximumIncomingMessageSize);
+    connect(&m_socket, &QWebSocket::connected, this, [this] {
+        m_wasConnected = true;
+        send(communication::Message_Hello(m_self.id));
+        emit connected();
+    });
+    connect(&m_socket, &QWebSocket::disconnected, this, [this] {
+        if (m_wasConnected)
+            emit disconnected();
+        else
+            emit connectionFailed(m_socket.errorString());
+    });
+    connect(&m_socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this, [this] {
+        if (!m_wasConnected)
+            emit connectionFailed(m_socket.errorString());
+    });
+    connect(&m_socket, &QWebSocket::textMessageReceived, this, &DeviceSession::onText);
+}
+
+void DeviceSession::open(const QString& host, quint16 port)
+{
+    QUrl url;
+    url.setScheme(QStringLiteral("ws"));
+    url.setHost(host);
+    url.setPort(port);
+    m_socket.open(url);
+}
+
+void DeviceSession::close()
+{
+    m_socket.close();
+}
+
+bool DeviceSession::isOpen() const
+{
+    return m_socket.state() == QAbstractSocket::ConnectedState;
+}
+
+quint64 DeviceSession::send(const communication::IMessage& message, std::optional<quint64> responseTo)
+{
+    const quint64 sequenceId = m_nextSequenceId++;
+    if (const std::optional<QByteArray> data = m_codec.Serialize(message, sequenceId, responseTo, m_self))
+        m_socket.sendTextMessage(QString::fromUtf8(*data));
+    return sequenceId;
+}
+
+const std::map<quint32, DeviceSession::Block>& DeviceSession::blocks() const
+{
+    return m_blocks;
+}
+
+QList<quint32> DeviceSession::listedBlocks() const
+{
+    return m_listed;
+}
+
+QString DeviceSession::serverName() const
+{
+    return m_serverName;
+}
+
+QVersionNumber DeviceSession::serverVersion() const
+{
+    return m_serverVersion;
+}
+
+void DeviceSession::onText(const QString& text)
+{
+    const auto parsed = m_codec.Parse(text.toUtf8());
+    if (!parsed)
+        return;
+    const auto message = m_codec.CreateMessage(parsed->second, parsed->first.id);
+    if (!message || !*message)
+        return;
+    dispatch(parsed->first, **message);
+}
+
+void DeviceSession::dispatch(const communication::MessageHeader_t& header, const communication::IMessage& message)
+{
+    switch (message.GetType()) {
+    case MessageType_e::Hello:
+        // The server's Hello keeps the connection alive; answering it shows this device is.
+        if (m_registered)
+            send(communication::Message_Hello(m_self.id));
+        break;
+    case MessageType_e::RegisterDevice:
+        answerRegistration(header, message);
+        break;
+    case MessageType_e::ModuleList: {
+        const auto& list = static_cast<const communication::Message_BlockList&>(message);
+        m_listed = list.GetBlockIds().mid(0, static_cast<qsizetype>(kMaximumBlocks));
+        const QMap<quint32, QString> kept = m_state.blocks();
+        for (quint32 blockId : m_listed) {
+            if (Block* known = block(blockId))
+                known->dataClass = kept.value(blockId);
+        }
+        if (!m_registered) {
+            m_registered = true;
+            emit registered(m_listed);
+        }
+        break;
+    }
+    case MessageType_e::RegisterModule:
+        createBlock(header, message);
+        break;
+    case MessageType_e::UpdateParameters: {
+        const auto& update = static_cast<const communication::Message_UpdateParameters&>(message);
+        Block* updated = block(update.GetBlockId());
+        if (!updated)
+            break;
+        updated->parametersReceived = true;
+        updated->parameters.insert(update.GetParameters());
+        emit parametersReceived(update.GetBlockId(), update.GetParameters());
+        break;
+    }
+    case MessageType_e::Data: {
+        const auto& data = static_cast<const communication::Message_Data&>(message);
+        Block* updated = block(data.GetBlockId());
+        if (!updated)
+            break;
+        updated->data.insert(data.GetData());
+        emit dataReceived(data.GetBlockId(), data.GetData());
+        break;
+    }
+    case MessageType_e::DeleteModule: {
+        const quint32 blockId = static_cast<const communication::Message_DeleteBlock&>(message).GetBlockId();
+        m_blocks.erase(blockId);
+        m_listed.removeAll(blockId);
+        m_state.removeBlock(blockId);
+        emit blockDeleted(blockId);
+        break;
+    }
+    case MessageType_e::Notification: {
+        const auto& notification = static_cast<const communication::Message_Notification&>(message);
+        emit notificationReceived(notification.GetText(), notification.GetDuration());
+        break;
+    }
+    case MessageType_e::FileTransfer: {
+        const auto& transfer = static_cast<const communication::Message_FileTransfer&>(message);
+        emit fileTransferReceived(transfer.GetMetaData(), transfer.GetFileData(), header.sequenceId);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void DeviceSession::answerRegistration(const communication::MessageHeader_t& header,
+                                       const communication::IMessage& message)
+{
+    const auto& request = static_cast<const communication::Message_RegisterDevice&>(message);
+    m_serverName = request.GetName();
+    m_serverVersion = request.GetSoftwareVersion();
+    // This device shows no block itself, so it claims the server's own data classes:
+    // the server then has no files to offer it.
+    send(communication::Message_RegisterDevice(m_self.name, m_self.applicationType, m_self.softwareVersion,
+                                               request.GetDataClassInfoList()),
+         header.sequenceId);
+}
+
+DeviceSession::Block* DeviceSession::block(quint32 blockId)
+{
+    const auto found = m_blocks.find(blockId);
+    if (found != m_blocks.end())
+        return &found->second;
+    if (m_blocks.size() >= kMaximumBlocks)
+        return nullptr;
+    return &m_blocks[blockId];
+}
+
+void DeviceSession::createBlock(const communication::MessageHeader_t& header, const communication::IMessage& message)
+{
+    const auto& request = static_cast<const communication::Message_RegisterBlock&>(message);
+    QList<quint32> taken = m_listed;
+    for (const auto& [blockId, block] : m_blocks)
+        taken.append(blockId);
+    const quint32 blockId = m_state.nextBlockId(taken);
+    Block* created = block(blockId);
+    if (!created) {
+        send(communication::Message_RegisterBlockResponse(BlockCreationStatus_e::NotCreated, 0,
+                                                          request.GetRequestIndex()),
+             header.sequenceId);
+        return;
+    }
+    m_state.addBlock(blockId, request.GetDataClassId());
+    created->dataClass = request.GetDataClassId();
+    created->parameters = request.GetParameters();
+    created->data = request.GetData();
+    created->parametersReceived = true;
+    m_listed.append(blockId);
+    send(communication::Message_RegisterBlockResponse(BlockCreationStatus_e::Created, blockId,
+                                                      request.GetRequestIndex()),
+         header.sequenceId);
+    emit blockCreated(blockId, created->dataClass);
+}
+
+} // namespace tessivar::devicecli

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "DeviceState.h"
+
+#include "communication/FileTransferMetaData.h"
+#include "communication/IMessage.h"
+#include "communication/MessageCodec.h"
+#include "communication/MessageSender.h"
+
+#include <QObject>
+#include <QVariantMap>
+#include <QVersionNumber>
+#include <QWebSocket>
+
+#include <map>
+#include <optional>
+
+namespace tessivar::devicecli {
+
+// One connection to the server, spoken as a client device: it says Hello, answers the
+// server's registration request with its own, accepts the blocks the server creates on
+// it, keeps what the server sends about each block, and answers the server's Hellos so
+// that an idle connection is not dropped. Messages go through the project's codec.
+class DeviceSession : public QObject
+{
+    Q_OBJECT
+public:
+    // Larger messages are refused: a block's icons and parameters stay far below it.
+    static constexpr qint64 kMaximumIncomingMessageSize = 16 * 1024 * 1024;
+
+    // A dashboard holds tens of blocks; more ids than this from one server are ignored.
+    static constexpr std::size_t kMaximumBlocks = 10000;
+
+    struct Block {
+        QString dataClass; // empty when this device did not keep it
+        QVariantMap parameters;
+        QVariantMap data;
+        bool parametersReceived = false;
+    };
+
+    DeviceSession(const communication::MessageSender_t& self, DeviceState& state, QObject* parent = nullptr);
+
+    void open(const QString& host, quint16 port);
+    void close();
+    quint64 send(const communication::IMessage& message, std::optional<quint64> responseTo = std::nullopt);
+
+    const std::map<quint32, Block>& blocks() const;
+    QList<quint32> listedBlocks() const;
+    QString serverName() const;
+    QVersionNumber serverVersion() const;
+    bool isOpen() const;
+
+signals:
+    void connected();
+    void connectionFailed(const QString& error);
+    void disconnected();
+    void registered(const QList<quint32>& blockIds);
+    void parametersReceived(quint32 blockId, const QVariantMap& parameters);
+    void dataReceived(quint32 blockId, const QVariantMap& data);
+    void blockCreated(quint32 blockId, const QString& dataClass);
+    void blockDeleted(quint32 blockId);
+    void notificationReceived(const QString& text, int duration);
+    void fileTransferReceived(const FileTransferMetaData_t& metaData, const QByteArray& data, quint64 sequenceId);
+
+private:
+    void onText(const QString& text);
+    void dispatch(const communication::MessageHeader_t& header, const communication::IMessage& message);
+    void answerRegistration(const communication::MessageHeader_t& header, const communication::IMessage& message);
+    // The block of that id, or null when the server has named too many.
+    Block* block(quint32 blockId);
+    void createBlock(const communication::MessageHeader_t& header, const communication::IMessage& message);
+
+    communication::MessageSender_t m_self;
+    DeviceState& m_state;
+    communication::MessageCodec m_codec;
+    QWebSocket m_socket;
+    quint64 m_nextSequenceId = 0;
+    bool m_wasConnected = false;
+    bool m_registered = false;
+    QString m_serverName;
+    QVersionNumber m_serverVersion;
+    QList<quint32> m_listed;
+    std::map<quint32, Block> m_blocks;
+};
+
+} // namespace tessivar::devicecli
