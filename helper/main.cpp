@@ -1,6 +1,7 @@
 #include "CommandTable.h"
 #include "FirewallCommand.h"
 #include "ProgramLauncher.h"
+#include "core/ApplicationPaths.h"
 #include "core/Logging.h"
 #include "platform/PlatformNames.h"
 
@@ -35,8 +36,13 @@ bool runServer(const QStringList& arguments)
 int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
-    tessivar::initLogging(true, QStringLiteral("helper"),
-                          QCoreApplication::applicationDirPath() + QStringLiteral("/log/"));
+    // Beside the program when its folder takes files, as the helper always did; installed
+    // in a folder it cannot write, in the user's data folder with the server's log.
+    const tessivar::ApplicationPaths& paths = tessivar::ApplicationPaths::instance();
+    const QString logDirectory = paths.layout() == tessivar::ApplicationPaths::Layout::Installed
+        ? paths.logDirectory()
+        : QCoreApplication::applicationDirPath() + QStringLiteral("/log/");
+    tessivar::initLogging(true, QStringLiteral("helper"), logDirectory);
 
     const CommandTable firewallCommands{{QStringLiteral("--add-rule"), handleAddRule}};
     const CommandTable runCommands{{QStringLiteral("client"), runClient}, {QStringLiteral("server"), runServer}};

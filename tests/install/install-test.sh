@@ -129,6 +129,16 @@ fi
 
 grep -q '^DeviceId=' "$data/config" && grep -q '^FirstLaunch=false' "$data/config" \
     && pass "settings written in the data folder" || fail "settings not written in the data folder"
+# The helper, also in a folder it cannot write, logs beside the server in the data folder.
+# An unknown command is refused (status 1) and logged without touching anything else.
+"${run[@]}" "${environment[@]}" "$root/usr/bin/tessivar-helper" run nothing >"$work/helper.out" 2>&1 || true
+if grep -qs "Unknown command" "$data"/log/log_*_helper.txt; then
+    pass "installed helper logs in the data folder"
+else
+    fail "installed helper log not in the data folder; its output:"
+    cat "$work/helper.out"
+fi
+[ ! -e "$root/usr/bin/log" ] || fail "installed helper wrote a log folder beside itself"
 leftovers="$(ls -A "$elsewhere")"
 [ -z "$leftovers" ] && pass "nothing written in the working folder" || fail "written in the working folder: $leftovers"
 device_state="$home/config/Tessivar/tessivar-device.ini"

@@ -21,6 +21,30 @@ Window {
     color: Theme.background
     visible: false
 
+    // The controls inherit these: the plugins' block editors use plain QtQuick.Controls
+    // and stay legible in either scheme without knowing the Theme.
+    palette {
+        window: Theme.background
+        windowText: Theme.text
+        base: Theme.surface
+        alternateBase: Theme.surfaceRaised
+        text: Theme.text
+        button: Theme.surfaceRaised
+        buttonText: Theme.text
+        brightText: Theme.primaryText
+        highlight: Theme.primary
+        highlightedText: Theme.primaryText
+        placeholderText: Theme.secondaryText
+        toolTipBase: Theme.surfaceRaised
+        toolTipText: Theme.text
+        light: Theme.surfaceRaised
+        midlight: Theme.hover
+        mid: Theme.divider
+        dark: Theme.divider
+        shadow: Theme.chrome
+        link: Theme.primary
+    }
+
     // Brought to the front by toggling stay-on-top, which window managers honour.
     function raise() {
         mainWindow.flags = mainWindow.flags | Qt.WindowStaysOnTopHint

@@ -61,7 +61,7 @@ GridLayout {
             width: 24
             height: 24
             radius: 4
-            border.color: "#d0d6e2"
+            border.color: palette.mid
             color: moduleClientParameters.TextColor !== undefined ? moduleClientParameters.TextColor : "black"
             MouseArea { anchors.fill: parent; onClicked: colorDialog.open() }
         }

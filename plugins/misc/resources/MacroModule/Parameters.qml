@@ -71,7 +71,7 @@ ColumnLayout {
         Rectangle {
             anchors.fill: parent
             color: "transparent"
-            border.color: keyCapture.activeFocus && root.recording ? "#1a73e8" : "#d0d6e2"
+            border.color: keyCapture.activeFocus && root.recording ? palette.highlight : palette.mid
             radius: 4
         }
         Label {
@@ -82,7 +82,7 @@ ColumnLayout {
             visible: keyList.count === 0 && !root.recording
             text: qsTr("Press the button to start recording a macro")
             font.pixelSize: 12
-            color: "#5f6368"
+            color: palette.placeholderText
         }
         ListView {
             id: keyList

@@ -58,7 +58,7 @@ GridLayout {
             width: 24
             height: 24
             radius: 4
-            border.color: "#d0d6e2"
+            border.color: palette.mid
             color: moduleClientParameters.Color !== undefined ? moduleClientParameters.Color : "lightgray"
         }
         Button {
