@@ -1,6 +1,7 @@
 #include "CommandTable.h"
 #include "FirewallCommand.h"
 #include "ProgramLauncher.h"
+#include "core/ApplicationConstants.h"
 #include "core/ApplicationPaths.h"
 #include "core/Logging.h"
 #include "platform/PlatformNames.h"
@@ -36,6 +37,9 @@ bool runServer(const QStringList& arguments)
 int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
+    // The server's names, so that an installed helper shares the server's data folder.
+    QCoreApplication::setOrganizationName(QString::fromLatin1(tessivar::kOrganisationName));
+    QCoreApplication::setApplicationName(QString::fromLatin1(tessivar::kApplicationName));
     // Beside the program when its folder takes files, as the helper always did; installed
     // in a folder it cannot write, in the user's data folder with the server's log.
     const tessivar::ApplicationPaths& paths = tessivar::ApplicationPaths::instance();
