@@ -72,16 +72,32 @@ QByteArray ReadBytes(const QJsonValue& value)
     return decodeBase64(value.toObject().value(QLatin1StringView("Data"))).value_or(QByteArray());
 }
 
-QJsonObject WriteMap(const QVariantMap& map)
+namespace {
+
+QByteArray streamMap(const QVariantMap& map)
 {
     QByteArray data;
     QDataStream stream(&data, QIODevice::WriteOnly);
     stream.setVersion(kDataStreamVersion);
     stream << map;
+    return data;
+}
+
+} // namespace
+
+QJsonObject WriteMap(const QVariantMap& map)
+{
     return QJsonObject{
         {kCustomTypeMarker, kVariantMapType},
-        {QLatin1StringView("MapData"), QString::fromLatin1(data.toBase64())},
+        {QLatin1StringView("MapData"), QString::fromLatin1(streamMap(map).toBase64())},
     };
+}
+
+void AppendMap(QByteArray& out, const QVariantMap& map)
+{
+    // The marker sorts before "MapData"; Base64 needs no escaping in JSON.
+    out.append(R"({")").append(kCustomTypeMarker.data(), kCustomTypeMarker.size());
+    out.append(R"(":"QVariantMap","MapData":")").append(streamMap(map).toBase64()).append("\"}");
 }
 
 QVariantMap ReadMap(const QJsonValue& value)
