@@ -25,6 +25,7 @@ AbstractApplication::AbstractApplication(Configuration& configuration, QObject* 
     : QObject(parent)
     , m_configuration(configuration)
     , m_deviceManager(std::make_unique<device::DeviceManager>(configuration))
+    , m_deviceApprovals(std::make_unique<device::DeviceApprovals>(configuration, *m_deviceManager->GetModel()))
 {
     qRegisterMetaType<quint32>("BlockId_t");
     m_pingTimer.setInterval(kPingInterval);
@@ -45,6 +46,14 @@ void AbstractApplication::init(std::unique_ptr<communication::MessageHandler> me
     m_emissionFactory
         = std::make_unique<communication::MessageEmissionBuilderFactory>(m_deviceManager->GetCurrentDevice().GetId());
 
+    // A device not (yet) approved by the user is listed but not served: no answer to
+    // its Hello, no registration, no blocks, no transfers, its Data ignored.
+    m_messageHandler->SetReceptionFilter([this](const communication::MessageReception& reception) {
+        return m_deviceApprovals->Admits(reception.GetSenderId());
+    });
+    // Greeted at once, so that its answer brings the registration without waiting for a ping.
+    connect(m_deviceApprovals.get(), &device::DeviceApprovals::deviceApproved, this,
+            [this](const NetworkDeviceId_t& deviceId) { sendHello({deviceId, {}}, false); });
     connect(m_communicationHandler.get(), &communication::ICommunicationHandler::NetworkErrorOccurred, this,
             &AbstractApplication::onNetworkError, Qt::QueuedConnection);
 
@@ -69,6 +78,11 @@ void AbstractApplication::init(std::unique_ptr<communication::MessageHandler> me
 void AbstractApplication::setPingInterval(std::chrono::milliseconds interval)
 {
     m_pingTimer.setInterval(interval);
+}
+
+device::DeviceApprovals& AbstractApplication::deviceApprovals()
+{
+    return *m_deviceApprovals;
 }
 
 communication::MessageHandler& AbstractApplication::messageHandler() const

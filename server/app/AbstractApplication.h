@@ -2,6 +2,7 @@
 
 #include "core/Configuration.h"
 #include "communication/MessageType.h"
+#include "device/DeviceApprovals.h"
 #include "device/DeviceManager.h"
 #include "core/ModuleDataClassInfo.h"
 #include "core/ModuleTypes.h"
@@ -50,6 +51,7 @@ public:
     Q_INVOKABLE QObject* releaseNotes();
 
     device::DeviceManager& deviceManager();
+    device::DeviceApprovals& deviceApprovals();
     Configuration& configuration();
     // Both end the program when used before init: no flow may reach them earlier.
     communication::MessageHandler& messageHandler() const;
@@ -91,6 +93,7 @@ protected:
     Configuration& m_configuration;
     QTimer m_pingTimer;
     std::unique_ptr<device::DeviceManager> m_deviceManager;
+    std::unique_ptr<device::DeviceApprovals> m_deviceApprovals;
     std::unique_ptr<communication::ICommunicationHandler> m_communicationHandler;
     std::unique_ptr<communication::MessageHandler> m_messageHandler;
     std::unique_ptr<communication::MessageEmissionBuilderFactory> m_emissionFactory;

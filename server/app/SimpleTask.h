@@ -1,31 +1,4 @@
 #pragma once
 
-#include "app/BaseTask.h"
-
-#include <QTimer>
-
-#include <functional>
-
-namespace tessivar {
-
-// A task that polls a condition until it holds.
-class SimpleTask : public BaseTask
-{
-    Q_OBJECT
-
-public:
-    using Condition = std::function<bool()>;
-
-    SimpleTask(int intervalMs, Condition condition, const QString& description, TaskCompletion::Action onOk,
-               QObject* parent = nullptr);
-
-    void start() override;
-
-private:
-    void poll();
-
-    QTimer m_pollTimer;
-    Condition m_condition;
-};
-
-} // namespace tessivar
+// The tasks sit on the ground floor, where every subsystem can reach them.
+#include "core/SimpleTask.h"

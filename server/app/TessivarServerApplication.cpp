@@ -2,16 +2,20 @@
 
 #include "app/BlockCreationFlow.h"
 #include "app/BlockSyncFlow.h"
+#include "app/DashboardFlow.h"
 #include "app/ErrorHandler.h"
+#include "app/FileTransferFlow.h"
 #include "app/FirewallFlow.h"
 #include "app/GreetingFlow.h"
 #include "app/QmlTypes.h"
 #include "app/TaskManager.h"
 #include "app/TrayAndWindows.h"
 #include "app/UpdateFlow.h"
+#include "app/UserInterfaceFlow.h"
 #include "communication/CommunicationHandler.h"
 #include "communication/MessageHandler.h"
 #include "core/ApplicationConstants.h"
+#include "transfer/FileDialogs.h"
 #include "network/NetworkFirewallModel.h"
 #include "network/NetworkStatusModel.h"
 #include "ui/ErrorWidget.h"
@@ -109,6 +113,10 @@ void TessivarServerApplication::createFlows()
     m_blockSyncFlow = std::make_unique<BlockSyncFlow>(*this, m_moduleList, m_options.checkLoadedSourcesDelay);
     m_firewallFlow = std::make_unique<FirewallFlow>(m_configuration);
     m_blockCreationFlow = std::make_unique<BlockCreationFlow>(m_moduleList, m_pluginManager, *m_deviceManager);
+    m_fileTransferFlow
+        = std::make_unique<FileTransferFlow>(*this, m_pluginManager, m_configuration, FileTransferFlow::Options{});
+    m_dashboardFlow = std::make_unique<DashboardFlow>(*this, m_moduleList, m_pluginManager,
+                                                      [this] { return m_errorHandler.get(); });
     m_updateFlow = std::make_unique<UpdateFlow>(m_configuration);
     m_networkStatus.reset(new network::NetworkStatusModel(this));
     m_networkStatus->setFirewall(new network::NetworkFirewallModel(m_networkStatus.get()));
@@ -122,6 +130,7 @@ void TessivarServerApplication::connectFlows(communication::MessageHandler& mess
     m_blockCreationFlow->registerHandlers(messageHandler);
     m_blockSyncFlow->registerHandlers(messageHandler);
     m_blockSyncFlow->connectModuleList();
+    m_fileTransferFlow->registerHandlers(messageHandler);
     connect(m_blockCreationFlow.get(), &BlockCreationFlow::pluginInformationRequested, this,
             &TessivarServerApplication::pluginInformationRequested);
     connect(m_blockCreationFlow.get(), &BlockCreationFlow::moduleInformationRequested, this,
@@ -167,12 +176,15 @@ void TessivarServerApplication::onMainWindowLoaded()
     m_trayAndWindows->findWindows(m_mainObject.get());
     if (QQuickWindow* window = mainWindow())
         connect(window, SIGNAL(moduleCreationRequested()), this, SLOT(createNewModule()));
+    m_userInterfaceFlow = std::make_unique<UserInterfaceFlow>(*this, m_configuration, m_moduleList);
+    m_userInterfaceFlow->wire(mainWindow());
     createErrorHandler();
     m_blockCreationFlow->connectWidgets(mainWindow(), m_errorHandler.get());
     m_trayAndWindows->buildTray();
     m_blockSyncFlow->loadBlocks(m_pluginManager, m_errorHandler.get());
     connect(&m_updateFlow->updateManager(), &update::SoftwareUpdateManager::updateAvailable, this,
             &TessivarServerApplication::notifyTrayUpdateAvailable);
+    m_userInterfaceFlow->connectUpdates(*m_updateFlow);
     m_updateFlow->start();
     m_greetingFlow->start();
     m_trayAndWindows->showAtStart(m_options.minimized, m_options.splashHideDelayMs);
@@ -200,10 +212,8 @@ void TessivarServerApplication::createErrorHandler()
 
 void TessivarServerApplication::onSettingsErrorAction(ui::ErrorAction_e action)
 {
-    if (action != ui::ErrorAction_e::ChangeSettings || !mainWindow())
-        return;
-    if (QObject* settings = mainWindow()->findChild<QObject*>(QStringLiteral("widget_Settings")))
-        settings->setProperty("visible", true);
+    if (action == ui::ErrorAction_e::ChangeSettings && m_userInterfaceFlow)
+        m_userInterfaceFlow->showSettings();
 }
 
 void TessivarServerApplication::checkSoftwareVersion()
@@ -223,121 +233,8 @@ void TessivarServerApplication::onNetworkError(QString errorDescription)
         return;
     }
     m_errorHandler->report(
-        ErrorHandler::NetworkError, [](ui::ErrorAction_e) {}, errorDescription);
-}
-
-// ---- The documented slots, forwarded to their flows ----
-
-void TessivarServerApplication::onDeviceRegistered(NetworkDeviceId_t deviceId, QString, QVersionNumber,
-                                                   QList<ModuleDataClassInfo_t> dataClassInfoList)
-{
-    m_greetingFlow->checkDataClasses(dataClassInfoList);
-    m_blockSyncFlow->onDeviceRegistered(deviceId);
-}
-
-void TessivarServerApplication::onBlockListReceived(QList<BlockId_t> deviceBlocks, NetworkDeviceId_t deviceId)
-{
-    m_blockSyncFlow->onBlockListReceived(deviceBlocks, deviceId);
-}
-void TessivarServerApplication::onDeviceDisconnected(const NetworkDeviceId_t& deviceId)
-{
-    m_blockSyncFlow->onDeviceDisconnected(deviceId);
-}
-void TessivarServerApplication::checkLoadedSources()
-{
-    m_blockSyncFlow->checkLoadedSources();
-}
-void TessivarServerApplication::wakeUpDevices()
-{
-    m_greetingFlow->wakeUpDevices();
-}
-void TessivarServerApplication::handleBlockCreationResponse(NetworkDeviceId_t deviceId, BlockCreationStatus_e status,
-                                                            BlockId_t blockId, BlockCreationRequestId_t requestId)
-{
-    m_blockCreationFlow->handleBlockCreationResponse(deviceId, status, blockId, requestId);
-}
-void TessivarServerApplication::createNewModule()
-{
-    m_blockCreationFlow->createNewModule();
-}
-void TessivarServerApplication::modifyNewModule(PluginId_t pluginId, ModuleId_t moduleId)
-{
-    m_blockCreationFlow->modifyNewModule(pluginId, moduleId);
-}
-void TessivarServerApplication::modifyExistingModule(ModuleSource* module)
-{
-    m_blockCreationFlow->modifyExistingModule(module);
-}
-void TessivarServerApplication::acceptNewModuleModification(NetworkDeviceId_t selectedDevice)
-{
-    m_blockCreationFlow->acceptNewModuleModification(selectedDevice);
-}
-void TessivarServerApplication::cancelNewModuleModification()
-{
-    m_blockCreationFlow->cancelNewModuleModification();
-}
-void TessivarServerApplication::acceptExistingModuleModification()
-{
-    m_blockCreationFlow->acceptExistingModuleModification();
-}
-void TessivarServerApplication::cancelExistingModuleModification()
-{
-    m_blockCreationFlow->cancelExistingModuleModification();
-}
-void TessivarServerApplication::cancelNewModuleEdition()
-{
-    m_blockCreationFlow->cancelNewModuleModification();
-}
-void TessivarServerApplication::cancelNewModuleSelection()
-{
-    m_blockCreationFlow->cancelNewModuleSelection();
-}
-void TessivarServerApplication::raiseMainWindow()
-{
-    m_trayAndWindows->raiseMainWindow();
-}
-void TessivarServerApplication::closeWindow()
-{
-    m_trayAndWindows->closeWindow();
-}
-void TessivarServerApplication::minimizeWindow()
-{
-    m_trayAndWindows->minimizeWindow();
-}
-void TessivarServerApplication::notifyTrayMinimized()
-{
-    m_trayAndWindows->notifyTrayMinimized();
-}
-void TessivarServerApplication::handleTrayIconActivated(QSystemTrayIcon::ActivationReason reason)
-{
-    m_trayAndWindows->handleTrayIconActivated(reason);
-}
-void TessivarServerApplication::handleTrayMessageClickMinimized()
-{
-    m_trayAndWindows->handleTrayMessageClickMinimized();
-}
-void TessivarServerApplication::handleTrayExitClicked()
-{
-    m_trayAndWindows->handleTrayExitClicked();
-}
-
-void TessivarServerApplication::notifyTrayUpdateAvailable(QVersionNumber availableVersion)
-{
-    m_trayAndWindows->routeTrayMessageClick([this] { handleTrayMessageClickUpdate(); });
-    m_updateFlow->showAnnouncement(trayIcon(), availableVersion);
-}
-void TessivarServerApplication::handleTrayMessageClickUpdate()
-{
-    m_updateFlow->openDownloadPage();
-}
-
-bool TessivarServerApplication::applicationHasFirewallException()
-{
-    return m_firewallFlow->applicationHasFirewallException();
-}
-void TessivarServerApplication::addApplicationFirewallException()
-{
-    m_firewallFlow->addApplicationFirewallException();
+        ErrorHandler::NetworkError, [this](ui::ErrorAction_e action) { onSettingsErrorAction(action); },
+        errorDescription);
 }
 
 } // namespace tessivar

@@ -32,10 +32,13 @@ namespace tessivar {
 
 class BlockCreationFlow;
 class BlockSyncFlow;
+class DashboardFlow;
 class ErrorHandler;
+class FileTransferFlow;
 class FirewallFlow;
 class GreetingFlow;
 class TrayAndWindows;
+class UserInterfaceFlow;
 class UpdateFlow;
 
 namespace network {
@@ -86,6 +89,11 @@ public:
     ModuleSource* moduleBeingCreated() const { return m_blockCreationFlow->moduleBeingCreated(); }
     ui::ModuleSelectionWidget* moduleSelectionWidget() const { return m_blockCreationFlow->moduleSelectionWidget(); }
     ui::ModuleEditionWidget* moduleEditionWidget() const { return m_blockCreationFlow->moduleEditionWidget(); }
+    FileTransferFlow& fileTransferFlow() { return *m_fileTransferFlow; }
+    DashboardFlow& dashboardFlow() { return *m_dashboardFlow; }
+
+    Q_INVOKABLE void requestDashboardExport(NetworkDeviceId_t deviceId);
+    Q_INVOKABLE void requestDashboardImport(NetworkDeviceId_t deviceId);
     UpdateFlow& updateFlow() { return *m_updateFlow; }
     network::NetworkStatusModel* networkStatus() const { return m_networkStatus.get(); }
 
@@ -129,6 +137,9 @@ public Q_SLOTS:
     void handleTrayMessageClickMinimized();
     void handleTrayMessageClickUpdate();
     void handleTrayExitClicked();
+    // The device list's requests for a device's logs and settings.
+    void requestDeviceLogs(NetworkDeviceId_t deviceId);
+    void requestDeviceSettings(NetworkDeviceId_t deviceId);
 
 private:
     void createFlows();
@@ -152,6 +163,9 @@ private:
     std::unique_ptr<GreetingFlow> m_greetingFlow;
     std::unique_ptr<BlockSyncFlow> m_blockSyncFlow;
     std::unique_ptr<BlockCreationFlow> m_blockCreationFlow;
+    std::unique_ptr<UserInterfaceFlow> m_userInterfaceFlow;
+    std::unique_ptr<FileTransferFlow> m_fileTransferFlow;
+    std::unique_ptr<DashboardFlow> m_dashboardFlow;
     std::unique_ptr<FirewallFlow> m_firewallFlow;
     std::unique_ptr<UpdateFlow> m_updateFlow;
     // QML may still hold it while the application goes.

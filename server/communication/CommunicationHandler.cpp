@@ -176,6 +176,8 @@ void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndP
     device::IDevice* device = attributeSender(header.sender, endPoint);
     if (!device)
         return;
+    if (connected)
+        m_socketManager->SetPeerTrusted(endPoint, device->IsRegistered());
     // Each change is signalled to the user interface: only a real one is passed on.
     if (device->GetName() != header.sender.name)
         device->SetName(header.sender.name);

@@ -1,6 +1,8 @@
 #include "communication/MessageEmissionBuilderFactory.h"
 
 #include "communication/messages/Message_BlockList.h"
+#include "communication/messages/Message_DashboardExportRequest.h"
+#include "communication/messages/Message_DashboardImportRequest.h"
 #include "communication/messages/Message_Data.h"
 #include "communication/messages/Message_DeleteBlock.h"
 #include "communication/messages/Message_FileTransfer.h"
@@ -90,6 +92,18 @@ MessageEmissionBuilder MessageEmissionBuilderFactory::CreateFileTransferMessage(
                                                                                 const NetworkDeviceId_t& destination)
 {
     return makeBuilder(std::make_unique<Message_FileTransfer>(metaData, fileData), destination);
+}
+
+MessageEmissionBuilder
+MessageEmissionBuilderFactory::CreateDashboardExportRequestMessage(const NetworkDeviceId_t& destination)
+{
+    return makeBuilder(std::make_unique<Message_DashboardExportRequest>(), destination);
+}
+
+MessageEmissionBuilder MessageEmissionBuilderFactory::CreateDashboardImportRequestMessage(
+    const DashboardImportData_t& importData, const NetworkDeviceId_t& destination)
+{
+    return makeBuilder(std::make_unique<Message_DashboardImportRequest>(importData), destination);
 }
 
 const NetworkDeviceId_t& MessageEmissionBuilderFactory::GetLocalDeviceId() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "communication/DashboardImportModule.h"
 #include "communication/FileTransferMetaData.h"
 #include "communication/MessageEmissionBuilder.h"
 #include "core/DeviceTypes.h"
@@ -46,6 +47,10 @@ public:
                                                             const NetworkDeviceId_t& destination);
     MessageEmissionBuilder CreateFileTransferMessage(const FileTransferMetaData_t& metaData, const QByteArray& fileData,
                                                      const NetworkDeviceId_t& destination);
+
+    MessageEmissionBuilder CreateDashboardExportRequestMessage(const NetworkDeviceId_t& destination);
+    MessageEmissionBuilder CreateDashboardImportRequestMessage(const DashboardImportData_t& importData,
+                                                               const NetworkDeviceId_t& destination);
 
     const NetworkDeviceId_t& GetLocalDeviceId() const;
     // The sequence id the next message will take.

@@ -54,8 +54,15 @@ void MessageHandler::registerResponse(quint64 sequenceId, const MessageEmission:
     m_timers[sequenceId] = std::move(timer);
 }
 
+void MessageHandler::SetReceptionFilter(ReceptionFilter filter)
+{
+    m_filter = std::move(filter);
+}
+
 void MessageHandler::OnMessageReceived(const MessageReception& reception)
 {
+    if (m_filter && !m_filter(reception))
+        return;
     if (deliverResponse(reception))
         return;
     const auto found = m_handlers.find(reception.GetMessage().GetType());

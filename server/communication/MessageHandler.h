@@ -26,12 +26,15 @@ class MessageHandler : public QObject
     Q_OBJECT
 public:
     using ReceiveHandler = std::function<void(const MessageReception&)>;
+    using ReceptionFilter = std::function<bool(const MessageReception&)>;
 
     explicit MessageHandler(ICommunicationHandler* communicationHandler, QObject* parent = nullptr);
     ~MessageHandler() override;
 
     // Several handlers per type are called in registration order.
     void RegisterHandler(MessageType_e type, ReceiveHandler handler);
+    // A message the filter turns down reaches no handler and answers no request.
+    void SetReceptionFilter(ReceptionFilter filter);
     void SendMessage(std::unique_ptr<MessageEmission> emission);
     // Meant for a response callback that expects further answers: the new interval runs
     // from the moment the callback returns.
@@ -59,6 +62,7 @@ private:
     // A deque: a handler may register another one while it runs, and must not be moved
     // from under itself.
     std::map<MessageType_e, std::deque<ReceiveHandler>> m_handlers;
+    ReceptionFilter m_filter;
     std::map<quint64, PendingResponse_t> m_pendingResponses;
     std::map<quint64, TimerPtr> m_timers;
 };

@@ -107,6 +107,39 @@ void Configuration::setDisabledPlugins(const QList<DisabledPlugin_t>& value)
     Q_EMIT DisabledPluginsChanged(value);
 }
 
+bool Configuration::RequireDeviceApproval() const
+{
+    return read<bool>(m_ownGroup, QStringLiteral("RequireDeviceApproval"), false);
+}
+
+void Configuration::setRequireDeviceApproval(bool value)
+{
+    writeValue(m_ownGroup, QStringLiteral("RequireDeviceApproval"), value);
+    Q_EMIT RequireDeviceApprovalChanged(value);
+}
+
+QStringList Configuration::ApprovedDevices() const
+{
+    return read<QStringList>(m_ownGroup, QStringLiteral("ApprovedDevices"), {});
+}
+
+void Configuration::setApprovedDevices(const QStringList& value)
+{
+    writeValue(m_ownGroup, QStringLiteral("ApprovedDevices"), value);
+    Q_EMIT ApprovedDevicesChanged(value);
+}
+
+QStringList Configuration::RefusedDevices() const
+{
+    return read<QStringList>(m_ownGroup, QStringLiteral("RefusedDevices"), {});
+}
+
+void Configuration::setRefusedDevices(const QStringList& value)
+{
+    writeValue(m_ownGroup, QStringLiteral("RefusedDevices"), value);
+    Q_EMIT RefusedDevicesChanged(value);
+}
+
 QString Configuration::UpdateServerHost() const
 {
     return read<QString>(m_ownGroup, QStringLiteral("UpdateServerHost"), QString::fromLatin1(kDefaultUpdateServerHost));

@@ -17,6 +17,8 @@ class Configuration : public CommonConfiguration
                    NOTIFY ShowUpdateNotificationsChanged)
     Q_PROPERTY(bool IgnoreFirewall READ IgnoreFirewall WRITE setIgnoreFirewall NOTIFY IgnoreFirewallChanged)
     Q_PROPERTY(bool ShowSplashScreen READ ShowSplashScreen WRITE setShowSplashScreen NOTIFY ShowSplashScreenChanged)
+    Q_PROPERTY(bool RequireDeviceApproval READ RequireDeviceApproval WRITE setRequireDeviceApproval
+                   NOTIFY RequireDeviceApprovalChanged)
 
 public:
     // Where the server asks for the latest published version: a host name, with ":port"
@@ -41,6 +43,15 @@ public:
     void setShowSplashScreen(bool value);
     QList<DisabledPlugin_t> DisabledPlugins() const;
     void setDisabledPlugins(const QList<DisabledPlugin_t>& value);
+    // Off by default: every device that greets the server is served. On: a device is
+    // served once the user has approved it; the decisions are kept by device id under
+    // keys of their own, beside (not inside) "KnownDevices".
+    bool RequireDeviceApproval() const;
+    void setRequireDeviceApproval(bool value);
+    QStringList ApprovedDevices() const;
+    void setApprovedDevices(const QStringList& value);
+    QStringList RefusedDevices() const;
+    void setRefusedDevices(const QStringList& value);
     QString UpdateServerHost() const;
     void setUpdateServerHost(const QString& value);
 
@@ -60,6 +71,9 @@ Q_SIGNALS:
     void ShowUpdateNotificationsChanged(bool newValue);
     void IgnoreFirewallChanged(bool newValue);
     void ShowSplashScreenChanged(bool newValue);
+    void RequireDeviceApprovalChanged(bool newValue);
+    void ApprovedDevicesChanged(const QStringList& newValue);
+    void RefusedDevicesChanged(const QStringList& newValue);
     void UpdateServerHostChanged(const QString& newValue);
 
 private:

@@ -161,6 +161,16 @@ void DeviceManagerModel::onConnectedChanged(DeviceModel* model)
     Q_EMIT HasAtLeastOneConnectedDeviceChanged();
 }
 
+void DeviceManagerModel::approveDevice(const QString& deviceId)
+{
+    Q_EMIT DeviceApprovalDecided(deviceId, true);
+}
+
+void DeviceManagerModel::refuseDevice(const QString& deviceId)
+{
+    Q_EMIT DeviceApprovalDecided(deviceId, false);
+}
+
 QDebug operator<<(QDebug debug, const DeviceManagerModel& model)
 {
     QDebugStateSaver saver(debug);

@@ -45,10 +45,15 @@ public:
     // device once it is added.
     Q_INVOKABLE QObject* GetPossibleUnknownDevice(NetworkDeviceId_t deviceId);
     Q_INVOKABLE bool IsThereOnlyOneDeviceAndItIsConnected() const;
+    // The user's answer for a device waiting for approval (the Approve and Refuse
+    // buttons of its row); whoever keeps the approvals acts on DeviceApprovalDecided.
+    Q_INVOKABLE void approveDevice(const QString& deviceId);
+    Q_INVOKABLE void refuseDevice(const QString& deviceId);
 
 Q_SIGNALS:
     void HasAtLeastOneConnectedDeviceChanged();
     void DeviceCountChanged();
+    void DeviceApprovalDecided(const QString& deviceId, bool approved);
 
 private:
     static DeviceModel* checkedModel(QObject* model);

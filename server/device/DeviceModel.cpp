@@ -77,6 +77,12 @@ void DeviceModel::SetRegistered(bool registered)
         Q_EMIT RegisteredChanged();
 }
 
+void DeviceModel::SetApproval(Approval_e approval)
+{
+    if (assign(m_approval, approval))
+        Q_EMIT ApprovalChanged();
+}
+
 void DeviceModel::SetKnown(bool known)
 {
     assign(m_data.known, known);

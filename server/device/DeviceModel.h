@@ -22,8 +22,13 @@ class DeviceModel : public QObject
     Q_PROPERTY(bool connected READ IsConnected NOTIFY ConnectedChanged)
     Q_PROPERTY(bool registered READ IsRegistered NOTIFY RegisteredChanged)
     Q_PROPERTY(bool known READ IsKnown NOTIFY KnownChanged)
+    // While the server asks for approval of new devices: not yet decided, or refused.
+    Q_PROPERTY(bool waitingForApproval READ IsWaitingForApproval NOTIFY ApprovalChanged)
+    Q_PROPERTY(bool refused READ IsRefused NOTIFY ApprovalChanged)
 
 public:
+    enum class Approval_e { Approved, Waiting, Refused };
+
     explicit DeviceModel(QObject* parent = nullptr);
 
     const DeviceData_t& GetData() const { return m_data; }
@@ -38,6 +43,9 @@ public:
     bool IsConnected() const { return m_connected; }
     bool IsRegistered() const { return m_registered; }
     bool IsKnown() const { return m_data.known; }
+    Approval_e GetApproval() const { return m_approval; }
+    bool IsWaitingForApproval() const { return m_approval == Approval_e::Waiting; }
+    bool IsRefused() const { return m_approval == Approval_e::Refused; }
 
     void SetId(const NetworkDeviceId_t& id);
     void SetName(const QString& name);
@@ -47,6 +55,7 @@ public:
     void SetConnected(bool connected);
     void SetRegistered(bool registered);
     void SetKnown(bool known);
+    void SetApproval(Approval_e approval);
 
 Q_SIGNALS:
     void IdChanged();
@@ -57,11 +66,13 @@ Q_SIGNALS:
     void ConnectedChanged();
     void RegisteredChanged();
     void KnownChanged();
+    void ApprovalChanged();
 
 private:
     DeviceData_t m_data;
     bool m_connected = false;
     bool m_registered = false;
+    Approval_e m_approval = Approval_e::Approved;
 };
 
 QDebug operator<<(QDebug debug, const DeviceModel& model);

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Window
+import com.tessivar.widgets 1.0
 
 // Invisible root: the splash while the main window loads in the background.
 Item {
@@ -11,26 +12,32 @@ Item {
         id: splash
         objectName: "window_Splash"
         width: 480
-        height: 270
+        height: 280
         flags: Qt.FramelessWindowHint | Qt.Tool
-        color: "#1f2a44"
+        color: Theme.chrome
         visible: false
 
+        Image {
+            anchors.fill: parent
+            source: "qrc:/icon/Images/Image_splash.png"
+            fillMode: Image.PreserveAspectCrop
+        }
         Column {
-            anchors.centerIn: parent
-            spacing: 12
-            Image {
-                anchors.horizontalCenter: parent.horizontalCenter
-                source: "qrc:/icon/Images/Icon_systemtray.png"
-                width: 64
-                height: 64
+            anchors { left: parent.left; bottom: parent.bottom; margins: 24 }
+            spacing: 8
+            Text {
+                text: "Tessivar"
+                color: Theme.chromeText
+                font.family: Theme.fontFamily
+                font.pixelSize: Theme.headingSize
+                font.weight: Font.Medium
             }
             Text {
-                anchors.horizontalCenter: parent.horizontalCenter
-                text: "Tessivar"
-                color: "white"
-                font.family: "Roboto"
-                font.pixelSize: 32
+                text: qsTr("Starting…")
+                color: Theme.chromeText
+                opacity: 0.72
+                font.family: Theme.fontFamily
+                font.pixelSize: Theme.bodySize
             }
         }
 

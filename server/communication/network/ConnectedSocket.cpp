@@ -80,8 +80,40 @@ bool ConnectedSocket::HasConnected() const
     return m_peer.has_value();
 }
 
+void ConnectedSocket::SetTrusted(bool trusted)
+{
+    m_trusted = trusted;
+}
+
+void ConnectedSocket::SetClock(Clock clock)
+{
+    m_clock = std::move(clock);
+}
+
+bool ConnectedSocket::WithinBudget()
+{
+    if (m_overBudget)
+        return false;
+    if (m_trusted)
+        return true;
+    const TimePoint now = m_clock();
+    if (now - m_windowStart >= std::chrono::seconds(1) || now < m_windowStart) {
+        m_windowStart = now;
+        m_messagesInWindow = 0;
+    }
+    if (++m_messagesInWindow <= kMaximumUntrustedMessagesPerSecond)
+        return true;
+    m_overBudget = true;
+    qWarning().nospace() << *this << ": more than [" << kMaximumUntrustedMessagesPerSecond
+                         << "] messages in a second before registering, connection closed";
+    m_socket->close(QWebSocketProtocol::CloseCodePolicyViolated);
+    return false;
+}
+
 void ConnectedSocket::OnTextMessageReceived(const QString& message)
 {
+    if (!WithinBudget())
+        return;
     if (debugEnabled())
         qDebug().nospace() << *this << ": data received";
     emit DataReceived(message.toUtf8());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "communication/network/NetworkClock.h"
 #include "communication/network/PeerEndPoint.h"
 #include "communication/network/SocketError.h"
 
@@ -24,6 +25,10 @@ public:
     // A message is one JSON document of a few kilobytes (file pieces are 100000 bytes
     // before encoding); larger ones are refused before their payload is buffered.
     static constexpr qint64 kMaximumIncomingMessageSize = 16 * 1024 * 1024;
+    // Messages a peer may send in one second before its device has registered: it has
+    // only a Hello and a RegisterDevice to say, now and then. Beyond it the connection is
+    // closed, so that a flood of invented devices costs the server one connection each.
+    static constexpr int kMaximumUntrustedMessagesPerSecond = 20;
 
     // An outgoing connection, opened later with Open().
     explicit ConnectedSocket(const QString& origin);
@@ -39,6 +44,10 @@ public:
     PeerEndPoint GetPeerEndPoint() const;
     // True once the connection was established (always for an accepted one).
     bool HasConnected() const;
+    // A connection whose device has registered is no longer held to the budget of
+    // untrusted peers.
+    void SetTrusted(bool trusted);
+    void SetClock(Clock clock);
 
     void Print(QDebug& debug) const;
 
@@ -55,9 +64,15 @@ private:
     void OnDisconnected();
     void OnError(QAbstractSocket::SocketError error);
     void RememberPeer();
+    bool WithinBudget();
 
     std::unique_ptr<QWebSocket> m_socket;
     std::optional<PeerEndPoint> m_peer;
+    bool m_trusted = false;
+    bool m_overBudget = false;
+    Clock m_clock = systemNow;
+    TimePoint m_windowStart;
+    int m_messagesInWindow = 0;
 };
 
 // "ConnectedSocket[State=<s>,PeerName=<n>,PeerAddress=<a>:<p>]"

@@ -3,6 +3,8 @@
 #include "communication/network/ConnectedSocket.h"
 
 #include <QDebug>
+#include <QTcpSocket>
+#include <QTimer>
 #include <QWebSocket>
 #include <QWebSocketServer>
 
@@ -16,17 +18,20 @@ ConnectedSocketServer::ConnectedSocketServer(const QString& name, quint16 port)
     m_server->setHandshakeTimeout(kHandshakeTimeout);
     connect(m_server.get(), &QWebSocketServer::newConnection, this, &ConnectedSocketServer::OnNewConnection);
     connect(m_server.get(), &QWebSocketServer::serverError, this, &ConnectedSocketServer::OnServerError);
+    // The TCP side is ours, so that connections still in their handshake can be counted.
+    connect(&m_listener, &QTcpServer::newConnection, this, &ConnectedSocketServer::OnTcpConnection);
 }
 
 void ConnectedSocketServer::SetHandshakeTimeout(std::chrono::milliseconds timeout)
 {
+    m_handshakeTimeout = timeout;
     m_server->setHandshakeTimeout(timeout);
 }
 
 void ConnectedSocketServer::OnServerError()
 {
     // A failed listen is reported by Listen() itself.
-    if (!m_server->isListening())
+    if (!m_listener.isListening())
         return;
     qWarning().nospace().noquote() << *this << ": refused a connection attempt: " << m_server->errorString();
 }
@@ -34,12 +39,15 @@ void ConnectedSocketServer::OnServerError()
 ConnectedSocketServer::~ConnectedSocketServer()
 {
     m_server->disconnect(this);
+    m_listener.disconnect(this);
+    for (auto it = m_unfinished.keyBegin(); it != m_unfinished.keyEnd(); ++it)
+        (*it)->disconnect(this);
 }
 
 void ConnectedSocketServer::Listen()
 {
     qInfo().nospace() << *this << ": trying to listen to connected communication on port " << m_port;
-    if (m_server->listen(QHostAddress::Any, m_port)) {
+    if (m_listener.listen(QHostAddress::Any, m_port)) {
         qInfo().nospace() << *this << ": Ready";
         return;
     }
@@ -49,7 +57,46 @@ void ConnectedSocketServer::Listen()
 
 bool ConnectedSocketServer::IsListening() const
 {
-    return m_server->isListening();
+    return m_listener.isListening();
+}
+
+void ConnectedSocketServer::OnTcpConnection()
+{
+    while (QTcpSocket* socket = m_listener.nextPendingConnection()) {
+        const QHostAddress address = socket->peerAddress();
+        const auto fromAddress = std::count(m_unfinished.cbegin(), m_unfinished.cend(), address);
+        if (m_unfinished.size() >= kMaximumUnfinishedHandshakes || fromAddress >= kMaximumUnfinishedHandshakesPerAddress) {
+            if (!m_refusedLogged.contains(address)) {
+                qWarning().nospace() << *this << ": too many unfinished handshakes, refusing connections from "
+                                     << address.toString();
+                m_refusedLogged.insert(address);
+            }
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        m_refusedLogged.remove(address);
+        m_unfinished.insert(socket, address);
+        // Gone when the handshake fails or times out, or handed over when it succeeds.
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { ForgetUnfinished(socket); });
+        connect(socket, &QObject::destroyed, this, [this, socket] { m_unfinished.remove(socket); });
+        // The WebSocket server bounds only the handshakes of its own listener: this one
+        // is bounded here.
+        QTimer::singleShot(m_handshakeTimeout, socket, [this, socket] {
+            if (!m_unfinished.contains(socket))
+                return;
+            qInfo().nospace() << *this << ": handshake not finished in time, dropping "
+                              << socket->peerAddress().toString();
+            socket->abort();
+        });
+        m_server->handleConnection(socket);
+    }
+}
+
+void ConnectedSocketServer::ForgetUnfinished(QTcpSocket* socket)
+{
+    if (m_unfinished.remove(socket))
+        socket->disconnect(this);
 }
 
 void ConnectedSocketServer::OnNewConnection()
@@ -59,6 +106,14 @@ void ConnectedSocketServer::OnNewConnection()
         std::unique_ptr<QWebSocket> socket(m_server->nextPendingConnection());
         if (!socket)
             break;
+        // Its handshake is done: the TCP connection under it no longer counts as unfinished.
+        for (auto it = m_unfinished.begin(); it != m_unfinished.end(); ++it) {
+            if (it.key()->peerAddress() == socket->peerAddress() && it.key()->peerPort() == socket->peerPort()) {
+                it.key()->disconnect(this);
+                m_unfinished.erase(it);
+                break;
+            }
+        }
         // The server parents what it hands out; ownership moves to the ConnectedSocket.
         socket->setParent(nullptr);
         emit SocketConnected(new ConnectedSocket(std::move(socket)));
@@ -69,9 +124,9 @@ void ConnectedSocketServer::Print(QDebug& debug) const
 {
     QDebugStateSaver saver(debug);
     debug.nospace().noquote() << "ConnectedSocketServer[SecureMode=" << m_server->secureMode()
-                              << ",IsListening=" << m_server->isListening();
-    if (m_server->isListening())
-        debug << ",Port=" << m_server->serverPort() << ",Name=" << m_server->serverName();
+                              << ",IsListening=" << m_listener.isListening();
+    if (m_listener.isListening())
+        debug << ",Port=" << m_listener.serverPort() << ",Name=" << m_server->serverName();
     debug << "]";
 }
 

@@ -105,6 +105,12 @@ void SocketManager::Broadcast(const QByteArray& data)
     m_emissionSocket->Broadcast(data);
 }
 
+void SocketManager::SetPeerTrusted(const PeerEndPoint& endPoint, bool trusted)
+{
+    if (const auto found = m_connectedSockets.find(endPoint); found != m_connectedSockets.end())
+        found->second->SetTrusted(trusted);
+}
+
 void SocketManager::OnSocketConnected(ConnectedSocket* accepted)
 {
     ConnectedSocketPtr socket(accepted);

@@ -45,6 +45,9 @@ public:
     void Send(const QByteArray& data, const PeerEndPoint& endPoint);
     void SendNonConnected(const QByteArray& data, const PeerEndPoint& endPoint);
     void Broadcast(const QByteArray& data);
+    // Whether the connection of that address speaks for a registered device, which frees
+    // it from the message budget of untrusted peers.
+    void SetPeerTrusted(const PeerEndPoint& endPoint, bool trusted);
 
     // How long the connection of that address has been silent: since its last data, or
     // since it opened when it never sent any. Empty when there is no such connection.

@@ -1,30 +1,185 @@
 import QtQuick
+import QtQuick.Controls.Basic
+import com.tessivar.widgets 1.0
 import com.tessivar.widgets.impl 1.0
 
-// The panel where the user edits a block's parameters. The editor of the block's data
-// class is loaded from the plugin and reaches the block through the module maps.
+// The panel where the user sets a block's parameters. The editor of the block's data
+// class comes from its plugin and changes the block in place through the module maps;
+// a new block also needs its device. Enter accepts, Escape cancels.
 ModuleEditionWidgetImpl {
     id: edition
+
+    property bool newModule: false
+    property string selectedDeviceId: ""
 
     visible: false
 
     function startParameterModification(url) {
+        newModule = isNewModule()
+        selectedDeviceId = ""
+        if (newModule && DeviceManagerModel.IsThereOnlyOneDeviceAndItIsConnected())
+            selectedDeviceId = DeviceManagerModel.GetDeviceByIndex(0).id
         editorLoader.setSource(url, {})
+        panel.forceActiveFocus()
     }
 
     function endParameterModification() {
+        if (editorLoader.item && typeof editorLoader.item.endEdition === "function")
+            editorLoader.item.endEdition()
         editorLoader.source = ""
     }
 
-    Rectangle {
-        anchors.fill: parent
-        color: "#ffffff"
-        border.color: "#d0d6e2"
+    function acceptEdition() {
+        if (newModule) {
+            if (selectedDeviceId !== "")
+                acceptNew(selectedDeviceId)
+        } else {
+            accept()
+        }
     }
 
-    Loader {
-        id: editorLoader
-        objectName: "loader_ParameterEditor"
-        anchors { fill: parent; margins: 16 }
+    Keys.onEscapePressed: cancel()
+
+    Rectangle {
+        id: panel
+        objectName: "panel_Edition"
+        anchors.fill: parent
+        color: Theme.surface
+        focus: true
+        Keys.onEscapePressed: edition.cancel()
+        Keys.onReturnPressed: edition.acceptEdition()
+        Keys.onEnterPressed: edition.acceptEdition()
+
+        Rectangle { anchors { left: parent.left; top: parent.top; bottom: parent.bottom } width: 1; color: Theme.divider }
+
+        TessivarLabel {
+            id: heading
+            anchors { left: parent.left; right: parent.right; top: parent.top; margins: Theme.margin }
+            text: edition.newModule ? qsTr("New block") : qsTr("Edit block")
+            font.pixelSize: Theme.pageTitleSize
+            font.weight: Font.Medium
+        }
+
+        Flickable {
+            id: flick
+            anchors { left: parent.left; right: parent.right; top: heading.bottom; bottom: buttonBar.top; topMargin: Theme.groupGap }
+            contentHeight: content.implicitHeight + Theme.margin
+            clip: true
+            boundsBehavior: Flickable.StopAtBounds
+            ScrollBar.vertical: ScrollBar {}
+
+            Column {
+                id: content
+                x: Theme.margin
+                width: flick.width - 2 * Theme.margin
+                spacing: Theme.margin
+
+                Loader {
+                    id: editorLoader
+                    objectName: "loader_ParameterEditor"
+                    width: parent.width
+                    onLoaded: {
+                        if (item && typeof item.startEdition === "function")
+                            item.startEdition()
+                    }
+                }
+
+                Column {
+                    id: deviceChooser
+                    objectName: "chooser_Device"
+                    width: parent.width
+                    spacing: Theme.gap
+                    visible: edition.newModule
+
+                    TessivarLabel {
+                        text: qsTr("Place it on")
+                        font.pixelSize: Theme.sectionSize
+                        font.weight: Font.Medium
+                    }
+                    Repeater {
+                        id: devices
+                        model: DeviceManagerModel
+                        delegate: ItemDelegate {
+                            id: deviceChoice
+                            required property var model
+                            readonly property var device: model.display
+                            readonly property bool selected: device ? edition.selectedDeviceId === device.id : false
+
+                            objectName: "deviceChoice_" + (device ? device.id : "")
+                            visible: device ? device.registered : false
+                            width: deviceChooser.width
+                            height: visible ? 48 : 0
+                            focusPolicy: Qt.StrongFocus
+                            hoverEnabled: true
+                            onClicked: edition.selectedDeviceId = device.id
+
+                            background: Rectangle {
+                                radius: Theme.radius
+                                color: deviceChoice.selected ? Qt.rgba(Theme.primary.r, Theme.primary.g, Theme.primary.b, 0.16)
+                                     : deviceChoice.hovered ? Theme.hover : "transparent"
+                                border.width: deviceChoice.visualFocus || deviceChoice.selected ? 2 : 1
+                                border.color: deviceChoice.visualFocus || deviceChoice.selected ? Theme.primary : Theme.divider
+                            }
+                            contentItem: Row {
+                                spacing: 16
+                                leftPadding: 8
+                                Rectangle {
+                                    anchors.verticalCenter: parent.verticalCenter
+                                    width: 8
+                                    height: 8
+                                    radius: 4
+                                    color: deviceChoice.device && deviceChoice.device.connected ? Theme.success : Theme.secondaryText
+                                }
+                                TessivarLabel {
+                                    anchors.verticalCenter: parent.verticalCenter
+                                    text: deviceChoice.device ? deviceChoice.device.name : ""
+                                    font.weight: Font.Medium
+                                }
+                                TessivarLabel {
+                                    anchors.verticalCenter: parent.verticalCenter
+                                    text: deviceChoice.device ? deviceChoice.device.address : ""
+                                    color: Theme.secondaryText
+                                    font.pixelSize: Theme.captionSize
+                                }
+                            }
+                            Keys.onReturnPressed: clicked()
+                        }
+                    }
+                    TessivarLabel {
+                        width: parent.width
+                        visible: !DeviceManagerModel || DeviceManagerModel.deviceCount === 0
+                        wrapMode: Text.Wrap
+                        color: Theme.secondaryText
+                        text: qsTr("No device yet. Open Tessivar on a phone or tablet on this network; it appears here.")
+                    }
+                }
+            }
+        }
+
+        Rectangle {
+            id: buttonBar
+            anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
+            height: 64
+            color: Theme.surface
+            Rectangle { anchors { left: parent.left; right: parent.right; top: parent.top } height: 1; color: Theme.divider }
+            Row {
+                anchors { right: parent.right; rightMargin: Theme.margin; verticalCenter: parent.verticalCenter }
+                spacing: Theme.gap
+                TessivarButton {
+                    objectName: "button_EditionCancel"
+                    text: qsTr("Cancel")
+                    onClicked: edition.cancel()
+                }
+                TessivarButton {
+                    objectName: "button_EditionAccept"
+                    text: edition.newModule ? qsTr("Place block") : qsTr("Save")
+                    primary: true
+                    enabled: !edition.newModule || edition.selectedDeviceId !== ""
+                    ToolTip.visible: hovered && !enabled
+                    ToolTip.text: qsTr("Choose a device first")
+                    onClicked: edition.acceptEdition()
+                }
+            }
+        }
     }
 }

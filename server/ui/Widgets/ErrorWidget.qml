@@ -1,7 +1,9 @@
 import QtQuick
+import com.tessivar.widgets 1.0
 import com.tessivar.widgets.impl 1.0
 
-// The error popup: title, description, one button per offered action, "OK", and the code.
+// The error popup: what happened, what the user can do (one button per offered
+// action), "OK", and the code. Shown while the widget is visible, above any other popup.
 ErrorWidgetImpl {
     id: errorWidget
 
@@ -12,86 +14,60 @@ ErrorWidgetImpl {
     property var errorActionDescriptions: []
 
     visible: false
-    z: 1000
 
-    Rectangle {
-        anchors.fill: parent
-        color: "#99000000"
-        MouseArea { anchors.fill: parent } // modal: nothing behind is clickable
-    }
+    TessivarPopup {
+        id: popup
+        objectName: "popup_Error"
+        z: 1000
+        visible: errorWidget.visible
+        onOpened: okButton.forceActiveFocus()
+        // Escape is the "OK" of the keyboard.
+        onClosed: if (errorWidget.visible) errorWidget.closeWindow()
 
-    Rectangle {
-        id: panel
-        anchors.centerIn: parent
-        width: Math.min(parent.width - 80, 560)
-        height: content.implicitHeight + 48
-        radius: 8
-        color: "white"
-
-        Column {
-            id: content
-            anchors { left: parent.left; right: parent.right; top: parent.top; margins: 24 }
-            spacing: 16
-
-            Text {
+        Row {
+            spacing: Theme.gap
+            TessivarIcon {
+                anchors.verticalCenter: parent.verticalCenter
+                name: "warning"
+                color: Theme.error
+            }
+            TessivarLabel {
                 objectName: "text_ErrorTitle"
+                anchors.verticalCenter: parent.verticalCenter
                 text: errorWidget.errorTitle
-                font.family: "Roboto"
-                font.pixelSize: 22
-                color: "#c62828"
-            }
-            Text {
-                objectName: "text_ErrorDescription"
-                width: parent.width
-                text: errorWidget.errorDescription
-                wrapMode: Text.Wrap
-                font.family: "Roboto"
-                font.pixelSize: 15
-                color: "#1f2a44"
-            }
-            Row {
-                spacing: 8
-                Repeater {
-                    model: errorWidget.errorActions.length
-                    delegate: ErrorButton {
-                        label: errorWidget.errorActionDescriptions[index]
-                        onClicked: errorWidget.selectAction(errorWidget.errorActions[index])
-                    }
-                }
-                ErrorButton {
-                    objectName: "button_ErrorOk"
-                    label: qsTr("OK")
-                    onClicked: errorWidget.closeWindow()
-                }
+                font.pixelSize: Theme.pageTitleSize
+                font.weight: Font.Medium
             }
         }
-
-        Text {
-            anchors { right: parent.right; bottom: parent.bottom; margins: 8 }
+        TessivarLabel {
+            objectName: "text_ErrorDescription"
+            width: parent.width
+            text: errorWidget.errorDescription
+            wrapMode: Text.Wrap
+        }
+        TessivarLabel {
+            objectName: "text_ErrorCode"
             text: "#%1".arg(errorWidget.errorCode)
-            color: "#8a93a6"
-            font.pixelSize: 11
+            color: Theme.secondaryText
+            font.pixelSize: Theme.captionSize
         }
-    }
-
-    component ErrorButton: Rectangle {
-        property alias label: buttonText.text
-        signal clicked()
-        width: buttonText.implicitWidth + 32
-        height: 36
-        radius: 4
-        color: buttonArea.pressed ? "#3949ab" : "#1f2a44"
-        Text {
-            id: buttonText
-            anchors.centerIn: parent
-            color: "white"
-            font.family: "Roboto"
-            font.pixelSize: 14
-        }
-        MouseArea {
-            id: buttonArea
-            anchors.fill: parent
-            onClicked: parent.clicked()
-        }
+        buttons: [
+            Repeater {
+                model: errorWidget.errorActions.length
+                delegate: TessivarButton {
+                    required property int index
+                    objectName: "button_ErrorAction_" + errorWidget.errorActions[index]
+                    text: errorWidget.errorActionDescriptions[index] !== undefined ? errorWidget.errorActionDescriptions[index] : ""
+                    onClicked: errorWidget.selectAction(errorWidget.errorActions[index])
+                }
+            },
+            TessivarButton {
+                id: okButton
+                objectName: "button_ErrorOk"
+                text: qsTr("OK")
+                primary: true
+                onClicked: errorWidget.closeWindow()
+            }
+        ]
     }
 }

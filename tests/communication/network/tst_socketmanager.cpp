@@ -143,8 +143,15 @@ void tst_SocketManager::burstFromOneAddressKeepsOnlyTheFirst()
         burst.push_back(std::make_unique<RawWebSocketClient>(loopback(4)));
         burst.back()->open(kLocal, kPort);
     }
-    QTRY_VERIFY_WITH_TIMEOUT(log.count(QtDebugMsg, QStringLiteral("There is already such a socket:")) == kBurst - 1,
-                             20000);
+    // Beyond the first, each is turned away: by the socket manager, or before its
+    // handshake once the address has too many of them unfinished.
+    const auto closed = [&burst] {
+        return int(std::count_if(burst.begin(), burst.end(), [](const auto& c) {
+            return !c->isOpen() && c->waitForDisconnected(0);
+        }));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(closed() == kBurst - 1, 20000);
+    QVERIFY(log.count(QtDebugMsg, QStringLiteral("There is already such a socket:")) <= kBurst - 1);
     QCOMPARE(connected.count(), 1);
     int open = 0;
     QTRY_VERIFY((open = int(std::count_if(burst.begin(), burst.end(), [](const auto& c) { return c->isOpen(); })))

@@ -10,6 +10,7 @@
 #include <QNetworkInterface>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTcpSocket>
 #include <QTest>
 #include <QUdpSocket>
 #include <QWebSocket>
@@ -54,6 +55,10 @@ private slots:
     void burstOfConnectionsIsAcceptedWhole();
     void textMessagesArriveBinaryFramesDoNot();
     void unfinishedOrBrokenHandshakesAreDropped();
+    void unfinishedHandshakesAreCapped_data();
+    void unfinishedHandshakesAreCapped();
+    void untrustedPeersKeepToTheirBudget_data();
+    void untrustedPeersKeepToTheirBudget();
     void oversizeMessagesAreRefused_data();
     void oversizeMessagesAreRefused();
     void outgoingSocketSendsTextAndReportsItsPeer();
@@ -151,6 +156,101 @@ void tst_Sockets::unfinishedOrBrokenHandshakesAreDropped()
     QVERIFY(silent.waitForDisconnected(3000));
     QVERIFY(garbage.waitForDisconnected(3000));
     QCOMPARE(accepted.count(), 0);
+}
+
+void tst_Sockets::unfinishedHandshakesAreCapped_data()
+{
+    QTest::addColumn<int>("addresses");
+    QTest::addColumn<int>("perAddress");
+    QTest::addColumn<int>("kept");
+    const int perAddress = ConnectedSocketServer::kMaximumUnfinishedHandshakesPerAddress;
+    QTest::newRow("one address") << 1 << perAddress + 6 << perAddress;
+    QTest::newRow("several addresses") << 10 << perAddress + 2 << 10 * perAddress;
+}
+
+// Half-open connections beyond the budget are refused at once, while a handshake from
+// elsewhere still succeeds once they are gone; the refusal is logged once per address.
+void tst_Sockets::unfinishedHandshakesAreCapped()
+{
+    QFETCH(int, addresses);
+    QFETCH(int, perAddress);
+    QFETCH(int, kept);
+    LogCapture log;
+    ConnectedSocketServer server(QStringLiteral("server"), kServerPort);
+    server.SetHandshakeTimeout(std::chrono::milliseconds(1500));
+    QSignalSpy accepted(&server, &ConnectedSocketServer::SocketConnected);
+    server.Listen();
+
+    std::vector<std::unique_ptr<QTcpSocket>> halfOpen;
+    for (int a = 0; a < addresses; ++a) {
+        for (int i = 0; i < perAddress; ++i) {
+            halfOpen.push_back(std::make_unique<QTcpSocket>());
+            halfOpen.back()->bind(QHostAddress(QStringLiteral("127.0.%1.%2").arg(10 + a / 200).arg(2 + a % 200)));
+            halfOpen.back()->connectToHost(kLocal, kServerPort);
+        }
+    }
+    const auto stillOpen = [&halfOpen] {
+        return int(std::count_if(halfOpen.begin(), halfOpen.end(),
+                                 [](const auto& c) { return c->state() == QAbstractSocket::ConnectedState; }));
+    };
+    QTRY_VERIFY(std::none_of(halfOpen.begin(), halfOpen.end(), [](const auto& c) {
+        return c->state() == QAbstractSocket::ConnectingState || c->state() == QAbstractSocket::HostLookupState;
+    }));
+    QTest::qWait(100);
+    QTRY_COMPARE(stillOpen(), kept);
+    // Logged once per address, not once per refusal.
+    const int refusals = addresses * perAddress - kept;
+    const int logged = log.count(QtWarningMsg, QStringLiteral("refusing connections from"));
+    QVERIFY2(logged >= 1 && logged <= std::min(addresses, refusals), qPrintable(QString::number(logged)));
+    // Once the handshake time-out has closed them, a new peer gets through.
+    QTRY_COMPARE_WITH_TIMEOUT(stillOpen(), 0, 5000);
+    RawWebSocketClient good(QHostAddress(QStringLiteral("127.0.0.2")));
+    QVERIFY(good.connectToServer(kLocal, kServerPort));
+    QTRY_COMPARE(accepted.count(), 1);
+}
+
+void tst_Sockets::untrustedPeersKeepToTheirBudget_data()
+{
+    QTest::addColumn<bool>("trusted");
+    QTest::addColumn<int>("messages");
+    QTest::addColumn<bool>("closed");
+    const int budget = ConnectedSocket::kMaximumUntrustedMessagesPerSecond;
+    QTest::newRow("untrusted within") << false << budget << false;
+    QTest::newRow("untrusted beyond") << false << budget * 5 << true;
+    QTest::newRow("trusted beyond") << true << budget * 5 << false;
+}
+
+// A peer that floods before its device registered is cut off, logged once; within the
+// second's budget, or once trusted, it is not.
+void tst_Sockets::untrustedPeersKeepToTheirBudget()
+{
+    QFETCH(bool, trusted);
+    QFETCH(int, messages);
+    QFETCH(bool, closed);
+    LogCapture log;
+    ListeningServer accepted;
+    RawWebSocketClient client(QHostAddress(QStringLiteral("127.0.0.2")));
+    QVERIFY(client.connectToServer(kLocal, kServerPort));
+    QTRY_COMPARE(accepted.sockets.size(), size_t(1));
+    ConnectedSocket& socket = *accepted.sockets.front();
+    TimePoint now{};
+    socket.SetClock([&now] { return now; });
+    socket.SetTrusted(trusted);
+    QSignalSpy data(&socket, &ConnectedSocket::DataReceived);
+    for (int i = 0; i < messages; ++i)
+        client.sendText("{}");
+    if (closed) {
+        QVERIFY(client.waitForDisconnected(3000));
+        QCOMPARE(data.count(), ConnectedSocket::kMaximumUntrustedMessagesPerSecond);
+        QCOMPARE(log.count(QtWarningMsg, QStringLiteral("messages in a second before registering")), 1);
+        return;
+    }
+    QTRY_COMPARE(data.count(), messages);
+    // A new second, a new budget.
+    now += std::chrono::seconds(1);
+    client.sendText("{}");
+    QTRY_COMPARE(data.count(), messages + 1);
+    QVERIFY(client.isOpen());
 }
 
 void tst_Sockets::oversizeMessagesAreRefused_data()

@@ -1,4 +1,4 @@
-#include "app/SimpleTask.h"
+#include "core/SimpleTask.h"
 
 #include <QDebug>
 

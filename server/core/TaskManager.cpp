@@ -1,4 +1,4 @@
-#include "app/TaskManager.h"
+#include "core/TaskManager.h"
 
 #include <QQmlEngine>
 

@@ -1,4 +1,4 @@
-#include "app/BaseTask.h"
+#include "core/BaseTask.h"
 
 #include <QDeadlineTimer>
 

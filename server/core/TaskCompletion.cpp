@@ -1,4 +1,4 @@
-#include "app/TaskCompletion.h"
+#include "core/TaskCompletion.h"
 
 namespace tessivar {
 

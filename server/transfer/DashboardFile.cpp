@@ -1,0 +1,86 @@
+#include "transfer/DashboardFile.h"
+
+#include "core/ApplicationConstants.h"
+
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QIODevice>
+#include <QDebug>
+
+namespace tessivar::transfer::DashboardFile {
+
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("ServerDashboardImporter", text);
+}
+
+} // namespace
+
+QByteArray encodePayload(const QList<DashboardExportEntry>& entries, qint32 version)
+{
+    QByteArray payload;
+    QDataStream stream(&payload, QIODevice::WriteOnly);
+    stream.setVersion(kDataStreamVersion);
+    stream << version;
+    for (const DashboardExportEntry& entry : entries) {
+        stream << entry.profiles << entry.firstText << entry.secondText << entry.clientData << entry.clientParameters
+               << entry.geometry << entry.z << entry.pluginId << entry.moduleId << entry.description
+               << entry.localParameters;
+    }
+    return payload;
+}
+
+QByteArray encodeFile(const QByteArray& payload)
+{
+    QByteArray content;
+    QDataStream stream(&content, QIODevice::WriteOnly);
+    stream.setVersion(kDataStreamVersion);
+    stream << checksum(payload) << payload;
+    return content;
+}
+
+Read_t decodeFile(const QByteArray& content)
+{
+    qInfo() << "Reading import file";
+    QDataStream file(content);
+    file.setVersion(kDataStreamVersion);
+    quint16 expected = 0;
+    QByteArray payload;
+    file >> expected >> payload;
+    const quint16 calculated = checksum(payload);
+    qInfo() << "Expected CRC:" << expected;
+    qInfo() << "Calculated CRC:" << calculated;
+    if (file.status() != QDataStream::Ok || expected != calculated) {
+        qWarning() << "Invalid CRC";
+        return {{}, tr("The file is invalid")};
+    }
+
+    QDataStream stream(payload);
+    stream.setVersion(kDataStreamVersion);
+    qint32 version = 0;
+    stream >> version;
+    qInfo() << "File version:" << version;
+    qInfo() << "Expected version:" << kVersion;
+    if (stream.status() != QDataStream::Ok || version != kVersion) {
+        qWarning() << "Unsupported version";
+        return {{}, tr("Unsupported format.")};
+    }
+
+    Read_t read;
+    while (!stream.atEnd()) {
+        DashboardExportEntry entry;
+        stream >> entry.profiles >> entry.firstText >> entry.secondText >> entry.clientData >> entry.clientParameters
+            >> entry.geometry >> entry.z >> entry.pluginId >> entry.moduleId >> entry.description
+            >> entry.localParameters;
+        if (stream.status() != QDataStream::Ok || read.entries.size() >= kMaxEntries) {
+            qWarning() << "Invalid entry" << read.entries.size() << "in the import file";
+            return {{}, tr("The file is invalid")};
+        }
+        read.entries.append(std::move(entry));
+    }
+    return read;
+}
+
+} // namespace tessivar::transfer::DashboardFile

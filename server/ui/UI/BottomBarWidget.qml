@@ -1,0 +1,68 @@
+import QtQuick
+import QtQuick.Window
+import QtQuick.Controls.Basic
+import com.tessivar.widgets 1.0
+import com.tessivar.widgets.impl 1.0
+
+// The status line: connected devices, the update offer, and the resize handle.
+BottomBarWidgetImpl {
+    id: bottomBar
+
+    implicitHeight: 32
+
+    Rectangle {
+        anchors.fill: parent
+        color: Theme.surface
+        Rectangle { anchors { left: parent.left; right: parent.right; top: parent.top } height: 1; color: Theme.divider }
+    }
+
+    Row {
+        anchors { left: parent.left; leftMargin: 16; verticalCenter: parent.verticalCenter }
+        spacing: 8
+        Rectangle {
+            anchors.verticalCenter: parent.verticalCenter
+            width: 8
+            height: 8
+            radius: 4
+            color: DeviceManagerModel && DeviceManagerModel.hasAtLeastOneConnectedDevice ? Theme.success : Theme.secondaryText
+        }
+        TessivarLabel {
+            objectName: "text_ConnectionStatus"
+            anchors.verticalCenter: parent.verticalCenter
+            font.pixelSize: Theme.captionSize
+            color: Theme.secondaryText
+            text: DeviceManagerModel && DeviceManagerModel.hasAtLeastOneConnectedDevice
+                  ? qsTr("A device is connected") : qsTr("Waiting for devices on the network")
+        }
+    }
+
+    TessivarButton {
+        objectName: "button_UpdateDownload"
+        anchors { right: resizeHandle.left; rightMargin: 8; verticalCenter: parent.verticalCenter }
+        implicitHeight: 24
+        visible: bottomBar.updateAvailable
+        primary: true
+        text: qsTr("Update to %1").arg(bottomBar.availableVersion)
+        ToolTip.visible: hovered
+        ToolTip.text: qsTr("Version %1 is available. Press to download.").arg(bottomBar.availableVersion)
+        onClicked: bottomBar.updateDownloadButtonClicked()
+    }
+
+    TessivarIcon {
+        id: resizeHandle
+        objectName: "handle_Resize"
+        anchors { right: parent.right; bottom: parent.bottom; margins: 4 }
+        width: 16
+        height: 16
+        size: 16
+        name: "resize"
+        color: Theme.secondaryText
+        DragHandler {
+            target: null
+            cursorShape: Qt.SizeFDiagCursor
+            onActiveChanged: if (active && bottomBar.Window.window)
+                                 bottomBar.Window.window.startSystemResize(Qt.RightEdge | Qt.BottomEdge)
+        }
+        HoverHandler { cursorShape: Qt.SizeFDiagCursor }
+    }
+}

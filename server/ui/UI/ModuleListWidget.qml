@@ -1,0 +1,200 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import com.tessivar.widgets 1.0
+import com.tessivar.widgets.impl 1.0
+
+// The blocks placed on devices: title, module, device, live state; edit, information
+// and delete on each row (delete asks once).
+ModuleListWidgetImpl {
+    id: listWidget
+
+    signal addRequested()
+
+    ListView {
+        id: list
+        objectName: "list_Modules"
+        anchors { fill: parent; margins: Theme.margin }
+        model: listWidget.moduleList
+        spacing: Theme.gap
+        clip: true
+        keyNavigationEnabled: true
+        activeFocusOnTab: count > 0
+        boundsBehavior: Flickable.StopAtBounds
+        ScrollBar.vertical: ScrollBar {}
+
+        delegate: Rectangle {
+            id: row
+            required property var model
+            required property int index
+            readonly property var block: model.display
+            readonly property var device: block ? DeviceManagerModel.GetPossibleUnknownDevice(block.deviceId) : null
+            readonly property string title: block ? block.moduleTitle : ""
+
+            objectName: "moduleRow_" + index
+            width: list.width
+            height: Theme.rowHeight + 8
+            radius: Theme.radius
+            color: rowHover.hovered || ListView.isCurrentItem && list.activeFocus ? Theme.hover : Theme.surface
+            border.color: ListView.isCurrentItem && list.activeFocus ? Theme.primary : Theme.divider
+
+            HoverHandler { id: rowHover }
+            Keys.onDeletePressed: confirmDelete.openFor(row.block, row.title)
+            Keys.onReturnPressed: if (row.block) listWidget.moduleList.modifyModuleFromWidget(row.block)
+
+            Rectangle {
+                id: moduleIcon
+                anchors { left: parent.left; leftMargin: 16; verticalCenter: parent.verticalCenter }
+                width: 40
+                height: 40
+                radius: Theme.radius
+                color: Theme.surfaceRaised
+                Image {
+                    id: iconImage
+                    anchors.centerIn: parent
+                    width: 32
+                    height: 32
+                    sourceSize: Qt.size(64, 64)
+                    fillMode: Image.PreserveAspectFit
+                    source: row.block && row.block.metaData ? row.block.metaData.icon : ""
+                }
+                // A module without an icon of its own shows the block sign.
+                TessivarIcon {
+                    anchors.centerIn: parent
+                    visible: iconImage.status !== Image.Ready
+                    name: "blocks"
+                    color: Theme.secondaryText
+                }
+            }
+            Column {
+                anchors { left: moduleIcon.right; leftMargin: 16; right: actions.left; rightMargin: 16; verticalCenter: parent.verticalCenter }
+                spacing: 2
+                TessivarLabel {
+                    objectName: "text_ModuleTitle"
+                    width: parent.width
+                    text: row.title !== "" ? row.title : qsTr("Untitled block")
+                    font.weight: Font.Medium
+                }
+                Row {
+                    spacing: 8
+                    Rectangle {
+                        anchors.verticalCenter: parent.verticalCenter
+                        width: 8
+                        height: 8
+                        radius: 4
+                        color: row.block && row.block.connected ? Theme.success : Theme.secondaryText
+                    }
+                    TessivarLabel {
+                        objectName: "text_ModuleDetails"
+                        font.pixelSize: Theme.captionSize
+                        color: Theme.secondaryText
+                        text: qsTr("%1 on %2 · %3")
+                              .arg(row.block && row.block.metaData ? row.block.metaData.name : qsTr("Unknown module"))
+                              .arg(row.device && row.device.name !== "" ? row.device.name : qsTr("an unknown device"))
+                              .arg(row.block && row.block.connected ? qsTr("live") : qsTr("offline"))
+                    }
+                }
+            }
+            Row {
+                id: actions
+                anchors { right: parent.right; rightMargin: 8; verticalCenter: parent.verticalCenter }
+                spacing: 0
+                TessivarIconButton {
+                    objectName: "button_ModuleInformation"
+                    iconName: "info"
+                    iconSize: Theme.iconRow
+                    toolTipText: qsTr("About this module")
+                    onClicked: if (row.block) listWidget.moduleList.showModuleInformation(row.block)
+                }
+                TessivarIconButton {
+                    objectName: "button_ModuleEdit"
+                    iconName: "edit"
+                    iconSize: Theme.iconRow
+                    toolTipText: qsTr("Edit the block")
+                    onClicked: if (row.block) listWidget.moduleList.modifyModuleFromWidget(row.block)
+                }
+                TessivarIconButton {
+                    objectName: "button_ModuleDelete"
+                    iconName: "delete"
+                    iconSize: Theme.iconRow
+                    iconColor: Theme.error
+                    toolTipText: qsTr("Delete the block")
+                    onClicked: confirmDelete.openFor(row.block, row.title)
+                }
+            }
+        }
+    }
+
+    Column {
+        objectName: "emptyState_Modules"
+        anchors.centerIn: parent
+        width: Math.min(parent.width - 2 * Theme.margin, 400)
+        spacing: Theme.groupGap
+        visible: list.count === 0
+        TessivarIcon {
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: 48
+            height: 48
+            size: 48
+            name: "blocks"
+            color: Theme.secondaryText
+        }
+        TessivarLabel {
+            width: parent.width
+            horizontalAlignment: Text.AlignHCenter
+            wrapMode: Text.Wrap
+            text: qsTr("No blocks yet")
+            font.pixelSize: Theme.sectionSize
+            font.weight: Font.Medium
+        }
+        TessivarLabel {
+            width: parent.width
+            horizontalAlignment: Text.AlignHCenter
+            wrapMode: Text.Wrap
+            color: Theme.secondaryText
+            text: qsTr("Press + to place one on a device. Devices running Tessivar on this network appear by themselves.")
+        }
+    }
+
+    TessivarPopup {
+        id: confirmDelete
+        objectName: "popup_ConfirmDelete"
+
+        property var block: null
+        property string blockTitle: ""
+
+        function openFor(block, title) {
+            confirmDelete.block = block
+            confirmDelete.blockTitle = title
+            open()
+        }
+
+        title: qsTr("Delete “%1”?").arg(blockTitle)
+        onClosed: block = null
+
+        TessivarLabel {
+            width: parent.width
+            wrapMode: Text.Wrap
+            color: Theme.secondaryText
+            text: qsTr("The block disappears from its device's dashboard.")
+        }
+        buttons: [
+            TessivarButton {
+                objectName: "button_DeleteCancel"
+                text: qsTr("Keep")
+                onClicked: confirmDelete.close()
+            },
+            TessivarButton {
+                objectName: "button_DeleteConfirm"
+                text: qsTr("Delete")
+                primary: true
+                destructive: true
+                onClicked: {
+                    const block = confirmDelete.block
+                    confirmDelete.close()
+                    if (block && listWidget.moduleList)
+                        listWidget.moduleList.deleteModuleFromWidget(block)
+                }
+            }
+        ]
+    }
+}

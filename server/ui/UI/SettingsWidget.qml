@@ -1,0 +1,155 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import com.tessivar.widgets 1.0
+import com.tessivar.widgets.impl 1.0
+
+// The settings page. Each control writes its setting as soon as it is changed (a text
+// on Enter or when it loses focus); the resets reload the page.
+SettingsWidgetImpl {
+    id: settings
+
+    visible: false
+
+    function reloadSettings() {
+        portField.text = Configuration.Port
+        nameField.text = Configuration.DeviceName
+        launchAtStartup.checked = isLaunchAtStartupEnabled()
+        splash.checked = Configuration.ShowSplashScreen
+        minimizeToTray.checked = Configuration.MinimizeToTray
+        closeToTray.checked = Configuration.CloseToTray
+        updates.checked = Configuration.ShowUpdateNotifications
+        debugLogging.checked = Configuration.LogDebug
+    }
+
+    function applyPort() {
+        if (portField.acceptableInput && Number(portField.text) !== Configuration.Port)
+            Configuration.Port = Number(portField.text)
+    }
+
+    function applyDeviceName() {
+        const name = nameField.text.trim()
+        if (name !== "" && name !== Configuration.DeviceName)
+            Configuration.DeviceName = name
+    }
+
+    onVisibleChanged: if (visible) { reloadSettings(); portField.forceActiveFocus() }
+
+    TessivarPage {
+        id: page
+        objectName: "page_Settings"
+        anchors.fill: parent
+        title: qsTr("Settings")
+        onCloseRequested: settings.visible = false
+
+        Section { text: qsTr("Network") }
+        SettingRow {
+            label: qsTr("Port")
+            hint: qsTr("Devices reach Tessivar on this port. Used from the next start.")
+            TessivarTextField {
+                id: portField
+                objectName: "textField_Port"
+                width: 160
+                validator: IntValidator { bottom: 1; top: 65535 }
+                inputMethodHints: Qt.ImhDigitsOnly
+                onEditingFinished: settings.applyPort()
+            }
+            TessivarIconButton {
+                objectName: "button_ResetPort"
+                iconName: "reset"
+                iconSize: Theme.iconRow
+                toolTipText: qsTr("Back to the default port, 20948")
+                onClicked: settings.resetPort()
+            }
+        }
+        SettingRow {
+            label: qsTr("Name of this computer")
+            hint: qsTr("Devices show this name.")
+            TessivarTextField {
+                id: nameField
+                objectName: "textField_DeviceName"
+                width: 320
+                onEditingFinished: settings.applyDeviceName()
+            }
+            TessivarIconButton {
+                objectName: "button_ResetDeviceName"
+                iconName: "reset"
+                iconSize: Theme.iconRow
+                toolTipText: qsTr("Back to the computer's own name")
+                onClicked: settings.resetDeviceName()
+            }
+        }
+
+        Section { text: qsTr("Start-up") }
+        TessivarCheckBox {
+            id: launchAtStartup
+            objectName: "switch_LaunchAtStartup"
+            text: qsTr("Launch at start-up")
+            hint: qsTr("Start Tessivar, minimised, when you log in.")
+            onToggled: settings.enableLaunchAtStartup(checked)
+        }
+        TessivarCheckBox {
+            id: splash
+            objectName: "switch_ShowSplashScreen"
+            text: qsTr("Show the splash screen")
+            onToggled: Configuration.ShowSplashScreen = checked
+        }
+
+        Section { text: qsTr("Window") }
+        TessivarCheckBox {
+            id: minimizeToTray
+            objectName: "switch_MinimizeToTray"
+            text: qsTr("Minimise to the tray")
+            hint: qsTr("The minimise button hides the window; the tray icon brings it back.")
+            onToggled: Configuration.MinimizeToTray = checked
+        }
+        TessivarCheckBox {
+            id: closeToTray
+            objectName: "switch_CloseToTray"
+            text: qsTr("Close to the tray")
+            hint: qsTr("The close button keeps Tessivar running; quit from the tray menu.")
+            onToggled: Configuration.CloseToTray = checked
+        }
+
+        Section { text: qsTr("Notifications") }
+        TessivarCheckBox {
+            id: updates
+            objectName: "switch_UpdateNotifications"
+            text: qsTr("Tell me about new versions")
+            onToggled: Configuration.ShowUpdateNotifications = checked
+        }
+
+        Section { text: qsTr("Troubleshooting") }
+        TessivarCheckBox {
+            id: debugLogging
+            objectName: "switch_DebugLogging"
+            text: qsTr("Detailed logs")
+            hint: qsTr("Writes debug lines to the log files. Used from the next start.")
+            onToggled: Configuration.LogDebug = checked
+        }
+    }
+
+    component Section: TessivarLabel {
+        topPadding: 8
+        font.pixelSize: Theme.sectionSize
+        font.weight: Font.Medium
+        color: Theme.primary
+    }
+
+    component SettingRow: Column {
+        property string label: ""
+        property string hint: ""
+        default property alias controls: controlRow.data
+        spacing: 8
+        TessivarLabel { text: parent.label }
+        Row {
+            id: controlRow
+            spacing: 8
+        }
+        TessivarLabel {
+            text: parent.hint
+            visible: text !== ""
+            color: Theme.secondaryText
+            font.pixelSize: Theme.captionSize
+        }
+    }
+}

@@ -1,0 +1,119 @@
+import QtQuick
+import com.tessivar.widgets 1.0
+
+// The installed plugins and their modules; one of them highlighted when the page was
+// opened for it.
+TessivarPage {
+    id: page
+
+    property string highlightedPlugin: ""
+    property string highlightedModule: ""
+
+    function showPlugin(pluginId, moduleId) {
+        highlightedPlugin = pluginId
+        highlightedModule = moduleId
+        visible = true
+    }
+
+    title: qsTr("Plugins")
+    visible: false
+    onCloseRequested: page.visible = false
+
+    Repeater {
+        id: plugins
+        model: PluginInformationList
+        delegate: Rectangle {
+            id: card
+            required property var model
+            readonly property var plugin: model.display
+            readonly property bool highlighted: plugin ? plugin.id === page.highlightedPlugin : false
+
+            objectName: "plugin_" + (plugin ? plugin.id : "")
+            width: page.contentWidth
+            height: cardColumn.implicitHeight + 2 * Theme.groupGap
+            radius: Theme.radius
+            color: Theme.surface
+            border.width: highlighted ? 2 : 1
+            border.color: highlighted ? Theme.primary : Theme.divider
+
+            Column {
+                id: cardColumn
+                x: Theme.groupGap
+                y: Theme.groupGap
+                width: parent.width - 2 * Theme.groupGap
+                spacing: Theme.gap
+                Row {
+                    spacing: Theme.gap
+                    Image {
+                        anchors.verticalCenter: parent.verticalCenter
+                        width: 24
+                        height: 24
+                        sourceSize: Qt.size(48, 48)
+                        source: card.plugin ? card.plugin.icon : ""
+                    }
+                    TessivarLabel {
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: card.plugin ? card.plugin.name : ""
+                        font.pixelSize: Theme.sectionSize
+                        font.weight: Font.Medium
+                    }
+                    TessivarLabel {
+                        anchors.verticalCenter: parent.verticalCenter
+                        visible: card.plugin ? !card.plugin.valid : false
+                        text: qsTr("cannot be used")
+                        color: Theme.error
+                        font.pixelSize: Theme.captionSize
+                    }
+                }
+                TessivarLabel {
+                    width: parent.width
+                    wrapMode: Text.Wrap
+                    color: Theme.secondaryText
+                    text: card.plugin ? card.plugin.description : ""
+                }
+                Repeater {
+                    model: card.plugin ? card.plugin.modules : []
+                    delegate: Rectangle {
+                        required property var modelData
+                        readonly property bool highlighted: card.highlighted && modelData && modelData.id === page.highlightedModule
+                        width: cardColumn.width
+                        height: 48
+                        radius: 4
+                        color: highlighted ? Qt.rgba(Theme.primary.r, Theme.primary.g, Theme.primary.b, 0.12) : "transparent"
+                        Image {
+                            id: moduleIcon
+                            anchors { left: parent.left; leftMargin: 8; verticalCenter: parent.verticalCenter }
+                            width: 24
+                            height: 24
+                            sourceSize: Qt.size(48, 48)
+                            source: parent.modelData ? parent.modelData.icon : ""
+                        }
+                        Column {
+                            anchors { left: moduleIcon.right; leftMargin: 16; right: parent.right; verticalCenter: parent.verticalCenter }
+                            TessivarLabel {
+                                width: parent.width
+                                text: parent.parent.modelData
+                                      ? parent.parent.modelData.name + (parent.parent.modelData.valid ? "" : " — " + qsTr("cannot be used"))
+                                      : ""
+                            }
+                            TessivarLabel {
+                                width: parent.width
+                                text: parent.parent.modelData ? parent.parent.modelData.description : ""
+                                color: Theme.secondaryText
+                                font.pixelSize: Theme.captionSize
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+
+    TessivarLabel {
+        width: page.contentWidth
+        visible: plugins.count === 0
+        wrapMode: Text.Wrap
+        color: Theme.secondaryText
+        text: qsTr("No plugins are installed. Put plugins in the \"plugins\" folder next to Tessivar and restart it.")
+    }
+}

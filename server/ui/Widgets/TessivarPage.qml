@@ -1,0 +1,51 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import com.tessivar.widgets 1.0
+
+// A page of the window's stack: a title, a close button, and scrolling content.
+// Its close button and Escape ask its owner to close it.
+Rectangle {
+    id: page
+
+    signal closeRequested()
+
+    property string title: ""
+    default property alias content: column.data
+    property alias contentWidth: column.width
+
+    color: Theme.background
+
+    Keys.onEscapePressed: page.closeRequested()
+
+    TessivarLabel {
+        id: titleText
+        anchors { left: parent.left; top: parent.top; right: closeButton.left; margins: Theme.margin }
+        height: 40
+        text: page.title
+        font.pixelSize: Theme.pageTitleSize
+        font.weight: Font.Medium
+    }
+    TessivarIconButton {
+        id: closeButton
+        objectName: "button_PageClose"
+        anchors { right: parent.right; top: parent.top; margins: Theme.margin }
+        iconName: "close"
+        toolTipText: qsTr("Close")
+        onClicked: page.closeRequested()
+    }
+
+    Flickable {
+        id: flick
+        anchors { left: parent.left; right: parent.right; top: titleText.bottom; bottom: parent.bottom; topMargin: Theme.groupGap }
+        contentHeight: column.implicitHeight + Theme.margin
+        clip: true
+        boundsBehavior: Flickable.StopAtBounds
+        ScrollBar.vertical: ScrollBar {}
+        Column {
+            id: column
+            x: Theme.margin
+            width: Math.min(flick.width - 2 * Theme.margin, 720)
+            spacing: Theme.groupGap
+        }
+    }
+}

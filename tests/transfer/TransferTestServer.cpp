@@ -1,0 +1,73 @@
+#include "TransferTestServer.h"
+
+#include "communication/CommunicationHandler.h"
+#include "communication/MessageEmissionBuilderFactory.h"
+#include "communication/MessageHandler.h"
+#include "communication/messages/Message_RegisterDevice.h"
+#include "device/IDevice.h"
+
+#include <QTest>
+
+namespace tessivar::test {
+
+QString ScriptedFileDialogs::getSaveFileName(const QString& title, const QString&, const QString& filter)
+{
+    titles.append(title);
+    filters.append(filter);
+    return answer;
+}
+
+QString ScriptedFileDialogs::getOpenFileName(const QString& title, const QString&, const QString& filter)
+{
+    titles.append(title);
+    filters.append(filter);
+    return answer;
+}
+
+TransferTestServer::TransferTestServer(Configuration& configuration, quint16 port)
+    : AbstractApplication(configuration)
+    , plugins(configuration)
+{
+    plugins.LoadPlugins();
+    auto communicationHandler = std::make_unique<communication::CommunicationHandler>(
+        m_deviceManager.get(), device::ApplicationType_e::Server, port, configuration);
+    auto handler = std::make_unique<communication::MessageHandler>(communicationHandler.get());
+
+    FileTransferFlow::Options options;
+    options.monitorPollIntervalMs = 10;
+    options.openFolder = [this](const QUrl& url) { openedFolders.append(url); };
+    transfers = std::make_unique<FileTransferFlow>(*this, plugins, configuration, options);
+    auto scripted = std::make_unique<ScriptedFileDialogs>();
+    dialogs = scripted.get();
+    dashboards = std::make_unique<DashboardFlow>(*this, modules, plugins, [] { return nullptr; }, std::move(scripted));
+    transfers->registerHandlers(*handler);
+    init(std::move(handler), std::move(communicationHandler));
+    m_communicationHandler->Start();
+}
+
+TransferTestServer::~TransferTestServer() = default;
+
+void TransferTestServer::onDeviceDisconnected(const NetworkDeviceId_t& deviceId)
+{
+    transfers->onDeviceDisconnected(deviceId);
+    modules.DeactivateModulesOfDevice(deviceId);
+}
+
+bool TransferTestServer::isRegistered(const NetworkDeviceId_t& deviceId)
+{
+    const std::optional<device::IDevice*> device = m_deviceManager->GetDevice(deviceId);
+    return device && (*device)->IsRegistered();
+}
+
+bool connectAndRegister(TransferTestServer& server, TestPeer& peer, quint16 port, const QString& name)
+{
+    // A device's messages carry its name too.
+    peer.sender().name = name;
+    if (!peer.connectToServer(port))
+        return false;
+    peer.send(communication::Message_RegisterDevice(name, device::ApplicationType_e::Client, QVersionNumber(2, 0, 0),
+                                                    {}));
+    return QTest::qWaitFor([&] { return server.isRegistered(peer.sender().id); }, 5000);
+}
+
+} // namespace tessivar::test

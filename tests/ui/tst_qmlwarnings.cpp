@@ -1,0 +1,167 @@
+#include "ModuleTestSupport.h"
+#include "UiDriver.h"
+#include "support/TestWorkingFolder.h"
+
+#include "app/BaseTask.h"
+#include "app/ErrorHandler.h"
+#include "app/TaskManager.h"
+#include "app/TessivarServerApplication.h"
+#include "core/Configuration.h"
+
+#include <QDirIterator>
+#include <QQmlComponent>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace tessivar;
+using tessivar::test::QmlWarningCollector;
+using tessivar::test::UiDriver;
+
+namespace {
+
+// Away from the default port and from the other tests' ports.
+constexpr quint16 kPort = 20985;
+
+// The interface's own QML files in the program's resources.
+QStringList interfaceFiles()
+{
+    QStringList files;
+    QDirIterator it(QStringLiteral(":/"), {QStringLiteral("*.qml")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (path == QLatin1String(":/MainWindow.qml") || path.startsWith(QLatin1String(":/UI/"))
+            || path.startsWith(QLatin1String(":/Widgets/")) || path.startsWith(QLatin1String(":/Style/")))
+            files.append(path);
+    }
+    files.sort();
+    return files;
+}
+
+} // namespace
+
+// No QML warning, from loading the window through every page, panel and popup, nor
+// from creating each QML file of the interface on its own.
+class TestQmlWarnings : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TestWorkingFolder> m_folder;
+    std::unique_ptr<Configuration> m_configuration;
+    std::unique_ptr<TessivarServerApplication> m_application;
+    std::unique_ptr<QmlWarningCollector> m_warnings;
+
+    void verifyNoWarnings()
+    {
+        const QStringList warnings = m_warnings->warnings();
+        QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_warnings = std::make_unique<QmlWarningCollector>();
+        m_folder = std::make_unique<test::TestWorkingFolder>();
+        QVERIFY(m_folder->isValid());
+        QVERIFY(test::installPlugin(QStringLiteral(TESSIVAR_MISC_PLUGIN), QStringLiteral("misc")));
+        m_configuration = std::make_unique<Configuration>(m_folder->filePath(QStringLiteral("config")));
+        m_configuration->setPort(kPort);
+        TessivarServerApplication::Options options;
+        options.splashHideDelayMs = 0;
+        m_application = std::make_unique<TessivarServerApplication>(options, *m_configuration);
+        QVERIFY(m_application->isValid());
+        QSignalSpy ready(m_application.get(), &TessivarServerApplication::applicationReady);
+        QVERIFY(ready.wait(20000));
+        QVERIFY(QTest::qWaitForWindowExposed(m_application->mainWindow()));
+    }
+
+    void cleanupTestCase()
+    {
+        m_application.reset();
+        m_configuration.reset();
+        m_folder.reset();
+        m_warnings.reset();
+    }
+
+    // The check itself: a binding to a name that does not exist is caught.
+    void aWarningIsCaught()
+    {
+        m_warnings->clear();
+        QQmlComponent component(&m_application->engine());
+        component.setData("import QtQuick\nItem { width: noSuchName.width }", QUrl(QStringLiteral("qrc:/Broken.qml")));
+        std::unique_ptr<QObject> object(component.create());
+        QVERIFY(object);
+        QCOMPARE(m_warnings->warnings().size(), 1);
+        m_warnings->clear();
+    }
+
+    void everyPageAndPopupOfTheWindow()
+    {
+        m_warnings->clear();
+        QQuickWindow* window = m_application->mainWindow();
+        UiDriver ui(window);
+        QVERIFY(ui.click(QStringLiteral("button_TutorialNext")));
+        QVERIFY(ui.click(QStringLiteral("button_TutorialSkip")));
+        for (const char* button :
+             {"button_NetworkStatus", "button_PluginInformation", "button_About", "button_Settings"}) {
+            QVERIFY(ui.click(QString::fromLatin1(button)));
+            QTest::qWait(50);
+        }
+        QVERIFY(ui.click(QStringLiteral("button_About")));
+        QVERIFY(ui.click(QStringLiteral("button_ShowLicence")));
+        QTest::qWait(50);
+        QVERIFY(ui.click(QStringLiteral("button_About")));
+
+        QVERIFY(ui.click(QStringLiteral("button_AddModule")));
+        QVERIFY(ui.click(QStringLiteral("module_com.tessivar.plugin.misc.text")));
+        QVERIFY(ui.waitUsable(QStringLiteral("textArea_Text")));
+        QVERIFY(ui.click(QStringLiteral("button_EditionCancel")));
+        QVERIFY(ui.click(QStringLiteral("button_AddModule")));
+
+        for (const char* name : {"popup_ReleaseNotes", "popup_FirewallInformation", "popup_Tutorial"}) {
+            QObject* popup = window->contentItem()->findChild<QObject*>(QString::fromLatin1(name));
+            QVERIFY2(popup, name);
+            QVERIFY(QMetaObject::invokeMethod(popup, "open"));
+            QTest::qWait(50);
+            QVERIFY(QMetaObject::invokeMethod(popup, "close"));
+        }
+
+        m_application->errorHandler()->report(ErrorHandler::SettingsError, {});
+        QVERIFY(ui.click(QStringLiteral("button_ErrorOk")));
+
+        BaseTask task(QStringLiteral("Copying"));
+        TaskManager::instance().addTask(&task);
+        task.start();
+        QVERIFY(ui.waitUsable(QStringLiteral("text_TaskDescription")));
+        task.finish();
+        QVERIFY(ui.click(QStringLiteral("button_TaskOk")));
+        verifyNoWarnings();
+    }
+
+    void everyFileOnItsOwn_data()
+    {
+        QTest::addColumn<QString>("file");
+        const QStringList files = interfaceFiles();
+        QVERIFY(files.size() >= 30);
+        for (const QString& file : files)
+            QTest::newRow(qPrintable(file)) << file;
+    }
+
+    void everyFileOnItsOwn()
+    {
+        QFETCH(QString, file);
+        m_warnings->clear();
+        QQmlComponent component(&m_application->engine(), QUrl(QStringLiteral("qrc") + file));
+        QVERIFY2(component.isReady(), qPrintable(component.errorString()));
+        std::unique_ptr<QObject> object(component.create());
+        QVERIFY2(object, qPrintable(component.errorString()));
+        QTest::qWait(20);
+        object.reset();
+        verifyNoWarnings();
+    }
+};
+
+QTEST_MAIN(TestQmlWarnings)
+#include "tst_qmlwarnings.moc"
