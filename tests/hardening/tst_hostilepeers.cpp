@@ -11,14 +11,19 @@
 #include "core/ApplicationConstants.h"
 #include "modules/ModuleRecord.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QSettings>
 #include <QTcpSocket>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
+#include <limits>
 #include <random>
 
 using namespace tessivar;
