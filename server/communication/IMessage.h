@@ -2,6 +2,7 @@
 
 #include "communication/MessageType.h"
 
+#include <QByteArray>
 #include <QDebug>
 #include <QJsonObject>
 
@@ -15,6 +16,9 @@ public:
     virtual MessageType_e GetType() const = 0;
     virtual void Print(QDebug& debug) const = 0;
     virtual QJsonObject ToJson() const = 0;
+    // Appends the body as compact JSON text, exactly as QJsonDocument writes ToJson().
+    // Messages sent often write it directly instead of building the object first.
+    virtual void AppendJson(QByteArray& out) const;
 
 protected:
     IMessage() = default;

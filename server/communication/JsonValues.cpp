@@ -18,9 +18,9 @@ const QString kVariantMapType = QStringLiteral("QVariantMap");
 // bigger texts keeps decoding bounded whatever the transport lets through.
 constexpr qsizetype kMaximumMapDataLength = 16 * 1024 * 1024;
 
-std::optional<QByteArray> decodeBase64(const QJsonValue& value)
+std::optional<QByteArray> decodeBase64(const QString& value)
 {
-    const QByteArray text = value.toString().toLatin1();
+    const QByteArray text = value.toLatin1();
     auto decoded = QByteArray::fromBase64Encoding(text, QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded)
         return std::nullopt;
@@ -69,19 +69,35 @@ QJsonObject WriteBytes(const QByteArray& bytes)
 QByteArray ReadBytes(const QJsonValue& value)
 {
     // Only "Data" counts; "Size" and the marker are informative.
-    return decodeBase64(value.toObject().value(QLatin1StringView("Data"))).value_or(QByteArray());
+    return decodeBase64(value.toObject().value(QLatin1StringView("Data")).toString()).value_or(QByteArray());
 }
 
-QJsonObject WriteMap(const QVariantMap& map)
+namespace {
+
+QByteArray streamMap(const QVariantMap& map)
 {
     QByteArray data;
     QDataStream stream(&data, QIODevice::WriteOnly);
     stream.setVersion(kDataStreamVersion);
     stream << map;
+    return data;
+}
+
+} // namespace
+
+QJsonObject WriteMap(const QVariantMap& map)
+{
     return QJsonObject{
         {kCustomTypeMarker, kVariantMapType},
-        {QLatin1StringView("MapData"), QString::fromLatin1(data.toBase64())},
+        {QLatin1StringView("MapData"), QString::fromLatin1(streamMap(map).toBase64())},
     };
+}
+
+void AppendMap(QByteArray& out, const QVariantMap& map)
+{
+    // The marker sorts before "MapData"; Base64 needs no escaping in JSON.
+    out.append(R"({")").append(kCustomTypeMarker.data(), kCustomTypeMarker.size());
+    out.append(R"(":"QVariantMap","MapData":")").append(streamMap(map).toBase64()).append("\"}");
 }
 
 QVariantMap ReadMap(const QJsonValue& value)
@@ -91,9 +107,11 @@ QVariantMap ReadMap(const QJsonValue& value)
     // unreadable is worth a warning.
     if (mapData.isUndefined())
         return {};
-    if (mapData.toString().size() > kMaximumMapDataLength)
+    // The text is taken out of the document once: each toString() copies it.
+    const QString text = mapData.toString();
+    if (text.size() > kMaximumMapDataLength)
         return rejectMap(QStringLiteral("data too large"));
-    const std::optional<QByteArray> data = decodeBase64(mapData);
+    const std::optional<QByteArray> data = decodeBase64(text);
     if (!data)
         return rejectMap(QStringLiteral("invalid Base64"));
     VariantStreamValidator validator(*data);

@@ -31,6 +31,8 @@ QByteArray ReadBytes(const QJsonValue& value);
 
 // The map travels as Base64 of a QDataStream (version 19) serialisation.
 QJsonObject WriteMap(const QVariantMap& map);
+// WriteMap's object as compact JSON text, appended to out.
+void AppendMap(QByteArray& out, const QVariantMap& map);
 QVariantMap ReadMap(const QJsonValue& value);
 
 QJsonObject WriteRect(const QRectF& rect);

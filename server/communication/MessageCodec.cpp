@@ -15,6 +15,8 @@ namespace {
 
 const QString kHeaderKey = QStringLiteral("header.v1");
 const QString kMessageKey = QStringLiteral("message.v1");
+// Room for the envelope's fixed text and a small body, so most messages allocate once.
+constexpr qsizetype kEnvelopeReserve = 512;
 
 bool exceedsDepth(const QJsonValue& value, int remainingLevels);
 
@@ -197,15 +199,16 @@ std::optional<QByteArray> MessageCodec::Serialize(const IMessage& message, quint
     // order and form it would give the whole (members sorted by name, compact): every
     // message pays for it, and the sender, the same each time, is written once.
     const QByteArray quotedIdentifier = quoted(*identifier);
-    const QByteArray body = jsonText(message.ToJson());
     QByteArray envelope;
-    envelope.reserve(body.size() + 2 * quotedIdentifier.size() + senderText(sender).size() + 128);
+    envelope.reserve(kEnvelopeReserve + 2 * quotedIdentifier.size() + senderText(sender).size());
     envelope.append(R"({"header.v1":{"MessageId":)").append(quotedIdentifier);
     envelope.append(R"(,"Sender":)").append(senderText(sender));
     envelope.append(R"(,"SequenceId":")").append(QByteArray::number(sequenceId)).append('"');
     if (responseTo)
         envelope.append(R"(,"SequenceResponseId":")").append(QByteArray::number(*responseTo)).append('"');
-    envelope.append(R"(},"message.v1":{)").append(quotedIdentifier).append(':').append(body).append("}}");
+    envelope.append(R"(},"message.v1":{)").append(quotedIdentifier).append(':');
+    message.AppendJson(envelope);
+    envelope.append("}}");
     return envelope;
 }
 

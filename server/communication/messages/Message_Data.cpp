@@ -29,6 +29,14 @@ QJsonObject Message_Data::ToJson() const
     };
 }
 
+void Message_Data::AppendJson(QByteArray& out) const
+{
+    // Members in the order QJsonDocument sorts them.
+    out.append(R"({"ModuleData":)");
+    JsonValues::AppendMap(out, m_data);
+    out.append(R"(,"ModuleId":")").append(QByteArray::number(m_blockId)).append("\"}");
+}
+
 std::optional<std::unique_ptr<IMessage>> Message_Data::FromJson(const QJsonObject& body)
 {
     return std::make_unique<Message_Data>(JsonValues::ReadDecimal(body.value(QLatin1StringView("ModuleId"))),

@@ -19,6 +19,7 @@ public:
     const QVariantMap& GetData() const;
 
     QJsonObject ToJson() const override;
+    void AppendJson(QByteArray& out) const override;
     static std::optional<std::unique_ptr<IMessage>> FromJson(const QJsonObject& body);
 
 private:
