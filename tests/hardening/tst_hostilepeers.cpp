@@ -5,17 +5,25 @@
 #include "communication/messages/Message_BlockList.h"
 #include "communication/messages/Message_Data.h"
 #include "communication/messages/Message_DeleteBlock.h"
+#include "communication/messages/Message_FileTransfer.h"
 #include "communication/messages/Message_Hello.h"
 #include "communication/messages/Message_RegisterDevice.h"
+#include "core/ApplicationConstants.h"
 #include "modules/ModuleRecord.h"
 
+#include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QSettings>
 #include <QTcpSocket>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
+#include <limits>
 #include <random>
 
 using namespace tessivar;
@@ -36,6 +44,21 @@ constexpr int kAnswerTimeoutMs = 10000;
 constexpr qint64 kPeakResidentBoundKb = 400 * 1024;
 
 using Attack = std::function<void(int round)>;
+
+// The steps of a file transfer as a device sends them.
+constexpr quint16 kTransferStart = 0;
+constexpr quint16 kTransferData = 1;
+constexpr quint16 kTransferEnd = 2;
+
+// Every file below the folder, by path relative to it.
+QSet<QString> filesBelow(const QDir& folder)
+{
+    QSet<QString> files;
+    QDirIterator it(folder.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.insert(folder.relativeFilePath(it.next()));
+    return files;
+}
 
 } // namespace
 
@@ -215,6 +238,92 @@ private:
         QTest::qWait(100);
     }
 
+    void sendTransferStep(TestPeer& peer, FileTransferMetaData_t metaData, quint16 status, const QByteArray& data = {})
+    {
+        metaData.status = status;
+        peer.send(Message_FileTransfer(metaData, data));
+        ++m_inputs;
+    }
+
+    // A registered device sends its "logs" with names that try to leave its folder, an
+    // announced size of 4 GB, and more data than it announced: only plain names inside
+    // log/<device>/ are written.
+    void hostileTransfers(int round)
+    {
+        const QDir work(QDir::currentPath());
+        const QDir outside(work.absoluteFilePath(QStringLiteral("..")));
+        const QSet<QString> filesBefore = filesBelow(work);
+
+        auto peer = hostilePeer(nextId());
+        peer->send(Message_Hello(peer->sender().id));
+        QVERIFY(peer->waitForMessage(MessageType_e::RegisterDevice, kAnswerTimeoutMs));
+        peer->send(Message_RegisterDevice(QStringLiteral("../..\\dev\a"), device::ApplicationType_e::Client,
+                                          QVersionNumber(2, 0, 0), {}));
+        QVERIFY(peer->waitForMessage(MessageType_e::ModuleList, kAnswerTimeoutMs));
+
+        FileTransferMetaData_t huge;
+        huge.requestType = FileTransferRequestType_e::LogFiles;
+        huge.name = QStringLiteral("huge%1").arg(round);
+        huge.size = std::numeric_limits<quint32>::max();
+        huge.count = huge.index = 1;
+        sendTransferStep(*peer, huge, kTransferStart);
+        sendTransferStep(*peer, huge, kTransferData, randomBytes(100000));
+        sendTransferStep(*peer, huge, kTransferEnd);
+
+        FileTransferMetaData_t over = huge;
+        over.name = QStringLiteral("over%1").arg(round);
+        const QByteArray overData = randomBytes(5000);
+        over.size = 10;
+        over.crc = checksum(overData);
+        sendTransferStep(*peer, over, kTransferStart);
+        sendTransferStep(*peer, over, kTransferData, overData);
+        sendTransferStep(*peer, over, kTransferEnd);
+
+        const QString r = QString::number(round);
+        const QStringList names{QStringLiteral("../../x") + r, QStringLiteral("C:\\x") + r,
+                                QStringLiteral("/tmp/abs") + r, QStringLiteral("c\x01t\x1f\nl\x7f") + r,
+                                QStringLiteral(".."), QStringLiteral("plain") + r};
+        for (int i = 0; i < names.size(); ++i) {
+            FileTransferMetaData_t file;
+            file.requestType = FileTransferRequestType_e::LogFiles;
+            file.name = names.at(i);
+            const QByteArray content = "file " + QByteArray::number(i);
+            file.size = quint32(content.size());
+            file.crc = checksum(content);
+            file.count = qint32(names.size());
+            file.index = i + 1;
+            file.transferredBytes = file.size;
+            sendTransferStep(*peer, file, kTransferStart);
+            sendTransferStep(*peer, file, kTransferData, content);
+            sendTransferStep(*peer, file, kTransferEnd);
+        }
+
+        // The last plain file lands in the device's folder once the request ends.
+        QSet<QString> added;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                added = filesBelow(work) - filesBefore;
+                return std::any_of(added.cbegin(), added.cend(),
+                                   [&](const QString& path) { return path.endsWith(QStringLiteral("/plain") + r); });
+            }(),
+            kAnswerTimeoutMs);
+        for (const QString& path : std::as_const(added)) {
+            const QStringList parts = path.split(QLatin1Char('/'));
+            // Anything else the program writes (its own log files) stays under log/.
+            QVERIFY2(parts.first() == QStringLiteral("log"), qPrintable(path));
+            for (const QString& part : parts)
+                QVERIFY2(std::none_of(part.cbegin(), part.cend(), [](QChar c) { return c.unicode() < 0x20 || c == QChar(0x7f); })
+                             && !part.contains(QLatin1Char('\\')) && part != QStringLiteral(".."),
+                         qPrintable(path));
+            QVERIFY2(!parts.last().startsWith(QStringLiteral("huge")) && !parts.last().startsWith(QStringLiteral("over")),
+                     qPrintable(path));
+        }
+        // Other programs may write beside the working folder: only these names are checked there.
+        for (const QString& name : {QStringLiteral("x"), QStringLiteral("abs"), QStringLiteral("plain")})
+            QVERIFY2(!outside.exists(name + r), qPrintable(name + r));
+        QVERIFY(!QFile::exists(QStringLiteral("/tmp/abs") + r));
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -266,7 +375,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("attack");
         const char* names[] = {"garbage text",       "binary frames", "burst of connections", "new ids from one address",
-                               "new ids from many addresses", "oversized messages", "deeply nested", "spoofed sender"};
+                               "new ids from many addresses", "oversized messages", "deeply nested", "spoofed sender",
+                               "hostile transfers"};
         for (int i = 0; i < int(std::size(names)); ++i)
             QTest::newRow(names[i]) << i;
     }
@@ -279,10 +389,13 @@ private Q_SLOTS:
             [this](int r) { burstOfConnections(r); }, [this](int r) { newIdsFromOneAddress(r); },
             [this](int r) { newIdsFromManyAddresses(r); }, [this](int r) { oversizedMessages(r); },
             [this](int r) { deeplyNested(r); },       [this](int r) { spoofedSender(r); },
+            [this](int r) { hostileTransfers(r); },
         };
         m_rowWorstMs = 0;
         for (int round = 0; round < m_rounds; ++round) {
             attacks[attack](round);
+            if (QTest::currentTestFailed())
+                return;
             QCOMPARE(m_server.state(), QProcess::Running);
             QVERIFY2(m_good->isConnected(), "the good peer was dropped");
             QVERIFY2(roundTrip(), "the good peer's block did not answer");

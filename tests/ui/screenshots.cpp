@@ -153,6 +153,26 @@ int main(int argc, char** argv)
         || !placeBlock(ui, *tablet, QStringLiteral("module_com.tessivar.plugin.misc.clock"), QString(), 2))
         return 1;
 
+    // New devices wait for approval from here on (the phone and the tablet are approved):
+    // one visitor waits, another has been refused from its row.
+    const QString waitingId = QStringLiteral("1111222233334444aaaabbbbccccdddd");
+    const QString refusedId = QStringLiteral("5555666677778888eeeeffff00001111");
+    configuration.setApprovedDevices({phone->sender().id, tablet->sender().id});
+    configuration.setRequireDeviceApproval(true);
+    TestPeer visitor(waitingId, QHostAddress(QStringLiteral("127.0.0.4")));
+    TestPeer intruder(refusedId, QHostAddress(QStringLiteral("127.0.0.5")));
+    for (TestPeer* peer : {&visitor, &intruder}) {
+        if (!peer->connectToServer(kPort))
+            return 1;
+        peer->send(Message_Hello(peer->sender().id));
+    }
+    ui.click(QStringLiteral("button_NetworkStatus"));
+    if (!ui.waitUsable(QStringLiteral("button_ApproveDevice_") + waitingId)
+        || !ui.click(QStringLiteral("button_RefuseDevice_") + refusedId))
+        return 1;
+    ui.click(QStringLiteral("button_NetworkStatus"));
+    settle();
+
     BaseTask task(QStringLiteral("Downloading the logs of Pixel phone…"));
     TaskCompletion completion;
     completion.title = QStringLiteral("Logs downloaded");
@@ -182,6 +202,9 @@ int main(int argc, char** argv)
         {"delete", [&] { ui.click(QStringLiteral("button_ModuleDelete")); },
          [&] { ui.click(QStringLiteral("button_DeleteCancel")); }},
         {"network", [&] { ui.click(QStringLiteral("button_NetworkStatus")); },
+         [&] { ui.click(QStringLiteral("button_NetworkStatus")); }},
+        {"device-approval",
+         [&] { ui.click(QStringLiteral("button_NetworkStatus")); },
          [&] { ui.click(QStringLiteral("button_NetworkStatus")); }},
         {"device-information",
          [&] {

@@ -416,6 +416,50 @@ private Q_SLOTS:
         QVERIFY(m_ui->click(QStringLiteral("button_RemoveConfirm")));
         QTRY_VERIFY(!m_application->deviceManager().GetDevice(kPeerId));
     }
+
+    // With approval required, two new devices wait in the list; one is approved and one
+    // refused by clicks on their rows, and only the approved one is then served.
+    void newDevicesAreApprovedAndRefusedByClicks()
+    {
+        const QString approvedId = QStringLiteral("aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa");
+        const QString refusedId = QStringLiteral("bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb");
+        constexpr int kSilenceMs = 400;
+        m_configuration->setRequireDeviceApproval(true);
+        startServer();
+        skipTutorial();
+        if (QTest::currentTestFailed())
+            return;
+        TestPeer approved(approvedId, QHostAddress(QStringLiteral("127.0.0.2")));
+        TestPeer refused(refusedId, QHostAddress(QStringLiteral("127.0.0.3")));
+        const auto greeted = [](TestPeer& peer, int timeoutMs) {
+            peer.send(Message_Hello(peer.sender().id));
+            return peer.waitForMessage(MessageType_e::RegisterDevice, timeoutMs) != nullptr;
+        };
+        QVERIFY(approved.connectToServer(kPort));
+        QVERIFY(refused.connectToServer(kPort));
+        QVERIFY(!greeted(approved, kSilenceMs));
+        QVERIFY(!greeted(refused, kSilenceMs));
+
+        QVERIFY(m_ui->click(QStringLiteral("button_NetworkStatus")));
+        QVERIFY(m_ui->waitUsable(QStringLiteral("button_ApproveDevice_") + approvedId));
+        QVERIFY(m_ui->waitUsable(QStringLiteral("button_RefuseDevice_") + refusedId));
+        QVERIFY(m_ui->click(QStringLiteral("button_ApproveDevice_") + approvedId));
+        QVERIFY(m_ui->click(QStringLiteral("button_RefuseDevice_") + refusedId));
+
+        // The approved device loses its buttons; the refused one keeps Approve only.
+        QTRY_VERIFY(!m_ui->isShown(QStringLiteral("button_ApproveDevice_") + approvedId));
+        QTRY_VERIFY(!m_ui->isShown(QStringLiteral("button_RefuseDevice_") + refusedId));
+        QVERIFY(m_ui->isShown(QStringLiteral("button_ApproveDevice_") + refusedId));
+
+        QVERIFY(greeted(approved, 5000));
+        approved.send(Message_RegisterDevice(QStringLiteral("Tablet"), device::ApplicationType_e::Client,
+                                             QVersionNumber(2, 0, 0), {}));
+        QVERIFY(approved.waitForMessage(MessageType_e::ModuleList));
+        QVERIFY(!greeted(refused, kSilenceMs));
+        refused.send(Message_RegisterDevice(QStringLiteral("Intruder"), device::ApplicationType_e::Client,
+                                            QVersionNumber(2, 0, 0), {}));
+        QVERIFY(!refused.waitForMessage(MessageType_e::ModuleList, kSilenceMs));
+    }
 };
 
 QTEST_MAIN(TestUserInterface)

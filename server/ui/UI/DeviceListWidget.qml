@@ -6,6 +6,7 @@ import com.tessivar.widgets.private 1.0
 
 // The devices the server knows: state, name, address, version; logs and settings
 // download and removal on each row (on hover, in the context menu and by keyboard);
+// Approve and Refuse on a device waiting for approval;
 // a device added by its address.
 DeviceListWidgetImpl {
     id: deviceList
@@ -27,7 +28,11 @@ DeviceListWidgetImpl {
                 required property int index
                 readonly property var device: model.display
                 readonly property string deviceId: device ? device.id : ""
+                readonly property bool waiting: device ? device.waitingForApproval : false
+                readonly property bool refused: device ? device.refused : false
                 readonly property string stateText: !device ? ""
+                    : waiting ? qsTr("Waiting for approval")
+                    : refused ? qsTr("Refused")
                     : device.connected ? qsTr("Connected")
                     : device.registered || device.known ? qsTr("Known, not connected")
                     : qsTr("Waiting for an answer")
@@ -61,6 +66,8 @@ DeviceListWidgetImpl {
                     height: 10
                     radius: 5
                     color: !row.device ? Theme.secondaryText
+                         : row.waiting ? Theme.warning
+                         : row.refused ? Theme.error
                          : row.device.connected ? Theme.success
                          : row.device.registered || row.device.known ? Theme.secondaryText : Theme.warning
                     ToolTip.visible: dotHover.hovered
@@ -68,7 +75,7 @@ DeviceListWidgetImpl {
                     HoverHandler { id: dotHover }
                 }
                 Column {
-                    anchors { left: dot.right; leftMargin: 16; right: actions.left; rightMargin: 8; verticalCenter: parent.verticalCenter }
+                    anchors { left: dot.right; leftMargin: 16; right: approval.left; rightMargin: 8; verticalCenter: parent.verticalCenter }
                     TessivarLabel {
                         objectName: "text_DeviceName"
                         width: parent.width
@@ -83,6 +90,32 @@ DeviceListWidgetImpl {
                         text: row.device ? "%1 · %2 · %3".arg(row.device.address !== "" ? row.device.address : qsTr("no address"))
                                                         .arg(qsTr("version %1").arg(row.device.version))
                                                         .arg(row.stateText) : ""
+                    }
+                }
+                // A decision is always in view while it is awaited; a refused device can
+                // still be approved later.
+                Row {
+                    id: approval
+                    anchors { right: actions.left; rightMargin: 8; verticalCenter: parent.verticalCenter }
+                    spacing: 8
+                    visible: row.waiting || row.refused
+                    width: visible ? implicitWidth : 0
+                    TessivarButton {
+                        objectName: "button_ApproveDevice_" + row.deviceId
+                        text: qsTr("Approve")
+                        primary: row.waiting
+                        ToolTip.visible: hovered || visualFocus
+                        ToolTip.text: qsTr("Serve this device: it may register and show dashboards")
+                        onClicked: DeviceManagerModel.approveDevice(row.deviceId)
+                    }
+                    TessivarButton {
+                        objectName: "button_RefuseDevice_" + row.deviceId
+                        visible: row.waiting
+                        text: qsTr("Refuse")
+                        destructive: true
+                        ToolTip.visible: hovered || visualFocus
+                        ToolTip.text: qsTr("Ignore everything this device sends")
+                        onClicked: DeviceManagerModel.refuseDevice(row.deviceId)
                     }
                 }
                 Row {
@@ -121,6 +154,20 @@ DeviceListWidgetImpl {
                     MenuItem {
                         text: qsTr("Details")
                         onTriggered: information.openFor(row.device)
+                    }
+                    MenuItem {
+                        objectName: "menuItem_ApproveDevice"
+                        text: qsTr("Approve")
+                        visible: row.waiting || row.refused
+                        height: visible ? implicitHeight : 0
+                        onTriggered: DeviceManagerModel.approveDevice(row.deviceId)
+                    }
+                    MenuItem {
+                        objectName: "menuItem_RefuseDevice"
+                        text: qsTr("Refuse")
+                        visible: row.waiting
+                        height: visible ? implicitHeight : 0
+                        onTriggered: DeviceManagerModel.refuseDevice(row.deviceId)
                     }
                     MenuItem {
                         text: qsTr("Download logs")
