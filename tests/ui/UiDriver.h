@@ -18,7 +18,7 @@ public:
     // The first visible item of that name, or else the first of that name; null if none.
     QQuickItem* find(const QString& objectName) const;
     // Waits until the item exists, is visible and enabled; false after the time-out.
-    bool waitUsable(const QString& objectName, int timeoutMs = 5000) const;
+    bool waitUsable(const QString& objectName, int timeoutMs = 20000) const; // generous: CI machines are shared
     // Clicks the item's centre; false if it is not usable.
     bool click(const QString& objectName, Qt::MouseButton button = Qt::LeftButton);
     // Clicks into a text input, selects all it holds and types the text, then Enter.
