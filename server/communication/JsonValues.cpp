@@ -4,8 +4,10 @@
 #include "communication/VariantStreamValidator.h"
 
 #include <QDataStream>
-#include <QIODevice>
 #include <QDebug>
+#include <QIODevice>
+
+#include <array>
 
 namespace tessivar::communication::JsonValues {
 
@@ -18,13 +20,58 @@ const QString kVariantMapType = QStringLiteral("QVariantMap");
 // bigger texts keeps decoding bounded whatever the transport lets through.
 constexpr qsizetype kMaximumMapDataLength = 16 * 1024 * 1024;
 
+// Maps a character to its six bits, or to -1 when it is not in the standard alphabet.
+constexpr std::array<qint8, 256> makeBase64Table()
+{
+    std::array<qint8, 256> table{};
+    for (auto& entry : table)
+        entry = -1;
+    const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (int i = 0; i < 64; ++i)
+        table[static_cast<unsigned char>(alphabet[i])] = static_cast<qint8>(i);
+    return table;
+}
+constexpr std::array<qint8, 256> kBase64Table = makeBase64Table();
+
+// Qt's strict decoder takes one character at a time after a Latin-1 copy; file chunks
+// and log uploads are megabytes of Base64, so whole groups of four are decoded here
+// straight from the text. The last group, where padding may stand, and any text with
+// a character outside the alphabet go to Qt's decoder, so exactly the same texts are
+// accepted and refused.
 std::optional<QByteArray> decodeBase64(const QString& value)
 {
-    const QByteArray text = value.toLatin1();
-    auto decoded = QByteArray::fromBase64Encoding(text, QByteArray::AbortOnBase64DecodingErrors);
-    if (!decoded)
+    const auto qtDecode = [](QStringView text) -> std::optional<QByteArray> {
+        auto decoded = QByteArray::fromBase64Encoding(text.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+        if (!decoded)
+            return std::nullopt;
+        return std::move(decoded.decoded);
+    };
+    const qsizetype length = value.size();
+    // Whole groups that are certainly not the last one; they end on a byte boundary,
+    // so the tail decodes on its own to what it would give after them.
+    const qsizetype bulkLength = length > 0 ? ((length - 1) / 4) * 4 : 0;
+    QByteArray out;
+    out.resize(bulkLength / 4 * 3);
+    const QChar* in = value.constData();
+    char* target = out.data();
+    for (qsizetype i = 0; i < bulkLength; i += 4, target += 3) {
+        const char16_t c0 = in[i].unicode(), c1 = in[i + 1].unicode(), c2 = in[i + 2].unicode(),
+                       c3 = in[i + 3].unicode();
+        if ((c0 | c1 | c2 | c3) > 0xff)
+            return qtDecode(value);
+        const int a = kBase64Table[c0], b = kBase64Table[c1], c = kBase64Table[c2], d = kBase64Table[c3];
+        if ((a | b | c | d) < 0)
+            return qtDecode(value);
+        const quint32 bits = (quint32(a) << 18) | (quint32(b) << 12) | (quint32(c) << 6) | quint32(d);
+        target[0] = static_cast<char>(bits >> 16);
+        target[1] = static_cast<char>(bits >> 8);
+        target[2] = static_cast<char>(bits);
+    }
+    const std::optional<QByteArray> tail = qtDecode(QStringView(value).sliced(bulkLength));
+    if (!tail)
         return std::nullopt;
-    return std::move(decoded.decoded);
+    out.append(*tail);
+    return out;
 }
 
 QVariantMap rejectMap(const QString& reason)

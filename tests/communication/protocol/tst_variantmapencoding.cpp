@@ -4,6 +4,7 @@
 // them) rejected quickly, with a logged reason and an empty map, before Qt
 // would reserve memory for it.
 #include "communication/JsonValues.h"
+#include "core/ApplicationConstants.h"
 
 #include <QBitArray>
 #include <QCborArray>
@@ -19,6 +20,7 @@
 #include <QMatrix4x4>
 #include <QPolygon>
 #include <QQuaternion>
+#include <QRandomGenerator>
 #include <QTextLength>
 #include <QTransform>
 #include <QVector2D>
@@ -97,6 +99,9 @@ private Q_SLOTS:
     void trailingBytesAreIgnored();
 
     void otherValueEncodings();
+    void bytesDecodeAsQtDecodes_data();
+    void bytesDecodeAsQtDecodes();
+    void checksumMatchesQt();
 };
 
 void TestVariantMapEncoding::init()
@@ -336,6 +341,70 @@ void TestVariantMapEncoding::otherValueEncodings()
     QCOMPARE(JsonValues::ReadVersion(QJsonValue("2.0.1-beta")), QVersionNumber(2, 0, 1));
     QCOMPARE(JsonValues::WriteBytes(QByteArray("\xff\xfe", 2)),
         (QJsonObject {{"-----TessivarCustomJsonType-----", "QByteArray"}, {"Size", 2}, {"Data", "//4="}}));
+}
+
+void TestVariantMapEncoding::bytesDecodeAsQtDecodes_data()
+{
+    QTest::addColumn<QString>("data");
+    const QString long64 = QString::fromLatin1(QByteArray(300, '\x5a').toBase64());
+    const QList<std::pair<const char*, QString>> rows {
+        {"empty", ""},
+        {"one char", "Q"},
+        {"two chars", "QQ"},
+        {"padded one byte", "QQ=="},
+        {"padded two bytes", "QUI="},
+        {"unpadded two bytes", "QUI"},
+        {"whole groups", "QUJDREVG"},
+        {"padding then more", "QQ==QUJD"},
+        {"padding in the middle of a group", "QU=I"},
+        {"padding on odd length", "QUJDR=="},
+        {"three pads", "Q==="},
+        {"url alphabet", "-_-_QUJD"},
+        {"space in the first group", "QU I QUJD"},
+        {"newline at the end", "QUJD\n"},
+        {"non-Latin-1 in a group", QStringLiteral("QUJ\u0100QUJD")},
+        {"Latin-1 letter in a group", QStringLiteral("QUJ\u00e9QUJD")},
+        {"long", long64},
+        {"long with a bad char near the end", QString(long64).replace(long64.size() - 6, 1, QLatin1Char('*'))},
+        {"long with a bad char at the start", QString(long64).replace(0, 1, QLatin1Char('.'))},
+    };
+    for (const auto& [name, data] : rows)
+        QTest::newRow(name) << data;
+    // Random texts from the alphabet and its neighbours, every length to twelve.
+    QRandomGenerator random(7);
+    const QByteArray characters = "ABCXYZabcxyz0189+/=-_ .";
+    for (int length = 0; length <= 12; ++length)
+        for (int sample = 0; sample < 20; ++sample) {
+            QString text;
+            for (int i = 0; i < length; ++i)
+                text.append(QLatin1Char(characters.at(random.bounded(int(characters.size())))));
+            QTest::addRow("random %d/%d", length, sample) << text;
+        }
+}
+
+void TestVariantMapEncoding::bytesDecodeAsQtDecodes()
+{
+    QFETCH(QString, data);
+    const auto expected = QByteArray::fromBase64Encoding(data.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    // Refused text reads as empty bytes; so does a valid empty text.
+    const QByteArray read = JsonValues::ReadBytes(QJsonObject {{"Data", data}});
+    QCOMPARE(read, expected ? expected.decoded : QByteArray());
+}
+
+void TestVariantMapEncoding::checksumMatchesQt()
+{
+    QRandomGenerator random(11);
+    QByteArray data(4099, Qt::Uninitialized);
+    for (char& byte : data)
+        byte = static_cast<char>(random.bounded(256));
+    // Every length up to a few words and every alignment of the eight-byte steps.
+    for (int offset = 0; offset < 9; ++offset)
+        for (int length = 0; length < 40; ++length) {
+            const QByteArrayView slice = QByteArrayView(data).sliced(offset, length);
+            QCOMPARE(tessivar::checksum(slice), qChecksum(slice, Qt::ChecksumIso3309));
+        }
+    QCOMPARE(tessivar::checksum(data), qChecksum(data, Qt::ChecksumIso3309));
+    QCOMPARE(tessivar::checksum("123456789"), quint16(0x906e)); // the X.25 check value
 }
 
 QTEST_MAIN(TestVariantMapEncoding)
