@@ -17,6 +17,7 @@
 #include "communication/messages/Message_Data.h"
 #include "communication/messages/Message_Hello.h"
 #include "device/DeviceManager.h"
+#include "device/LocalNetworkDevice.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -98,6 +99,11 @@ struct Server {
     {
         configuration.setDeviceId(QStringLiteral("5e55e55e55e55e55e55e55e55e55e55e"));
         devices = std::make_unique<device::DeviceManager>(configuration);
+        // A registered device, as the tablets of a running system are: the budget for
+        // peers that have not registered yet would close a connection this busy.
+        devices
+            ->AddDevice(std::make_unique<device::LocalNetworkDevice>(kClientId, QHostAddress(QHostAddress::LocalHost)))
+            .Register(QStringLiteral("Bench client"), device::ApplicationType_e::Client, QVersionNumber(1, 0));
         handler = std::make_unique<CommunicationHandler>(devices.get(), device::ApplicationType_e::Server, port,
                                                          configuration);
         messages = std::make_unique<MessageHandler>(handler.get());
