@@ -3,11 +3,11 @@
 #include "device/IDevice.h"
 #include "device/IDeviceManager.h"
 #include "device/LocalNetworkDevice.h"
+#include "core/Logging.h"
 
 #include <QDebug>
 
 #include <algorithm>
-#include <QLoggingCategory>
 
 namespace tessivar::communication {
 
@@ -30,12 +30,6 @@ bool changesStoredState(MessageType_e type)
 {
     return type == MessageType_e::ModuleList || type == MessageType_e::DeleteModule
         || type == MessageType_e::RegisterModuleResponse;
-}
-
-// Printing a message dumps its whole body: skipped outright when debug output is off.
-bool debugEnabled()
-{
-    return QLoggingCategory::defaultCategory()->isDebugEnabled();
 }
 
 } // namespace
@@ -104,7 +98,7 @@ void CommunicationHandler::SendMessage(const MessageEmission& emission)
         m_codec.Serialize(emission.GetMessage(), emission.GetSequenceId(), emission.GetResponseTo(), localSender());
 
     if (emission.IsBroadcast()) {
-        if (debugEnabled())
+        if (debugLoggingEnabled())
             qDebug().nospace().noquote() << "Broadcasting message: " << emission.GetMessage();
         if (data)
             m_socketManager->Broadcast(*data);
@@ -114,7 +108,7 @@ void CommunicationHandler::SendMessage(const MessageEmission& emission)
     if (emission.GetDestination().isEmpty() && emission.GetDestinationAddress()) {
         // A device added by hand has no id until it answers; only a datagram can reach it.
         const PeerEndPoint endPoint(*emission.GetDestinationAddress(), m_port);
-        if (debugEnabled())
+        if (debugLoggingEnabled())
             qDebug().nospace().noquote() << "Sending message to endpoint [" << endPoint << "]: " << emission.GetMessage();
         if (emission.IsNonConnectedAllowed() && data)
             m_socketManager->SendNonConnected(*data, endPoint);
@@ -128,7 +122,7 @@ void CommunicationHandler::SendMessage(const MessageEmission& emission)
         return;
     }
     device::IDevice& device = **found;
-    if (debugEnabled())
+    if (debugLoggingEnabled())
         qDebug().nospace().noquote() << "Sending message to device [" << device << "]: " << emission.GetMessage();
 
     if (const std::optional<PeerEndPoint> endPoint = m_deviceConnections.FindActiveEndPoint(device.GetId())) {
@@ -187,7 +181,7 @@ void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndP
     if (!connected && !acceptDatagram(*device, endPoint, header))
         return;
 
-    if (debugEnabled()) {
+    if (debugLoggingEnabled()) {
         qDebug() << "Received message from endpoint" << endPoint;
         qDebug() << "    Header:" << header;
         qDebug() << "    Device:" << *device;

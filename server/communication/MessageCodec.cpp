@@ -1,5 +1,6 @@
 #include "communication/MessageCodec.h"
 
+#include "communication/EnvelopeReader.h"
 #include "communication/JsonValues.h"
 #include "communication/MessageCatalogue.h"
 
@@ -7,66 +8,14 @@
 #include <QJsonDocument>
 
 #include <algorithm>
-#include <cstring>
 
 namespace tessivar::communication {
 
 namespace {
 
-const QString kHeaderKey = QStringLiteral("header.v1");
 const QString kMessageKey = QStringLiteral("message.v1");
 // Room for the envelope's fixed text and a small body, so most messages allocate once.
 constexpr qsizetype kEnvelopeReserve = 512;
-
-bool exceedsDepth(const QJsonValue& value, int remainingLevels);
-
-bool exceedsDepth(const QJsonObject& object, int remainingLevels)
-{
-    if (remainingLevels <= 0)
-        return true;
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        if (exceedsDepth(it.value(), remainingLevels - 1))
-            return true;
-    }
-    return false;
-}
-
-bool exceedsDepth(const QJsonValue& value, int remainingLevels)
-{
-    if (value.isObject())
-        return exceedsDepth(value.toObject(), remainingLevels);
-    if (!value.isArray())
-        return false;
-    if (remainingLevels <= 0)
-        return true;
-    const QJsonArray array = value.toArray();
-    for (const QJsonValue& element : array) {
-        if (exceedsDepth(element, remainingLevels - 1))
-            return true;
-    }
-    return false;
-}
-
-qsizetype countByte(const QByteArray& data, char wanted, qsizetype stopAbove)
-{
-    qsizetype count = 0;
-    const char* at = data.constData();
-    const char* const end = at + data.size();
-    while (count <= stopAbove && (at = static_cast<const char*>(std::memchr(at, wanted, end - at)))) {
-        ++count;
-        ++at;
-    }
-    return count;
-}
-
-// Nesting deeper than the limit takes more opening brackets than the limit: a document
-// with fewer is not walked through value by value.
-bool mayExceedDepth(const QByteArray& data)
-{
-    const qsizetype limit = MessageCodec::kMaximumJsonDepth;
-    const qsizetype braces = countByte(data, '{', limit);
-    return braces > limit || braces + countByte(data, '[', limit) > limit;
-}
 
 QString logForm(const QJsonObject& object)
 {
@@ -76,21 +25,10 @@ QString logForm(const QJsonObject& object)
     return text.left(MessageCodec::kMaximumLoggedJsonLength) + QStringLiteral("...");
 }
 
-QJsonObject parseDocument(const QByteArray& data)
+// The document as QJsonDocument reads it, for the log of a rejected envelope.
+QJsonObject documentOf(const QByteArray& data)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
-    if (error.error != QJsonParseError::NoError) {
-        qWarning().noquote() << "Could not parse message, invalid JSON:" << error.errorString();
-        return {};
-    }
-    const QJsonObject object = document.object();
-    if (mayExceedDepth(data) && exceedsDepth(object, MessageCodec::kMaximumJsonDepth)) {
-        qWarning().noquote() << "Could not parse message, invalid JSON:"
-                             << QStringLiteral("nested deeper than %1 levels").arg(MessageCodec::kMaximumJsonDepth);
-        return {};
-    }
-    return object;
+    return QJsonDocument::fromJson(data).object();
 }
 
 template<typename Json> QByteArray jsonText(const Json& json)
@@ -109,14 +47,6 @@ QByteArray quoted(const QString& text)
     return '"' + text.toLatin1() + '"';
 }
 
-MessageSender_t readSender(const QJsonObject& sender)
-{
-    return MessageSender_t{sender.value(QLatin1StringView("Id")).toString(),
-                           sender.value(QLatin1StringView("Name")).toString(),
-                           JsonValues::ReadVersion(sender.value(QLatin1StringView("Version"))),
-                           JsonValues::ReadApplicationType(sender.value(QLatin1StringView("ApplicationType")))};
-}
-
 QJsonObject writeSender(const MessageSender_t& sender)
 {
     return QJsonObject{
@@ -131,42 +61,63 @@ QJsonObject writeSender(const MessageSender_t& sender)
 
 std::optional<MessageHeader_t> MessageCodec::ParseHeader(const QJsonObject& document) const
 {
-    const QJsonValue headerValue = document.value(kHeaderKey);
-    if (headerValue.isUndefined())
+    const QByteArray text = jsonText(document);
+    EnvelopeText envelope;
+    QString error;
+    if (!EnvelopeReader::Read(text, kMaximumJsonDepth, envelope, error) || !envelope.hasHeader)
         return std::nullopt;
-    const QJsonObject header = headerValue.toObject();
-    MessageHeader_t result;
-    result.sender = senderOf(header.value(QLatin1StringView("Sender")));
-    result.id = header.value(QLatin1StringView("MessageId")).toString();
-    // Written as 64-bit decimal text, read back as 32-bit: larger values read as 0.
-    result.sequenceId = JsonValues::ReadDecimal(header.value(QLatin1StringView("SequenceId")));
-    if (const QJsonValue responseTo = header.value(QLatin1StringView("SequenceResponseId")); !responseTo.isUndefined())
-        result.sequenceResponseId = JsonValues::ReadDecimal(responseTo);
-    return result;
+    return headerOf(text, envelope);
+}
+
+MessageHeader_t MessageCodec::headerOf(const QByteArray& data, const EnvelopeText& envelope) const
+{
+    MessageHeader_t header;
+    if (envelope.sender)
+        header.sender = senderOf(data, *envelope.sender);
+    header.id = envelope.messageId;
+    header.sequenceId = envelope.sequenceId;
+    header.sequenceResponseId = envelope.sequenceResponseId;
+    return header;
 }
 
 std::optional<std::pair<MessageHeader_t, QJsonObject>> MessageCodec::Parse(const QByteArray& data) const
 {
-    const QJsonObject document = parseDocument(data);
-    std::optional<MessageHeader_t> header = ParseHeader(document);
-    if (!header) {
-        qWarning().noquote() << "Failed to parse header from message" << logForm(document);
+    EnvelopeText envelope;
+    QString error;
+    if (!EnvelopeReader::Read(data, kMaximumJsonDepth, envelope, error)) {
+        qWarning().noquote() << "Could not parse message, invalid JSON:" << error;
+        qWarning().noquote() << "Failed to parse header from message" << logForm(QJsonObject());
         return std::nullopt;
     }
-    // One look-up per member: value() tells an absent member by its undefined value.
-    const QJsonValue messages = document.value(kMessageKey);
-    if (messages.isUndefined()) {
-        qWarning().noquote() << kMessageKey << "not found in JSON object" << logForm(document);
+    if (!envelope.hasHeader) {
+        qWarning().noquote() << "Failed to parse header from message" << logForm(documentOf(data));
         return std::nullopt;
     }
-    const QJsonValue message = messages.toObject().value(header->id);
-    if (message.isUndefined()) {
-        qWarning().noquote().nospace() << "Message ID [" << header->id << "] not found in JSON object "
-                                       << logForm(document);
+    MessageHeader_t header = headerOf(data, envelope);
+    if (!envelope.messages) {
+        qWarning().noquote() << kMessageKey << "not found in JSON object" << logForm(documentOf(data));
         return std::nullopt;
     }
-    QJsonObject body = message.toObject();
-    return std::make_pair(std::move(*header), std::move(body));
+    const std::optional<TextSpan> body =
+        envelope.messagesIsObject ? EnvelopeReader::FindMember(data, *envelope.messages, header.id) : std::nullopt;
+    if (!body) {
+        qWarning().noquote().nospace() << "Message ID [" << header.id << "] not found in JSON object "
+                                       << logForm(documentOf(data));
+        return std::nullopt;
+    }
+    // Only the body becomes a QJsonObject: message classes read their members from it.
+    QJsonObject object;
+    if (data.at(body->begin) == '{') {
+        QJsonParseError parseError;
+        object = QJsonDocument::fromJson(
+                     QByteArray::fromRawData(data.constData() + body->begin, body->end - body->begin), &parseError)
+                     .object();
+        if (parseError.error != QJsonParseError::NoError) {
+            qWarning().noquote() << "Could not parse message, invalid JSON:" << parseError.errorString();
+            return std::nullopt;
+        }
+    }
+    return std::make_pair(std::move(header), std::move(object));
 }
 
 std::optional<std::unique_ptr<IMessage>> MessageCodec::CreateMessage(const QJsonObject& body,
@@ -212,11 +163,12 @@ std::optional<QByteArray> MessageCodec::Serialize(const IMessage& message, quint
     return envelope;
 }
 
-MessageSender_t MessageCodec::senderOf(const QJsonValue& sender) const
+MessageSender_t MessageCodec::senderOf(const QByteArray& data, TextSpan span) const
 {
-    // A peer sends the same sender with every message: compared whole, it is read once.
-    if (!m_lastSenderRead || m_lastSenderRead->first != sender)
-        m_lastSenderRead = std::make_pair(sender, readSender(sender.toObject()));
+    // A peer sends the same sender with every message: compared as text, it is read once.
+    const QByteArrayView text = QByteArrayView(data).sliced(span.begin, span.end - span.begin);
+    if (!m_lastSenderRead || QByteArrayView(m_lastSenderRead->first) != text)
+        m_lastSenderRead = std::make_pair(text.toByteArray(), EnvelopeReader::ReadSender(data, span));
     return m_lastSenderRead->second;
 }
 

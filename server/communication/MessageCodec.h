@@ -1,5 +1,6 @@
 #pragma once
 
+#include "communication/EnvelopeReader.h"
 #include "communication/IMessage.h"
 #include "communication/MessageHeader.h"
 #include "communication/MessageSender.h"
@@ -35,12 +36,13 @@ public:
                                         std::optional<quint64> responseTo, const MessageSender_t& sender) const;
 
 private:
-    MessageSender_t senderOf(const QJsonValue& sender) const;
+    MessageHeader_t headerOf(const QByteArray& data, const EnvelopeText& envelope) const;
+    MessageSender_t senderOf(const QByteArray& data, TextSpan span) const;
     const QByteArray& senderText(const MessageSender_t& sender) const;
 
     // The last sender read and the last written, kept so that the next message of the
     // same sender skips the work.
-    mutable std::optional<std::pair<QJsonValue, MessageSender_t>> m_lastSenderRead;
+    mutable std::optional<std::pair<QByteArray, MessageSender_t>> m_lastSenderRead;
     mutable std::optional<std::pair<MessageSender_t, QByteArray>> m_lastSender;
 };
 

@@ -1,17 +1,13 @@
 #include "communication/MessageHandler.h"
 
+#include "core/Logging.h"
+
 #include <QDebug>
 
-namespace tessivar::communication {
+#include <algorithm>
+#include <limits>
 
-void MessageHandler::DeferredDelete::operator()(QTimer* timer) const
-{
-    if (!timer)
-        return;
-    timer->stop();
-    timer->disconnect();
-    timer->deleteLater();
-}
+namespace tessivar::communication {
 
 MessageHandler::MessageHandler(ICommunicationHandler* communicationHandler, QObject* parent)
     : QObject(parent)
@@ -19,6 +15,8 @@ MessageHandler::MessageHandler(ICommunicationHandler* communicationHandler, QObj
 {
     connect(m_communicationHandler, &ICommunicationHandler::MessageReceived, this,
             &MessageHandler::OnMessageReceived);
+    m_timeoutTimer.setSingleShot(true);
+    connect(&m_timeoutTimer, &QTimer::timeout, this, &MessageHandler::OnTimeoutTimer);
 }
 
 MessageHandler::~MessageHandler() = default;
@@ -43,15 +41,30 @@ void MessageHandler::registerResponse(quint64 sequenceId, const MessageEmission:
         qWarning().nospace() << "Failed to register response callback for sequence ID [" << sequenceId << "]";
         return;
     }
-    qDebug().nospace() << "Adding response callback for sequence ID [" << sequenceId << "]";
-    m_pendingResponses[sequenceId] = PendingResponse_t{handling.responseCallback, handling.timeoutCallback};
+    if (debugLoggingEnabled())
+        qDebug().nospace() << "Adding response callback for sequence ID [" << sequenceId << "]";
+    m_pendingResponses[sequenceId] = PendingResponse_t{handling.responseCallback, handling.timeoutCallback,
+                                                       handling.timeout, Clock::now() + handling.timeout};
+    armTimeoutTimer();
+}
 
-    TimerPtr timer(new QTimer(this));
-    timer->setSingleShot(true);
-    timer->setInterval(handling.timeout);
-    connect(timer.get(), &QTimer::timeout, this, [this, sequenceId] { OnTimeout(sequenceId); });
-    timer->start();
-    m_timers[sequenceId] = std::move(timer);
+void MessageHandler::armTimeoutTimer()
+{
+    std::optional<Clock::time_point> earliest;
+    for (const auto& [sequenceId, pending] : m_pendingResponses) {
+        if (pending.deadline && (!earliest || *pending.deadline < *earliest))
+            earliest = pending.deadline;
+    }
+    if (!earliest) {
+        m_timeoutTimer.stop();
+        return;
+    }
+    if (m_timeoutTimer.isActive() && m_armedDeadline == earliest)
+        return;
+    m_armedDeadline = earliest;
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*earliest - Clock::now());
+    m_timeoutTimer.start(std::clamp<std::chrono::milliseconds>(wait, std::chrono::milliseconds(0),
+                                                                std::chrono::milliseconds(std::numeric_limits<int>::max())));
 }
 
 void MessageHandler::SetReceptionFilter(ReceptionFilter filter)
@@ -84,22 +97,23 @@ bool MessageHandler::deliverResponse(const MessageReception& reception)
     if (pending == m_pendingResponses.end())
         return false;
 
-    qDebug() << "Message has a response callback";
+    if (debugLoggingEnabled())
+        qDebug() << "Message has a response callback";
     // The callback may send, register or reset: hold a copy, not an iterator.
     const MessageEmission::ResponseCallback callback = pending->second.responseCallback;
     if (callback)
         callback(reception);
 
-    const auto timer = m_timers.find(sequenceId);
-    if (timer == m_timers.end()) {
-        m_pendingResponses.erase(sequenceId);
-    } else if (!timer->second->isActive()) {
+    const auto after = m_pendingResponses.find(sequenceId);
+    if (after == m_pendingResponses.end())
+        return true;
+    if (!after->second.deadline) {
         // The callback asked for more time: further answers to the request are expected.
-        timer->second->start();
+        after->second.deadline = Clock::now() + after->second.interval;
     } else {
-        m_timers.erase(timer);
-        m_pendingResponses.erase(sequenceId);
+        m_pendingResponses.erase(after);
     }
+    armTimeoutTimer();
     return true;
 }
 
@@ -107,28 +121,41 @@ void MessageHandler::ResetTimeout(quint64 sequenceId, std::chrono::milliseconds 
 {
     qInfo().nospace() << "Resetting timeout to [" << interval.count() << "] milliseconds for sequence ID ["
                       << sequenceId << "]";
-    const auto timer = m_timers.find(sequenceId);
-    if (timer == m_timers.end()) {
+    const auto pending = m_pendingResponses.find(sequenceId);
+    if (pending == m_pendingResponses.end()) {
         qWarning().nospace() << "No response pending for sequence ID [" << sequenceId << "]";
         return;
     }
-    qInfo().nospace() << "Timeout expires in [" << timer->second->remainingTime() << "] milliseconds";
-    timer->second->stop();
-    timer->second->setInterval(interval);
+    if (pending->second.deadline) {
+        const auto remaining =
+            std::chrono::duration_cast<std::chrono::milliseconds>(*pending->second.deadline - Clock::now());
+        qInfo().nospace() << "Timeout expires in [" << std::max<qint64>(remaining.count(), 0) << "] milliseconds";
+    }
+    pending->second.interval = interval;
+    pending->second.deadline.reset();
+    armTimeoutTimer();
 }
 
-void MessageHandler::OnTimeout(quint64 sequenceId)
+void MessageHandler::OnTimeoutTimer()
 {
-    qWarning().nospace() << "Message response timed out for sequence ID [" << sequenceId << "]";
-    // Both entries go before the callback runs, which may well send a new request.
-    m_timers.erase(sequenceId);
-    const auto pending = m_pendingResponses.find(sequenceId);
-    if (pending == m_pendingResponses.end())
-        return;
-    const std::optional<MessageEmission::TimeoutCallback> timeoutCallback = pending->second.timeoutCallback;
-    m_pendingResponses.erase(pending);
-    if (timeoutCallback && *timeoutCallback)
-        (*timeoutCallback)();
+    const Clock::time_point now = Clock::now();
+    std::vector<quint64> expired;
+    for (const auto& [sequenceId, pending] : m_pendingResponses) {
+        if (pending.deadline && *pending.deadline <= now)
+            expired.push_back(sequenceId);
+    }
+    for (const quint64 sequenceId : expired) {
+        // Each entry goes before its callback runs, which may well send a new request.
+        const auto pending = m_pendingResponses.find(sequenceId);
+        if (pending == m_pendingResponses.end())
+            continue;
+        qWarning().nospace() << "Message response timed out for sequence ID [" << sequenceId << "]";
+        const std::optional<MessageEmission::TimeoutCallback> timeoutCallback = pending->second.timeoutCallback;
+        m_pendingResponses.erase(pending);
+        if (timeoutCallback && *timeoutCallback)
+            (*timeoutCallback)();
+    }
+    armTimeoutTimer();
 }
 
 bool MessageHandler::IsResponsePending(quint64 sequenceId) const

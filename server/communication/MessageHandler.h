@@ -43,20 +43,22 @@ public:
     bool IsResponsePending(quint64 sequenceId) const;
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     struct PendingResponse_t {
         MessageEmission::ResponseCallback responseCallback;
         std::optional<MessageEmission::TimeoutCallback> timeoutCallback;
+        std::chrono::milliseconds interval;
+        // Empty while a callback that reset the time-out has not returned yet.
+        std::optional<Clock::time_point> deadline;
     };
-    // Timers are destroyed later: one may be dropped while it delivers its own timeout.
-    struct DeferredDelete {
-        void operator()(QTimer* timer) const;
-    };
-    using TimerPtr = std::unique_ptr<QTimer, DeferredDelete>;
 
     void OnMessageReceived(const MessageReception& reception);
     bool deliverResponse(const MessageReception& reception);
     void registerResponse(quint64 sequenceId, const MessageEmission::ResponseHandling_t& handling);
-    void OnTimeout(quint64 sequenceId);
+    // Points the one time-out timer at the earliest deadline of the open requests.
+    void armTimeoutTimer();
+    void OnTimeoutTimer();
 
     ICommunicationHandler* m_communicationHandler;
     // A deque: a handler may register another one while it runs, and must not be moved
@@ -64,7 +66,10 @@ private:
     std::map<MessageType_e, std::deque<ReceiveHandler>> m_handlers;
     ReceptionFilter m_filter;
     std::map<quint64, PendingResponse_t> m_pendingResponses;
-    std::map<quint64, TimerPtr> m_timers;
+    // One timer for every open request: a timer of its own per request cost more than
+    // the rest of sending it.
+    QTimer m_timeoutTimer;
+    std::optional<Clock::time_point> m_armedDeadline;
 };
 
 } // namespace tessivar::communication

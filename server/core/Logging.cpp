@@ -214,4 +214,9 @@ void logMessageHandler(QtMsgType type, const QMessageLogContext& context, const 
         std::abort();
 }
 
+bool debugLoggingEnabled()
+{
+    return QLoggingCategory::defaultCategory()->isDebugEnabled();
+}
+
 } // namespace tessivar

@@ -39,4 +39,8 @@ QStringList logFiles();
 // The clock behind dates and time stamps; tests replace it to cross midnight.
 void setLogClock(std::function<QDateTime()> clock);
 
+// Whether debug lines are written at all: a line built for nothing still costs its
+// formatting, which per message adds up.
+bool debugLoggingEnabled();
+
 } // namespace tessivar

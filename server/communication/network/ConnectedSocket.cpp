@@ -1,19 +1,11 @@
 #include "communication/network/ConnectedSocket.h"
 
+#include "core/Logging.h"
+
 #include <QDebug>
-#include <QLoggingCategory>
 #include <QWebSocket>
 
 namespace tessivar::communication::network {
-
-namespace {
-// Printing a socket asks it for its state, peer name and address: every message would
-// pay for it, so it is skipped while debug output is off.
-bool debugEnabled()
-{
-    return QLoggingCategory::defaultCategory()->isDebugEnabled();
-}
-} // namespace
 
 ConnectedSocket::ConnectedSocket(const QString& origin)
     : m_socket(std::make_unique<QWebSocket>(origin, QWebSocketProtocol::Version13))
@@ -58,7 +50,8 @@ void ConnectedSocket::Open(const PeerEndPoint& endPoint)
 
 void ConnectedSocket::Send(const QByteArray& data)
 {
-    if (debugEnabled())
+    // Printing a socket asks it for its state, name and address: not per message.
+    if (debugLoggingEnabled())
         qDebug().nospace() << "Sending data to socket[" << *this << "]";
     m_socket->sendTextMessage(QString::fromUtf8(data));
 }
@@ -70,9 +63,12 @@ void ConnectedSocket::Close()
 
 PeerEndPoint ConnectedSocket::GetPeerEndPoint() const
 {
+    // A connection's peer never changes: the endpoint is taken once it is known.
+    if (m_peer)
+        return *m_peer;
     if (!m_socket->peerAddress().isNull())
         return PeerEndPoint(m_socket->peerAddress(), m_socket->peerPort());
-    return m_peer.value_or(PeerEndPoint());
+    return PeerEndPoint();
 }
 
 bool ConnectedSocket::HasConnected() const
@@ -114,7 +110,7 @@ void ConnectedSocket::OnTextMessageReceived(const QString& message)
 {
     if (!WithinBudget())
         return;
-    if (debugEnabled())
+    if (debugLoggingEnabled())
         qDebug().nospace() << *this << ": data received";
     emit DataReceived(message.toUtf8());
 }

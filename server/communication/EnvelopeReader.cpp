@@ -1,0 +1,537 @@
+#include "communication/EnvelopeReader.h"
+
+#include <QVersionNumber>
+
+#include <charconv>
+#include <cstring>
+#include <limits>
+
+namespace tessivar::communication {
+
+namespace {
+
+constexpr QByteArrayView kHeaderKey{"header.v1"};
+constexpr QByteArrayView kMessageKey{"message.v1"};
+constexpr QByteArrayView kUtf8ByteOrderMark{"\xef\xbb\xbf"};
+// Integers this short are always in range of a double: no conversion is needed to
+// know they are numbers.
+constexpr qsizetype kDigitsWithoutRangeCheck = 15;
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isHexDigit(char c)
+{
+    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+char16_t hexValue(const char* digits)
+{
+    char16_t value = 0;
+    for (int i = 0; i < 4; ++i) {
+        const char c = digits[i];
+        const int digit = isDigit(c) ? c - '0' : (c >= 'a' ? c - 'a' + 10 : c - 'A' + 10);
+        value = static_cast<char16_t>((value << 4) | digit);
+    }
+    return value;
+}
+
+// Eight bytes of string content with none of '"', '\\' or a byte above 0x7f: the
+// common case (identifiers, Base64) is skipped a word at a time.
+bool isPlainWord(const char* at)
+{
+    constexpr quint64 kOnes = 0x0101010101010101ULL;
+    constexpr quint64 kHighs = 0x8080808080808080ULL;
+    quint64 word;
+    std::memcpy(&word, at, sizeof word);
+    const auto hasZeroByte = [](quint64 x) { return (x - kOnes) & ~x & kHighs; };
+    return !(hasZeroByte(word ^ (kOnes * '"')) | hasZeroByte(word ^ (kOnes * '\\')) | (word & kHighs));
+}
+
+// A string as it stands between its quotes, and whether an escape needs decoding.
+struct RawString {
+    QByteArrayView bytes;
+    bool escaped = false;
+};
+
+QString decode(const RawString& raw)
+{
+    if (!raw.escaped)
+        return QString::fromUtf8(raw.bytes);
+    QString out;
+    out.reserve(raw.bytes.size());
+    const char* at = raw.bytes.data();
+    const char* const end = at + raw.bytes.size();
+    while (at < end) {
+        const char* run = at;
+        while (at < end && *at != '\\')
+            ++at;
+        if (at > run)
+            out.append(QString::fromUtf8(run, at - run));
+        if (at == end)
+            break;
+        const char escape = at[1];
+        at += 2;
+        switch (escape) {
+        case 'b': out.append(QChar(u'\b')); break;
+        case 'f': out.append(QChar(u'\f')); break;
+        case 'n': out.append(QChar(u'\n')); break;
+        case 'r': out.append(QChar(u'\r')); break;
+        case 't': out.append(QChar(u'\t')); break;
+        case 'u':
+            out.append(QChar(hexValue(at)));
+            at += 4;
+            break;
+        default: // '"', '\\', '/' and any other character stand for themselves
+            out.append(QLatin1Char(escape));
+        }
+    }
+    return out;
+}
+
+bool keyIs(const RawString& key, QByteArrayView name)
+{
+    if (!key.escaped)
+        return key.bytes == name;
+    return decode(key) == QLatin1StringView(name.data(), name.size());
+}
+
+// Written as decimal text, read back as 32-bit: anything else reads as 0.
+quint32 decimalOf(const RawString& raw)
+{
+    bool ok = false;
+    const uint number = decode(raw).toUInt(&ok, 10);
+    return ok ? number : 0;
+}
+
+class Scanner
+{
+public:
+    Scanner(QByteArrayView text, qsizetype from, int maxDepth)
+        : m_at(text.data() + from)
+        , m_end(text.data() + text.size())
+        , m_maxDepth(maxDepth)
+    {
+    }
+
+    const char* at() const { return m_at; }
+    bool atEnd() const { return m_at == m_end; }
+    bool next(char c) const { return m_at < m_end && *m_at == c; }
+    const char* error() const { return m_error; }
+    bool tooDeep() const { return m_tooDeep; }
+
+    void skipSpace()
+    {
+        while (m_at < m_end && isSpace(*m_at))
+            ++m_at;
+    }
+
+    void skip(QByteArrayView prefix)
+    {
+        if (QByteArrayView(m_at, m_end - m_at).startsWith(prefix))
+            m_at += prefix.size();
+    }
+
+    bool fail(const char* error)
+    {
+        if (!m_error)
+            m_error = error;
+        return false;
+    }
+
+    // A value of any kind, checked and passed over; depth counts the objects and
+    // arrays already open around it.
+    bool value(int depth)
+    {
+        if (m_at >= m_end)
+            return fail("illegal value");
+        switch (*m_at) {
+        case '{':
+            return object(depth, [this](const RawString&, int inner) { return value(inner); });
+        case '[':
+            return array(depth);
+        case '"': {
+            RawString ignored;
+            return string(ignored);
+        }
+        case 't':
+            return literal("true");
+        case 'f':
+            return literal("false");
+        case 'n':
+            return literal("null");
+        default:
+            return number();
+        }
+    }
+
+    // The object at the current position; member(key, depth) reads each member's value.
+    template<typename Member> bool object(int depth, Member&& member)
+    {
+        if (!enter(depth))
+            return false;
+        ++m_at;
+        skipSpace();
+        if (next('}')) {
+            ++m_at;
+            return true;
+        }
+        for (;;) {
+            RawString key;
+            if (!next('"'))
+                return fail("unterminated object");
+            if (!string(key))
+                return false;
+            skipSpace();
+            if (!next(':'))
+                return fail("missing name separator");
+            ++m_at;
+            skipSpace();
+            if (!member(key, depth + 1))
+                return false;
+            skipSpace();
+            if (next(',')) {
+                ++m_at;
+                skipSpace();
+                if (!next('"'))
+                    return fail("object is missing after a comma");
+                continue;
+            }
+            if (next('}')) {
+                ++m_at;
+                return true;
+            }
+            return fail("unterminated object");
+        }
+    }
+
+    bool string(RawString& out)
+    {
+        const char* const start = ++m_at;
+        bool escaped = false;
+        for (;;) {
+            while (m_end - m_at >= 8 && isPlainWord(m_at))
+                m_at += 8;
+            if (m_at >= m_end)
+                return fail("unterminated string");
+            const auto c = static_cast<unsigned char>(*m_at);
+            if (c == '"') {
+                out = RawString{QByteArrayView(start, m_at - start), escaped};
+                ++m_at;
+                return true;
+            }
+            if (c == '\\') {
+                escaped = true;
+                if (!escape())
+                    return false;
+            } else if (c >= 0x80) {
+                if (!utf8Sequence())
+                    return fail("invalid UTF8 string");
+            } else {
+                ++m_at; // control characters are taken as they are
+            }
+        }
+    }
+
+private:
+    bool enter(int depth)
+    {
+        if (depth + 1 > m_maxDepth) {
+            m_tooDeep = true;
+            return fail("nested too deep");
+        }
+        return true;
+    }
+
+    bool array(int depth)
+    {
+        if (!enter(depth))
+            return false;
+        ++m_at;
+        skipSpace();
+        if (next(']')) {
+            ++m_at;
+            return true;
+        }
+        for (;;) {
+            if (!value(depth + 1))
+                return false;
+            skipSpace();
+            if (next(',')) {
+                ++m_at;
+                skipSpace();
+                continue;
+            }
+            if (next(']')) {
+                ++m_at;
+                return true;
+            }
+            return fail("unterminated array");
+        }
+    }
+
+    bool escape()
+    {
+        ++m_at;
+        if (m_at >= m_end)
+            return fail("unterminated string");
+        const auto c = static_cast<unsigned char>(*m_at);
+        if (c == 'u') {
+            if (m_end - m_at < 5 || !isHexDigit(m_at[1]) || !isHexDigit(m_at[2]) || !isHexDigit(m_at[3])
+                || !isHexDigit(m_at[4]))
+                return fail("invalid escape sequence");
+            m_at += 5;
+            return true;
+        }
+        if (c >= 0x80)
+            return fail("invalid UTF8 string");
+        ++m_at;
+        return true;
+    }
+
+    // One well-formed UTF-8 sequence of two to four bytes: no overlong forms, no
+    // surrogates, nothing above U+10FFFF.
+    bool utf8Sequence()
+    {
+        const auto lead = static_cast<unsigned char>(*m_at);
+        int continuations = 0;
+        unsigned char low = 0x80, high = 0xbf;
+        if (lead >= 0xc2 && lead <= 0xdf) {
+            continuations = 1;
+        } else if (lead >= 0xe0 && lead <= 0xef) {
+            continuations = 2;
+            if (lead == 0xe0)
+                low = 0xa0;
+            else if (lead == 0xed)
+                high = 0x9f;
+        } else if (lead >= 0xf0 && lead <= 0xf4) {
+            continuations = 3;
+            if (lead == 0xf0)
+                low = 0x90;
+            else if (lead == 0xf4)
+                high = 0x8f;
+        } else {
+            return false;
+        }
+        if (m_end - m_at <= continuations)
+            return false;
+        for (int i = 1; i <= continuations; ++i) {
+            const auto c = static_cast<unsigned char>(m_at[i]);
+            if (c < (i == 1 ? low : 0x80) || c > (i == 1 ? high : 0xbf))
+                return false;
+        }
+        m_at += 1 + continuations;
+        return true;
+    }
+
+    bool literal(QByteArrayView word)
+    {
+        if (!QByteArrayView(m_at, m_end - m_at).startsWith(word))
+            return fail("illegal value");
+        m_at += word.size();
+        return true;
+    }
+
+    // As QJsonDocument reads numbers: an optional minus, digits (a leading zero stands
+    // alone), an optional fraction and exponent; at least one digit before the
+    // exponent, and a value a double holds.
+    bool number()
+    {
+        const char* const start = m_at;
+        bool digits = false;
+        bool integer = true;
+        if (next('-'))
+            ++m_at;
+        if (next('0')) {
+            ++m_at;
+            digits = true;
+        } else {
+            for (; m_at < m_end && isDigit(*m_at); ++m_at)
+                digits = true;
+        }
+        if (next('.')) {
+            integer = false;
+            for (++m_at; m_at < m_end && isDigit(*m_at); ++m_at)
+                digits = true;
+        }
+        if (m_at < m_end && (*m_at == 'e' || *m_at == 'E')) {
+            integer = false;
+            ++m_at;
+            if (next('+') || next('-'))
+                ++m_at;
+            const char* const exponent = m_at;
+            while (m_at < m_end && isDigit(*m_at))
+                ++m_at;
+            if (m_at == exponent)
+                return fail("illegal number");
+        }
+        if (!digits)
+            return fail(m_at == start ? "illegal value" : "illegal number");
+        if (integer && m_at - start <= kDigitsWithoutRangeCheck)
+            return true;
+        double parsed = 0;
+        const std::from_chars_result result = std::from_chars(start, m_at, parsed);
+        if (result.ec != std::errc() || result.ptr != m_at)
+            return fail("illegal number");
+        return true;
+    }
+
+    const char* m_at;
+    const char* const m_end;
+    const int m_maxDepth;
+    const char* m_error = nullptr;
+    bool m_tooDeep = false;
+};
+
+// A member's value read as a string: anything else reads as empty.
+bool stringMember(Scanner& scanner, int depth, QString& out)
+{
+    if (!scanner.next('"')) {
+        out.clear();
+        return scanner.value(depth);
+    }
+    RawString raw;
+    if (!scanner.string(raw))
+        return false;
+    out = decode(raw);
+    return true;
+}
+
+bool decimalMember(Scanner& scanner, int depth, quint32& out)
+{
+    out = 0;
+    if (!scanner.next('"'))
+        return scanner.value(depth);
+    RawString raw;
+    if (!scanner.string(raw))
+        return false;
+    out = decimalOf(raw);
+    return true;
+}
+
+bool readHeader(Scanner& scanner, QByteArrayView text, int depth, EnvelopeText& envelope)
+{
+    // A repeated header replaces the one before, as a repeated member does.
+    envelope.hasHeader = true;
+    envelope.messageId.clear();
+    envelope.sender.reset();
+    envelope.sequenceId = 0;
+    envelope.sequenceResponseId.reset();
+    if (!scanner.next('{'))
+        return scanner.value(depth);
+    return scanner.object(depth, [&](const RawString& key, int inner) {
+        if (keyIs(key, "MessageId"))
+            return stringMember(scanner, inner, envelope.messageId);
+        if (keyIs(key, "SequenceId"))
+            return decimalMember(scanner, inner, envelope.sequenceId);
+        if (keyIs(key, "SequenceResponseId")) {
+            quint32 value = 0;
+            if (!decimalMember(scanner, inner, value))
+                return false;
+            envelope.sequenceResponseId = value;
+            return true;
+        }
+        if (keyIs(key, "Sender")) {
+            const qsizetype begin = scanner.at() - text.data();
+            const bool isObject = scanner.next('{');
+            if (!scanner.value(inner))
+                return false;
+            envelope.sender = isObject ? std::optional(TextSpan{begin, scanner.at() - text.data()}) : std::nullopt;
+            return true;
+        }
+        return scanner.value(inner);
+    });
+}
+
+} // namespace
+
+bool EnvelopeReader::Read(QByteArrayView text, int maxDepth, EnvelopeText& envelope, QString& error)
+{
+    envelope = EnvelopeText();
+    Scanner scanner(text, 0, maxDepth);
+    scanner.skip(kUtf8ByteOrderMark);
+    scanner.skipSpace();
+    bool ok = false;
+    if (scanner.next('{')) {
+        envelope.isObject = true;
+        ok = scanner.object(0, [&](const RawString& key, int depth) {
+            if (keyIs(key, kHeaderKey))
+                return readHeader(scanner, text, depth, envelope);
+            if (keyIs(key, kMessageKey)) {
+                const qsizetype begin = scanner.at() - text.data();
+                envelope.messagesIsObject = scanner.next('{');
+                if (!scanner.value(depth))
+                    return false;
+                envelope.messages = TextSpan{begin, scanner.at() - text.data()};
+                return true;
+            }
+            return scanner.value(depth);
+        });
+    } else if (scanner.next('[')) {
+        ok = scanner.value(0);
+    } else {
+        ok = scanner.fail("illegal value");
+    }
+    if (ok) {
+        scanner.skipSpace();
+        if (!scanner.atEnd())
+            ok = scanner.fail("garbage at the end of the document");
+    }
+    if (ok)
+        return true;
+    envelope = EnvelopeText();
+    error = scanner.tooDeep() ? QStringLiteral("nested deeper than %1 levels").arg(maxDepth)
+                              : QString::fromLatin1(scanner.error());
+    return false;
+}
+
+MessageSender_t EnvelopeReader::ReadSender(QByteArrayView text, TextSpan span)
+{
+    MessageSender_t sender;
+    QString version;
+    QString type;
+    Scanner scanner(text.first(span.end), span.begin, std::numeric_limits<int>::max());
+    scanner.object(0, [&](const RawString& key, int depth) {
+        if (keyIs(key, "Id"))
+            return stringMember(scanner, depth, sender.id);
+        if (keyIs(key, "Name"))
+            return stringMember(scanner, depth, sender.name);
+        if (keyIs(key, "Version"))
+            return stringMember(scanner, depth, version);
+        if (keyIs(key, "ApplicationType"))
+            return stringMember(scanner, depth, type);
+        return scanner.value(depth);
+    });
+    sender.softwareVersion = QVersionNumber::fromString(version);
+    if (type == QLatin1StringView("client"))
+        sender.applicationType = device::ApplicationType_e::Client;
+    else if (type == QLatin1StringView("server"))
+        sender.applicationType = device::ApplicationType_e::Server;
+    return sender;
+}
+
+std::optional<TextSpan> EnvelopeReader::FindMember(QByteArrayView text, TextSpan object, const QString& key)
+{
+    const QByteArray wanted = key.toUtf8();
+    std::optional<TextSpan> found;
+    Scanner scanner(text.first(object.end), object.begin, std::numeric_limits<int>::max());
+    scanner.object(0, [&](const RawString& name, int depth) {
+        const bool match = name.escaped ? decode(name) == key : name.bytes == QByteArrayView(wanted);
+        const qsizetype begin = scanner.at() - text.data();
+        if (!scanner.value(depth))
+            return false;
+        if (match)
+            found = TextSpan{begin, scanner.at() - text.data()};
+        return true;
+    });
+    return found;
+}
+
+} // namespace tessivar::communication

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "communication/MessageSender.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <optional>
+
+namespace tessivar::communication {
+
+// A stretch of the received text: [begin, end) in bytes.
+struct TextSpan {
+    qsizetype begin = 0;
+    qsizetype end = 0;
+};
+
+// What an envelope holds, read straight from its text.
+struct EnvelopeText {
+    // The document is a JSON object (else nothing below is set).
+    bool isObject = false;
+    // "header.v1" is present; its members of the wrong type read as empty values.
+    bool hasHeader = false;
+    QString messageId;
+    // The "Sender" value when it is an object.
+    std::optional<TextSpan> sender;
+    quint32 sequenceId = 0;
+    std::optional<quint32> sequenceResponseId;
+    // The "message.v1" value when it is present, and whether it is an object.
+    std::optional<TextSpan> messages;
+    bool messagesIsObject = false;
+};
+
+// Reads the envelope of a received message from its UTF-8 text in one pass. The
+// whole text is checked to be well-formed JSON no deeper than the limit, as
+// QJsonDocument would read it (its leniencies included: unknown escapes stand for the
+// escaped character, lone surrogates are kept, "1." and ".5" are numbers); the header
+// is read here and the body left as a span for QJsonDocument. Turning the whole
+// envelope into QJsonObjects cost more than all the rest of the receive path.
+class EnvelopeReader
+{
+public:
+    // False, with the reason, when the text is not one well-formed JSON value or is
+    // nested deeper than maxDepth objects and arrays.
+    static bool Read(QByteArrayView text, int maxDepth, EnvelopeText& envelope, QString& error);
+
+    // The sender object at span, already checked by Read(); members of the wrong type
+    // read as empty values.
+    static MessageSender_t ReadSender(QByteArrayView text, TextSpan span);
+
+    // The value of the member named key in the object at span (the last one when the
+    // name repeats), already checked by Read().
+    static std::optional<TextSpan> FindMember(QByteArrayView text, TextSpan object, const QString& key);
+};
+
+} // namespace tessivar::communication
