@@ -2,6 +2,7 @@
 
 #include <QVersionNumber>
 
+#include <array>
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -54,6 +55,19 @@ bool isPlainWord(const char* at)
     const auto hasZeroByte = [](quint64 x) { return (x - kOnes) & ~x & kHighs; };
     return !(hasZeroByte(word ^ (kOnes * '"')) | hasZeroByte(word ^ (kOnes * '\\')) | (word & kHighs));
 }
+
+// The bytes that end a plain run inside a string: the quote, the backslash and every
+// byte of a multi-byte UTF-8 sequence.
+constexpr std::array<bool, 256> makeStringStops()
+{
+    std::array<bool, 256> stops{};
+    stops['"'] = true;
+    stops['\\'] = true;
+    for (int c = 0x80; c < 0x100; ++c)
+        stops[c] = true;
+    return stops;
+}
+constexpr std::array<bool, 256> kStringStops = makeStringStops();
 
 // A string as it stands between its quotes, and whether an escape needs decoding.
 struct RawString {
@@ -219,6 +233,8 @@ public:
         for (;;) {
             while (m_end - m_at >= 8 && isPlainWord(m_at))
                 m_at += 8;
+            while (m_at < m_end && !kStringStops[static_cast<unsigned char>(*m_at)])
+                ++m_at;
             if (m_at >= m_end)
                 return fail("unterminated string");
             const auto c = static_cast<unsigned char>(*m_at);
@@ -450,6 +466,30 @@ bool readHeader(Scanner& scanner, QByteArrayView text, int depth, EnvelopeText& 
     });
 }
 
+bool readMessages(Scanner& scanner, QByteArrayView text, int depth, EnvelopeText& envelope)
+{
+    const qsizetype begin = scanner.at() - text.data();
+    envelope.messageMembers.clear();
+    envelope.messagesIsObject = scanner.next('{');
+    const bool read = envelope.messagesIsObject
+        ? scanner.object(depth,
+                         [&](const RawString& name, int inner) {
+                             const qsizetype valueBegin = scanner.at() - text.data();
+                             if (!scanner.value(inner))
+                                 return false;
+                             const qsizetype nameBegin = name.bytes.data() - text.data();
+                             envelope.messageMembers.append(
+                                 EnvelopeText::Member{TextSpan{nameBegin, nameBegin + name.bytes.size()}, name.escaped,
+                                                      TextSpan{valueBegin, scanner.at() - text.data()}});
+                             return true;
+                         })
+        : scanner.value(depth);
+    if (!read)
+        return false;
+    envelope.messages = TextSpan{begin, scanner.at() - text.data()};
+    return true;
+}
+
 } // namespace
 
 bool EnvelopeReader::Read(QByteArrayView text, int maxDepth, EnvelopeText& envelope, QString& error)
@@ -464,14 +504,8 @@ bool EnvelopeReader::Read(QByteArrayView text, int maxDepth, EnvelopeText& envel
         ok = scanner.object(0, [&](const RawString& key, int depth) {
             if (keyIs(key, kHeaderKey))
                 return readHeader(scanner, text, depth, envelope);
-            if (keyIs(key, kMessageKey)) {
-                const qsizetype begin = scanner.at() - text.data();
-                envelope.messagesIsObject = scanner.next('{');
-                if (!scanner.value(depth))
-                    return false;
-                envelope.messages = TextSpan{begin, scanner.at() - text.data()};
-                return true;
-            }
+            if (keyIs(key, kMessageKey))
+                return readMessages(scanner, text, depth, envelope);
             return scanner.value(depth);
         });
     } else if (scanner.next('[')) {
@@ -517,20 +551,16 @@ MessageSender_t EnvelopeReader::ReadSender(QByteArrayView text, TextSpan span)
     return sender;
 }
 
-std::optional<TextSpan> EnvelopeReader::FindMember(QByteArrayView text, TextSpan object, const QString& key)
+std::optional<TextSpan> EnvelopeReader::FindMessage(QByteArrayView text, const EnvelopeText& envelope,
+                                                    const QString& key)
 {
     const QByteArray wanted = key.toUtf8();
     std::optional<TextSpan> found;
-    Scanner scanner(text.first(object.end), object.begin, std::numeric_limits<int>::max());
-    scanner.object(0, [&](const RawString& name, int depth) {
-        const bool match = name.escaped ? decode(name) == key : name.bytes == QByteArrayView(wanted);
-        const qsizetype begin = scanner.at() - text.data();
-        if (!scanner.value(depth))
-            return false;
-        if (match)
-            found = TextSpan{begin, scanner.at() - text.data()};
-        return true;
-    });
+    for (const EnvelopeText::Member& member : envelope.messageMembers) {
+        const RawString name{text.sliced(member.name.begin, member.name.end - member.name.begin), member.nameEscaped};
+        if (name.escaped ? decode(name) == key : name.bytes == QByteArrayView(wanted))
+            found = member.value;
+    }
     return found;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QVarLengthArray>
 
 #include <optional>
 
@@ -29,6 +30,14 @@ struct EnvelopeText {
     // The "message.v1" value when it is present, and whether it is an object.
     std::optional<TextSpan> messages;
     bool messagesIsObject = false;
+    // The members of "message.v1" (one, from every sender that follows the protocol):
+    // the name as it stands between its quotes, and the value.
+    struct Member {
+        TextSpan name;
+        bool nameEscaped = false;
+        TextSpan value;
+    };
+    QVarLengthArray<Member, 2> messageMembers;
 };
 
 // Reads the envelope of a received message from its UTF-8 text in one pass. The
@@ -48,9 +57,9 @@ public:
     // read as empty values.
     static MessageSender_t ReadSender(QByteArrayView text, TextSpan span);
 
-    // The value of the member named key in the object at span (the last one when the
-    // name repeats), already checked by Read().
-    static std::optional<TextSpan> FindMember(QByteArrayView text, TextSpan object, const QString& key);
+    // The value of the member of "message.v1" named key (the last one when the name
+    // repeats).
+    static std::optional<TextSpan> FindMessage(QByteArrayView text, const EnvelopeText& envelope, const QString& key);
 };
 
 } // namespace tessivar::communication

@@ -98,8 +98,7 @@ std::optional<std::pair<MessageHeader_t, QJsonObject>> MessageCodec::Parse(const
         qWarning().noquote() << kMessageKey << "not found in JSON object" << logForm(documentOf(data));
         return std::nullopt;
     }
-    const std::optional<TextSpan> body =
-        envelope.messagesIsObject ? EnvelopeReader::FindMember(data, *envelope.messages, header.id) : std::nullopt;
+    const std::optional<TextSpan> body = EnvelopeReader::FindMessage(data, envelope, header.id);
     if (!body) {
         qWarning().noquote().nospace() << "Message ID [" << header.id << "] not found in JSON object "
                                        << logForm(documentOf(data));

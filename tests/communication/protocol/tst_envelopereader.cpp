@@ -152,10 +152,8 @@ Reading throughReader(const QByteArray& text)
     reading.sequenceId = envelope.sequenceId;
     reading.responseTo = envelope.sequenceResponseId;
     reading.hasMessages = envelope.messages.has_value();
-    if (envelope.messages && envelope.messagesIsObject) {
-        if (const std::optional<TextSpan> body = EnvelopeReader::FindMember(text, *envelope.messages, reading.id))
-            reading.body = QJsonDocument::fromJson(text.mid(body->begin, body->end - body->begin)).object();
-    }
+    if (const std::optional<TextSpan> body = EnvelopeReader::FindMessage(text, envelope, reading.id))
+        reading.body = QJsonDocument::fromJson(text.mid(body->begin, body->end - body->begin)).object();
     return reading;
 }
 
