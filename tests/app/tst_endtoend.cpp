@@ -29,6 +29,7 @@
 
 using namespace tessivar;
 using namespace tessivar::communication;
+using tessivar::test::as;
 using tessivar::test::TestPeer;
 
 namespace {
@@ -38,11 +39,6 @@ const QString kEcho = QStringLiteral("com.tessivar.test.echo");
 const QString kPeerId = QStringLiteral("0123456789abcdef0123456789abcdef");
 // Away from the default port, so that other tests of the suite may run beside this one.
 constexpr quint16 kPort = 20971;
-
-template<typename T> const T* as(const TestPeer::Received* received)
-{
-    return received ? dynamic_cast<const T*>(received->message.get()) : nullptr;
-}
 
 } // namespace
 

@@ -18,6 +18,7 @@
 
 using namespace tessivar;
 using namespace tessivar::communication;
+using tessivar::test::as;
 using tessivar::test::TestPeer;
 
 namespace {
@@ -27,11 +28,6 @@ const QString kMiscPlugin = QStringLiteral("com.tessivar.plugin.misc");
 const QString kPrefix = QStringLiteral("com.tessivar.plugin.misc.");
 // Away from the default port and from the other end-to-end tests' ports.
 constexpr quint16 kPort = 20983;
-
-template<typename T> const T* as(const TestPeer::Received* received)
-{
-    return received ? dynamic_cast<const T*>(received->message.get()) : nullptr;
-}
 
 } // namespace
 

@@ -25,6 +25,7 @@
 
 using namespace tessivar;
 using namespace tessivar::communication;
+using tessivar::test::as;
 using tessivar::test::TestPeer;
 using tessivar::test::UiDriver;
 
@@ -36,11 +37,6 @@ const QString kTextEditor = QStringLiteral("textArea_Text");
 const QString kPeerId = QStringLiteral("0123456789abcdef0123456789abcdef");
 // Away from the default port and from the other tests' ports.
 constexpr quint16 kPort = 20986;
-
-template<typename T> const T* as(const TestPeer::Received* received)
-{
-    return received ? dynamic_cast<const T*>(received->message.get()) : nullptr;
-}
 
 QStringList blockFolders()
 {
