@@ -3,6 +3,8 @@
 // application, data "\"<helper>\" run server --minimized".
 #include "platform/Autostart.h"
 
+#include "platform/win/WideText.h"
+
 #include <windows.h>
 
 #include <string>
@@ -12,16 +14,6 @@ namespace tessivar::platform {
 namespace {
 
 const wchar_t* const kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-std::wstring widen(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
 
 std::wstring runValue(const AutostartEntry& entry)
 {

@@ -2,6 +2,8 @@
 // INetFwRule). Each operation opens and closes a COM session of its own.
 #include "platform/Firewall.h"
 
+#include "platform/win/WideText.h"
+
 #include <windows.h>
 
 #include <netfw.h>
@@ -13,16 +15,6 @@
 namespace tessivar::platform {
 
 namespace {
-
-std::wstring widen(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
 
 std::string narrow(const wchar_t* text)
 {

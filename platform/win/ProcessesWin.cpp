@@ -2,6 +2,8 @@
 // ShellExecuteExW ("open", or "runas" to ask for administrator rights).
 #include "platform/Processes.h"
 
+#include "platform/win/WideText.h"
+
 #include <windows.h>
 
 #include <psapi.h>
@@ -17,16 +19,6 @@ namespace {
 
 // The main module path is read into a buffer of this size (MAX_PATH).
 constexpr DWORD kModulePathLength = 260;
-
-std::wstring widen(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
 
 std::wstring lower(std::wstring text)
 {

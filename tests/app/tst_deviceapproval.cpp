@@ -1,5 +1,5 @@
-#include "ModuleTestSupport.h"
 #include "TestPeer.h"
+#include "support/RunningApplication.h"
 
 #include "app/TessivarServerApplication.h"
 #include "communication/messages/Message_Data.h"
@@ -34,31 +34,9 @@ class TestDeviceApproval : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::TestWorkingFolder> m_folder;
-    std::unique_ptr<Configuration> m_configuration;
-    std::unique_ptr<TessivarServerApplication> m_application;
+    std::unique_ptr<test::RunningApplication> m_server;
 
-    bool startServer()
-    {
-        m_configuration = std::make_unique<Configuration>(m_folder->filePath(QStringLiteral("config")));
-        TessivarServerApplication::Options options;
-        options.minimized = true;
-        options.splashHideDelayMs = 0;
-        options.pingInterval = std::chrono::milliseconds(100);
-        m_application = std::make_unique<TessivarServerApplication>(options, *m_configuration);
-        if (!m_application->isValid())
-            return false;
-        QSignalSpy ready(m_application.get(), &TessivarServerApplication::applicationReady);
-        return ready.wait(20000);
-    }
-
-    void stopServer()
-    {
-        m_application.reset();
-        m_configuration.reset();
-    }
-
-    device::DeviceManagerModel& deviceList() { return *m_application->deviceManager().GetModel(); }
+    device::DeviceManagerModel& deviceList() { return *m_server->application().deviceManager().GetModel(); }
 
     device::DeviceModel* row(const QString& id)
     {
@@ -85,23 +63,18 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_folder = std::make_unique<test::TestWorkingFolder>();
-        QVERIFY(m_folder->isValid());
-        QVERIFY(test::installPlugin(QStringLiteral(TESSIVAR_TEST_PLUGIN), QStringLiteral("test")));
-        Configuration configuration(m_folder->filePath(QStringLiteral("config")));
-        configuration.setPort(kPort);
+        m_server = std::make_unique<test::RunningApplication>(kPort);
+        QVERIFY(m_server->isValid());
+        QVERIFY(m_server->installPlugin(QStringLiteral(TESSIVAR_TEST_PLUGIN), QStringLiteral("test")));
+        m_server->options().pingInterval = std::chrono::milliseconds(100);
     }
 
-    void cleanup()
-    {
-        stopServer();
-        m_folder.reset();
-    }
+    void cleanup() { m_server.reset(); }
 
     void offByDefault()
     {
-        QVERIFY(startServer());
-        QCOMPARE(m_configuration->RequireDeviceApproval(), false);
+        QVERIFY(m_server->start());
+        QCOMPARE(m_server->configuration().RequireDeviceApproval(), false);
         TestPeer peer(kApprovedId, QHostAddress(QStringLiteral("127.0.0.2")));
         QVERIFY(peer.connectToServer(kPort));
         QVERIFY(greeted(peer, 5000));
@@ -111,9 +84,8 @@ private Q_SLOTS:
 
     void oneApprovedOneRefusedAcrossARestart()
     {
-        m_configuration = std::make_unique<Configuration>(m_folder->filePath(QStringLiteral("config")));
-        m_configuration->setRequireDeviceApproval(true);
-        QVERIFY(startServer());
+        m_server->configuration().setRequireDeviceApproval(true);
+        QVERIFY(m_server->start());
         {
             TestPeer approved(kApprovedId, QHostAddress(QStringLiteral("127.0.0.2")));
             TestPeer refused(kRefusedId, QHostAddress(QStringLiteral("127.0.0.3")));
@@ -149,18 +121,18 @@ private Q_SLOTS:
             refused.send(Message_Data(1, {{QStringLiteral("Value"), 1}}));
             QVERIFY(!row(kRefusedId)->IsRegistered());
         }
-        stopServer();
+        m_server->stop();
 
         // Kept beside the known devices, which keep their own layout.
         {
-            QSettings stored(m_folder->filePath(QStringLiteral("config")), QSettings::IniFormat);
+            QSettings stored(m_server->folder().filePath(QStringLiteral("config")), QSettings::IniFormat);
             QCOMPARE(stored.value(QStringLiteral("app/RequireDeviceApproval")).toBool(), true);
             QCOMPARE(stored.value(QStringLiteral("app/ApprovedDevices")).toStringList(), QStringList{kApprovedId});
             QCOMPARE(stored.value(QStringLiteral("app/RefusedDevices")).toStringList(), QStringList{kRefusedId});
         }
 
         // A fresh start: the approved device is served at once, the refused one still not.
-        QVERIFY(startServer());
+        QVERIFY(m_server->start());
         TestPeer approved(kApprovedId, QHostAddress(QStringLiteral("127.0.0.2")));
         TestPeer refused(kRefusedId, QHostAddress(QStringLiteral("127.0.0.3")));
         QVERIFY(approved.connectToServer(kPort));

@@ -1,5 +1,5 @@
-#include "ModuleTestSupport.h"
 #include "TestPeer.h"
+#include "support/RunningApplication.h"
 
 #include "core/ApplicationConstants.h"
 #include "app/ErrorHandler.h"
@@ -24,12 +24,12 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QQuickWindow>
-#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
 
 using namespace tessivar;
 using namespace tessivar::communication;
+using tessivar::test::as;
 using tessivar::test::TestPeer;
 
 namespace {
@@ -40,11 +40,6 @@ const QString kPeerId = QStringLiteral("0123456789abcdef0123456789abcdef");
 // Away from the default port, so that other tests of the suite may run beside this one.
 constexpr quint16 kPort = 20971;
 
-template<typename T> const T* as(const TestPeer::Received* received)
-{
-    return received ? dynamic_cast<const T*>(received->message.get()) : nullptr;
-}
-
 } // namespace
 
 // The real application object, offscreen in a temporary working folder with the test
@@ -54,26 +49,10 @@ class TestEndToEnd : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::TestWorkingFolder> m_folder;
-    std::unique_ptr<Configuration> m_configuration;
-    std::unique_ptr<TessivarServerApplication> m_application;
+    std::unique_ptr<test::RunningApplication> m_server;
     std::unique_ptr<TestPeer> m_peer;
 
-    bool startServer(std::chrono::milliseconds helloInterval = std::chrono::milliseconds(100))
-    {
-        TessivarServerApplication::Options options;
-        options.minimized = true;
-        options.splashHideDelayMs = 0;
-        options.helloInterval = helloInterval;
-        options.pingInterval = std::chrono::milliseconds(100);
-        options.wakeUpInterval = std::chrono::milliseconds(100);
-        options.checkLoadedSourcesDelay = std::chrono::milliseconds(50);
-        m_application = std::make_unique<TessivarServerApplication>(options, *m_configuration);
-        if (!m_application->isValid())
-            return false;
-        QSignalSpy ready(m_application.get(), &TessivarServerApplication::applicationReady);
-        return ready.wait(20000);
-    }
+    TessivarServerApplication& application() { return m_server->application(); }
 
     // Hello, then registration: what a phone does when it finds the server.
     void greetAndRegister(TestPeer& peer)
@@ -96,16 +75,16 @@ private:
     // The user picks the echo module and places it on the peer's device.
     BlockCreationRequestId_t createBlockThroughTheInterface()
     {
-        m_application->createNewModule();
-        ui::ModuleSelectionWidget* selection = m_application->moduleSelectionWidget();
-        ui::ModuleEditionWidget* edition = m_application->moduleEditionWidget();
+        application().createNewModule();
+        ui::ModuleSelectionWidget* selection = application().moduleSelectionWidget();
+        ui::ModuleEditionWidget* edition = application().moduleEditionWidget();
         if (!selection || !edition || !selection->isVisible())
             return -2;
         Q_EMIT selection->moduleSelected(kPlugin, kEcho);
-        if (!m_application->moduleBeingCreated() || !edition->isVisible() || !edition->isNewModule())
+        if (!application().moduleBeingCreated() || !edition->isVisible() || !edition->isNewModule())
             return -2;
         edition->acceptNew(kPeerId);
-        if (m_application->moduleBeingCreated() || selection->isVisible() || edition->isVisible())
+        if (application().moduleBeingCreated() || selection->isVisible() || edition->isVisible())
             return -2;
         const auto* request = as<Message_RegisterBlock>(m_peer->waitForMessage(MessageType_e::RegisterModule));
         if (!request || request->GetDataClassId() != kEcho || request->GetServerVersion() != softwareVersion())
@@ -117,7 +96,7 @@ private:
     // peer's answer under `requestId`.
     void startAndRequestABlock(BlockCreationRequestId_t& requestId)
     {
-        QVERIFY(startServer());
+        QVERIFY(m_server->start());
         greetAndRegister(*m_peer);
         if (QTest::currentTestFailed())
             return;
@@ -135,47 +114,44 @@ private:
         m_peer->send(Message_RegisterBlockResponse(BlockCreationStatus_e::Created, blockId, requestId));
         QVERIFY(m_peer->waitForMessage(MessageType_e::UpdateParameters));
         m_peer.reset();
-        m_application.reset();
+        m_server->stop();
     }
 
-    QObject* errorWidget() const
+    QObject* errorWidget()
     {
-        return m_application->mainWindow() ? m_application->mainWindow()->findChild<ui::ErrorWidget*>() : nullptr;
+        return application().mainWindow() ? application().mainWindow()->findChild<ui::ErrorWidget*>() : nullptr;
     }
 
 private Q_SLOTS:
     void init()
     {
-        m_folder = std::make_unique<test::TestWorkingFolder>();
-        QVERIFY(m_folder->isValid());
-        QVERIFY(test::installPlugin(QStringLiteral(TESSIVAR_TEST_PLUGIN), QStringLiteral("test")));
-        m_configuration = std::make_unique<Configuration>(m_folder->filePath(QStringLiteral("config")));
-        m_configuration->setPort(kPort);
+        m_server = std::make_unique<test::RunningApplication>(kPort);
+        QVERIFY(m_server->isValid());
+        QVERIFY(m_server->installPlugin(QStringLiteral(TESSIVAR_TEST_PLUGIN), QStringLiteral("test")));
+        m_server->useShortTimers();
         m_peer = std::make_unique<TestPeer>(kPeerId);
     }
 
     void cleanup()
     {
         m_peer.reset();
-        m_application.reset();
-        m_configuration.reset();
-        m_folder.reset();
+        m_server.reset();
     }
 
     void blockTravelsFromCreationToDeletion()
     {
-        QVERIFY(startServer());
+        QVERIFY(m_server->start());
         greetAndRegister(*m_peer);
         if (QTest::currentTestFailed())
             return;
 
         // Registered and remembered.
-        const std::optional<device::IDevice*> device = m_application->deviceManager().GetDevice(kPeerId);
+        const std::optional<device::IDevice*> device = application().deviceManager().GetDevice(kPeerId);
         QVERIFY(device);
         QVERIFY((*device)->IsRegistered());
         QVERIFY((*device)->IsConnected());
         {
-            device::DeviceManager reader(*m_configuration);
+            device::DeviceManager reader(m_server->configuration());
             const std::optional<device::IDevice*> stored = reader.GetDevice(kPeerId);
             QVERIFY(stored);
             QCOMPARE((*stored)->GetName(), QStringLiteral("Phone"));
@@ -183,7 +159,7 @@ private Q_SLOTS:
 
         const BlockCreationRequestId_t requestId = createBlockThroughTheInterface();
         QVERIFY(requestId >= 0);
-        QCOMPARE(m_application->moduleList().rowCount(), 1);
+        QCOMPARE(application().moduleList().rowCount(), 1);
 
         // The device accepts: the block is stored, and goes live with all its parameters
         // and then its data.
@@ -199,7 +175,7 @@ private Q_SLOTS:
         QCOMPARE(data->GetBlockId(), BlockId_t(7));
         QVERIFY(QDir(QStringLiteral("modules")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).contains("7"));
 
-        ModuleSource* block = qvariant_cast<ModuleSource*>(m_application->moduleList().get(0));
+        ModuleSource* block = qvariant_cast<ModuleSource*>(application().moduleList().get(0));
         QVERIFY(block);
         QVERIFY(block->IsConnected());
 
@@ -228,13 +204,13 @@ private Q_SLOTS:
             return;
         QTRY_VERIFY(block->IsConnected());
         m_peer->send(Message_DeleteBlock(7));
-        QTRY_COMPARE(m_application->moduleList().rowCount(), 0);
+        QTRY_COMPARE(application().moduleList().rowCount(), 0);
         QVERIFY(QDir(QStringLiteral("modules")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
     }
 
     void helloUntilRegistered()
     {
-        QVERIFY(startServer());
+        QVERIFY(m_server->start());
         QVERIFY(m_peer->connectToServer(kPort));
         for (int i = 0; i < 3; ++i) {
             m_peer->send(Message_Hello(kPeerId));
@@ -255,8 +231,8 @@ private Q_SLOTS:
 
         // Restarted without the plugin: the block cannot live, it is removed and reported.
         QVERIFY(QDir(QStringLiteral("plugins/test")).removeRecursively());
-        QVERIFY(startServer());
-        QCOMPARE(m_application->moduleList().rowCount(), 0);
+        QVERIFY(m_server->start());
+        QCOMPARE(application().moduleList().rowCount(), 0);
         QVERIFY(QDir(QStringLiteral("modules")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
         QObject* error = errorWidget();
         QVERIFY(error);
@@ -271,9 +247,9 @@ private Q_SLOTS:
             return;
 
         // Restarted: the block is back, and live again once its device registers.
-        QVERIFY(startServer());
-        QCOMPARE(m_application->moduleList().rowCount(), 1);
-        ModuleSource* block = qvariant_cast<ModuleSource*>(m_application->moduleList().get(0));
+        QVERIFY(m_server->start());
+        QCOMPARE(application().moduleList().rowCount(), 1);
+        ModuleSource* block = qvariant_cast<ModuleSource*>(application().moduleList().get(0));
         QVERIFY(block);
         QVERIFY(!block->IsConnected());
         m_peer = std::make_unique<TestPeer>(kPeerId);
@@ -291,9 +267,9 @@ private Q_SLOTS:
         storeOneBlockAndStop(5);
         if (QTest::currentTestFailed())
             return;
-        QVERIFY(startServer());
-        QCOMPARE(m_application->moduleList().rowCount(), 1);
-        ModuleSource* block = qvariant_cast<ModuleSource*>(m_application->moduleList().get(0));
+        QVERIFY(m_server->start());
+        QCOMPARE(application().moduleList().rowCount(), 1);
+        ModuleSource* block = qvariant_cast<ModuleSource*>(application().moduleList().get(0));
         QVERIFY(block);
         QCOMPARE(block->GetRecord().GetDescription(), QStringLiteral("Echo"));
         QCOMPARE(block->property("moduleTitle").toString(), QStringLiteral("Echo"));
@@ -305,41 +281,41 @@ private Q_SLOTS:
 
     void creationFlowCancels()
     {
-        QVERIFY(startServer());
-        ui::ModuleSelectionWidget* selection = m_application->moduleSelectionWidget();
-        ui::ModuleEditionWidget* edition = m_application->moduleEditionWidget();
+        QVERIFY(m_server->start());
+        ui::ModuleSelectionWidget* selection = application().moduleSelectionWidget();
+        ui::ModuleEditionWidget* edition = application().moduleEditionWidget();
         QVERIFY(selection && edition);
 
         // A second request closes the selection and drops what was being made.
-        m_application->createNewModule();
+        application().createNewModule();
         Q_EMIT selection->moduleSelected(kPlugin, kEcho);
-        QVERIFY(m_application->moduleBeingCreated());
-        m_application->createNewModule();
+        QVERIFY(application().moduleBeingCreated());
+        application().createNewModule();
         QVERIFY(!selection->isVisible());
         QVERIFY(!edition->isVisible());
-        QVERIFY(!m_application->moduleBeingCreated());
+        QVERIFY(!application().moduleBeingCreated());
 
         // Cancelling the edition keeps the selection open with nothing selected.
-        m_application->createNewModule();
+        application().createNewModule();
         selection->setProperty("selectedModule", QVariant::fromValue<QObject*>(selection));
         Q_EMIT selection->moduleSelected(kPlugin, kEcho);
-        QPointer<ModuleSource> dropped = m_application->moduleBeingCreated();
+        QPointer<ModuleSource> dropped = application().moduleBeingCreated();
         QVERIFY(dropped);
         edition->cancel();
         QVERIFY(selection->isVisible());
         QVERIFY(!edition->isVisible());
         QVERIFY(selection->property("selectedModule").value<QObject*>() == nullptr);
-        QVERIFY(!m_application->moduleBeingCreated());
+        QVERIFY(!application().moduleBeingCreated());
         QTRY_VERIFY(!dropped);
 
         // A module its plugin cannot make opens nothing.
         Q_EMIT selection->moduleSelected(kPlugin, QStringLiteral("com.tessivar.test.broken"));
-        QVERIFY(!m_application->moduleBeingCreated());
+        QVERIFY(!application().moduleBeingCreated());
         QVERIFY(!edition->isVisible());
 
-        m_application->cancelNewModuleSelection();
+        application().cancelNewModuleSelection();
         QVERIFY(!selection->isVisible());
-        QCOMPARE(m_application->moduleList().rowCount(), 0);
+        QCOMPARE(application().moduleList().rowCount(), 0);
     }
 
     void refusedCreation_data()
@@ -367,7 +343,7 @@ private Q_SLOTS:
         QVERIFY(error);
 
         m_peer->send(Message_RegisterBlockResponse(static_cast<BlockCreationStatus_e>(status), 9, requestId));
-        QTRY_COMPARE(m_application->moduleList().rowCount(), 0);
+        QTRY_COMPARE(application().moduleList().rowCount(), 0);
         QVERIFY(QDir(QStringLiteral("modules")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
         if (errorCode < 0) {
             // Fails silently: nothing shown.
@@ -387,7 +363,7 @@ private Q_SLOTS:
     {
         QTcpServer squatter;
         QVERIFY(squatter.listen(QHostAddress::Any, kPort));
-        QVERIFY(startServer());
+        QVERIFY(m_server->start());
         QObject* error = errorWidget();
         QVERIFY(error);
         QTRY_VERIFY(error->property("visible").toBool());
@@ -400,7 +376,7 @@ private Q_SLOTS:
     // (Hello, then RegisterDevice when asked); every one is registered within 10 s.
     void manyDevicesRegisterTogether()
     {
-        QVERIFY(startServer());
+        QVERIFY(m_server->start());
         constexpr int kTablets = 200;
         std::vector<std::unique_ptr<TestPeer>> tablets;
         QElapsedTimer clock;
@@ -421,7 +397,7 @@ private Q_SLOTS:
         }
         const auto registered = [this] {
             int count = 0;
-            m_application->deviceManager().ForEachDevice([&count](device::IDevice& d) { count += d.IsRegistered(); });
+            application().deviceManager().ForEachDevice([&count](device::IDevice& d) { count += d.IsRegistered(); });
             return count;
         };
         QTRY_COMPARE_WITH_TIMEOUT(registered(), kTablets, 10000);
@@ -446,7 +422,7 @@ private Q_SLOTS:
         intruder.send(Message_DeleteBlock(5));
         intruder.send(Message_RegisterBlockResponse(BlockCreationStatus_e::Failed, 5, requestId));
         QTest::qWait(300);
-        QCOMPARE(m_application->moduleList().rowCount(), 1);
+        QCOMPARE(application().moduleList().rowCount(), 1);
         QVERIFY(QFile::exists(QStringLiteral("modules/5/crc")));
         QVERIFY(m_peer->isConnected());
     }
@@ -454,11 +430,12 @@ private Q_SLOTS:
     void aHandAddedAddressIsWokenEverySecond()
     {
         // No periodic broadcast during the test: every Hello seen is a wake-up.
-        QVERIFY(startServer(std::chrono::hours(1)));
+        m_server->options().helloInterval = std::chrono::hours(1);
+        QVERIFY(m_server->start());
         QVERIFY(m_peer->bindUdp(kPort));
         QTest::qWait(50);
         m_peer->clearReceived();
-        m_application->addDevice(m_peer->address().toString());
+        application().addDevice(m_peer->address().toString());
         // Nothing answers: the wake-up Hello keeps arriving as a datagram.
         for (int i = 0; i < 3; ++i) {
             const TestPeer::Received* hello = m_peer->waitForMessage(MessageType_e::Hello);

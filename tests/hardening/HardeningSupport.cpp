@@ -47,8 +47,7 @@ std::optional<QList<BlockId_t>> registerWithRealServer(TestPeer& peer, quint16 p
         return std::nullopt;
     peer.send(Message_RegisterDevice(QStringLiteral("Phone"), device::ApplicationType_e::Client,
                                      QVersionNumber(2, 0, 0), {}));
-    const TestPeer::Received* list = peer.waitForMessage(MessageType_e::ModuleList, 10000);
-    const auto* blocks = list ? dynamic_cast<const Message_BlockList*>(list->message.get()) : nullptr;
+    const auto* blocks = as<Message_BlockList>(peer.waitForMessage(MessageType_e::ModuleList, 10000));
     if (!blocks)
         return std::nullopt;
     return blocks->GetBlockIds();

@@ -114,8 +114,7 @@ private:
         const int value = ++m_value;
         m_good->send(Message_Data(kGoodBlock, {{QStringLiteral("Value"), value}}));
         while (timer.elapsed() < kAnswerTimeoutMs) {
-            const TestPeer::Received* received = m_good->waitForMessage(MessageType_e::Data, 100);
-            const auto* data = received ? dynamic_cast<const Message_Data*>(received->message.get()) : nullptr;
+            const auto* data = test::as<Message_Data>(m_good->waitForMessage(MessageType_e::Data, 100));
             if (data && data->GetData().value(QStringLiteral("Value")).toInt() == value) {
                 m_worstRoundTripMs = std::max(m_worstRoundTripMs, timer.elapsed());
                 m_rowWorstMs = std::max(m_rowWorstMs, timer.elapsed());

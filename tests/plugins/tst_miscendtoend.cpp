@@ -1,5 +1,5 @@
-#include "ModuleTestSupport.h"
 #include "TestPeer.h"
+#include "support/RunningApplication.h"
 
 #include "app/TessivarServerApplication.h"
 #include "communication/messages/Message_BlockList.h"
@@ -14,11 +14,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace tessivar;
 using namespace tessivar::communication;
+using tessivar::test::as;
 using tessivar::test::TestPeer;
 
 namespace {
@@ -29,11 +29,6 @@ const QString kPrefix = QStringLiteral("com.tessivar.plugin.misc.");
 // Away from the default port and from the other end-to-end tests' ports.
 constexpr quint16 kPort = 20983;
 
-template<typename T> const T* as(const TestPeer::Received* received)
-{
-    return received ? dynamic_cast<const T*>(received->message.get()) : nullptr;
-}
-
 } // namespace
 
 // The server with the misc plugin installed as the runnable tree holds it, a block of
@@ -43,9 +38,7 @@ class TestMiscEndToEnd : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::TestWorkingFolder> m_folder;
-    std::unique_ptr<Configuration> m_configuration;
-    std::unique_ptr<TessivarServerApplication> m_application;
+    std::unique_ptr<test::RunningApplication> m_server;
     std::unique_ptr<TestPeer> m_peer;
 
     void storeBlock(BlockId_t blockId, const QString& module, const QVariantMap& localParameters)
@@ -63,19 +56,9 @@ private:
     // The server started, the phone registered and holding the stored block.
     void startWithTheBlockLive(BlockId_t blockId)
     {
-        TessivarServerApplication::Options options;
-        options.minimized = true;
-        options.splashHideDelayMs = 0;
-        options.helloInterval = std::chrono::milliseconds(100);
-        options.pingInterval = std::chrono::milliseconds(100);
-        options.wakeUpInterval = std::chrono::milliseconds(100);
-        options.checkLoadedSourcesDelay = std::chrono::milliseconds(50);
-        m_application = std::make_unique<TessivarServerApplication>(options, *m_configuration);
-        QVERIFY(m_application->isValid());
-        QSignalSpy ready(m_application.get(), &TessivarServerApplication::applicationReady);
-        QVERIFY(ready.wait(20000));
+        QVERIFY(m_server->start());
         // The plugin is listed with its six modules.
-        const PluginInformationList* plugins = m_application->pluginManager().GetPluginInformationList();
+        const PluginInformationList* plugins = m_server->application().pluginManager().GetPluginInformationList();
         QCOMPARE(plugins->rowCount(), 1);
         QCOMPARE(plugins->get(0)->id(), kMiscPlugin);
         QCOMPARE(plugins->get(0)->moduleInfoList()->count(), 6);
@@ -103,26 +86,23 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_folder = std::make_unique<test::TestWorkingFolder>();
-        QVERIFY(m_folder->isValid());
-        QVERIFY(test::installPlugin(QStringLiteral(TESSIVAR_MISC_PLUGIN), QStringLiteral("misc")));
-        m_configuration = std::make_unique<Configuration>(m_folder->filePath(QStringLiteral("config")));
-        m_configuration->setPort(kPort);
+        m_server = std::make_unique<test::RunningApplication>(kPort);
+        QVERIFY(m_server->isValid());
+        QVERIFY(m_server->installPlugin(QStringLiteral(TESSIVAR_MISC_PLUGIN), QStringLiteral("misc")));
+        m_server->useShortTimers();
         m_peer = std::make_unique<TestPeer>(kPeerId);
     }
 
     void cleanup()
     {
         m_peer.reset();
-        m_application.reset();
-        m_configuration.reset();
-        m_folder.reset();
+        m_server.reset();
     }
 
     void pressedShortcutStartsItsProgram()
     {
-        const QString written = m_folder->filePath(QStringLiteral("pressed.txt"));
-        const QString program = m_folder->filePath(QStringLiteral("press.sh"));
+        const QString written = m_server->folder().filePath(QStringLiteral("pressed.txt"));
+        const QString program = m_server->folder().filePath(QStringLiteral("press.sh"));
         {
             QFile script(program);
             QVERIFY(script.open(QIODevice::WriteOnly));
@@ -165,7 +145,7 @@ private Q_SLOTS:
 
         QVERIFY(QDir(QStringLiteral("modules/6")).exists());
         m_peer->send(Message_DeleteBlock(6));
-        QTRY_COMPARE(m_application->moduleList().rowCount(), 0);
+        QTRY_COMPARE(m_server->application().moduleList().rowCount(), 0);
         QVERIFY(!QDir(QStringLiteral("modules/6")).exists());
     }
 };

@@ -17,6 +17,7 @@
 
 using namespace tessivar;
 using namespace tessivar::communication;
+using tessivar::test::as;
 using tessivar::test::TestPeer;
 
 namespace {
@@ -71,11 +72,6 @@ Entry echoEntry(const QString& profile, const QString& description, const QStrin
     e.description = description;
     e.localParameters = {{QStringLiteral("Note"), description}};
     return e;
-}
-
-template<typename T> const T* as(const TestPeer::Received* received)
-{
-    return received ? dynamic_cast<const T*>(received->message.get()) : nullptr;
 }
 
 } // namespace

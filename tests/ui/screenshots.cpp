@@ -77,8 +77,7 @@ bool placeBlock(UiDriver& ui, TestPeer& peer, const QString& moduleObjectName, c
     if (!ui.click(QStringLiteral("deviceChoice_") + peer.sender().id)
         || !ui.click(QStringLiteral("button_EditionAccept")))
         return false;
-    const TestPeer::Received* received = peer.waitForMessage(MessageType_e::RegisterModule);
-    const auto* request = received ? dynamic_cast<const Message_RegisterBlock*>(received->message.get()) : nullptr;
+    const auto* request = test::as<Message_RegisterBlock>(peer.waitForMessage(MessageType_e::RegisterModule));
     if (!request)
         return false;
     peer.send(Message_RegisterBlockResponse(BlockCreationStatus_e::Created, id, request->GetRequestIndex()));

@@ -1,18 +1,15 @@
-#include "ModuleTestSupport.h"
 #include "UiDriver.h"
-#include "support/TestWorkingFolder.h"
+#include "support/RunningApplication.h"
 
 #include "app/BaseTask.h"
 #include "app/ErrorHandler.h"
 #include "app/TaskManager.h"
 #include "app/TessivarServerApplication.h"
-#include "core/Configuration.h"
 
 #include <QDirIterator>
 #include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace tessivar;
@@ -48,10 +45,10 @@ class TestQmlWarnings : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::TestWorkingFolder> m_folder;
-    std::unique_ptr<Configuration> m_configuration;
-    std::unique_ptr<TessivarServerApplication> m_application;
+    std::unique_ptr<test::RunningApplication> m_server;
     std::unique_ptr<QmlWarningCollector> m_warnings;
+
+    TessivarServerApplication& application() { return m_server->application(); }
 
     void verifyNoWarnings()
     {
@@ -63,25 +60,15 @@ private Q_SLOTS:
     void initTestCase()
     {
         m_warnings = std::make_unique<QmlWarningCollector>();
-        m_folder = std::make_unique<test::TestWorkingFolder>();
-        QVERIFY(m_folder->isValid());
-        QVERIFY(test::installPlugin(QStringLiteral(TESSIVAR_MISC_PLUGIN), QStringLiteral("misc")));
-        m_configuration = std::make_unique<Configuration>(m_folder->filePath(QStringLiteral("config")));
-        m_configuration->setPort(kPort);
-        TessivarServerApplication::Options options;
-        options.splashHideDelayMs = 0;
-        m_application = std::make_unique<TessivarServerApplication>(options, *m_configuration);
-        QVERIFY(m_application->isValid());
-        QSignalSpy ready(m_application.get(), &TessivarServerApplication::applicationReady);
-        QVERIFY(ready.wait(20000));
-        QVERIFY(QTest::qWaitForWindowExposed(m_application->mainWindow()));
+        m_server = std::make_unique<test::RunningApplication>(kPort, test::RunningApplication::Window::Shown);
+        QVERIFY(m_server->isValid());
+        QVERIFY(m_server->installPlugin(QStringLiteral(TESSIVAR_MISC_PLUGIN), QStringLiteral("misc")));
+        QVERIFY(m_server->start());
     }
 
     void cleanupTestCase()
     {
-        m_application.reset();
-        m_configuration.reset();
-        m_folder.reset();
+        m_server.reset();
         m_warnings.reset();
     }
 
@@ -89,7 +76,7 @@ private Q_SLOTS:
     void aWarningIsCaught()
     {
         m_warnings->clear();
-        QQmlComponent component(&m_application->engine());
+        QQmlComponent component(&application().engine());
         component.setData("import QtQuick\nItem { width: noSuchName.width }", QUrl(QStringLiteral("qrc:/Broken.qml")));
         std::unique_ptr<QObject> object(component.create());
         QVERIFY(object);
@@ -100,7 +87,7 @@ private Q_SLOTS:
     void everyPageAndPopupOfTheWindow()
     {
         m_warnings->clear();
-        QQuickWindow* window = m_application->mainWindow();
+        QQuickWindow* window = application().mainWindow();
         UiDriver ui(window);
         QVERIFY(ui.click(QStringLiteral("button_TutorialNext")));
         QVERIFY(ui.click(QStringLiteral("button_TutorialSkip")));
@@ -128,7 +115,7 @@ private Q_SLOTS:
             QVERIFY(QMetaObject::invokeMethod(popup, "close"));
         }
 
-        m_application->errorHandler()->report(ErrorHandler::SettingsError, {});
+        application().errorHandler()->report(ErrorHandler::SettingsError, {});
         QVERIFY(ui.click(QStringLiteral("button_ErrorOk")));
 
         BaseTask task(QStringLiteral("Copying"));
@@ -153,7 +140,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, file);
         m_warnings->clear();
-        QQmlComponent component(&m_application->engine(), QUrl(QStringLiteral("qrc") + file));
+        QQmlComponent component(&application().engine(), QUrl(QStringLiteral("qrc") + file));
         QVERIFY2(component.isReady(), qPrintable(component.errorString()));
         std::unique_ptr<QObject> object(component.create());
         QVERIFY2(object, qPrintable(component.errorString()));

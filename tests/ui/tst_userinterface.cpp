@@ -1,7 +1,6 @@
-#include "ModuleTestSupport.h"
 #include "TestPeer.h"
 #include "UiDriver.h"
-#include "support/TestWorkingFolder.h"
+#include "support/RunningApplication.h"
 
 #include "app/TessivarServerApplication.h"
 #include "app/UpdateFlow.h"
@@ -21,12 +20,12 @@
 #include <QDir>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
 
 using namespace tessivar;
 using namespace tessivar::communication;
+using tessivar::test::as;
 using tessivar::test::TestPeer;
 using tessivar::test::UiDriver;
 
@@ -38,11 +37,6 @@ const QString kTextEditor = QStringLiteral("textArea_Text");
 const QString kPeerId = QStringLiteral("0123456789abcdef0123456789abcdef");
 // Away from the default port and from the other tests' ports.
 constexpr quint16 kPort = 20986;
-
-template<typename T> const T* as(const TestPeer::Received* received)
-{
-    return received ? dynamic_cast<const T*>(received->message.get()) : nullptr;
-}
 
 QStringList blockFolders()
 {
@@ -68,24 +62,16 @@ class TestUserInterface : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::TestWorkingFolder> m_folder;
-    std::unique_ptr<Configuration> m_configuration;
-    std::unique_ptr<TessivarServerApplication> m_application;
+    std::unique_ptr<test::RunningApplication> m_server;
     std::unique_ptr<TestPeer> m_peer;
     std::unique_ptr<UiDriver> m_ui;
 
+    TessivarServerApplication& application() { return m_server->application(); }
+
     void startServer()
     {
-        TessivarServerApplication::Options options;
-        options.splashHideDelayMs = 0;
-        options.helloInterval = std::chrono::milliseconds(200);
-        m_application = std::make_unique<TessivarServerApplication>(options, *m_configuration);
-        QVERIFY(m_application->isValid());
-        QSignalSpy ready(m_application.get(), &TessivarServerApplication::applicationReady);
-        QVERIFY(ready.wait(20000));
-        QVERIFY(m_application->mainWindow());
-        QVERIFY(QTest::qWaitForWindowExposed(m_application->mainWindow()));
-        m_ui = std::make_unique<UiDriver>(m_application->mainWindow());
+        QVERIFY(m_server->start());
+        m_ui = std::make_unique<UiDriver>(application().mainWindow());
     }
 
     // The first start shows the tour; the user skips it.
@@ -105,7 +91,7 @@ private:
         QVERIFY(m_peer->waitForMessage(MessageType_e::ModuleList));
     }
 
-    ModuleSource* block(int row) const { return qvariant_cast<ModuleSource*>(m_application->moduleList().get(row)); }
+    ModuleSource* block(int row) { return qvariant_cast<ModuleSource*>(application().moduleList().get(row)); }
 
     // Add, pick the text module, type its text, choose the phone, place it; the phone
     // confirms as block 7.
@@ -134,11 +120,10 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_folder = std::make_unique<test::TestWorkingFolder>();
-        QVERIFY(m_folder->isValid());
-        QVERIFY(test::installPlugin(QStringLiteral(TESSIVAR_MISC_PLUGIN), QStringLiteral("misc")));
-        m_configuration = std::make_unique<Configuration>(m_folder->filePath(QStringLiteral("config")));
-        m_configuration->setPort(kPort);
+        m_server = std::make_unique<test::RunningApplication>(kPort, test::RunningApplication::Window::Shown);
+        QVERIFY(m_server->isValid());
+        QVERIFY(m_server->installPlugin(QStringLiteral(TESSIVAR_MISC_PLUGIN), QStringLiteral("misc")));
+        m_server->options().helloInterval = std::chrono::milliseconds(200);
         m_peer = std::make_unique<TestPeer>(kPeerId);
     }
 
@@ -146,9 +131,7 @@ private Q_SLOTS:
     {
         m_ui.reset();
         m_peer.reset();
-        m_application.reset();
-        m_configuration.reset();
-        m_folder.reset();
+        m_server.reset();
     }
 
     void blockIsPlacedEditedAndDeletedByClicks()
@@ -171,7 +154,7 @@ private Q_SLOTS:
         QVERIFY(placed);
         QCOMPARE(m_ui->text(QStringLiteral("text_ModuleTitle")), placed->GetModuleTitle());
         QVERIFY(!placed->GetModuleTitle().isEmpty());
-        const QString deviceName = (*m_application->deviceManager().GetDevice(kPeerId))->GetName();
+        const QString deviceName = (*application().deviceManager().GetDevice(kPeerId))->GetName();
         QVERIFY(!deviceName.isEmpty());
         QTRY_VERIFY2(m_ui->text(QStringLiteral("text_ModuleDetails")).contains(deviceName),
                      qPrintable(m_ui->text(QStringLiteral("text_ModuleDetails"))));
@@ -202,7 +185,7 @@ private Q_SLOTS:
         const auto* deletion = as<Message_DeleteBlock>(m_peer->waitForMessage(MessageType_e::DeleteModule));
         QVERIFY(deletion);
         QCOMPARE(deletion->GetBlockId(), BlockId_t(7));
-        QTRY_COMPARE(m_application->moduleList().rowCount(), 0);
+        QTRY_COMPARE(application().moduleList().rowCount(), 0);
         QTRY_VERIFY(blockFolders().isEmpty());
         QTRY_VERIFY(m_ui->isShown(QStringLiteral("emptyState_Modules")));
     }
@@ -232,11 +215,11 @@ private Q_SLOTS:
         QVERIFY(m_ui->click(QStringLiteral("button_AddModule")));
         QVERIFY(m_ui->click(QStringLiteral("module_") + kTextModule));
         QVERIFY(m_ui->waitUsable(QStringLiteral("widget_ModuleEdition")));
-        QTRY_VERIFY(m_application->moduleBeingCreated());
+        QTRY_VERIFY(application().moduleBeingCreated());
         m_ui->key(Qt::Key_Escape);
         QTRY_VERIFY(!m_ui->isShown(QStringLiteral("widget_ModuleEdition")));
-        QTRY_VERIFY(!m_application->moduleBeingCreated());
-        QCOMPARE(m_application->moduleList().rowCount(), 0);
+        QTRY_VERIFY(!application().moduleBeingCreated());
+        QCOMPARE(application().moduleList().rowCount(), 0);
     }
 
     void settingsAreStoredAndReset()
@@ -254,7 +237,7 @@ private Q_SLOTS:
         QVERIFY(m_ui->click(QStringLiteral("switch_CloseToTray")));
         QVERIFY(m_ui->click(QStringLiteral("switch_DebugLogging")));
         {
-            const Configuration stored(m_folder->filePath(QStringLiteral("config")));
+            const Configuration stored(m_server->folder().filePath(QStringLiteral("config")));
             QCOMPARE(stored.Port(), 30123);
             QCOMPARE(stored.DeviceName(), QStringLiteral("Study PC"));
             QVERIFY(stored.CloseToTray());
@@ -267,7 +250,7 @@ private Q_SLOTS:
         QVERIFY(m_ui->click(QStringLiteral("button_ResetPort")));
         QTRY_COMPARE(m_ui->text(QStringLiteral("textField_Port")), QStringLiteral("20948"));
         {
-            const Configuration stored(m_folder->filePath(QStringLiteral("config")));
+            const Configuration stored(m_server->folder().filePath(QStringLiteral("config")));
             QCOMPARE(stored.Port(), 20948);
         }
 
@@ -283,7 +266,7 @@ private Q_SLOTS:
         skipTutorial();
         if (QTest::currentTestFailed())
             return;
-        QQuickWindow* window = m_application->mainWindow();
+        QQuickWindow* window = application().mainWindow();
         QStringList visited;
         for (int i = 0; i < 12; ++i) {
             m_ui->key(Qt::Key_Tab);
@@ -311,7 +294,7 @@ private Q_SLOTS:
         if (QTest::currentTestFailed())
             return;
         QVERIFY(!m_ui->isShown(QStringLiteral("button_UpdateDownload")));
-        Q_EMIT m_application->updateFlow().updateManager().updateAvailable(QVersionNumber(1, 6, 0));
+        Q_EMIT application().updateFlow().updateManager().updateAvailable(QVersionNumber(1, 6, 0));
         QVERIFY(m_ui->waitUsable(QStringLiteral("button_UpdateDownload")));
         QVERIFY(m_ui->text(QStringLiteral("button_UpdateDownload")).contains(QStringLiteral("1.6.0")));
 
@@ -393,7 +376,7 @@ private Q_SLOTS:
         QVERIFY(m_ui->click(QStringLiteral("button_TutorialNext")));
         QVERIFY(m_ui->click(QStringLiteral("button_TutorialNext"))); // "Start" on the last step
         QTRY_VERIFY(!m_ui->isShown(QStringLiteral("button_TutorialNext")));
-        QVERIFY(!Configuration(m_folder->filePath(QStringLiteral("config"))).ShowTutorial());
+        QVERIFY(!Configuration(m_server->folder().filePath(QStringLiteral("config"))).ShowTutorial());
     }
 
     void aDeviceIsAddedByItsAddressAndForgotten()
@@ -408,13 +391,13 @@ private Q_SLOTS:
         QTRY_VERIFY(m_ui->text(QStringLiteral("text_DeviceName")) == QStringLiteral("Phone"));
 
         QVERIFY(m_ui->typeInto(QStringLiteral("textField_DeviceAddress"), QStringLiteral("127.0.0.9")));
-        QTRY_COMPARE(m_application->deviceManager().GetModel()->rowCount(), 2);
+        QTRY_COMPARE(application().deviceManager().GetModel()->rowCount(), 2);
 
         QQuickItem* row = m_ui->find(QStringLiteral("deviceRow_0"));
-        QTest::mouseMove(m_application->mainWindow(), row->mapToScene(QPointF(row->width() / 2, 8)).toPoint());
+        QTest::mouseMove(application().mainWindow(), row->mapToScene(QPointF(row->width() / 2, 8)).toPoint());
         QVERIFY(m_ui->click(QStringLiteral("button_RemoveDevice")));
         QVERIFY(m_ui->click(QStringLiteral("button_RemoveConfirm")));
-        QTRY_VERIFY(!m_application->deviceManager().GetDevice(kPeerId));
+        QTRY_VERIFY(!application().deviceManager().GetDevice(kPeerId));
     }
 
     // With approval required, two new devices wait in the list; one is approved and one
@@ -424,7 +407,7 @@ private Q_SLOTS:
         const QString approvedId = QStringLiteral("aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa");
         const QString refusedId = QStringLiteral("bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb");
         constexpr int kSilenceMs = 400;
-        m_configuration->setRequireDeviceApproval(true);
+        m_server->configuration().setRequireDeviceApproval(true);
         startServer();
         skipTutorial();
         if (QTest::currentTestFailed())

@@ -1,5 +1,7 @@
 #include "HandlerTestSupport.h"
 
+#include "communication/network/NonConnectedSocket.h"
+
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QSettings>
@@ -43,6 +45,14 @@ void ServerUnderTest::createHandler()
 {
     handler = std::make_unique<communication::CommunicationHandler>(devices.get(), device::ApplicationType_e::Server,
                                                                      port, *configuration);
+}
+
+void ServerUnderTest::startWithDatagrams()
+{
+    createHandler();
+    handler->AddListenerSocket(
+        std::make_unique<communication::network::NonConnectedSocket>(port, QStringLiteral("Listener")));
+    handler->Start();
 }
 
 QJsonArray ServerUnderTest::storedConnections() const

@@ -25,6 +25,8 @@ struct ServerUnderTest {
 
     // The handler is built separately, so that a test can prepare the settings first.
     void createHandler();
+    // Creates and starts the handler with a socket that also takes datagrams on the port.
+    void startWithDatagrams();
     // The "DeviceConnections" value as it lies in the file, read with a fresh QSettings.
     QJsonArray storedConnections() const;
 

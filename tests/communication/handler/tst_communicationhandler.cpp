@@ -7,7 +7,6 @@
 #include "communication/messages/Message_Hello.h"
 #include "communication/messages/Message_RegisterBlockResponse.h"
 #include "communication/messages/Message_Notification.h"
-#include "communication/network/NonConnectedSocket.h"
 #include "device/LocalNetworkDevice.h"
 
 #include <QJsonObject>
@@ -199,10 +198,7 @@ private Q_SLOTS:
     // sequence check starts.
     void datagramSequenceCheckUntilReconnect()
     {
-        m_server->createHandler();
-        m_server->handler->AddListenerSocket(
-            std::make_unique<network::NonConnectedSocket>(m_server->port, QStringLiteral("Listener")));
-        m_server->handler->Start();
+        m_server->startWithDatagrams();
         QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
         LogCapture log;
         const QHostAddress phoneAddress(QStringLiteral("127.0.0.3"));
@@ -329,10 +325,7 @@ private Q_SLOTS:
     // bounded, and a well-behaved peer elsewhere is still served and kept.
     void unknownDeviceFloodIsBounded()
     {
-        m_server->createHandler();
-        m_server->handler->AddListenerSocket(
-            std::make_unique<network::NonConnectedSocket>(m_server->port, QStringLiteral("Listener")));
-        m_server->handler->Start();
+        m_server->startWithDatagrams();
         QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
         LogCapture log;
         TestPeer flood(kPhoneId, QHostAddress(QStringLiteral("127.0.0.9")));
@@ -456,10 +449,7 @@ private Q_SLOTS:
     // to a device by its address alone belongs to whoever first speaks over it.
     void datagramsNeverChangeStoredState()
     {
-        m_server->createHandler();
-        m_server->handler->AddListenerSocket(
-            std::make_unique<network::NonConnectedSocket>(m_server->port, QStringLiteral("Listener")));
-        m_server->handler->Start();
+        m_server->startWithDatagrams();
         QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
         LogCapture log;
         const QHostAddress address(QStringLiteral("127.0.0.3"));

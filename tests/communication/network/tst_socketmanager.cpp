@@ -18,6 +18,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <vector>
 
 using namespace tessivar::communication;
@@ -53,6 +54,33 @@ struct FakeClock {
     }
 };
 
+// Another server, greeting.
+const MessageSender_t kServerSender{QStringLiteral("fedcba9876543210fedcba9876543210"), QStringLiteral("server"),
+                                    QVersionNumber(1, 5, 1), tessivar::device::ApplicationType_e::Server};
+
+std::optional<QByteArray> serverHello(quint64 sequenceId)
+{
+    return MessageCodec().Serialize(Message_Hello(kServerSender.id), sequenceId, std::nullopt, kServerSender);
+}
+
+// The manager under test, with spies on the peers it reports. Given a clock, it measures
+// silence by it and checks for idle peers only when the test says so.
+struct ManagerUnderTest {
+    explicit ManagerUnderTest(FakeClock* fake = nullptr, const QString& name = QStringLiteral("server"))
+        : manager(name, kPort)
+    {
+        if (fake) {
+            manager.SetClock(fake->clock());
+            manager.SetIdleCheckInterval(std::chrono::hours(1));
+        }
+    }
+
+    SocketManager manager;
+    QSignalSpy connected{&manager, &SocketManager::PeerConnected};
+    QSignalSpy received{&manager, &SocketManager::DataReceived};
+    QSignalSpy disconnected{&manager, &SocketManager::PeerDisconnected};
+};
+
 } // namespace
 
 class tst_SocketManager : public QObject
@@ -85,57 +113,53 @@ void tst_SocketManager::initTestCase()
 void tst_SocketManager::keepsOneConnectionPerAddress()
 {
     LogCapture log;
-    SocketManager manager(QStringLiteral("server"), kPort);
-    QSignalSpy connected(&manager, &SocketManager::PeerConnected);
-    QSignalSpy received(&manager, &SocketManager::DataReceived);
-    manager.StartServer();
+    ManagerUnderTest server;
+    server.manager.StartServer();
 
     RawWebSocketClient first(loopback(2));
     QVERIFY(first.connectToServer(kLocal, kPort));
-    QTRY_COMPARE(connected.count(), 1);
-    QCOMPARE(endPointOf(connected, 0).GetAddress(), loopback(2));
+    QTRY_COMPARE(server.connected.count(), 1);
+    QCOMPARE(endPointOf(server.connected, 0).GetAddress(), loopback(2));
 
     RawWebSocketClient second(loopback(2));
     second.open(kLocal, kPort);
     QVERIFY(second.waitForDisconnected());
     QCOMPARE(log.count(QtDebugMsg, QStringLiteral("There is already such a socket:ConnectedSocket[")), 1);
-    QCOMPARE(connected.count(), 1);
+    QCOMPARE(server.connected.count(), 1);
 
     // The first connection still carries data, marked as connected.
     first.sendText(QByteArrayLiteral("{\"from\":\"first\"}"));
-    QTRY_COMPARE(received.count(), 1);
-    QCOMPARE(received.at(0).at(0).toByteArray(), QByteArrayLiteral("{\"from\":\"first\"}"));
-    QCOMPARE(received.at(0).at(1).value<PeerEndPoint>().GetAddress(), loopback(2));
-    QCOMPARE(received.at(0).at(2).toBool(), true);
+    QTRY_COMPARE(server.received.count(), 1);
+    QCOMPARE(server.received.at(0).at(0).toByteArray(), QByteArrayLiteral("{\"from\":\"first\"}"));
+    QCOMPARE(server.received.at(0).at(1).value<PeerEndPoint>().GetAddress(), loopback(2));
+    QCOMPARE(server.received.at(0).at(2).toBool(), true);
 
     // Another address is another peer; sending picks the connection by address.
     RawWebSocketClient other(loopback(3));
     QVERIFY(other.connectToServer(kLocal, kPort));
-    QTRY_COMPARE(connected.count(), 2);
+    QTRY_COMPARE(server.connected.count(), 2);
     QSignalSpy firstText(&first, &RawWebSocketClient::textMessageReceived);
     QSignalSpy otherText(&other, &RawWebSocketClient::textMessageReceived);
-    manager.Send(QByteArrayLiteral("to-three"), PeerEndPoint(loopback(3), 1));
-    manager.Send(QByteArrayLiteral("to-nobody"), PeerEndPoint(loopback(4), kPort));
+    server.manager.Send(QByteArrayLiteral("to-three"), PeerEndPoint(loopback(3), 1));
+    server.manager.Send(QByteArrayLiteral("to-nobody"), PeerEndPoint(loopback(4), kPort));
     QTRY_COMPARE(otherText.count(), 1);
     QCOMPARE(otherText.at(0).at(0).toByteArray(), QByteArrayLiteral("to-three"));
     QCOMPARE(firstText.count(), 0);
 
-    QSignalSpy disconnected(&manager, &SocketManager::PeerDisconnected);
     first.close();
-    QTRY_COMPARE(disconnected.count(), 1);
-    QCOMPARE(endPointOf(disconnected, 0).GetAddress(), loopback(2));
+    QTRY_COMPARE(server.disconnected.count(), 1);
+    QCOMPARE(endPointOf(server.disconnected, 0).GetAddress(), loopback(2));
     // Its address is free again.
     RawWebSocketClient again(loopback(2));
     QVERIFY(again.connectToServer(kLocal, kPort));
-    QTRY_COMPARE(connected.count(), 3);
+    QTRY_COMPARE(server.connected.count(), 3);
 }
 
 void tst_SocketManager::burstFromOneAddressKeepsOnlyTheFirst()
 {
     LogCapture log;
-    SocketManager manager(QStringLiteral("server"), kPort);
-    QSignalSpy connected(&manager, &SocketManager::PeerConnected);
-    manager.StartServer();
+    ManagerUnderTest server;
+    server.manager.StartServer();
 
     constexpr int kBurst = 200;
     std::vector<std::unique_ptr<RawWebSocketClient>> burst;
@@ -152,7 +176,7 @@ void tst_SocketManager::burstFromOneAddressKeepsOnlyTheFirst()
     };
     QTRY_VERIFY_WITH_TIMEOUT(closed() == kBurst - 1, 20000);
     QVERIFY(log.count(QtDebugMsg, QStringLiteral("There is already such a socket:")) <= kBurst - 1);
-    QCOMPARE(connected.count(), 1);
+    QCOMPARE(server.connected.count(), 1);
     int open = 0;
     QTRY_VERIFY((open = int(std::count_if(burst.begin(), burst.end(), [](const auto& c) { return c->isOpen(); })))
                 == 1);
@@ -160,20 +184,15 @@ void tst_SocketManager::burstFromOneAddressKeepsOnlyTheFirst()
     // A well-behaved peer elsewhere is still served.
     RawWebSocketClient good(loopback(5));
     QVERIFY(good.connectToServer(kLocal, kPort));
-    QTRY_COMPARE(connected.count(), 2);
+    QTRY_COMPARE(server.connected.count(), 2);
 }
 
 void tst_SocketManager::dropsPeersSilentForMoreThanThirtySeconds()
 {
     LogCapture log;
     FakeClock fake;
-    SocketManager manager(QStringLiteral("server"), kPort);
-    manager.SetClock(fake.clock());
-    manager.SetIdleCheckInterval(std::chrono::hours(1));
-    QSignalSpy connected(&manager, &SocketManager::PeerConnected);
-    QSignalSpy received(&manager, &SocketManager::DataReceived);
-    QSignalSpy disconnected(&manager, &SocketManager::PeerDisconnected);
-    manager.StartServer();
+    ManagerUnderTest server(&fake);
+    server.manager.StartServer();
 
     RawWebSocketClient early(loopback(2));
     RawWebSocketClient late(loopback(3));
@@ -181,25 +200,25 @@ void tst_SocketManager::dropsPeersSilentForMoreThanThirtySeconds()
     QVERIFY(early.connectToServer(kLocal, kPort));
     QVERIFY(late.connectToServer(kLocal, kPort));
     QVERIFY(mute.connectToServer(kLocal, kPort));
-    QTRY_COMPARE(connected.count(), 3);
+    QTRY_COMPARE(server.connected.count(), 3);
 
     const TimePoint start = fake.now;
     early.sendText(QByteArrayLiteral("{}"));
-    QTRY_COMPARE(received.count(), 1);
+    QTRY_COMPARE(server.received.count(), 1);
     fake.now = start + std::chrono::seconds(2);
     late.sendText(QByteArrayLiteral("{}"));
-    QTRY_COMPARE(received.count(), 2);
+    QTRY_COMPARE(server.received.count(), 2);
 
     fake.now = start + std::chrono::seconds(30);
-    manager.CheckIdlePeers();
-    QCOMPARE(disconnected.count(), 0);
+    server.manager.CheckIdlePeers();
+    QCOMPARE(server.disconnected.count(), 0);
 
     // 31 s after the early peer's data and the mute peer's opening, 29 s after the late peer's.
     fake.now = start + std::chrono::seconds(31);
-    manager.CheckIdlePeers();
-    QCOMPARE(disconnected.count(), 2);
-    QCOMPARE(endPointOf(disconnected, 0).GetAddress(), loopback(2));
-    QCOMPARE(endPointOf(disconnected, 1).GetAddress(), loopback(4));
+    server.manager.CheckIdlePeers();
+    QCOMPARE(server.disconnected.count(), 2);
+    QCOMPARE(endPointOf(server.disconnected, 0).GetAddress(), loopback(2));
+    QCOMPARE(endPointOf(server.disconnected, 1).GetAddress(), loopback(4));
     QCOMPARE(log.count(QtDebugMsg, QRegularExpression(QStringLiteral(
                  "^Disconnecting endpoint \\[PeerEndPoint\\[Address=127\\.0\\.0\\.2,Port=\\d+\\]\\] because of no activity for \\[310000000\\]$"))),
              1);
@@ -209,20 +228,20 @@ void tst_SocketManager::dropsPeersSilentForMoreThanThirtySeconds()
     QVERIFY(mute.waitForDisconnected());
 
     fake.now = start + std::chrono::hours(10);
-    manager.CheckIdlePeers();
-    QCOMPARE(disconnected.count(), 3);
-    QCOMPARE(endPointOf(disconnected, 2).GetAddress(), loopback(3));
+    server.manager.CheckIdlePeers();
+    QCOMPARE(server.disconnected.count(), 3);
+    QCOMPARE(endPointOf(server.disconnected, 2).GetAddress(), loopback(3));
     QVERIFY(late.waitForDisconnected());
     QTest::qWait(50);
     // The drop was reported once; the closing connection adds no second report.
-    QCOMPARE(disconnected.count(), 3);
+    QCOMPARE(server.disconnected.count(), 3);
 
     // The dropped peer comes back: its silence starts afresh.
     RawWebSocketClient back(loopback(2));
     QVERIFY(back.connectToServer(kLocal, kPort));
-    QTRY_COMPARE(connected.count(), 4);
-    manager.CheckIdlePeers();
-    QCOMPARE(disconnected.count(), 3);
+    QTRY_COMPARE(server.connected.count(), 4);
+    server.manager.CheckIdlePeers();
+    QCOMPARE(server.disconnected.count(), 3);
 }
 
 // A connection left half-open (the phone lost its network right after the handshake)
@@ -245,61 +264,54 @@ void tst_SocketManager::halfOpenConnectionIsReplaced()
     QFETCH(bool, spoke);
     QFETCH(bool, replaced);
     FakeClock fake;
-    SocketManager manager(QStringLiteral("server"), kPort);
-    manager.SetClock(fake.clock());
-    manager.SetIdleCheckInterval(std::chrono::hours(1));
-    QSignalSpy connected(&manager, &SocketManager::PeerConnected);
-    QSignalSpy received(&manager, &SocketManager::DataReceived);
-    QSignalSpy disconnected(&manager, &SocketManager::PeerDisconnected);
-    manager.StartServer();
+    ManagerUnderTest server(&fake);
+    server.manager.StartServer();
 
     RawWebSocketClient stale(loopback(6));
     QVERIFY(stale.connectToServer(kLocal, kPort));
-    QTRY_COMPARE(connected.count(), 1);
+    QTRY_COMPARE(server.connected.count(), 1);
     if (spoke) {
         stale.sendText(QByteArrayLiteral("{}"));
-        QTRY_COMPARE(received.count(), 1);
+        QTRY_COMPARE(server.received.count(), 1);
     }
     fake.now += std::chrono::seconds(silentSeconds);
-    QCOMPARE(manager.SilenceOf(PeerEndPoint(loopback(6), 1)), std::optional<Ticks>(std::chrono::seconds(silentSeconds)));
+    QCOMPARE(server.manager.SilenceOf(PeerEndPoint(loopback(6), 1)),
+             std::optional<Ticks>(std::chrono::seconds(silentSeconds)));
 
     RawWebSocketClient fresh(loopback(6));
     fresh.open(kLocal, kPort);
     if (!replaced) {
         QVERIFY(fresh.waitForDisconnected());
-        QCOMPARE(connected.count(), 1);
-        QCOMPARE(disconnected.count(), 0);
+        QCOMPARE(server.connected.count(), 1);
+        QCOMPARE(server.disconnected.count(), 0);
         QVERIFY(stale.isOpen());
         return;
     }
-    QTRY_COMPARE(connected.count(), 2);
-    QCOMPARE(disconnected.count(), 1);
-    QCOMPARE(endPointOf(disconnected, 0).GetPort(), endPointOf(connected, 0).GetPort());
+    QTRY_COMPARE(server.connected.count(), 2);
+    QCOMPARE(server.disconnected.count(), 1);
+    QCOMPARE(endPointOf(server.disconnected, 0).GetPort(), endPointOf(server.connected, 0).GetPort());
     QVERIFY(stale.waitForDisconnected());
     // The server has taken it; the client may not have read the handshake's answer yet.
     QTRY_VERIFY(fresh.isOpen());
     fresh.sendText(QByteArrayLiteral("{\"from\":\"fresh\"}"));
-    QTRY_COMPARE(received.count(), spoke ? 2 : 1);
-    QCOMPARE(received.last().at(0).toByteArray(), QByteArrayLiteral("{\"from\":\"fresh\"}"));
+    QTRY_COMPARE(server.received.count(), spoke ? 2 : 1);
+    QCOMPARE(server.received.last().at(0).toByteArray(), QByteArrayLiteral("{\"from\":\"fresh\"}"));
 }
 
 void tst_SocketManager::idleTimerRunsTheCheck()
 {
     FakeClock fake;
-    SocketManager manager(QStringLiteral("server"), kPort);
-    manager.SetClock(fake.clock());
-    manager.SetIdleCheckInterval(std::chrono::milliseconds(10));
-    QSignalSpy received(&manager, &SocketManager::DataReceived);
-    QSignalSpy disconnected(&manager, &SocketManager::PeerDisconnected);
-    manager.StartServer();
+    ManagerUnderTest server(&fake);
+    server.manager.SetIdleCheckInterval(std::chrono::milliseconds(10));
+    server.manager.StartServer();
     RawWebSocketClient peer(loopback(2));
     QVERIFY(peer.connectToServer(kLocal, kPort));
     peer.sendText(QByteArrayLiteral("{}"));
-    QTRY_COMPARE(received.count(), 1);
+    QTRY_COMPARE(server.received.count(), 1);
     QTest::qWait(50);
-    QCOMPARE(disconnected.count(), 0);
+    QCOMPARE(server.disconnected.count(), 0);
     fake.now += std::chrono::seconds(31);
-    QTRY_COMPARE(disconnected.count(), 1);
+    QTRY_COMPARE(server.disconnected.count(), 1);
 }
 
 void tst_SocketManager::socketDroppedWhileDeliveringItsOwnData()
@@ -307,45 +319,40 @@ void tst_SocketManager::socketDroppedWhileDeliveringItsOwnData()
     // A receiver may drop the very connection whose data it is handling; the socket
     // must outlive the delivery (the sanitizer build catches a use after free).
     FakeClock fake;
-    SocketManager manager(QStringLiteral("server"), kPort);
-    manager.SetClock(fake.clock());
-    manager.SetIdleCheckInterval(std::chrono::hours(1));
-    QSignalSpy disconnected(&manager, &SocketManager::PeerDisconnected);
-    connect(&manager, &SocketManager::DataReceived, this, [&](const QByteArray&, const PeerEndPoint&, bool) {
+    ManagerUnderTest server(&fake);
+    connect(&server.manager, &SocketManager::DataReceived, this, [&](const QByteArray&, const PeerEndPoint&, bool) {
         fake.now += std::chrono::seconds(31);
-        manager.CheckIdlePeers();
+        server.manager.CheckIdlePeers();
     });
-    manager.StartServer();
+    server.manager.StartServer();
     RawWebSocketClient peer(loopback(2));
     QVERIFY(peer.connectToServer(kLocal, kPort));
     peer.sendText(QByteArrayLiteral("{}"));
     peer.sendText(QByteArrayLiteral("{}"));
-    QTRY_COMPARE(disconnected.count(), 1);
+    QTRY_COMPARE(server.disconnected.count(), 1);
     QVERIFY(peer.waitForDisconnected());
     QTest::qWait(20);
-    QCOMPARE(disconnected.count(), 1);
+    QCOMPARE(server.disconnected.count(), 1);
 }
 
 void tst_SocketManager::outgoingConnectionToNobodyIsRemovedQuietly()
 {
     LogCapture log;
-    SocketManager manager(QStringLiteral("server"), kPort);
-    QSignalSpy connected(&manager, &SocketManager::PeerConnected);
-    QSignalSpy disconnected(&manager, &SocketManager::PeerDisconnected);
+    ManagerUnderTest server;
     const PeerEndPoint nobody(loopback(6), kUnusedPort);
-    manager.ConnectTo(nobody);
+    server.manager.ConnectTo(nobody);
     QCOMPARE(log.count(QtDebugMsg, QStringLiteral("Opening websocket to endpoint [PeerEndPoint[Address=127.0.0.6,Port=21209]]")), 1);
-    manager.ConnectTo(nobody);
+    server.manager.ConnectTo(nobody);
     QCOMPARE(log.count(QtDebugMsg, QStringLiteral("There is already a socket to PeerEndPoint[Address=127.0.0.6,Port=21209]: ConnectedSocket[")), 1);
     QTRY_COMPARE(log.count(QtDebugMsg, QStringLiteral("Socket failed to connect, removing")), 1);
     QTest::qWait(20);
-    QCOMPARE(connected.count(), 0);
-    QCOMPARE(disconnected.count(), 0);
+    QCOMPARE(server.connected.count(), 0);
+    QCOMPARE(server.disconnected.count(), 0);
 
     // The entry is gone: a new attempt opens a new socket.
-    manager.ConnectTo(nobody);
+    server.manager.ConnectTo(nobody);
     QTRY_COMPARE(log.count(QtDebugMsg, QStringLiteral("Socket failed to connect, removing")), 2);
-    QCOMPARE(disconnected.count(), 0);
+    QCOMPARE(server.disconnected.count(), 0);
 }
 
 void tst_SocketManager::outgoingConnectionCarriesDataBothWays()
@@ -356,28 +363,25 @@ void tst_SocketManager::outgoingConnectionCarriesDataBothWays()
     connect(&remoteServer, &QWebSocketServer::newConnection, this,
             [&] { remote.reset(remoteServer.nextPendingConnection()); });
 
-    SocketManager manager(QStringLiteral("server-name"), kPort);
-    QSignalSpy connected(&manager, &SocketManager::PeerConnected);
-    QSignalSpy received(&manager, &SocketManager::DataReceived);
-    QSignalSpy disconnected(&manager, &SocketManager::PeerDisconnected);
+    ManagerUnderTest server(nullptr, QStringLiteral("server-name"));
     const PeerEndPoint endPoint(loopback(7), kRemotePort);
-    manager.ConnectTo(endPoint);
-    QTRY_COMPARE(connected.count(), 1);
-    QCOMPARE(endPointOf(connected, 0), endPoint);
+    server.manager.ConnectTo(endPoint);
+    QTRY_COMPARE(server.connected.count(), 1);
+    QCOMPARE(endPointOf(server.connected, 0), endPoint);
     QTRY_VERIFY(remote != nullptr);
     QCOMPARE(remote->origin(), QStringLiteral("server-name"));
 
     QSignalSpy remoteText(remote.get(), &QWebSocket::textMessageReceived);
-    manager.Send(QByteArrayLiteral("{\"out\":1}"), endPoint);
+    server.manager.Send(QByteArrayLiteral("{\"out\":1}"), endPoint);
     QTRY_COMPARE(remoteText.count(), 1);
     remote->sendTextMessage(QStringLiteral("{\"in\":1}"));
-    QTRY_COMPARE(received.count(), 1);
-    QCOMPARE(received.at(0).at(1).value<PeerEndPoint>(), endPoint);
-    QVERIFY(received.at(0).at(2).toBool());
+    QTRY_COMPARE(server.received.count(), 1);
+    QCOMPARE(server.received.at(0).at(1).value<PeerEndPoint>(), endPoint);
+    QVERIFY(server.received.at(0).at(2).toBool());
 
     remote->close();
-    QTRY_COMPARE(disconnected.count(), 1);
-    QCOMPARE(endPointOf(disconnected, 0), endPoint);
+    QTRY_COMPARE(server.disconnected.count(), 1);
+    QCOMPARE(endPointOf(server.disconnected, 0), endPoint);
 }
 
 void tst_SocketManager::secondServerOnTheSamePortReportsListenFailed()
@@ -417,38 +421,35 @@ void tst_SocketManager::datagramsFromListenersAreNotConnected()
 
 void tst_SocketManager::nonConnectedHelloMakesThePeerConnect()
 {
-    SocketManager manager(QStringLiteral("server"), kPort);
-    QSignalSpy connected(&manager, &SocketManager::PeerConnected);
-    manager.StartServer();
+    ManagerUnderTest server;
+    server.manager.StartServer();
 
     TestPeer peer(QStringLiteral("0123456789abcdef0123456789abcdef"), loopback(9));
     QVERIFY(peer.bindUdp(kPort));
     peer.setAnswerHello(kPort);
 
-    MessageSender_t server{QStringLiteral("fedcba9876543210fedcba9876543210"), QStringLiteral("server"),
-                           QVersionNumber(1, 5, 1), tessivar::device::ApplicationType_e::Server};
-    const auto hello = MessageCodec().Serialize(Message_Hello(server.id), 7, std::nullopt, server);
+    const auto hello = serverHello(7);
     QVERIFY(hello.has_value());
     // The endpoint's port is not used: datagrams go to the manager's own port.
-    manager.SendNonConnected(*hello, PeerEndPoint(loopback(9), 1));
+    server.manager.SendNonConnected(*hello, PeerEndPoint(loopback(9), 1));
     const TestPeer::Received* received = peer.waitForMessage(MessageType_e::Hello);
     QVERIFY(received);
-    QCOMPARE(received->header.sender, server);
+    QCOMPARE(received->header.sender, kServerSender);
     QCOMPARE(received->header.sequenceId, quint64(7));
     QVERIFY(!received->overWebSocket);
 
-    QTRY_COMPARE(connected.count(), 1);
-    QCOMPARE(endPointOf(connected, 0).GetAddress(), loopback(9));
+    QTRY_COMPARE(server.connected.count(), 1);
+    QCOMPARE(endPointOf(server.connected, 0).GetAddress(), loopback(9));
     QTRY_VERIFY(peer.isConnected());
 
     // Over the connection both ways, envelopes built by the codec.
-    QSignalSpy data(&manager, &SocketManager::DataReceived);
+    QSignalSpy data(&server.manager, &SocketManager::DataReceived);
     peer.send(Message_Hello(peer.sender().id));
     QTRY_COMPARE(data.count(), 1);
     const auto parsed = MessageCodec().Parse(data.at(0).at(0).toByteArray());
     QVERIFY(parsed.has_value());
     QCOMPARE(parsed->first.sender, peer.sender());
-    manager.Send(*hello, PeerEndPoint(loopback(9), kPort));
+    server.manager.Send(*hello, PeerEndPoint(loopback(9), kPort));
     QVERIFY(peer.waitForMessage(MessageType_e::Hello));
     QVERIFY(peer.received().back()->overWebSocket);
     QVERIFY(peer.disconnectFromServer());
@@ -456,9 +457,8 @@ void tst_SocketManager::nonConnectedHelloMakesThePeerConnect()
 
 void tst_SocketManager::broadcastHelloReachesEveryPeer()
 {
-    SocketManager manager(QStringLiteral("server"), kPort);
-    QSignalSpy connected(&manager, &SocketManager::PeerConnected);
-    manager.StartServer();
+    ManagerUnderTest server;
+    server.manager.StartServer();
     TestPeer first(QStringLiteral("11111111111111111111111111111111"), loopback(20));
     TestPeer second(QStringLiteral("22222222222222222222222222222222"), loopback(21));
     for (TestPeer* peer : {&first, &second}) {
@@ -467,24 +467,19 @@ void tst_SocketManager::broadcastHelloReachesEveryPeer()
         if (!peer->hearsBroadcasts())
             QSKIP("The loopback broadcast address cannot be bound here");
     }
-    MessageSender_t server{QStringLiteral("fedcba9876543210fedcba9876543210"), QStringLiteral("server"),
-                           QVersionNumber(1, 5, 1), tessivar::device::ApplicationType_e::Server};
-    const auto hello = MessageCodec().Serialize(Message_Hello(server.id), 1, std::nullopt, server);
-    manager.Broadcast(*hello);
+    server.manager.Broadcast(*serverHello(1));
     if (!first.waitForMessage(MessageType_e::Hello, 1000))
         QSKIP("No interface here has a broadcast address that reaches loopback");
     QVERIFY(second.waitForMessage(MessageType_e::Hello));
-    QTRY_COMPARE(connected.count(), 2);
+    QTRY_COMPARE(server.connected.count(), 2);
     QTRY_VERIFY(first.isConnected() && second.isConnected());
 }
 
 void tst_SocketManager::hostileInputLeavesOtherPeersServed()
 {
     LogCapture log;
-    SocketManager manager(QStringLiteral("server"), kPort);
-    QSignalSpy received(&manager, &SocketManager::DataReceived);
-    QSignalSpy connected(&manager, &SocketManager::PeerConnected);
-    manager.StartServer();
+    ManagerUnderTest server;
+    server.manager.StartServer();
 
     RawWebSocketClient good(loopback(2));
     QVERIFY(good.connectToServer(kLocal, kPort));
@@ -514,32 +509,30 @@ void tst_SocketManager::hostileInputLeavesOtherPeersServed()
     QTRY_COMPARE(log.count(QtWarningMsg, QStringLiteral("refused an incoming message or frame larger than")), 1);
 
     good.sendText(QByteArrayLiteral("{\"still\":\"served\"}"));
-    QTRY_COMPARE(received.count(), 1);
-    QCOMPARE(received.at(0).at(0).toByteArray(), QByteArrayLiteral("{\"still\":\"served\"}"));
-    QCOMPARE(received.at(0).at(1).value<PeerEndPoint>().GetAddress(), loopback(2));
+    QTRY_COMPARE(server.received.count(), 1);
+    QCOMPARE(server.received.at(0).at(0).toByteArray(), QByteArrayLiteral("{\"still\":\"served\"}"));
+    QCOMPARE(server.received.at(0).at(1).value<PeerEndPoint>().GetAddress(), loopback(2));
     QVERIFY(binary.isOpen());
-    QCOMPARE(connected.count(), 4);
+    QCOMPARE(server.connected.count(), 4);
 }
 
 void tst_SocketManager::disconnectInMidMessageIsAPlainDisconnect()
 {
-    SocketManager manager(QStringLiteral("server"), kPort);
-    QSignalSpy received(&manager, &SocketManager::DataReceived);
-    QSignalSpy disconnected(&manager, &SocketManager::PeerDisconnected);
-    manager.StartServer();
+    ManagerUnderTest server;
+    server.manager.StartServer();
     RawWebSocketClient cut(loopback(2));
     QVERIFY(cut.connectToServer(kLocal, kPort));
     // Half a frame's payload, then the line drops.
     cut.sendFrame(RawWebSocketClient::Text, QByteArrayLiteral("{\"half\":"), true, 64);
     QTest::qWait(20);
     cut.abort();
-    QTRY_COMPARE(disconnected.count(), 1);
-    QCOMPARE(received.count(), 0);
+    QTRY_COMPARE(server.disconnected.count(), 1);
+    QCOMPARE(server.received.count(), 0);
 
     RawWebSocketClient next(loopback(2));
     QVERIFY(next.connectToServer(kLocal, kPort));
     next.sendText(QByteArrayLiteral("{}"));
-    QTRY_COMPARE(received.count(), 1);
+    QTRY_COMPARE(server.received.count(), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_SocketManager)

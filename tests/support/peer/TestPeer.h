@@ -103,4 +103,10 @@ private:
     std::vector<std::unique_ptr<Received>> m_received;
 };
 
+// The message of a received envelope as that type; null when nothing was received or it is another type.
+template<typename T> const T* as(const TestPeer::Received* received)
+{
+    return received ? dynamic_cast<const T*>(received->message.get()) : nullptr;
+}
+
 } // namespace tessivar::test
