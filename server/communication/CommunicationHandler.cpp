@@ -140,14 +140,14 @@ void CommunicationHandler::SendMessage(const MessageEmission& emission)
 
 void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndPoint& endPoint, bool connected)
 {
-    std::optional<std::pair<MessageHeader_t, QJsonObject>> parsed = m_codec.Parse(data);
+    std::optional<std::pair<MessageHeader_t, std::unique_ptr<IMessage>>> parsed = m_codec.ParseMessage(data);
     if (!parsed) {
         qWarning().nospace() << "Invalid message received from endpoint [" << endPoint << "]";
         return;
     }
     const MessageHeader_t& header = parsed->first;
-    std::optional<std::unique_ptr<IMessage>> message = m_codec.CreateMessage(parsed->second, header.id);
-    if (!message || !*message) {
+    std::unique_ptr<IMessage>& message = parsed->second;
+    if (!message) {
         qWarning() << "Invalid message received - could not parse message body";
         qWarning() << "Message content:" << loggedContent(data);
         return;
@@ -185,7 +185,7 @@ void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndP
         qDebug() << "Received message from endpoint" << endPoint;
         qDebug() << "    Header:" << header;
         qDebug() << "    Device:" << *device;
-        qDebug() << "    Message:" << **message;
+        qDebug() << "    Message:" << *message;
     }
 
     if (m_type == device::ApplicationType_e::Client && !device->IsConnected()) {
@@ -203,14 +203,14 @@ void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndP
     const std::optional<NetworkDeviceId_t> owner = connected ? m_deviceConnections.FindActiveDevice(endPoint)
                                                              : std::nullopt;
     const bool overOwnConnection = owner && *owner == device->GetId();
-    if (!overOwnConnection && changesStoredState((*message)->GetType())) {
+    if (!overOwnConnection && changesStoredState(message->GetType())) {
         qWarning().nospace().noquote() << "Message [" << header.id << "] from device [" << device->GetId()
                                        << "] dropped: only the device's own connection may send it";
         return;
     }
 
     Q_EMIT MessageReceived(MessageReception(*device, header.sequenceId, header.sequenceResponseId,
-                                            std::move(*message), overOwnConnection));
+                                            std::move(message), overOwnConnection));
 }
 
 bool CommunicationHandler::admitOverConnection(const NetworkDeviceId_t& senderId, const PeerEndPoint& endPoint)

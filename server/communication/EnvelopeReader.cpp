@@ -2,6 +2,7 @@
 
 #include <QVersionNumber>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -69,13 +70,7 @@ constexpr std::array<bool, 256> makeStringStops()
 }
 constexpr std::array<bool, 256> kStringStops = makeStringStops();
 
-// A string as it stands between its quotes, and whether an escape needs decoding.
-struct RawString {
-    QByteArrayView bytes;
-    bool escaped = false;
-};
-
-QString decode(const RawString& raw)
+QString decode(const JsonText& raw)
 {
     if (!raw.escaped)
         return QString::fromUtf8(raw.bytes);
@@ -110,7 +105,15 @@ QString decode(const RawString& raw)
     return out;
 }
 
-bool keyIs(const RawString& key, QByteArrayView name)
+bool sameText(const JsonText& raw, const QString& text)
+{
+    const bool ascii = std::all_of(raw.bytes.begin(), raw.bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (!raw.escaped && ascii)
+        return QLatin1StringView(raw.bytes.data(), raw.bytes.size()) == text;
+    return decode(raw) == text;
+}
+
+bool keyIs(const JsonText& key, QByteArrayView name)
 {
     if (!key.escaped)
         return key.bytes == name;
@@ -118,8 +121,18 @@ bool keyIs(const RawString& key, QByteArrayView name)
 }
 
 // Written as decimal text, read back as 32-bit: anything else reads as 0.
-quint32 decimalOf(const RawString& raw)
+quint32 decimalOf(const JsonText& raw)
 {
+    constexpr qsizetype kMaximumDigits = 10;
+    const QByteArrayView digits = raw.bytes;
+    if (!raw.escaped && !digits.isEmpty() && digits.size() <= kMaximumDigits
+        && std::all_of(digits.begin(), digits.end(), isDigit)) {
+        quint64 number = 0;
+        for (const char digit : digits)
+            number = number * 10 + quint64(digit - '0');
+        return number <= std::numeric_limits<quint32>::max() ? quint32(number) : 0;
+    }
+    // Signs and the like, read as QString reads them.
     bool ok = false;
     const uint number = decode(raw).toUInt(&ok, 10);
     return ok ? number : 0;
@@ -168,11 +181,11 @@ public:
             return fail("illegal value");
         switch (*m_at) {
         case '{':
-            return object(depth, [this](const RawString&, int inner) { return value(inner); });
+            return object(depth, [this](const JsonText&, int inner) { return value(inner); });
         case '[':
             return array(depth);
         case '"': {
-            RawString ignored;
+            JsonText ignored;
             return string(ignored);
         }
         case 't':
@@ -198,7 +211,7 @@ public:
             return true;
         }
         for (;;) {
-            RawString key;
+            JsonText key;
             if (!next('"'))
                 return fail("unterminated object");
             if (!string(key))
@@ -226,7 +239,7 @@ public:
         }
     }
 
-    bool string(RawString& out)
+    bool string(JsonText& out)
     {
         const char* const start = ++m_at;
         bool escaped = false;
@@ -239,7 +252,7 @@ public:
                 return fail("unterminated string");
             const auto c = static_cast<unsigned char>(*m_at);
             if (c == '"') {
-                out = RawString{QByteArrayView(start, m_at - start), escaped};
+                out = JsonText{QByteArrayView(start, m_at - start), escaped};
                 ++m_at;
                 return true;
             }
@@ -413,7 +426,7 @@ bool stringMember(Scanner& scanner, int depth, QString& out)
         out.clear();
         return scanner.value(depth);
     }
-    RawString raw;
+    JsonText raw;
     if (!scanner.string(raw))
         return false;
     out = decode(raw);
@@ -425,7 +438,7 @@ bool decimalMember(Scanner& scanner, int depth, quint32& out)
     out = 0;
     if (!scanner.next('"'))
         return scanner.value(depth);
-    RawString raw;
+    JsonText raw;
     if (!scanner.string(raw))
         return false;
     out = decimalOf(raw);
@@ -442,7 +455,7 @@ bool readHeader(Scanner& scanner, QByteArrayView text, int depth, EnvelopeText& 
     envelope.sequenceResponseId.reset();
     if (!scanner.next('{'))
         return scanner.value(depth);
-    return scanner.object(depth, [&](const RawString& key, int inner) {
+    return scanner.object(depth, [&](const JsonText& key, int inner) {
         if (keyIs(key, "MessageId"))
             return stringMember(scanner, inner, envelope.messageId);
         if (keyIs(key, "SequenceId"))
@@ -473,7 +486,7 @@ bool readMessages(Scanner& scanner, QByteArrayView text, int depth, EnvelopeText
     envelope.messagesIsObject = scanner.next('{');
     const bool read = envelope.messagesIsObject
         ? scanner.object(depth,
-                         [&](const RawString& name, int inner) {
+                         [&](const JsonText& name, int inner) {
                              const qsizetype valueBegin = scanner.at() - text.data();
                              if (!scanner.value(inner))
                                  return false;
@@ -501,7 +514,7 @@ bool EnvelopeReader::Read(QByteArrayView text, int maxDepth, EnvelopeText& envel
     bool ok = false;
     if (scanner.next('{')) {
         envelope.isObject = true;
-        ok = scanner.object(0, [&](const RawString& key, int depth) {
+        ok = scanner.object(0, [&](const JsonText& key, int depth) {
             if (keyIs(key, kHeaderKey))
                 return readHeader(scanner, text, depth, envelope);
             if (keyIs(key, kMessageKey))
@@ -532,7 +545,7 @@ MessageSender_t EnvelopeReader::ReadSender(QByteArrayView text, TextSpan span)
     QString version;
     QString type;
     Scanner scanner(text.first(span.end), span.begin, std::numeric_limits<int>::max());
-    scanner.object(0, [&](const RawString& key, int depth) {
+    scanner.object(0, [&](const JsonText& key, int depth) {
         if (keyIs(key, "Id"))
             return stringMember(scanner, depth, sender.id);
         if (keyIs(key, "Name"))
@@ -554,14 +567,60 @@ MessageSender_t EnvelopeReader::ReadSender(QByteArrayView text, TextSpan span)
 std::optional<TextSpan> EnvelopeReader::FindMessage(QByteArrayView text, const EnvelopeText& envelope,
                                                     const QString& key)
 {
-    const QByteArray wanted = key.toUtf8();
     std::optional<TextSpan> found;
     for (const EnvelopeText::Member& member : envelope.messageMembers) {
-        const RawString name{text.sliced(member.name.begin, member.name.end - member.name.begin), member.nameEscaped};
-        if (name.escaped ? decode(name) == key : name.bytes == QByteArrayView(wanted))
+        const JsonText name{text.sliced(member.name.begin, member.name.end - member.name.begin), member.nameEscaped};
+        if (sameText(name, key))
             found = member.value;
     }
     return found;
+}
+
+bool JsonText::Is(QByteArrayView ascii) const
+{
+    return keyIs(*this, ascii);
+}
+
+QString JsonText::Decoded() const
+{
+    return decode(*this);
+}
+
+void EnvelopeReader::forEachMember(QByteArrayView text, TextSpan object,
+                                   const std::function<void(const JsonText&, TextSpan)>& member)
+{
+    if (!IsObject(text, object))
+        return;
+    Scanner scanner(text.first(object.end), object.begin, std::numeric_limits<int>::max());
+    scanner.object(0, [&](const JsonText& name, int depth) {
+        const qsizetype begin = scanner.at() - text.data();
+        if (!scanner.value(depth))
+            return false;
+        member(name, TextSpan{begin, scanner.at() - text.data()});
+        return true;
+    });
+}
+
+bool EnvelopeReader::IsObject(QByteArrayView text, TextSpan value)
+{
+    return value.end > value.begin && text.at(value.begin) == '{';
+}
+
+std::optional<JsonText> EnvelopeReader::StringAt(QByteArrayView text, TextSpan value)
+{
+    if (value.end <= value.begin || text.at(value.begin) != '"')
+        return std::nullopt;
+    Scanner scanner(text.first(value.end), value.begin, std::numeric_limits<int>::max());
+    JsonText string;
+    if (!scanner.string(string))
+        return std::nullopt;
+    return string;
+}
+
+quint32 EnvelopeReader::DecimalAt(QByteArrayView text, TextSpan value)
+{
+    const std::optional<JsonText> string = StringAt(text, value);
+    return string ? decimalOf(*string) : 0;
 }
 
 } // namespace tessivar::communication

@@ -34,43 +34,49 @@ constexpr std::array<qint8, 256> makeBase64Table()
 constexpr std::array<qint8, 256> kBase64Table = makeBase64Table();
 
 // Qt's strict decoder takes one character at a time after a Latin-1 copy; file chunks
-// and log uploads are megabytes of Base64, so whole groups of four are decoded here
-// straight from the text. The last group, where padding may stand, and any text with
-// a character outside the alphabet go to Qt's decoder, so exactly the same texts are
-// accepted and refused.
+// and log uploads are megabytes of Base64, and every map in a message is Base64 too.
+// This one reads the text in place and accepts and refuses exactly what Qt's strict
+// decoder does: the standard alphabet; padding only at the end of a text whose length
+// is a multiple of four, as "x=" or "==" closing the last group; bits that do not
+// make a whole byte dropped.
 std::optional<QByteArray> decodeBase64(const QString& value)
 {
-    const auto qtDecode = [](QStringView text) -> std::optional<QByteArray> {
-        auto decoded = QByteArray::fromBase64Encoding(text.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
-        if (!decoded)
-            return std::nullopt;
-        return std::move(decoded.decoded);
-    };
-    const qsizetype length = value.size();
-    // Whole groups that are certainly not the last one; they end on a byte boundary,
-    // so the tail decodes on its own to what it would give after them.
-    const qsizetype bulkLength = length > 0 ? ((length - 1) / 4) * 4 : 0;
-    QByteArray out;
-    out.resize(bulkLength / 4 * 3);
     const QChar* in = value.constData();
+    const qsizetype length = value.size();
+    qsizetype dataLength = length;
+    if (length % 4 == 0 && length > 0 && in[length - 1] == QLatin1Char('=')) {
+        dataLength = length - 1;
+        if (in[length - 2] == QLatin1Char('='))
+            dataLength = length - 2;
+    }
+    QByteArray out;
+    out.resize(dataLength / 4 * 3 + 2);
     char* target = out.data();
-    for (qsizetype i = 0; i < bulkLength; i += 4, target += 3) {
-        const char16_t c0 = in[i].unicode(), c1 = in[i + 1].unicode(), c2 = in[i + 2].unicode(),
-                       c3 = in[i + 3].unicode();
-        if ((c0 | c1 | c2 | c3) > 0xff)
-            return qtDecode(value);
-        const int a = kBase64Table[c0], b = kBase64Table[c1], c = kBase64Table[c2], d = kBase64Table[c3];
+    const auto sextet = [](QChar c) { return c.unicode() > 0xff ? -1 : int(kBase64Table[c.unicode()]); };
+    qsizetype i = 0;
+    for (; i + 4 <= dataLength; i += 4, target += 3) {
+        const int a = sextet(in[i]), b = sextet(in[i + 1]), c = sextet(in[i + 2]), d = sextet(in[i + 3]);
         if ((a | b | c | d) < 0)
-            return qtDecode(value);
+            return std::nullopt;
         const quint32 bits = (quint32(a) << 18) | (quint32(b) << 12) | (quint32(c) << 6) | quint32(d);
         target[0] = static_cast<char>(bits >> 16);
         target[1] = static_cast<char>(bits >> 8);
         target[2] = static_cast<char>(bits);
     }
-    const std::optional<QByteArray> tail = qtDecode(QStringView(value).sliced(bulkLength));
-    if (!tail)
-        return std::nullopt;
-    out.append(*tail);
+    // The last group, shorter than four: a single character carries no whole byte.
+    quint32 bits = 0;
+    int count = 0;
+    for (; i < dataLength; ++i, ++count) {
+        const int d = sextet(in[i]);
+        if (d < 0)
+            return std::nullopt; // a stray '=' included
+        bits = (bits << 6) | quint32(d);
+    }
+    if (count >= 2)
+        *target++ = static_cast<char>(bits >> (count * 6 - 8));
+    if (count == 3)
+        *target++ = static_cast<char>(bits >> 2);
+    out.truncate(target - out.data());
     return out;
 }
 
@@ -154,8 +160,11 @@ QVariantMap ReadMap(const QJsonValue& value)
     // unreadable is worth a warning.
     if (mapData.isUndefined())
         return {};
-    // The text is taken out of the document once: each toString() copies it.
-    const QString text = mapData.toString();
+    return ReadMapData(mapData.toString());
+}
+
+QVariantMap ReadMapData(const QString& text)
+{
     if (text.size() > kMaximumMapDataLength)
         return rejectMap(QStringLiteral("data too large"));
     const std::optional<QByteArray> data = decodeBase64(text);

@@ -34,6 +34,8 @@ QJsonObject WriteMap(const QVariantMap& map);
 // WriteMap's object as compact JSON text, appended to out.
 void AppendMap(QByteArray& out, const QVariantMap& map);
 QVariantMap ReadMap(const QJsonValue& value);
+// The "MapData" text of such an object.
+QVariantMap ReadMapData(const QString& text);
 
 QJsonObject WriteRect(const QRectF& rect);
 QRectF ReadRect(const QJsonValue& value);

@@ -3,6 +3,7 @@
 #include "communication/EnvelopeReader.h"
 #include "communication/JsonValues.h"
 #include "communication/MessageCatalogue.h"
+#include "communication/messages/Message_Data.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -80,7 +81,7 @@ MessageHeader_t MessageCodec::headerOf(const QByteArray& data, const EnvelopeTex
     return header;
 }
 
-std::optional<std::pair<MessageHeader_t, QJsonObject>> MessageCodec::Parse(const QByteArray& data) const
+std::optional<std::pair<MessageHeader_t, TextSpan>> MessageCodec::parseEnvelope(const QByteArray& data) const
 {
     EnvelopeText envelope;
     QString error;
@@ -104,19 +105,49 @@ std::optional<std::pair<MessageHeader_t, QJsonObject>> MessageCodec::Parse(const
                                        << logForm(documentOf(data));
         return std::nullopt;
     }
+    return std::make_pair(std::move(header), *body);
+}
+
+std::optional<QJsonObject> MessageCodec::bodyObject(const QByteArray& data, TextSpan body) const
+{
     // Only the body becomes a QJsonObject: message classes read their members from it.
-    QJsonObject object;
-    if (data.at(body->begin) == '{') {
-        QJsonParseError parseError;
-        object = QJsonDocument::fromJson(
-                     QByteArray::fromRawData(data.constData() + body->begin, body->end - body->begin), &parseError)
-                     .object();
-        if (parseError.error != QJsonParseError::NoError) {
-            qWarning().noquote() << "Could not parse message, invalid JSON:" << parseError.errorString();
-            return std::nullopt;
-        }
+    if (!EnvelopeReader::IsObject(data, body))
+        return QJsonObject();
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(
+        QByteArray::fromRawData(data.constData() + body.begin, body.end - body.begin), &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        qWarning().noquote() << "Could not parse message, invalid JSON:" << parseError.errorString();
+        return std::nullopt;
     }
-    return std::make_pair(std::move(header), std::move(object));
+    return document.object();
+}
+
+std::optional<std::pair<MessageHeader_t, QJsonObject>> MessageCodec::Parse(const QByteArray& data) const
+{
+    std::optional<std::pair<MessageHeader_t, TextSpan>> envelope = parseEnvelope(data);
+    if (!envelope)
+        return std::nullopt;
+    std::optional<QJsonObject> body = bodyObject(data, envelope->second);
+    if (!body)
+        return std::nullopt;
+    return std::make_pair(std::move(envelope->first), std::move(*body));
+}
+
+std::optional<std::pair<MessageHeader_t, std::unique_ptr<IMessage>>> MessageCodec::ParseMessage(
+    const QByteArray& data) const
+{
+    std::optional<std::pair<MessageHeader_t, TextSpan>> envelope = parseEnvelope(data);
+    if (!envelope)
+        return std::nullopt;
+    MessageHeader_t& header = envelope->first;
+    if (MessageCatalogue::TypeOfIdentifier(header.id) == MessageType_e::Data)
+        return std::make_pair(std::move(header), Message_Data::FromText(data, envelope->second));
+    const std::optional<QJsonObject> body = bodyObject(data, envelope->second);
+    if (!body)
+        return std::nullopt;
+    std::optional<std::unique_ptr<IMessage>> message = CreateMessage(*body, header.id);
+    return std::make_pair(std::move(header), message ? std::move(*message) : nullptr);
 }
 
 std::optional<std::unique_ptr<IMessage>> MessageCodec::CreateMessage(const QJsonObject& body,

@@ -29,6 +29,10 @@ public:
 
     std::optional<MessageHeader_t> ParseHeader(const QJsonObject& document) const;
     std::optional<std::pair<MessageHeader_t, QJsonObject>> Parse(const QByteArray& data) const;
+    // Parse() and CreateMessage() in one: the header and the message, or a null message
+    // when the body does not make one (logged). Data messages are read without turning
+    // their body into a QJsonObject.
+    std::optional<std::pair<MessageHeader_t, std::unique_ptr<IMessage>>> ParseMessage(const QByteArray& data) const;
     std::optional<std::unique_ptr<IMessage>> CreateMessage(const QJsonObject& body, const QString& messageId) const;
     // The envelope of one outgoing message: the sender is the local device, and
     // responseTo is the sequence id of the message answered, if any.
@@ -36,6 +40,8 @@ public:
                                         std::optional<quint64> responseTo, const MessageSender_t& sender) const;
 
 private:
+    std::optional<std::pair<MessageHeader_t, TextSpan>> parseEnvelope(const QByteArray& data) const;
+    std::optional<QJsonObject> bodyObject(const QByteArray& data, TextSpan body) const;
     MessageHeader_t headerOf(const QByteArray& data, const EnvelopeText& envelope) const;
     MessageSender_t senderOf(const QByteArray& data, TextSpan span) const;
     const QByteArray& senderText(const MessageSender_t& sender) const;

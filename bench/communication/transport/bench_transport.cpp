@@ -205,8 +205,8 @@ void throughput()
     std::printf("  server -> handler:          %10.0f messages/s\n", oursRate);
     std::printf("  bare QWebSocketServer:      %10.0f messages/s\n", bareRate);
     std::printf("  bare server + JSON parse:   %10.0f messages/s\n", parsingRate);
-    std::printf("  ratio (bare / server):      %10.2f\n", bareRate / oursRate);
-    std::printf("  ratio (bare+parse / server):%10.2f\n", parsingRate / oursRate);
+    std::printf("  server / bare:              %10.2f\n", oursRate / bareRate);
+    std::printf("  server / (bare + parse):    %10.2f (target >= 0.7)\n", oursRate / parsingRate);
 }
 
 // Answers each request as a device would, with a response envelope naming the
@@ -325,8 +325,8 @@ void roundTrip()
     std::printf("  request -> response callback, quick peer:   %8.1f us\n", quick);
     std::printf("  request -> response callback, parsing peer: %8.1f us\n", parsing);
     std::printf("  bare QWebSocketServer echo:                 %8.1f us\n", bareMedian);
-    std::printf("  ratio (server, quick peer / bare):          %8.2f\n", quick / bareMedian);
-    std::printf("  ratio (server, parsing peer / bare):        %8.2f\n", parsing / bareMedian);
+    std::printf("  server, quick peer / bare:                  %8.2f (target <= 1.5)\n", quick / bareMedian);
+    std::printf("  server, parsing peer / bare:                %8.2f\n", parsing / bareMedian);
 }
 
 void discard(QtMsgType, const QMessageLogContext&, const QString&) {}

@@ -1,5 +1,6 @@
 #include "communication/messages/Message_Data.h"
 
+#include "communication/EnvelopeReader.h"
 #include "communication/JsonValues.h"
 
 namespace tessivar::communication {
@@ -41,6 +42,33 @@ std::optional<std::unique_ptr<IMessage>> Message_Data::FromJson(const QJsonObjec
 {
     return std::make_unique<Message_Data>(JsonValues::ReadDecimal(body.value(QLatin1StringView("ModuleId"))),
                                         JsonValues::ReadMap(body.value(QLatin1StringView("ModuleData"))));
+}
+
+std::unique_ptr<IMessage> Message_Data::FromText(QByteArrayView text, TextSpan body)
+{
+    // Read as FromJson reads the body's QJsonObject: a repeated member counts once, the
+    // last time; members of the wrong type read as empty values.
+    std::optional<TextSpan> blockId;
+    std::optional<TextSpan> data;
+    EnvelopeReader::ForEachMember(text, body, [&](const JsonText& name, TextSpan value) {
+        if (name.Is("ModuleId"))
+            blockId = value;
+        else if (name.Is("ModuleData"))
+            data = value;
+    });
+    std::optional<TextSpan> mapData;
+    if (data) {
+        EnvelopeReader::ForEachMember(text, *data, [&mapData](const JsonText& name, TextSpan value) {
+            if (name.Is("MapData"))
+                mapData = value;
+        });
+    }
+    QVariantMap map;
+    if (mapData) {
+        const std::optional<JsonText> mapText = EnvelopeReader::StringAt(text, *mapData);
+        map = JsonValues::ReadMapData(mapText ? mapText->Decoded() : QString());
+    }
+    return std::make_unique<Message_Data>(blockId ? EnvelopeReader::DecimalAt(text, *blockId) : 0, std::move(map));
 }
 
 } // namespace tessivar::communication

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "communication/EnvelopeReader.h"
 #include "communication/TessivarMessage.h"
 #include "core/ModuleTypes.h"
 
@@ -21,6 +22,9 @@ public:
     QJsonObject ToJson() const override;
     void AppendJson(QByteArray& out) const override;
     static std::optional<std::unique_ptr<IMessage>> FromJson(const QJsonObject& body);
+    // The same reading straight from the envelope's text: block data is most of what
+    // devices send, and the body need not become a QJsonObject first.
+    static std::unique_ptr<IMessage> FromText(QByteArrayView text, TextSpan body);
 
 private:
     BlockId_t m_blockId;

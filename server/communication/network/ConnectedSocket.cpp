@@ -86,6 +86,16 @@ void ConnectedSocket::SetClock(Clock clock)
     m_clock = std::move(clock);
 }
 
+void ConnectedSocket::MarkActive(TimePoint when)
+{
+    m_lastActivity = when;
+}
+
+std::optional<TimePoint> ConnectedSocket::LastActivity() const
+{
+    return m_lastActivity;
+}
+
 bool ConnectedSocket::WithinBudget()
 {
     if (m_overBudget)

@@ -48,6 +48,10 @@ public:
     // untrusted peers.
     void SetTrusted(bool trusted);
     void SetClock(Clock clock);
+    // When the peer last spoke (or the connection opened): its owner's idle check reads
+    // it, kept here so that a message costs no look-up.
+    void MarkActive(TimePoint when);
+    std::optional<TimePoint> LastActivity() const;
 
     void Print(QDebug& debug) const;
 
@@ -73,6 +77,7 @@ private:
     Clock m_clock = systemNow;
     TimePoint m_windowStart;
     int m_messagesInWindow = 0;
+    std::optional<TimePoint> m_lastActivity;
 };
 
 // "ConnectedSocket[State=<s>,PeerName=<n>,PeerAddress=<a>:<p>]"

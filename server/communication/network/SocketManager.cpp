@@ -131,9 +131,9 @@ void SocketManager::OnSocketConnected(ConnectedSocket* accepted)
         DropPeer(existing);
     }
     ConnectSocketSignals(socket.get());
-    m_connectedSockets.emplace(endPoint, std::move(socket));
     // Silence counts from the opening: a connection that never speaks is dropped too.
-    m_lastActivity[endPoint] = m_clock();
+    socket->MarkActive(m_clock());
+    m_connectedSockets.emplace(endPoint, std::move(socket));
     emit PeerConnected(endPoint);
 }
 
@@ -149,16 +149,14 @@ void SocketManager::ConnectSocketSignals(ConnectedSocket* socket)
 
 void SocketManager::OnSocketDataReceived(ConnectedSocket* socket, const QByteArray& data)
 {
-    const PeerEndPoint endPoint = socket->GetPeerEndPoint();
-    m_lastActivity[endPoint] = m_clock();
-    emit DataReceived(data, endPoint, true);
+    socket->MarkActive(m_clock());
+    emit DataReceived(data, socket->GetPeerEndPoint(), true);
 }
 
 void SocketManager::OnSocketOutgoingConnected(ConnectedSocket* socket)
 {
-    const PeerEndPoint endPoint = socket->GetPeerEndPoint();
-    m_lastActivity[endPoint] = m_clock();
-    emit PeerConnected(endPoint);
+    socket->MarkActive(m_clock());
+    emit PeerConnected(socket->GetPeerEndPoint());
 }
 
 void SocketManager::DropPeer(SocketMap::iterator it)
@@ -170,12 +168,13 @@ void SocketManager::DropPeer(SocketMap::iterator it)
 
 std::optional<Ticks> SocketManager::SilenceOf(const PeerEndPoint& endPoint) const
 {
-    if (m_connectedSockets.find(endPoint) == m_connectedSockets.end())
+    const auto found = m_connectedSockets.find(endPoint);
+    if (found == m_connectedSockets.end())
         return std::nullopt;
-    const auto activity = m_lastActivity.find(endPoint);
-    if (activity == m_lastActivity.end())
+    const std::optional<TimePoint> activity = found->second->LastActivity();
+    if (!activity)
         return Ticks::zero(); // still opening
-    return m_clock() - activity->second;
+    return m_clock() - *activity;
 }
 
 void SocketManager::Disconnect(const PeerEndPoint& endPoint)
@@ -237,8 +236,6 @@ void SocketManager::Release(ConnectedSocketPtr socket)
 
 void SocketManager::RemoveSocket(SocketMap::iterator it)
 {
-    // A later connection from the same address starts its silence afresh.
-    m_lastActivity.erase(it->first);
     ConnectedSocketPtr socket = std::move(it->second);
     m_connectedSockets.erase(it);
     Release(std::move(socket));
@@ -249,10 +246,10 @@ void SocketManager::CheckIdlePeers()
     const TimePoint now = m_clock();
     std::vector<PeerEndPoint> silent;
     for (const auto& [endPoint, socket] : m_connectedSockets) {
-        const auto activity = m_lastActivity.find(endPoint);
-        if (activity == m_lastActivity.end())
+        const std::optional<TimePoint> activity = socket->LastActivity();
+        if (!activity)
             continue;
-        const Ticks silence = now - activity->second;
+        const Ticks silence = now - *activity;
         if (silence > kMaximumSilence) {
             qDebug().nospace() << "Disconnecting endpoint [" << endPoint << "] because of no activity for ["
                                << silence.count() << "]";
@@ -264,7 +261,6 @@ void SocketManager::CheckIdlePeers()
         const auto it = m_connectedSockets.find(endPoint);
         if (it != m_connectedSockets.end())
             RemoveSocket(it);
-        m_lastActivity.erase(endPoint);
         emit PeerDisconnected(endPoint);
     }
 }

@@ -96,7 +96,6 @@ private:
     SocketMap m_connectedSockets;
     std::unique_ptr<NonConnectedSocket> m_emissionSocket;
     std::vector<std::unique_ptr<INonConnectedSocket>> m_listenerSockets;
-    std::map<PeerEndPoint, TimePoint> m_lastActivity;
     QTimer m_idleTimer;
     Clock m_clock = systemNow;
 };

@@ -5,7 +5,10 @@
 #include "ProtocolSamples.h"
 
 #include "communication/EnvelopeReader.h"
+#include "communication/JsonValues.h"
+#include "communication/MessageCatalogue.h"
 #include "communication/MessageCodec.h"
+#include "communication/messages/Message_Data.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -162,6 +165,29 @@ QByteArray nested(int depth)
     return QByteArray(depth, '[') + QByteArray(depth, ']');
 }
 
+// Data bodies: members in both orders, escaped names, repeated and mistyped members.
+QList<QByteArray> dataBodies()
+{
+    const QByteArray map = JsonValues::WriteMap({{QStringLiteral("Value"), 42}, {QStringLiteral("On"), true}})
+                               .value(QLatin1StringView("MapData"))
+                               .toString()
+                               .toLatin1();
+    const QByteArray data = R"({"-----TessivarCustomJsonType-----":"QVariantMap","MapData":")" + map + "\"}";
+    const QList<QByteArray> bodies {
+        R"({"ModuleData":)" + data + R"(,"ModuleId":"7"})",
+        R"({"ModuleId":"7","ModuleData":)" + data + "}",
+        R"({"Module\u0049d":"8","Module\u0044ata":{"Map\u0044ata":")" + map + "\"}}",
+        R"({"ModuleData":{"MapData":")" + map + R"("},"ModuleData":{"MapData":"AAAA"},"ModuleId":"1"})",
+        R"({"ModuleData":{"MapData":"AAAA"},"ModuleData":{"MapData":")" + map + R"("},"ModuleId":"1"})",
+        R"({"ModuleData":{"MapData":")" + QByteArray(map).replace("/", "\\/") + R"("}})",
+        R"({"ModuleData":{"MapData":12},"ModuleId":7})", R"({"ModuleData":{"MapData":"%%"}})",
+        R"({"ModuleData":[1],"ModuleId":" 7"})", R"({"ModuleData":{},"ModuleId":"+7"})",
+        R"({"ModuleId":"4294967296"})", R"({"ModuleId":"4294967295"})", R"({"ModuleId":"0000000000017"})",
+        R"({"ModuleId":"\u0037"})", "{}", "[]", "3", "null", R"("text")",
+    };
+    return bodies;
+}
+
 } // namespace
 
 class TestEnvelopeReader : public QObject
@@ -169,6 +195,12 @@ class TestEnvelopeReader : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        // The data class catalogue the codec consults must know every message type.
+        QCOMPARE(MessageCatalogue::TypeOfIdentifier(QStringLiteral("com.tessivar.ModuleData.1")), MessageType_e::Data);
+    }
+
     void readsAsQJsonDocument_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -241,6 +273,60 @@ private Q_SLOTS:
         const Reading read = throughReader(text);
         if (!(read == expected))
             QFAIL(qPrintable("reader: " + describe(read) + "\nQJsonDocument: " + describe(expected)));
+    }
+
+    // Data messages skip QJsonDocument: their block id, their map and the warnings about
+    // a bad map must be what the QJsonObject reading gives.
+    void dataBodiesReadAsThroughQJsonDocument_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        const QList<QByteArray> bodies = dataBodies();
+        int row = 0;
+        for (const QByteArray& body : bodies)
+            QTest::addRow("body %d", row++) << body;
+        QRandomGenerator random(7);
+        const QByteArray alphabet = QByteArray("{}[]\",:\\ u0123456789AQ=/+eE-") + "\xc3\xa9";
+        for (int i = 0; i < 1000; ++i) {
+            QByteArray body = bodies.at(random.bounded(3));
+            const int at = random.bounded(int(body.size()));
+            const char c = alphabet.at(random.bounded(int(alphabet.size())));
+            switch (random.bounded(3)) {
+            case 0: body[at] = c; break;
+            case 1: body.insert(at, c); break;
+            default: body.remove(at, 1);
+            }
+            QTest::addRow("mutation %d", i) << body;
+        }
+    }
+
+    void dataBodiesReadAsThroughQJsonDocument()
+    {
+        QFETCH(QByteArray, body);
+        const QByteArray envelope = ProtocolSamples::Envelope(QStringLiteral("com.tessivar.ModuleData.1"), body);
+        const MessageCodec codec;
+        QStringList directWarnings;
+        QStringList documentWarnings;
+        static QStringList* capture = nullptr;
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext&, const QString& message) { capture->append(message); });
+        capture = &directWarnings;
+        auto direct = codec.ParseMessage(envelope);
+        capture = &documentWarnings;
+        auto parsed = codec.Parse(envelope);
+        std::optional<std::unique_ptr<IMessage>> created;
+        if (parsed)
+            created = codec.CreateMessage(parsed->second, parsed->first.id);
+        qInstallMessageHandler(previous);
+
+        QCOMPARE(directWarnings, documentWarnings);
+        QCOMPARE(bool(direct), bool(parsed));
+        if (!direct)
+            return;
+        QVERIFY(direct->second && created && *created);
+        const auto& fast = static_cast<const Message_Data&>(*direct->second);
+        const auto& slow = static_cast<const Message_Data&>(**created);
+        QCOMPARE(fast.GetBlockId(), slow.GetBlockId());
+        QCOMPARE(fast.GetData(), slow.GetData());
     }
 
     // The codec reuses the sender read from the last message; a changed sender must
