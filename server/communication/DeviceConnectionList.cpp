@@ -97,6 +97,7 @@ std::vector<DeviceConnectionData_t> DeviceConnectionList::FromJson(const QByteAr
 void DeviceConnectionList::Load()
 {
     m_connections = FromJson(m_configuration.DeviceConnections());
+    m_activeByAddress.reset();
     logRecords("Loading");
 }
 
@@ -115,6 +116,7 @@ void DeviceConnectionList::KeepOnly(const QList<NetworkDeviceId_t>& deviceIds)
 {
     const auto unknown = [&deviceIds](const DeviceConnectionData_t& c) { return !deviceIds.contains(c.DeviceId); };
     m_connections.erase(std::remove_if(m_connections.begin(), m_connections.end(), unknown), m_connections.end());
+    m_activeByAddress.reset();
     logRecords("Keeping");
 }
 
@@ -124,6 +126,7 @@ void DeviceConnectionList::Update(const NetworkDeviceId_t& deviceId, const netwo
         connection->LastKnownEndPoint = endPoint;
     else
         m_connections.push_back(DeviceConnectionData_t{deviceId, endPoint, m_clock(), false});
+    m_activeByAddress.reset();
     m_saveThrottle.Request();
 }
 
@@ -134,6 +137,7 @@ void DeviceConnectionList::Remove(const NetworkDeviceId_t& deviceId)
     if (it == m_connections.end())
         return;
     m_connections.erase(it);
+    m_activeByAddress.reset();
     m_saveThrottle.Request();
 }
 
@@ -153,6 +157,7 @@ void DeviceConnectionList::setFlag(const NetworkDeviceId_t& deviceId, bool activ
     if (connection && connection->Active != active) {
         connection->Active = active;
         connection->LastOnline = m_clock();
+        m_activeByAddress.reset();
     }
     m_saveThrottle.Request();
 }
@@ -187,8 +192,23 @@ std::optional<NetworkDeviceId_t> DeviceConnectionList::FindInactiveDevice(const 
 std::optional<NetworkDeviceId_t> DeviceConnectionList::findDevice(const network::PeerEndPoint& endPoint,
                                                                   bool active) const
 {
+    if (active) {
+        if (!m_activeByAddress) {
+            // The first record of an address answers for it, as a walk through the list would.
+            m_activeByAddress.emplace();
+            for (const DeviceConnectionData_t& connection : m_connections) {
+                const QHostAddress address = connection.LastKnownEndPoint.GetAddress();
+                if (connection.Active && !m_activeByAddress->contains(address))
+                    m_activeByAddress->insert(address, connection.DeviceId);
+            }
+        }
+        const auto found = m_activeByAddress->constFind(endPoint.GetAddress());
+        if (found == m_activeByAddress->constEnd())
+            return std::nullopt;
+        return *found;
+    }
     for (const DeviceConnectionData_t& connection : m_connections) {
-        if (connection.Active == active && connection.LastKnownEndPoint == endPoint)
+        if (!connection.Active && connection.LastKnownEndPoint == endPoint)
             return connection.DeviceId;
     }
     return std::nullopt;

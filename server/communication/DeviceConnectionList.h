@@ -6,6 +6,8 @@
 #include "core/WriteThrottle.h"
 
 #include <QByteArray>
+#include <QHash>
+#include <QHostAddress>
 #include <QList>
 
 #include <optional>
@@ -78,6 +80,9 @@ private:
     CommonConfiguration& m_configuration;
     network::Clock m_clock;
     std::vector<DeviceConnectionData_t> m_connections;
+    // The device of each active connection by address, for the look-up every received
+    // message makes; built on demand, dropped whenever the list changes.
+    mutable std::optional<QHash<QHostAddress, NetworkDeviceId_t>> m_activeByAddress;
     WriteThrottle m_saveThrottle;
 };
 

@@ -187,8 +187,20 @@ private Q_SLOTS:
         list.Update(kPhoneId, endPoint("10.0.0.9"));
         QCOMPARE(list.GetConnections().size(), size_t(1));
         QCOMPARE(list.FindActiveDevice(endPoint("10.0.0.9")), std::optional<QString>(kPhoneId));
+        QVERIFY(!list.FindActiveDevice(endPoint("10.0.0.1")).has_value());
+
+        // Two records at one address: the first answers for it, until it goes.
+        list.Update(kTabletId, endPoint("10.0.0.9"));
+        list.SetActive(kTabletId);
+        QCOMPARE(list.FindActiveDevice(endPoint("10.0.0.9")), std::optional<QString>(kPhoneId));
+        list.Remove(kPhoneId);
+        QCOMPARE(list.FindActiveDevice(endPoint("10.0.0.9")), std::optional<QString>(kTabletId));
+        list.Update(kPhoneId, endPoint("10.0.0.9"));
+        list.SetActive(kPhoneId);
+        list.Remove(kTabletId);
 
         list.SetInactive(kPhoneId);
+        QVERIFY(!list.FindActiveDevice(endPoint("10.0.0.9")).has_value());
         QCOMPARE(list.GetConnections().front().LastOnline, m_now);
         QCOMPARE(list.FindInactiveDevice(endPoint("10.0.0.9")), std::optional<QString>(kPhoneId));
         // Unknown ids change nothing but still write the list.
