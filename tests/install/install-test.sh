@@ -124,7 +124,10 @@ if [ -n "$server_pid" ]; then
     status=0
     wait "$server_pid" || status=$?
     server_pid=""
-    [ $status -eq 0 ] || fail "server ended with status $status"
+    if [ $status -ne 0 ]; then
+        fail "server ended with status $status; its output:"
+        tail -n 40 "$work/server.out"
+    fi
 fi
 
 grep -q '^DeviceId=' "$data/config" && grep -q '^FirstLaunch=false' "$data/config" \

@@ -207,6 +207,8 @@ void tst_Sockets::unfinishedHandshakesAreCapped()
     RawWebSocketClient good(QHostAddress(QStringLiteral("127.0.0.2")));
     QVERIFY(good.connectToServer(kLocal, kServerPort));
     QTRY_COMPARE(accepted.count(), 1);
+    // The receiver of the signal owns the socket.
+    delete accepted.takeFirst().at(0).value<ConnectedSocket*>();
 }
 
 void tst_Sockets::untrustedPeersKeepToTheirBudget_data()
