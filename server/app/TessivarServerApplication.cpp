@@ -66,7 +66,9 @@ TessivarServerApplication::TessivarServerApplication(const Options& options, Con
     setPingInterval(m_options.pingInterval);
     m_parametersValid = m_configuration.checkParameterVersions();
 
-    if (m_configuration.FirstLaunch()) {
+    // A first start cut short (a crash, a kill) may have stored its identifier already,
+    // and devices may have met it: only a missing one is made.
+    if (m_configuration.FirstLaunch() && !m_configuration.HasDeviceId()) {
         // The local device takes the same identifier, so it stays stable from the first start.
         const NetworkDeviceId_t deviceId = CommonConfiguration::generateDeviceId();
         m_configuration.setDeviceId(deviceId);

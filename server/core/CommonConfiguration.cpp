@@ -136,13 +136,18 @@ void CommonConfiguration::setPort(int value)
     Q_EMIT PortChanged(value);
 }
 
-NetworkDeviceId_t CommonConfiguration::DeviceId() const
+bool CommonConfiguration::HasDeviceId() const
 {
     m_settings->beginGroup(m_commonGroup);
     const bool stored = m_settings->contains(QStringLiteral("DeviceId"));
     m_settings->endGroup();
+    return stored;
+}
+
+NetworkDeviceId_t CommonConfiguration::DeviceId() const
+{
     // Generating is not free (it walks the interfaces), so only for a missing key.
-    if (!stored)
+    if (!HasDeviceId())
         return generateDeviceId();
     return read<QString>(m_commonGroup, QStringLiteral("DeviceId"), QString());
 }

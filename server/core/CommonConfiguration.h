@@ -40,6 +40,8 @@ public:
     void setPort(int value);
     NetworkDeviceId_t DeviceId() const;
     void setDeviceId(const NetworkDeviceId_t& value);
+    // Whether an identifier is stored (DeviceId() makes a new one up when none is).
+    bool HasDeviceId() const;
     QString DeviceName() const;
     void setDeviceName(const QString& value);
     QVersionNumber SoftwareVersion() const;

@@ -74,6 +74,24 @@ private Q_SLOTS:
         QCOMPARE(application->deviceManager().GetCurrentDevice().GetId(), firstId);
     }
 
+    // A first start killed after it stored its identifier, before it was over: the next
+    // start is a first start again, and keeps that identifier.
+    void cutShortFirstStartKeepsItsIdentity()
+    {
+        const QString stored = QStringLiteral("0123456789abcdef0123456789abcdef");
+        {
+            QSettings file(configPath(), QSettings::IniFormat);
+            file.setValue(QStringLiteral("common/DeviceId"), stored);
+        }
+        Configuration configuration(configPath());
+        QVERIFY(configuration.FirstLaunch());
+        auto application = start(configuration);
+        QVERIFY(application);
+        QCOMPARE(application->deviceManager().GetCurrentDevice().GetId(), stored);
+        QCOMPARE(QSettings(configPath(), QSettings::IniFormat).value(QStringLiteral("common/DeviceId")).toString(), stored);
+        QVERIFY(!configuration.FirstLaunch());
+    }
+
     void upgradeRequestsReleaseNotes_data()
     {
         QTest::addColumn<QVersionNumber>("stored");

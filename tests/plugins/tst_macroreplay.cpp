@@ -181,8 +181,8 @@ private Q_SLOTS:
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         // In a sanitizer build: the X11 platform plugin's system libraries (D-Bus, GL)
         // keep allocations past exit and are unloaded before the leak check, so they
-        // cannot be suppressed by name. The recorder and the replay are leak-checked in
-        // this process's own tests.
+        // cannot be suppressed by name. The recording and the replay are leak-checked
+        // offscreen by the misc module tests.
         const QString leakOptions = environment.value(QStringLiteral("LSAN_OPTIONS"));
         environment.insert(QStringLiteral("LSAN_OPTIONS"),
                            leakOptions + (leakOptions.isEmpty() ? "" : ":") + QStringLiteral("detect_leaks=0"));
