@@ -61,11 +61,7 @@ double median(QList<double> values)
 
 QByteArray requestData()
 {
-    QByteArray data;
-    QDataStream stream(&data, QIODevice::WriteOnly);
-    stream.setVersion(kDataStreamVersion);
-    stream << QString();
-    return data;
+    return test::PeerFileTransfer::requestData(QString());
 }
 
 // Runs the event loop until `done` holds after one of the sender's signals; QTest's

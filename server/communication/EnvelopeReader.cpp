@@ -1,6 +1,6 @@
 #include "communication/EnvelopeReader.h"
 
-#include <QVersionNumber>
+#include "communication/JsonValues.h"
 
 #include <algorithm>
 #include <array>
@@ -132,10 +132,8 @@ quint32 decimalOf(const JsonText& raw)
             number = number * 10 + quint64(digit - '0');
         return number <= std::numeric_limits<quint32>::max() ? quint32(number) : 0;
     }
-    // Signs and the like, read as QString reads them.
-    bool ok = false;
-    const uint number = decode(raw).toUInt(&ok, 10);
-    return ok ? number : 0;
+    // Signs and the like, read as every decimal of a message is read.
+    return JsonValues::ReadDecimal(decode(raw));
 }
 
 class Scanner
@@ -483,8 +481,7 @@ bool readMessages(Scanner& scanner, QByteArrayView text, int depth, EnvelopeText
 {
     const qsizetype begin = scanner.at() - text.data();
     envelope.messageMembers.clear();
-    envelope.messagesIsObject = scanner.next('{');
-    const bool read = envelope.messagesIsObject
+    const bool read = scanner.next('{')
         ? scanner.object(depth,
                          [&](const JsonText& name, int inner) {
                              const qsizetype valueBegin = scanner.at() - text.data();
@@ -556,11 +553,8 @@ MessageSender_t EnvelopeReader::ReadSender(QByteArrayView text, TextSpan span)
             return stringMember(scanner, depth, type);
         return scanner.value(depth);
     });
-    sender.softwareVersion = QVersionNumber::fromString(version);
-    if (type == QLatin1StringView("client"))
-        sender.applicationType = device::ApplicationType_e::Client;
-    else if (type == QLatin1StringView("server"))
-        sender.applicationType = device::ApplicationType_e::Server;
+    sender.softwareVersion = JsonValues::ReadVersion(version);
+    sender.applicationType = JsonValues::ReadApplicationType(type);
     return sender;
 }
 

@@ -38,11 +38,10 @@ struct EnvelopeText {
     std::optional<TextSpan> sender;
     quint32 sequenceId = 0;
     std::optional<quint32> sequenceResponseId;
-    // The "message.v1" value when it is present, and whether it is an object.
+    // The "message.v1" value when it is present.
     std::optional<TextSpan> messages;
-    bool messagesIsObject = false;
-    // The members of "message.v1" (one, from every sender that follows the protocol):
-    // the name as it stands between its quotes, and the value.
+    // The members of "message.v1" when it is an object (one, from every sender that
+    // follows the protocol): the name as it stands between its quotes, and the value.
     struct Member {
         TextSpan name;
         bool nameEscaped = false;

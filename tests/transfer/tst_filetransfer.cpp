@@ -39,20 +39,12 @@ QByteArray randomBytes(int size)
 
 QByteArray streamed(const QStringList& classIds)
 {
-    QByteArray data;
-    QDataStream stream(&data, QIODevice::WriteOnly);
-    stream.setVersion(kDataStreamVersion);
-    stream << classIds;
-    return data;
+    return PeerFileTransfer::requestData(classIds);
 }
 
 QByteArray emptyRequestData()
 {
-    QByteArray data;
-    QDataStream stream(&data, QIODevice::WriteOnly);
-    stream.setVersion(kDataStreamVersion);
-    stream << QString();
-    return data;
+    return PeerFileTransfer::requestData(QString());
 }
 
 bool writeFile(const QString& path, const QByteArray& content)

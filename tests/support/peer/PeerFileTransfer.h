@@ -13,8 +13,11 @@
 #include "TestPeer.h"
 
 #include "communication/FileTransferMetaData.h"
+#include "core/ApplicationConstants.h"
 
 #include <QByteArray>
+#include <QDataStream>
+#include <QIODevice>
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -51,6 +54,17 @@ public:
                    const QList<quint16>& crcs = {});
     // True once the last message of the request went out.
     bool waitForSent(int timeoutMs = 5000);
+
+    // A request's "RequestData" as a device writes it: one value in a version 19 stream
+    // (the class ids of a data class request, an empty string for logs and settings).
+    template<typename Value> static QByteArray requestData(const Value& value)
+    {
+        QByteArray data;
+        QDataStream stream(&data, QIODevice::WriteOnly);
+        stream.setVersion(kDataStreamVersion);
+        stream << value;
+        return data;
+    }
 
 private:
     void onMessage(communication::MessageType_e type);
