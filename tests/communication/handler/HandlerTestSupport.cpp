@@ -5,8 +5,10 @@
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QSettings>
+#include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTest>
+#include <QUdpSocket>
 
 namespace tessivar::test {
 
@@ -16,10 +18,20 @@ QStringList* g_lines = nullptr;
 
 quint16 freePort()
 {
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
+    // Not a port the system hands out: those are also the local ports of outgoing
+    // connections, and a test running beside this one could take it before the server
+    // listens. Below that range and above the fixed ports of the other tests, one that
+    // is free for both the WebSocket server and the datagrams.
+    constexpr int kFirst = 22000;
+    constexpr int kEnd = 32000;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto port = static_cast<quint16>(QRandomGenerator::global()->bounded(kFirst, kEnd));
+        QTcpServer stream;
+        QUdpSocket datagrams;
+        if (stream.listen(QHostAddress::Any, port) && datagrams.bind(QHostAddress::Any, port))
+            return port;
+    }
+    return 0;
 }
 
 ServerUnderTest::ServerUnderTest()
