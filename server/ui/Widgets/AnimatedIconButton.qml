@@ -15,6 +15,7 @@ AbstractButton {
     implicitHeight: 40
     focusPolicy: Qt.StrongFocus
     hoverEnabled: true
+    Accessible.role: Accessible.Button
     Accessible.name: toolTipText
     ToolTip.visible: hovered && toolTipText !== ""
     ToolTip.delay: 500

@@ -17,6 +17,8 @@ Button {
     font.family: Theme.fontFamily
     font.pixelSize: Theme.bodySize
     font.weight: Font.Medium
+    Accessible.role: Accessible.Button
+    Accessible.name: text
 
     readonly property color accent: destructive ? Theme.error : Theme.primary
 

@@ -13,6 +13,9 @@ Switch {
     font.pixelSize: Theme.bodySize
     spacing: 16
     padding: 0
+    Accessible.role: Accessible.CheckBox
+    Accessible.name: text
+    Accessible.description: hint
 
     indicator: Rectangle {
         x: control.leftPadding

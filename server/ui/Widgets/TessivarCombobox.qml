@@ -11,6 +11,11 @@ ComboBox {
     font.family: Theme.fontFamily
     font.pixelSize: Theme.bodySize
 
+    // The choice's label, read by screen readers.
+    property string label: ""
+    Accessible.role: Accessible.ComboBox
+    Accessible.name: label !== "" ? label : displayText
+
     contentItem: Text {
         leftPadding: 12
         rightPadding: combo.indicator.width + 8

@@ -16,6 +16,7 @@ AbstractButton {
     implicitHeight: iconSize + 16
     focusPolicy: Qt.StrongFocus
     hoverEnabled: true
+    Accessible.role: Accessible.Button
     Accessible.name: toolTipText
 
     ToolTip.visible: hovered && toolTipText !== ""

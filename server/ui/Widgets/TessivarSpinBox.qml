@@ -12,6 +12,11 @@ SpinBox {
     font.family: Theme.fontFamily
     font.pixelSize: Theme.bodySize
 
+    // The number's label, read by screen readers.
+    property string label: ""
+    Accessible.role: Accessible.SpinBox
+    Accessible.name: label
+
     contentItem: TextInput {
         z: 2
         text: spin.textFromValue(spin.value, spin.locale)

@@ -18,6 +18,11 @@ TextField {
     selectedTextColor: Theme.primaryText
     selectByMouse: true
 
+    // The field's label, read by screen readers; the placeholder stands in without one.
+    property string label: ""
+    Accessible.role: Accessible.EditableText
+    Accessible.name: label !== "" ? label : placeholderText
+
     background: Rectangle {
         radius: 4
         color: Theme.surfaceRaised
