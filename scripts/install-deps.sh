@@ -10,6 +10,7 @@ packages=(
     qml6-module-qt5compat-graphicaleffects qml6-module-qtquick-dialogs libgl-dev libx11-dev libxtst-dev xvfb xdotool
     iproute2 util-linux g++-mingw-w64-x86-64 xauth
     dpkg-dev file
+    python3-pyatspi at-spi2-core dbus
 )
 
 missing=()

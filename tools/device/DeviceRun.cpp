@@ -115,6 +115,11 @@ void DeviceRun::connectTo(const QString& host)
     connect(m_session.get(), &DeviceSession::blockCreated, this, [this](quint32 blockId, const QString& dataClass) {
         m_out << "Block " << blockId << " created: " << plainText(dataClass) << Qt::endl;
     });
+    connect(m_session.get(), &DeviceSession::dashboardExported, this,
+            [this](int blockCount) { m_out << "Dashboard exported: " << blockCount << " blocks" << Qt::endl; });
+    connect(m_session.get(), &DeviceSession::dashboardImported, this, [this](int created, int requested) {
+        m_out << "Dashboard imported: " << created << " of " << requested << " blocks" << Qt::endl;
+    });
     connect(m_session.get(), &DeviceSession::blockDeleted, this,
             [this](quint32 blockId) { m_out << "Block " << blockId << " deleted" << Qt::endl; });
     connect(m_session.get(), &DeviceSession::parametersReceived, this,

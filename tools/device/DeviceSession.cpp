@@ -2,6 +2,10 @@
 
 #include "communication/MessageType.h"
 #include "communication/messages/Message_BlockList.h"
+#include "communication/messages/Message_DashboardExportRequest.h"
+#include "communication/messages/Message_DashboardExportResponse.h"
+#include "communication/messages/Message_DashboardImportRequest.h"
+#include "communication/messages/Message_DashboardImportResponse.h"
 #include "communication/messages/Message_Data.h"
 #include "communication/messages/Message_DeleteBlock.h"
 #include "communication/messages/Message_FileTransfer.h"
@@ -161,6 +165,12 @@ void DeviceSession::dispatch(const communication::MessageHeader_t& header, const
         emit notificationReceived(notification.GetText(), notification.GetDuration());
         break;
     }
+    case MessageType_e::DashboardExportRequest:
+        answerDashboardExport(header);
+        break;
+    case MessageType_e::DashboardImportRequest:
+        importDashboard(header, message);
+        break;
     case MessageType_e::FileTransfer: {
         const auto& transfer = static_cast<const communication::Message_FileTransfer&>(message);
         emit fileTransferReceived(transfer.GetMetaData(), transfer.GetFileData(), header.sequenceId);
@@ -194,30 +204,89 @@ DeviceSession::Block* DeviceSession::block(quint32 blockId)
     return &m_blocks[blockId];
 }
 
+DeviceSession::Block* DeviceSession::addBlock(const QString& dataClass, quint32* blockId)
+{
+    QList<quint32> taken = m_listed;
+    for (const auto& [id, known] : m_blocks)
+        taken.append(id);
+    *blockId = m_state.nextBlockId(taken);
+    Block* created = block(*blockId);
+    if (!created)
+        return nullptr;
+    m_state.addBlock(*blockId, dataClass);
+    created->dataClass = dataClass;
+    created->parametersReceived = true;
+    m_listed.append(*blockId);
+    return created;
+}
+
 void DeviceSession::createBlock(const communication::MessageHeader_t& header, const communication::IMessage& message)
 {
     const auto& request = static_cast<const communication::Message_RegisterBlock&>(message);
-    QList<quint32> taken = m_listed;
-    for (const auto& [blockId, block] : m_blocks)
-        taken.append(blockId);
-    const quint32 blockId = m_state.nextBlockId(taken);
-    Block* created = block(blockId);
+    quint32 blockId = 0;
+    Block* created = addBlock(request.GetDataClassId(), &blockId);
     if (!created) {
         send(communication::Message_RegisterBlockResponse(BlockCreationStatus_e::NotCreated, 0,
                                                           request.GetRequestIndex()),
              header.sequenceId);
         return;
     }
-    m_state.addBlock(blockId, request.GetDataClassId());
-    created->dataClass = request.GetDataClassId();
     created->parameters = request.GetParameters();
     created->data = request.GetData();
-    created->parametersReceived = true;
-    m_listed.append(blockId);
     send(communication::Message_RegisterBlockResponse(BlockCreationStatus_e::Created, blockId,
                                                       request.GetRequestIndex()),
          header.sequenceId);
     emit blockCreated(blockId, created->dataClass);
+}
+
+void DeviceSession::answerDashboardExport(const communication::MessageHeader_t& header)
+{
+    // A screen-less device lays its blocks out four to a row, one cell each, in id order.
+    constexpr int kColumns = 4;
+    communication::Message_DashboardExportResponse::Profiles_t profiles;
+    int index = 0;
+    int count = 0;
+    for (const auto& [blockId, known] : m_blocks) {
+        if (!m_listed.contains(blockId))
+            continue;
+        const QRectF cell(index % kColumns, index / kColumns, 1, 1);
+        ++index;
+        const QStringList onProfiles = known.profiles.isEmpty() ? QStringList{kDefaultProfile} : known.profiles;
+        for (const QString& profile : onProfiles)
+            profiles[profile].append({blockId, known.geometry.value_or(cell), known.z, known.dataClass});
+        ++count;
+    }
+    send(communication::Message_DashboardExportResponse(profiles), header.sequenceId);
+    emit dashboardExported(count);
+}
+
+void DeviceSession::importDashboard(const communication::MessageHeader_t& header,
+                                    const communication::IMessage& message)
+{
+    const auto& request = static_cast<const communication::Message_DashboardImportRequest&>(message);
+    communication::Message_DashboardImportResponse::CreatedBlocks_t created;
+    int createdCount = 0;
+    for (const communication::DashboardImportModule& entry : request.GetImportData()) {
+        quint32 blockId = 0;
+        Block* added = addBlock(entry.dataClassId, &blockId);
+        // Block id 0 tells the server this one was not created.
+        created.insert(entry.creationRequestId, added ? blockId : 0);
+        if (!added)
+            continue;
+        added->parameters = entry.parameters;
+        added->data = entry.data;
+        added->geometry = entry.geometry;
+        added->z = entry.z;
+        added->profiles = entry.profiles;
+        ++createdCount;
+        emit blockCreated(blockId, added->dataClass);
+    }
+    const bool complete = createdCount == request.GetImportData().size();
+    send(communication::Message_DashboardImportResponse(
+             created, complete ? communication::Message_DashboardImportResponse::kStatusSuccessful
+                          : communication::Message_DashboardImportResponse::kStatusFailed),
+         header.sequenceId);
+    emit dashboardImported(createdCount, static_cast<int>(request.GetImportData().size()));
 }
 
 } // namespace tessivar::devicecli

@@ -8,6 +8,8 @@
 #include "communication/MessageSender.h"
 
 #include <QObject>
+#include <QRectF>
+#include <QStringList>
 #include <QVariantMap>
 #include <QVersionNumber>
 #include <QWebSocket>
@@ -36,7 +38,14 @@ public:
         QVariantMap parameters;
         QVariantMap data;
         bool parametersReceived = false;
+        // Where the block sits; a block the server created directly is laid out in a grid.
+        std::optional<QRectF> geometry;
+        qint32 z = 0;
+        QStringList profiles;
     };
+
+    // The profile of every block this device has not been told otherwise about.
+    static inline const QString kDefaultProfile = QStringLiteral("Dashboard");
 
     DeviceSession(const communication::MessageSender_t& self, DeviceState& state, QObject* parent = nullptr);
 
@@ -61,6 +70,8 @@ signals:
     void blockDeleted(quint32 blockId);
     void notificationReceived(const QString& text, int duration);
     void fileTransferReceived(const FileTransferMetaData_t& metaData, const QByteArray& data, quint64 sequenceId);
+    void dashboardExported(int blockCount);
+    void dashboardImported(int createdCount, int requestedCount);
 
 private:
     void onText(const QString& text);
@@ -69,6 +80,10 @@ private:
     // The block of that id, or null when the server has named too many.
     Block* block(quint32 blockId);
     void createBlock(const communication::MessageHeader_t& header, const communication::IMessage& message);
+    void answerDashboardExport(const communication::MessageHeader_t& header);
+    void importDashboard(const communication::MessageHeader_t& header, const communication::IMessage& message);
+    // A new block of that class, kept in the state; null when the device holds too many.
+    Block* addBlock(const QString& dataClass, quint32* blockId);
 
     communication::MessageSender_t m_self;
     DeviceState& m_state;

@@ -18,6 +18,7 @@ public:
     // "Status": 0 still in progress, 1 complete and successful, any other value failed.
     static constexpr qint32 kStatusInProgress = 0;
     static constexpr qint32 kStatusSuccessful = 1;
+    static constexpr qint32 kStatusFailed = 2;
 
     Message_DashboardImportResponse(CreatedBlocks_t createdBlocks, qint32 status);
 
