@@ -16,8 +16,6 @@ TessivarPopup {
 
     objectName: "popup_FirewallInformation"
     title: qsTr("Firewall Information")
-    Accessible.role: Accessible.Dialog
-    Accessible.name: title
 
     Timer {
         objectName: "timer_FirewallCheck"

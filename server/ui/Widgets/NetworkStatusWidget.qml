@@ -84,6 +84,7 @@ TessivarPage {
             }
         }
         TessivarLabel {
+            objectName: "text_NoNetwork"
             visible: interfaceRows.count === 0
             color: Theme.secondaryText
             text: qsTr("No network connection found: devices cannot reach this computer.")
