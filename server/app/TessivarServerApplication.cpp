@@ -15,9 +15,9 @@
 #include "communication/CommunicationHandler.h"
 #include "communication/MessageHandler.h"
 #include "core/ApplicationConstants.h"
-#include "transfer/FileDialogs.h"
 #include "network/NetworkFirewallModel.h"
 #include "network/NetworkStatusModel.h"
+#include "transfer/FileDialogs.h"
 #include "ui/ErrorWidget.h"
 
 #include <QDebug>
@@ -110,6 +110,8 @@ TessivarServerApplication::~TessivarServerApplication()
 void TessivarServerApplication::createFlows()
 {
     m_trayAndWindows = std::make_unique<TrayAndWindows>(m_configuration);
+    connect(m_trayAndWindows.get(), &TrayAndWindows::trayAvailableChanged, this,
+            &TessivarServerApplication::systemTrayAvailableChanged);
     m_greetingFlow
         = std::make_unique<GreetingFlow>(*this, m_pluginManager, m_options.helloInterval, m_options.wakeUpInterval);
     m_blockSyncFlow = std::make_unique<BlockSyncFlow>(*this, m_moduleList, m_options.checkLoadedSourcesDelay);

@@ -55,6 +55,8 @@ class ModuleSelectionWidget;
 class TessivarServerApplication : public AbstractApplication
 {
     Q_OBJECT
+    // Whether the desktop has a system tray; without one the window is never hidden to it.
+    Q_PROPERTY(bool systemTrayAvailable READ systemTrayAvailable NOTIFY systemTrayAvailableChanged)
 
 public:
     struct Options {
@@ -82,6 +84,9 @@ public:
     QSystemTrayIcon& trayIcon() { return m_trayAndWindows->trayIcon(); }
     QMenu* trayMenu() const { return m_trayAndWindows->trayMenu(); }
     bool parametersValid() const { return m_parametersValid; }
+    bool systemTrayAvailable() const { return m_trayAndWindows->trayAvailable(); }
+    // Tests play a desktop with or without a tray.
+    void setSystemTrayAvailable(bool available) { m_trayAndWindows->setTrayAvailable(available); }
     // Exists once the main window has loaded.
     ErrorHandler* errorHandler() const { return m_errorHandler.get(); }
     ModuleList& moduleList() { return m_moduleList; }
@@ -107,6 +112,7 @@ Q_SIGNALS:
     void moduleInformationRequested(const QString& pluginId, const QString& moduleId);
     // Emitted at the end of onMainWindowLoaded, once the server runs.
     void applicationReady();
+    void systemTrayAvailableChanged();
 
 public Q_SLOTS:
     void onDeviceDisconnected(const NetworkDeviceId_t& deviceId) override;

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <QEvent>
 #include <QMenu>
 #include <QQuickWindow>
 #include <QScreen>
@@ -20,7 +21,33 @@ TrayAndWindows::TrayAndWindows(Configuration& configuration, QObject* parent)
     : QObject(parent)
     , m_configuration(configuration)
     , m_trayMenu(std::make_unique<QMenu>())
+    , m_trayAvailable(QSystemTrayIcon::isSystemTrayAvailable())
 {
+}
+
+void TrayAndWindows::setTrayAvailable(bool available)
+{
+    if (available == m_trayAvailable)
+        return;
+    m_trayAvailable = available;
+    Q_EMIT trayAvailableChanged();
+}
+
+bool TrayAndWindows::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_mainWindow && event->type() == QEvent::Close && !m_quitting) {
+        event->ignore();
+        // After the event: quitting closes the windows, which must not happen inside it.
+        QMetaObject::invokeMethod(this, &TrayAndWindows::closeWindow, Qt::QueuedConnection);
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void TrayAndWindows::quit()
+{
+    m_quitting = true;
+    QCoreApplication::quit();
 }
 
 TrayAndWindows::~TrayAndWindows() = default;
@@ -56,6 +83,8 @@ void TrayAndWindows::findWindows(QObject* root)
     }
     if (!m_mainWindow)
         qWarning() << "Main window not found";
+    else
+        m_mainWindow->installEventFilter(this);
 }
 
 void TrayAndWindows::buildTray()
@@ -111,7 +140,7 @@ void TrayAndWindows::minimizeWindow()
 {
     if (!m_mainWindow)
         return;
-    if (m_configuration.MinimizeToTray()) {
+    if (m_configuration.MinimizeToTray() && m_trayAvailable) {
         m_mainWindow->hide();
         notifyTrayMinimized();
     } else {
@@ -121,12 +150,12 @@ void TrayAndWindows::minimizeWindow()
 
 void TrayAndWindows::closeWindow()
 {
-    if (m_configuration.CloseToTray()) {
+    if (m_configuration.CloseToTray() && m_trayAvailable) {
         if (m_mainWindow)
             m_mainWindow->hide();
         notifyTrayMinimized();
     } else {
-        QCoreApplication::quit();
+        quit();
     }
 }
 
@@ -167,7 +196,7 @@ void TrayAndWindows::handleTrayExitClicked()
 {
     if (m_mainWindow)
         m_mainWindow->hide();
-    QCoreApplication::quit();
+    quit();
 }
 
 } // namespace tessivar

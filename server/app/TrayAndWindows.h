@@ -25,6 +25,12 @@ public:
     explicit TrayAndWindows(Configuration& configuration, QObject* parent = nullptr);
     ~TrayAndWindows() override;
 
+    // Whether the desktop shows tray icons (QSystemTrayIcon::isSystemTrayAvailable() at
+    // construction). Without a tray, hiding the window would leave no way back, so the
+    // window then minimises and closes as if MinimizeToTray and CloseToTray were off.
+    bool trayAvailable() const { return m_trayAvailable; }
+    void setTrayAvailable(bool available);
+
     // Finds "window_Main" and "window_Splash" among the children of the QML root object.
     void findWindows(QObject* root);
     void buildTray();
@@ -47,7 +53,16 @@ public Q_SLOTS:
     void handleTrayMessageClickMinimized();
     void handleTrayExitClicked();
 
+Q_SIGNALS:
+    void trayAvailableChanged();
+
+protected:
+    // The window manager's close (Alt+F4, a taskbar's "Close window") goes the way of
+    // the close button.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void quit();
     void fitMainWindowToScreen();
     void routeTrayMessageClick(void (TrayAndWindows::*handler)());
 
@@ -57,6 +72,9 @@ private:
     QSystemTrayIcon m_trayIcon;
     std::unique_ptr<QMenu> m_trayMenu;
     QMetaObject::Connection m_trayMessageRouting;
+    bool m_trayAvailable;
+    // Set once the program ends: closing the windows then goes through.
+    bool m_quitting = false;
 };
 
 } // namespace tessivar

@@ -1,18 +1,54 @@
+#include "app/SingleInstance.h"
+#include "app/TerminationSignalWatcher.h"
+#include "app/TessivarServerApplication.h"
 #include "core/ApplicationConstants.h"
 #include "core/ApplicationPaths.h"
 #include "core/Configuration.h"
 #include "core/Logging.h"
-#include "app/TerminationSignalWatcher.h"
-#include "app/TessivarServerApplication.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QFontDatabase>
 #include <QIcon>
 
+#include <cstdio>
 #include <memory>
+#include <optional>
+
+namespace {
+
+// "--help" and "--version" are answered before anything needs a display or writes logs.
+std::optional<int> answerInformationRequest(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Tessivar, the desktop server for remote dashboards."));
+    parser.addOption({QStringLiteral("minimized"), QStringLiteral("Start in the tray, the window hidden.")});
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    // Other arguments go on to Qt (-platform and the like); they are not ours to refuse.
+    parser.parse(arguments);
+    if (parser.isSet(version)) {
+        std::printf("tessivar %s\n", qPrintable(tessivar::softwareVersion().toString()));
+        return 0;
+    }
+    if (parser.isSet(help)) {
+        QCoreApplication information(argc, argv); // the usage line names the program
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    if (const std::optional<int> answered = answerInformationRequest(argc, argv))
+        return *answered;
+
     const QString directory = tessivar::ApplicationPaths::instance().logDirectory();
     const bool logDebug = tessivar::Configuration::instance().LogDebug();
     tessivar::initLogging(logDebug, QStringLiteral("desktop"), directory);
@@ -29,10 +65,20 @@ int main(int argc, char* argv[])
     // The window can be hidden to the tray; only an explicit quit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // A second start for the same settings shows the running program and ends.
+    const bool minimized = QApplication::arguments().contains(QStringLiteral("--minimized"));
+    tessivar::SingleInstance instance(tessivar::Configuration::instance().fileName());
+    if (instance.handOver(minimized ? tessivar::SingleInstance::Request::Nothing
+                                    : tessivar::SingleInstance::Request::Show))
+        return 0;
+    instance.listen();
+
     auto server = std::make_unique<tessivar::TessivarServerApplication>(QApplication::arguments());
     QObject::connect(server.get(), &QObject::destroyed, [] { tessivar::restorePreviousHandler(); });
     if (!server->isValid())
         return 1;
+    QObject::connect(&instance, &tessivar::SingleInstance::showRequested, server.get(),
+                     &tessivar::TessivarServerApplication::raiseMainWindow);
 
     tessivar::TerminationSignalWatcher termination;
     QObject::connect(&termination, &tessivar::TerminationSignalWatcher::terminationRequested, &application,

@@ -37,6 +37,18 @@ QString NetworkInterfaceModel::IpAddress() const
     return {};
 }
 
+QStringList NetworkInterfaceModel::IpAddresses() const
+{
+    QStringList ipv4;
+    QStringList others;
+    const QList<QNetworkAddressEntry> entries = m_interface.addressEntries();
+    for (const QNetworkAddressEntry& entry : entries) {
+        const QHostAddress ip = entry.ip();
+        (ip.protocol() == QAbstractSocket::IPv4Protocol ? ipv4 : others).append(ip.toString());
+    }
+    return ipv4 + others;
+}
+
 bool NetworkInterfaceModel::Active() const
 {
     return m_interface.flags().testFlag(QNetworkInterface::IsUp);

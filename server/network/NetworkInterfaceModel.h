@@ -3,6 +3,7 @@
 #include <QNetworkInterface>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 namespace tessivar::network {
 
@@ -12,6 +13,7 @@ class NetworkInterfaceModel : public QObject
     Q_OBJECT
     Q_PROPERTY(QString InterfaceName READ InterfaceName NOTIFY interfaceChanged)
     Q_PROPERTY(QString IpAddress READ IpAddress NOTIFY interfaceChanged)
+    Q_PROPERTY(QStringList IpAddresses READ IpAddresses NOTIFY interfaceChanged)
     Q_PROPERTY(bool Active READ Active NOTIFY interfaceChanged)
     Q_PROPERTY(bool IsWifi READ IsWifi NOTIFY interfaceChanged)
 
@@ -24,6 +26,8 @@ public:
     QString InterfaceName() const;
     // The first IPv4 address; empty when the interface has none.
     QString IpAddress() const;
+    // Every address of the interface, IPv4 before IPv6, each in the order listed.
+    QStringList IpAddresses() const;
     bool Active() const;
     bool IsWifi() const;
 

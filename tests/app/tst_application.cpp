@@ -61,7 +61,8 @@ private Q_SLOTS:
             firstId = file.value(QStringLiteral("common/DeviceId")).toString();
             QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(firstId).hasMatch());
             QCOMPARE(file.value(QStringLiteral("common/FirstLaunch")).toBool(), false);
-            QCOMPARE(file.value(QStringLiteral("common/SoftwareVersion")).value<QVersionNumber>(), QVersionNumber(1, 5, 1));
+            QCOMPARE(file.value(QStringLiteral("common/SoftwareVersion")).value<QVersionNumber>(),
+                     QVersionNumber(1, 5, 1));
             const QVariantMap versions = file.value(QStringLiteral("ParameterVersions")).toMap();
             for (const char* key : {"common/DeviceId", "common/FirstLaunch", "common/SoftwareVersion"})
                 QCOMPARE(versions.value(QLatin1String(key)).value<QVersionNumber>(), QVersionNumber(1, 5, 1));
@@ -88,7 +89,8 @@ private Q_SLOTS:
         auto application = start(configuration);
         QVERIFY(application);
         QCOMPARE(application->deviceManager().GetCurrentDevice().GetId(), stored);
-        QCOMPARE(QSettings(configPath(), QSettings::IniFormat).value(QStringLiteral("common/DeviceId")).toString(), stored);
+        QCOMPARE(QSettings(configPath(), QSettings::IniFormat).value(QStringLiteral("common/DeviceId")).toString(),
+                 stored);
         QVERIFY(!configuration.FirstLaunch());
     }
 
@@ -141,7 +143,8 @@ private Q_SLOTS:
         auto* errorWidget = main->findChild<tessivar::ui::ErrorWidget*>();
         QVERIFY(errorWidget);
         QVERIFY(!errorWidget->isVisible());
-        application->errorHandler()->report(tessivar::ErrorHandler::NetworkError, nullptr, QStringLiteral("Port 1 is already in use"));
+        application->errorHandler()->report(tessivar::ErrorHandler::NetworkError, nullptr,
+                                            QStringLiteral("Port 1 is already in use"));
         QVERIFY(errorWidget->isVisible());
         auto* title = errorWidget->findChild<QObject*>(QStringLiteral("text_ErrorTitle"));
         QVERIFY(title);
@@ -149,7 +152,8 @@ private Q_SLOTS:
         errorWidget->closeWindow();
         QVERIFY(!errorWidget->isVisible());
 
-        // Close to tray hides instead of quitting.
+        // Close to tray hides instead of quitting, where the desktop has a tray.
+        application->setSystemTrayAvailable(true);
         configuration.setCloseToTray(true);
         application->closeWindow();
         QVERIFY(!main->isVisible());
@@ -190,7 +194,8 @@ private Q_SLOTS:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Invalid port in the settings:")));
         TessivarServerApplication::Options options;
         TessivarServerApplication application(options, configuration);
-        auto* handler = dynamic_cast<tessivar::communication::CommunicationHandler*>(application.communicationHandler());
+        auto* handler
+            = dynamic_cast<tessivar::communication::CommunicationHandler*>(application.communicationHandler());
         QVERIFY(handler);
         QCOMPARE(handler->GetPort(), quint16(20948));
     }

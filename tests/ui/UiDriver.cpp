@@ -1,5 +1,6 @@
 #include "UiDriver.h"
 
+#include <QAccessible>
 #include <QMutex>
 
 #include <QPointer>
@@ -185,6 +186,43 @@ void QmlWarningCollector::clear()
 {
     QMutexLocker lock(&g_mutex);
     g_warnings.clear();
+}
+
+namespace {
+
+bool isControl(const QQuickItem* item)
+{
+    for (const char* type : {"QQuickAbstractButton", "QQuickComboBox", "QQuickSpinBox"})
+        if (item->inherits(type))
+            return true;
+    return (item->inherits("QQuickTextInput") || item->inherits("QQuickTextEdit"))
+        && !item->property("readOnly").toBool();
+}
+
+void collectUnnamed(QQuickItem* item, QStringList& unnamed)
+{
+    if (!item->isVisible() || !item->isEnabled() || item->opacity() <= 0)
+        return;
+    if (isControl(item)) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(item);
+        if (!accessible || accessible->text(QAccessible::Name).trimmed().isEmpty())
+            unnamed.append(item->objectName().isEmpty() ? QString::fromLatin1(item->metaObject()->className())
+                                                        : item->objectName());
+        return;
+    }
+    const QList<QQuickItem*> children = item->childItems();
+    for (QQuickItem* child : children)
+        collectUnnamed(child, unnamed);
+}
+
+} // namespace
+
+QStringList unnamedControls(QQuickItem* root)
+{
+    QStringList unnamed;
+    if (root)
+        collectUnnamed(root, unnamed);
+    return unnamed;
 }
 
 } // namespace tessivar::test

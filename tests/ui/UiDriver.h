@@ -2,6 +2,7 @@
 
 #include <QPointF>
 #include <QString>
+#include <QStringList>
 
 class QQuickItem;
 class QQuickWindow;
@@ -34,6 +35,11 @@ private:
 
     QQuickWindow* m_window;
 };
+
+// The shown, enabled controls under root (buttons and switches, text inputs, combo and
+// spin boxes) that assistive technology would find without a name: their objectName (or
+// class) each. A control's own parts are not looked into.
+QStringList unnamedControls(QQuickItem* root);
 
 // Collects the warnings of the QML engine (any message naming a QML file or from the
 // QML logging categories) while it lives.

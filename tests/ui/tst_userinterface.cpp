@@ -228,6 +228,7 @@ private Q_SLOTS:
         skipTutorial();
         if (QTest::currentTestFailed())
             return;
+        application().setSystemTrayAvailable(true);
         QVERIFY(m_ui->click(QStringLiteral("button_Settings")));
         QVERIFY(m_ui->waitUsable(QStringLiteral("widget_Settings")));
         QCOMPARE(m_ui->text(QStringLiteral("textField_Port")), QString::number(kPort));

@@ -10,6 +10,11 @@ SettingsWidgetImpl {
 
     visible: false
 
+    // Without a tray, a window hidden to it could not be brought back.
+    readonly property bool trayAvailable: typeof Controller !== "undefined" && Controller !== null
+                                          && Controller.systemTrayAvailable
+    readonly property string noTrayHint: qsTr("This desktop has no system tray, so the window is never hidden to it.")
+
     function reloadSettings() {
         portField.text = Configuration.Port
         nameField.text = Configuration.DeviceName
@@ -48,6 +53,7 @@ SettingsWidgetImpl {
             TessivarTextField {
                 id: portField
                 objectName: "textField_Port"
+                label: qsTr("Port")
                 width: 160
                 validator: IntValidator { bottom: 1; top: 65535 }
                 inputMethodHints: Qt.ImhDigitsOnly
@@ -67,6 +73,7 @@ SettingsWidgetImpl {
             TessivarTextField {
                 id: nameField
                 objectName: "textField_DeviceName"
+                label: qsTr("Name of this computer")
                 width: 320
                 onEditingFinished: settings.applyDeviceName()
             }
@@ -99,14 +106,18 @@ SettingsWidgetImpl {
             id: minimizeToTray
             objectName: "switch_MinimizeToTray"
             text: qsTr("Minimise to the tray")
-            hint: qsTr("The minimise button hides the window; the tray icon brings it back.")
+            enabled: settings.trayAvailable
+            hint: settings.trayAvailable ? qsTr("The minimise button hides the window; the tray icon brings it back.")
+                                         : settings.noTrayHint
             onToggled: Configuration.MinimizeToTray = checked
         }
         TessivarCheckBox {
             id: closeToTray
             objectName: "switch_CloseToTray"
             text: qsTr("Close to the tray")
-            hint: qsTr("The close button keeps Tessivar running; quit from the tray menu.")
+            enabled: settings.trayAvailable
+            hint: settings.trayAvailable ? qsTr("The close button keeps Tessivar running; quit from the tray menu.")
+                                         : settings.noTrayHint
             onToggled: Configuration.CloseToTray = checked
         }
 

@@ -1,21 +1,52 @@
 import QtQuick
+import QtQuick.Controls.Basic
 import com.tessivar.widgets 1.0
 
-// Shown when the firewall may block the devices: offers to add the exception.
+// Shown when the firewall may block the devices: offers to add the exception, and
+// closes itself once the exception is in place.
 TessivarPopup {
     id: popup
 
-    title: qsTr("Devices may not reach Tessivar")
+    // How often the firewall is asked again while the popup is shown.
+    property int checkIntervalMs: 5000
+    function checkException() {
+        if (Controller.applicationHasFirewallException())
+            popup.close()
+    }
+
+    objectName: "popup_FirewallInformation"
+    title: qsTr("Firewall Information")
+
+    Timer {
+        objectName: "timer_FirewallCheck"
+        interval: popup.checkIntervalMs
+        repeat: true
+        running: popup.visible
+        onTriggered: popup.checkException()
+    }
 
     TessivarLabel {
         width: parent.width
         wrapMode: Text.Wrap
-        text: qsTr("The firewall of this computer does not let Tessivar's traffic through, so phones and tablets may not find it. Adding an exception needs administrator rights once.")
+        text: qsTr("The Windows firewall seems to be blocking the application.")
+    }
+    TessivarLabel {
+        width: parent.width
+        wrapMode: Text.Wrap
+        color: Theme.secondaryText
+        text: qsTr("Phones and tablets may not find Tessivar. Adding an exception needs administrator rights once.")
     }
     buttons: [
         TessivarButton {
             objectName: "button_FirewallIgnore"
-            text: qsTr("Don't ask again")
+            text: qsTr("Ignore")
+            Accessible.description: ignoreTip.text
+            ToolTip {
+                id: ignoreTip
+                visible: parent.hovered
+                delay: 500
+                text: qsTr("Do not ask again")
+            }
             onClicked: {
                 Configuration.IgnoreFirewall = true
                 popup.close()
@@ -23,16 +54,16 @@ TessivarPopup {
         },
         TessivarButton {
             objectName: "button_FirewallLater"
-            text: qsTr("Later")
+            text: qsTr("Close")
             onClicked: popup.close()
         },
         TessivarButton {
             objectName: "button_FirewallAdd"
             primary: true
-            text: qsTr("Add exception")
+            text: qsTr("Add Firewall Exception")
             onClicked: {
-                popup.close()
                 Controller.addApplicationFirewallException()
+                popup.close()
             }
         }
     ]

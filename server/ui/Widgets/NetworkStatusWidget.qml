@@ -21,9 +21,27 @@ TessivarPage {
           && profileAllowed(firewall.DomainRequired, "DomainAllowed")
         : true
 
+    // How often the interfaces and the firewall are read again while the page is shown.
+    property int refreshIntervalMs: 5000
+    function refreshStatus() {
+        if (page.interfaces)
+            page.interfaces.updateInterfaces()
+        if (page.firewall)
+            page.firewall.refresh()
+    }
+
     title: qsTr("Network")
     visible: false
     onCloseRequested: page.visible = false
+    onVisibleChanged: if (visible) refreshStatus()
+
+    Timer {
+        objectName: "timer_NetworkRefresh"
+        interval: page.refreshIntervalMs
+        repeat: true
+        running: page.visible
+        onTriggered: page.refreshStatus()
+    }
 
     Column {
         width: page.contentWidth
@@ -37,26 +55,36 @@ TessivarPage {
             id: interfaceRows
             model: page.interfaces
             delegate: Row {
+                id: interfaceRow
                 required property var model
+                required property int index
                 readonly property var networkInterface: model.display
+                readonly property string addressText: networkInterface && networkInterface.IpAddresses.length > 0
+                                                      ? networkInterface.IpAddresses.join(", ") : qsTr("no IP address")
+                readonly property string rowText: networkInterface
+                    ? "%1 · %2%3%4".arg(networkInterface.InterfaceName).arg(addressText)
+                                   .arg(networkInterface.IsWifi ? " · " + qsTr("Wi-Fi") : "")
+                                   .arg(networkInterface.Active ? "" : " · " + qsTr("down"))
+                    : ""
+                objectName: "row_NetworkInterface_" + index
                 spacing: Theme.gap
+                Accessible.role: Accessible.ListItem
+                Accessible.name: rowText
                 Rectangle {
                     anchors.verticalCenter: parent.verticalCenter
                     width: 8
                     height: 8
                     radius: 4
-                    color: parent.networkInterface && parent.networkInterface.Active ? Theme.success : Theme.secondaryText
+                    color: interfaceRow.networkInterface && interfaceRow.networkInterface.Active ? Theme.success : Theme.secondaryText
                 }
                 TessivarLabel {
-                    text: parent.networkInterface
-                          ? "%1 · %2%3".arg(parent.networkInterface.InterfaceName)
-                                        .arg(parent.networkInterface.IpAddress !== "" ? parent.networkInterface.IpAddress : qsTr("no IPv4 address"))
-                                        .arg(parent.networkInterface.IsWifi ? " · " + qsTr("Wi-Fi") : "")
-                          : ""
+                    objectName: "text_NetworkInterface_" + interfaceRow.index
+                    text: interfaceRow.rowText
                 }
             }
         }
         TessivarLabel {
+            objectName: "text_NoNetwork"
             visible: interfaceRows.count === 0
             color: Theme.secondaryText
             text: qsTr("No network connection found: devices cannot reach this computer.")
@@ -91,12 +119,15 @@ TessivarPage {
                 visible: !page.firewallAllows
                 primary: true
                 text: qsTr("Add exception")
-                onClicked: Controller.addApplicationFirewallException()
+                onClicked: {
+                    Controller.addApplicationFirewallException()
+                    page.refreshStatus()
+                }
             }
             TessivarButton {
                 objectName: "button_FirewallRefresh"
                 text: qsTr("Check again")
-                onClicked: page.firewall.refresh()
+                onClicked: page.refreshStatus()
             }
         }
     }
