@@ -67,5 +67,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${TESSIVAR_INSTALL_LIBDIR})
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qml6-module-qtquick, qml6-module-qtquick-window, \
 qml6-module-qtquick-controls, qml6-module-qtquick-layouts, qml6-module-qtquick-templates, \
-qml6-module-qtqml-workerscript, qml6-module-qtquick-dialogs, qml6-module-qt5compat-graphicaleffects, qt6-qpa-plugins")
+qml6-module-qtqml-workerscript, qml6-module-qtquick-dialogs, qml6-module-qt-labs-folderlistmodel, \
+qml6-module-qt5compat-graphicaleffects, qt6-qpa-plugins")
 include(CPack)

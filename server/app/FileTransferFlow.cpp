@@ -48,12 +48,13 @@ FileTransferFlow::FileTransferFlow(AbstractApplication& application, const Plugi
     , m_logFolder(logFolderOf(options))
     , m_monitor(m_manager, m_logFolder, std::move(options.openFolder), options.monitorPollIntervalMs)
 {
-    connect(&m_manager, &transfer::FileTransferManager::fileTransferStatusUpdated, this,
-            [this](const NetworkDeviceId_t& destination, const FileTransferMetaData_t& metaData,
-                   const QByteArray& data) {
-                m_application.messageHandler().SendMessage(
-                    m_application.emissionFactory().CreateFileTransferMessage(metaData, data, destination).Build());
-            });
+    m_monitor.setSilenceTimeout(options.silenceTimeoutMs);
+    connect(
+        &m_manager, &transfer::FileTransferManager::fileTransferStatusUpdated, this,
+        [this](const NetworkDeviceId_t& destination, const FileTransferMetaData_t& metaData, const QByteArray& data) {
+            m_application.messageHandler().SendMessage(
+                m_application.emissionFactory().CreateFileTransferMessage(metaData, data, destination).Build());
+        });
 }
 
 void FileTransferFlow::registerHandlers(communication::MessageHandler& messageHandler)
@@ -109,8 +110,8 @@ void FileTransferFlow::onFileTransferRequestReceived(FileTransferRequestType_e r
             queued = m_manager.QueueFiles(files, sender, requestType);
         } else {
             const QString path = m_configuration.fileName();
-            queued = m_manager.QueueFile(QUrl::fromLocalFile(path), QFileInfo(path).fileName(), sender, requestType,
-                                         1, 1);
+            queued
+                = m_manager.QueueFile(QUrl::fromLocalFile(path), QFileInfo(path).fileName(), sender, requestType, 1, 1);
         }
         break;
     case FileTransferRequestType_e::DataClassFiles:
@@ -151,8 +152,8 @@ bool FileTransferFlow::queueDataClassFiles(const QByteArray& requestData, const 
             transferData.append(classData);
         }
     }
-    return !files.isEmpty() && m_manager.QueueFiles(files, destination, FileTransferRequestType_e::DataClassFiles,
-                                                    transferData);
+    return !files.isEmpty()
+        && m_manager.QueueFiles(files, destination, FileTransferRequestType_e::DataClassFiles, transferData);
 }
 
 void FileTransferFlow::sendRequest(FileTransferRequestType_e type, const NetworkDeviceId_t& deviceId)
@@ -167,11 +168,13 @@ void FileTransferFlow::sendRequest(FileTransferRequestType_e type, const Network
 
 void FileTransferFlow::requestLogs(const NetworkDeviceId_t& deviceId)
 {
+    m_monitor.awaitTransfer(FileTransferRequestType_e::LogFiles);
     sendRequest(FileTransferRequestType_e::LogFiles, deviceId);
 }
 
 void FileTransferFlow::requestSettings(const NetworkDeviceId_t& deviceId)
 {
+    m_monitor.awaitTransfer(FileTransferRequestType_e::SettingsFile);
     sendRequest(FileTransferRequestType_e::SettingsFile, deviceId);
 }
 

@@ -32,6 +32,7 @@ public:
     struct Options {
         QString logFolder; // empty: the working directory's "log/"
         int monitorPollIntervalMs = transfer::FileTransferMonitor::kDefaultPollIntervalMs;
+        int silenceTimeoutMs = transfer::FileTransferMonitor::kDefaultSilenceTimeoutMs;
         transfer::FileTransferMonitor::FolderOpener openFolder; // empty: the desktop's handler
     };
     // A type 3 request names at most this many data classes; the server has fewer.

@@ -21,6 +21,12 @@ void SimpleTask::start()
     Q_EMIT started();
 }
 
+void SimpleTask::finish()
+{
+    m_pollTimer.stop();
+    BaseTask::finish();
+}
+
 void SimpleTask::poll()
 {
     if (!m_condition || !m_condition())

@@ -20,6 +20,8 @@ public:
                QObject* parent = nullptr);
 
     void start() override;
+    // Finished from outside: the condition is no longer polled, so it ends once.
+    void finish() override;
 
 private:
     void poll();

@@ -30,8 +30,13 @@ if [ -n "$package" ] && [ "$package" -nt "$build/bin/tessivar" ]; then
     dpkg-deb -x "$package" "$root"
     pass "unpacked $(basename "$package")"
     depends="$(dpkg-deb -f "$package" Depends)"
+    # The QML modules the window, its popups, the plugin's editors and Qt's own dialogs
+    # load at run time (the dialogs' file list needs Qt.labs.folderlistmodel).
     for dependency in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6websockets6 libqt6qml6 \
-        libqt6quick6 qml6-module-qtquick; do
+        libqt6quick6 qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtquick-controls \
+        qml6-module-qtquick-layouts qml6-module-qtquick-templates qml6-module-qtqml-workerscript \
+        qml6-module-qtquick-dialogs qml6-module-qt-labs-folderlistmodel qml6-module-qt5compat-graphicaleffects \
+        qt6-qpa-plugins; do
         case "$depends" in
         *"$dependency"*) ;;
         *) fail "package does not depend on $dependency" ;;

@@ -10,6 +10,25 @@ BottomBarWidgetImpl {
 
     implicitHeight: 32
 
+    // Counted from the device rows so that it follows each device's connection.
+    readonly property int connectedCount: {
+        let count = 0
+        for (let i = 0; i < connectedRows.count; ++i) {
+            const row = connectedRows.itemAt(i)
+            if (row && row.connected)
+                ++count
+        }
+        return count
+    }
+    Repeater {
+        id: connectedRows
+        model: DeviceManagerModel
+        delegate: Item {
+            required property var model
+            readonly property bool connected: model.display ? model.display.connected : false
+        }
+    }
+
     Rectangle {
         anchors.fill: parent
         color: Theme.surface
@@ -31,8 +50,11 @@ BottomBarWidgetImpl {
             anchors.verticalCenter: parent.verticalCenter
             font.pixelSize: Theme.captionSize
             color: Theme.secondaryText
-            text: DeviceManagerModel && DeviceManagerModel.hasAtLeastOneConnectedDevice
-                  ? qsTr("A device is connected") : qsTr("Waiting for devices on the network")
+            text: bottomBar.connectedCount === 1 ? qsTr("1 device is connected")
+                : bottomBar.connectedCount > 1 ? qsTr("%1 devices are connected").arg(bottomBar.connectedCount)
+                : qsTr("No device is connected: waiting for devices on the network")
+            Accessible.role: Accessible.StatusBar
+            Accessible.name: text
         }
     }
 
@@ -51,6 +73,8 @@ BottomBarWidgetImpl {
     TessivarIcon {
         id: resizeHandle
         objectName: "handle_Resize"
+        Accessible.role: Accessible.Grip
+        Accessible.name: qsTr("Resize the window")
         anchors { right: parent.right; bottom: parent.bottom; margins: 4 }
         width: 16
         height: 16

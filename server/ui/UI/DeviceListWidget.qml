@@ -5,7 +5,7 @@ import com.tessivar.widgets.impl 1.0
 import com.tessivar.widgets.private 1.0
 
 // The devices the server knows: state, name, address, version; logs and settings
-// download and removal on each row (on hover, in the context menu and by keyboard);
+// download, dashboard export and import, and removal on each row (on hover, in the context menu and by keyboard);
 // Approve and Refuse on a device waiting for approval;
 // a device added by its address.
 DeviceListWidgetImpl {
@@ -30,6 +30,9 @@ DeviceListWidgetImpl {
                 readonly property string deviceId: device ? device.id : ""
                 readonly property bool waiting: device ? device.waitingForApproval : false
                 readonly property bool refused: device ? device.refused : false
+                readonly property bool connected: device ? device.connected : false
+                readonly property string displayName: !device ? ""
+                    : device.name !== "" ? device.name : qsTr("Device at %1").arg(device.address)
                 readonly property string stateText: !device ? ""
                     : waiting ? qsTr("Waiting for approval")
                     : refused ? qsTr("Refused")
@@ -38,6 +41,9 @@ DeviceListWidgetImpl {
                     : qsTr("Waiting for an answer")
 
                 objectName: "deviceRow_" + index
+                Accessible.role: Accessible.ListItem
+                Accessible.name: displayName
+                Accessible.description: stateText
                 width: column.width
                 height: Theme.rowHeight
                 radius: Theme.radius
@@ -79,8 +85,7 @@ DeviceListWidgetImpl {
                     TessivarLabel {
                         objectName: "text_DeviceName"
                         width: parent.width
-                        text: row.device && row.device.name !== "" ? row.device.name
-                              : qsTr("Device at %1").arg(row.device ? row.device.address : "")
+                        text: row.displayName
                         font.weight: Font.Medium
                     }
                     TessivarLabel {
@@ -140,6 +145,24 @@ DeviceListWidgetImpl {
                         onClicked: deviceList.downloadSettingsRequested(row.deviceId)
                     }
                     TessivarIconButton {
+                        objectName: "button_ExportDashboard"
+                        iconName: "blocks"
+                        iconSize: Theme.iconRow
+                        enabled: row.connected
+                        toolTipText: qsTr("Save the device's dashboard to a file")
+                        onClicked: Controller.requestDashboardExport(row.deviceId)
+                    }
+                    // The download arrow turned upwards: a file goes onto the device.
+                    TessivarIconButton {
+                        objectName: "button_ImportDashboard"
+                        iconName: "download"
+                        iconSize: Theme.iconRow
+                        rotation: 180
+                        enabled: row.connected
+                        toolTipText: qsTr("Load a dashboard file onto the device")
+                        onClicked: Controller.requestDashboardImport(row.deviceId)
+                    }
+                    TessivarIconButton {
                         objectName: "button_RemoveDevice"
                         iconName: "delete"
                         iconSize: Theme.iconRow
@@ -152,11 +175,16 @@ DeviceListWidgetImpl {
                 Menu {
                     id: contextMenu
                     MenuItem {
+                        objectName: "menuItem_DeviceDetails"
+                        Accessible.role: Accessible.MenuItem
+                        Accessible.name: text
                         text: qsTr("Details")
                         onTriggered: information.openFor(row.device)
                     }
                     MenuItem {
                         objectName: "menuItem_ApproveDevice"
+                        Accessible.role: Accessible.MenuItem
+                        Accessible.name: text
                         text: qsTr("Approve")
                         visible: row.waiting || row.refused
                         height: visible ? implicitHeight : 0
@@ -164,22 +192,49 @@ DeviceListWidgetImpl {
                     }
                     MenuItem {
                         objectName: "menuItem_RefuseDevice"
+                        Accessible.role: Accessible.MenuItem
+                        Accessible.name: text
                         text: qsTr("Refuse")
                         visible: row.waiting
                         height: visible ? implicitHeight : 0
                         onTriggered: DeviceManagerModel.refuseDevice(row.deviceId)
                     }
                     MenuItem {
+                        objectName: "menuItem_DownloadLogs"
+                        Accessible.role: Accessible.MenuItem
+                        Accessible.name: text
                         text: qsTr("Download logs")
                         enabled: row.device ? row.device.connected : false
                         onTriggered: deviceList.downloadLogsRequested(row.deviceId)
                     }
                     MenuItem {
+                        objectName: "menuItem_DownloadSettings"
+                        Accessible.role: Accessible.MenuItem
+                        Accessible.name: text
                         text: qsTr("Download settings")
                         enabled: row.device ? row.device.connected : false
                         onTriggered: deviceList.downloadSettingsRequested(row.deviceId)
                     }
                     MenuItem {
+                        objectName: "menuItem_ExportDashboard"
+                        Accessible.role: Accessible.MenuItem
+                        Accessible.name: text
+                        text: qsTr("Save dashboard…")
+                        enabled: row.connected
+                        onTriggered: Controller.requestDashboardExport(row.deviceId)
+                    }
+                    MenuItem {
+                        objectName: "menuItem_ImportDashboard"
+                        Accessible.role: Accessible.MenuItem
+                        Accessible.name: text
+                        text: qsTr("Load dashboard…")
+                        enabled: row.connected
+                        onTriggered: Controller.requestDashboardImport(row.deviceId)
+                    }
+                    MenuItem {
+                        objectName: "menuItem_RemoveDevice"
+                        Accessible.role: Accessible.MenuItem
+                        Accessible.name: text
                         text: qsTr("Forget…")
                         onTriggered: confirmRemove.openFor(row.device)
                     }
@@ -204,6 +259,7 @@ DeviceListWidgetImpl {
                 id: addressField
                 objectName: "textField_DeviceAddress"
                 width: 240
+                label: qsTr("Device address")
                 placeholderText: qsTr("Address, e.g. 192.168.1.20")
                 onAccepted: addButton.clicked()
             }

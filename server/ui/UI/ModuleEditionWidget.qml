@@ -11,6 +11,15 @@ ModuleEditionWidgetImpl {
 
     property bool newModule: false
     property string selectedDeviceId: ""
+    // A plugin editor may declare `ready` (bool) and `notReadyHint` (string) while the
+    // block still lacks something it needs; an editor without them is always ready.
+    readonly property var editor: editorLoader.item
+    readonly property bool editorReady: !editor || editor.ready === undefined || editor.ready === true
+    readonly property bool canAccept: editorReady && (!newModule || selectedDeviceId !== "")
+    readonly property string acceptHint: !editorReady
+        ? (editor && typeof editor.notReadyHint === "string" && editor.notReadyHint !== ""
+           ? editor.notReadyHint : qsTr("Fill in the block's parameters first"))
+        : newModule && selectedDeviceId === "" ? qsTr("Choose a device first") : ""
 
     visible: false
 
@@ -30,9 +39,10 @@ ModuleEditionWidgetImpl {
     }
 
     function acceptEdition() {
+        if (!canAccept)
+            return
         if (newModule) {
-            if (selectedDeviceId !== "")
-                acceptNew(selectedDeviceId)
+            acceptNew(selectedDeviceId)
         } else {
             accept()
         }
@@ -43,6 +53,8 @@ ModuleEditionWidgetImpl {
     Rectangle {
         id: panel
         objectName: "panel_Edition"
+        Accessible.role: Accessible.Pane
+        Accessible.name: heading.text
         anchors.fill: parent
         color: Theme.surface
         focus: true
@@ -106,6 +118,9 @@ ModuleEditionWidgetImpl {
                             readonly property bool selected: device ? edition.selectedDeviceId === device.id : false
 
                             objectName: "deviceChoice_" + (device ? device.id : "")
+                            Accessible.role: Accessible.RadioButton
+                            Accessible.name: device ? (device.name !== "" ? device.name : device.address) : ""
+                            Accessible.checked: selected
                             visible: device ? device.registered : false
                             width: deviceChooser.width
                             height: visible ? 48 : 0
@@ -162,7 +177,17 @@ ModuleEditionWidgetImpl {
             height: 64
             color: Theme.surface
             Rectangle { anchors { left: parent.left; right: parent.right; top: parent.top } height: 1; color: Theme.divider }
+            TessivarLabel {
+                objectName: "text_EditionHint"
+                anchors { left: parent.left; leftMargin: Theme.margin; right: buttons.left; rightMargin: Theme.gap; verticalCenter: parent.verticalCenter }
+                visible: edition.acceptHint !== ""
+                elide: Text.ElideRight
+                font.pixelSize: Theme.captionSize
+                color: Theme.secondaryText
+                text: edition.acceptHint
+            }
             Row {
+                id: buttons
                 anchors { right: parent.right; rightMargin: Theme.margin; verticalCenter: parent.verticalCenter }
                 spacing: Theme.gap
                 TessivarButton {
@@ -174,9 +199,8 @@ ModuleEditionWidgetImpl {
                     objectName: "button_EditionAccept"
                     text: edition.newModule ? qsTr("Place block") : qsTr("Save")
                     primary: true
-                    enabled: !edition.newModule || edition.selectedDeviceId !== ""
-                    ToolTip.visible: hovered && !enabled
-                    ToolTip.text: qsTr("Choose a device first")
+                    enabled: edition.canAccept
+                    Accessible.description: edition.acceptHint
                     onClicked: edition.acceptEdition()
                 }
             }

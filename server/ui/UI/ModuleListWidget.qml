@@ -27,10 +27,21 @@ ModuleListWidgetImpl {
             required property var model
             required property int index
             readonly property var block: model.display
-            readonly property var device: block ? DeviceManagerModel.GetPossibleUnknownDevice(block.deviceId) : null
+            // Looked up again whenever devices come and go: a forgotten device's model
+            // is gone, and a device that returns brings a new one.
+            readonly property var device: block && DeviceManagerModel.deviceCount >= 0
+                                          ? DeviceManagerModel.GetPossibleUnknownDevice(block.deviceId) : null
+            readonly property string deviceName: device && device.name ? device.name : ""
+            // Live only while the block's device is here, connected and registered.
+            readonly property bool live: block !== null && block.connected && device !== null
+                                         && device.connected === true && device.registered === true
             readonly property string title: block ? block.moduleTitle : ""
+            readonly property string moduleName: block && block.metaData ? block.metaData.name : ""
 
             objectName: "moduleRow_" + index
+            Accessible.role: Accessible.ListItem
+            Accessible.name: title !== "" ? title : (moduleName !== "" ? moduleName : qsTr("Untitled block"))
+            Accessible.description: details.text
             width: list.width
             height: Theme.rowHeight + 8
             radius: Theme.radius
@@ -81,16 +92,17 @@ ModuleListWidgetImpl {
                         width: 8
                         height: 8
                         radius: 4
-                        color: row.block && row.block.connected ? Theme.success : Theme.secondaryText
+                        color: row.live ? Theme.success : Theme.secondaryText
                     }
                     TessivarLabel {
+                        id: details
                         objectName: "text_ModuleDetails"
                         font.pixelSize: Theme.captionSize
                         color: Theme.secondaryText
                         text: qsTr("%1 on %2 · %3")
-                              .arg(row.block && row.block.metaData ? row.block.metaData.name : qsTr("Unknown module"))
-                              .arg(row.device && row.device.name !== "" ? row.device.name : qsTr("an unknown device"))
-                              .arg(row.block && row.block.connected ? qsTr("live") : qsTr("offline"))
+                              .arg(row.moduleName !== "" ? row.moduleName : qsTr("Unknown module"))
+                              .arg(row.deviceName !== "" ? row.deviceName : qsTr("a forgotten device"))
+                              .arg(row.live ? qsTr("live") : qsTr("offline"))
                     }
                 }
             }

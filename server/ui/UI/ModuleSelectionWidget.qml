@@ -88,6 +88,9 @@ ModuleSelectionWidgetImpl {
                         readonly property bool usable: modelData ? modelData.valid : false
 
                         objectName: "module_" + (modelData ? modelData.id : "")
+                        Accessible.role: Accessible.ListItem
+                        Accessible.name: modelData ? modelData.name : ""
+                        Accessible.description: modelData ? modelData.description : ""
                         visible: modelData ? modelData.visible : false
                         width: moduleList.width
                         height: visible ? Theme.rowHeight : 0

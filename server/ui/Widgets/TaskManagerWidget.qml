@@ -53,6 +53,8 @@ Item {
         closable: false
         Row {
             spacing: Theme.groupGap
+            Accessible.role: Accessible.AlertMessage
+            Accessible.name: tasks.currentTask ? tasks.currentTask.description : ""
             TessivarBusyIndicator { anchors.verticalCenter: parent.verticalCenter; running: busy.visible }
             TessivarLabel {
                 objectName: "text_TaskDescription"
@@ -71,6 +73,8 @@ Item {
         title: tasks.currentTask ? tasks.currentTask.completion.title : ""
         TessivarLabel {
             objectName: "text_TaskMessage"
+            Accessible.role: Accessible.AlertMessage
+            Accessible.name: result.title !== "" ? result.title + ": " + text : text
             width: parent.width
             wrapMode: Text.Wrap
             text: tasks.currentTask ? tasks.currentTask.completion.message : ""

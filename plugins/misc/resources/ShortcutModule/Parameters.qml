@@ -10,6 +10,25 @@ ColumnLayout {
     spacing: 8
     property var argumentList: []
 
+    // Read by the edition panel: a shortcut without a program cannot be placed.
+    readonly property bool ready: programField.text.trim() !== ""
+    readonly property string notReadyHint: qsTr("Choose or type the program to run first")
+
+    // A typed path (or a file URL pasted as it is) as the file URL the module keeps.
+    function pathToUrl(path) {
+        if (path.startsWith("file:"))
+            return path
+        let slashed = path.replace(/\\/g, "/")
+        if (/^[A-Za-z]:/.test(slashed))
+            slashed = "/" + slashed
+        return "file://" + slashed.split("/").map(encodeURIComponent).join("/")
+    }
+    function setProgram(url) {
+        moduleClientParameters.Icon = moduleHelpers.Helper.getProgramIconBase64(url)
+        moduleLocalParameters.IconPath = ""
+        moduleLocalParameters.ProgramPathFull = url
+    }
+
     function startEdition() {
         // Blocks of an earlier version kept their arguments as one string.
         const oldArguments = moduleLocalParameters.Arguments
@@ -32,18 +51,31 @@ ColumnLayout {
         moduleLocalParameters.ArgumentList = root.argumentList.slice()
     }
 
-    Label { text: qsTr("Program to run"); font.pixelSize: 14 }
+    Label { id: programLabel; text: qsTr("Program to run"); font.pixelSize: 14 }
     RowLayout {
         spacing: 8
         Layout.fillWidth: true
+        // Typed or pasted paths count as soon as the field is left or Enter is pressed.
         TextField {
+            id: programField
             objectName: "textField_ProgramPath"
             Layout.fillWidth: true
-            readOnly: true
+            selectByMouse: true
+            placeholderText: qsTr("Path of the program, or choose it")
+            Accessible.role: Accessible.EditableText
+            Accessible.name: programLabel.text
             text: moduleLocalParameters.ProgramPath !== undefined ? moduleLocalParameters.ProgramPath : ""
+            onEditingFinished: {
+                const typed = text.trim()
+                const current = moduleLocalParameters.ProgramPath !== undefined ? moduleLocalParameters.ProgramPath : ""
+                if (typed !== current)
+                    root.setProgram(typed !== "" ? root.pathToUrl(typed) : "")
+            }
         }
         ToolButton {
             objectName: "button_ChooseProgram"
+            Accessible.role: Accessible.Button
+            Accessible.name: ToolTip.text
             icon.source: "icon-folder.png"
             icon.width: 24
             icon.height: 24
@@ -65,6 +97,8 @@ ColumnLayout {
             TextField {
                 id: argumentField
                 objectName: "textField_Argument" + index
+                Accessible.role: Accessible.EditableText
+                Accessible.name: qsTr("Argument %1").arg(index + 1)
                 Layout.fillWidth: true
                 text: root.argumentList[index]
                 onTextEdited: {
@@ -74,6 +108,8 @@ ColumnLayout {
             }
             ToolButton {
                 objectName: "button_RemoveArgument" + index
+                Accessible.role: Accessible.Button
+                Accessible.name: ToolTip.text
                 icon.source: "icon-remove.png"
                 icon.width: 16
                 icon.height: 16
@@ -85,6 +121,8 @@ ColumnLayout {
     }
     ToolButton {
         objectName: "button_AddArgument"
+        Accessible.role: Accessible.Button
+        Accessible.name: ToolTip.text
         icon.source: "icon-add.png"
         icon.width: 16
         icon.height: 16
@@ -104,6 +142,8 @@ ColumnLayout {
         spacing: 8
         Image {
             objectName: "image_Icon"
+            Accessible.role: Accessible.Graphic
+            Accessible.name: qsTr("Icon shown on the device")
             Layout.preferredWidth: 64
             Layout.preferredHeight: 64
             fillMode: Image.PreserveAspectFit
@@ -111,6 +151,8 @@ ColumnLayout {
         }
         ToolButton {
             objectName: "button_ChooseIcon"
+            Accessible.role: Accessible.Button
+            Accessible.name: ToolTip.text
             icon.source: "icon-folder.png"
             icon.width: 24
             icon.height: 24
@@ -126,11 +168,7 @@ ColumnLayout {
     FileDialog {
         id: programDialog
         options: FileDialog.DontResolveSymlinks
-        onAccepted: {
-            moduleClientParameters.Icon = moduleHelpers.Helper.getProgramIconBase64(selectedFile)
-            moduleLocalParameters.IconPath = ""
-            moduleLocalParameters.ProgramPathFull = selectedFile
-        }
+        onAccepted: root.setProgram(selectedFile)
     }
     FileDialog {
         id: iconDialog
