@@ -11,10 +11,12 @@ build="$(cd "${1:?usage: $0 <build-dir> <source-dir>}" && pwd)"
 source_dir="$(cd "${2:?usage: $0 <build-dir> <source-dir>}" && pwd)"
 port=21341
 work="$(mktemp -d)"
+peer_namespace="tsvpeer-$$"
 chmod 755 "$work"
 cleanup() {
     pkill -KILL -f "$work/root/usr/bin/" 2>/dev/null || true
     ip link del tsvtest0 2>/dev/null || true
+    ip netns del "$peer_namespace" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -37,6 +39,17 @@ if ip link add tsvtest0 type veth peer name tsvtest1 2>/dev/null; then
     export TEST_INTERFACE_ADDRESS=10.213.7.1
 else
     echo "no veth pair can be made here: the address check is skipped"
+fi
+# The tablet is a host of its own behind the veth pair: the server tells devices apart
+# by their addresses, and on loopback every connection comes from 127.0.0.1.
+tablet_address=127.0.0.1
+if [ -n "${TEST_INTERFACE_ADDRESS:-}" ] && ip netns add "$peer_namespace" 2>/dev/null \
+    && ip link set tsvtest1 netns "$peer_namespace" \
+    && ip -n "$peer_namespace" addr add 10.213.7.2/24 dev tsvtest1 \
+    && ip -n "$peer_namespace" link set tsvtest1 up && ip -n "$peer_namespace" link set lo up; then
+    tablet_address=10.213.7.2
+else
+    echo "no second host can be made here: both devices speak from loopback"
 fi
 
 home="$work/home"
@@ -78,13 +91,9 @@ done
 if [ $ready -ne 1 ]; then
     fail "the installed server did not start:"; cat "$work/server.out"; exit 1
 fi
-for peer in a b; do
-    # Each device has an address of its own, as phones on a network do.
-    name="Phone A"; host=127.0.0.1
-    [ $peer = b ] && name="Tablet B" && host=127.0.0.2
-    "$root/usr/bin/tessivar-device" --address "$host:$port" --name "$name" --state "$work/peer-$peer.ini" \
-        --timeout 30 >"$work/peer-$peer.out" 2>&1 &
-done
+"$root/usr/bin/tessivar-device" --address "127.0.0.1:$port" --name "Phone A" --state "$work/peer-a.ini" \
+    --timeout 30 >"$work/peer-a.out" 2>&1 &
+touch "$work/server-ready"
 for peer in a b; do
     for _ in $(seq 1 300); do grep -qs '^Registered with' "$work/peer-$peer.out" && break; sleep 0.1; done
     grep -qs '^Registered with' "$work/peer-$peer.out" || fail "device $peer did not register: $(cat "$work/peer-$peer.out")"
@@ -108,6 +117,15 @@ wait "$server" || fail "the server ended with status $?"
 exit $failures
 SESSION
 chmod 755 "$work/session.sh"
+
+# The tablet, on its host, once the server is up.
+(
+    for _ in $(seq 1 900); do [ -e "$work/server-ready" ] && break; sleep 0.1; done
+    tablet=("${run[@]}" "$root/usr/bin/tessivar-device" --address "${TEST_INTERFACE_ADDRESS:-127.0.0.1}:$port"
+        --name "Tablet B" --state "$work/peer-b.ini" --timeout 30)
+    [ "$tablet_address" = 127.0.0.1 ] || tablet=(ip netns exec "$peer_namespace" "${tablet[@]}")
+    env -i PATH=/usr/bin:/bin HOME="$home" XDG_CONFIG_HOME="$home/config" "${tablet[@]}" >"$work/peer-b.out" 2>&1
+) &
 
 status=0
 "${run[@]}" env -i PATH=/usr/bin:/bin HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" \
