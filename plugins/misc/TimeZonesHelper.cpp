@@ -13,6 +13,17 @@ TimeZonesHelper::TimeZonesHelper()
     }
 }
 
+QStringList TimeZonesHelper::systemTimeZone() const
+{
+    const QString id = QString::fromUtf8(QTimeZone::systemTimeZoneId());
+    const qsizetype slash = id.indexOf(QLatin1Char('/'));
+    const QString region = slash < 0 ? QStringLiteral("Etc") : id.left(slash);
+    const QString area = slash < 0 ? id : id.mid(slash + 1);
+    if (!m_zonesByRegion.value(region).contains(area))
+        return {};
+    return {region, area};
+}
+
 QStringList TimeZonesHelper::getTimeZoneRegions()
 {
     return m_zonesByRegion.keys();

@@ -5,6 +5,7 @@
 #include "ShortcutModule.h"
 #include "TessivarPropertyMap.h"
 #include "TextModule.h"
+#include "app/UserInterfaceFlow.h"
 
 #include <QQmlContext>
 #include <QQmlEngine>
@@ -118,6 +119,8 @@ private Q_SLOTS:
     {
         qputenv("XDG_RUNTIME_DIR", QDir::tempPath().toLocal8Bit());
         g_previousHandler = qInstallMessageHandler(collectWarnings);
+        // The editors are built of the window's own widgets.
+        tessivar::UserInterfaceFlow::registerQmlTypes();
     }
 
     void init() { g_warnings.clear(); }
