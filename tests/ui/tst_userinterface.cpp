@@ -604,20 +604,25 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("title");
         QTest::newRow("network") << "button_NetworkStatus"
-                                 << "widget_NetworkStatus";
+                                 << "widget_NetworkStatus"
+                                 << "Network";
         QTest::newRow("plugins") << "button_PluginInformation"
-                                 << "widget_PluginInformation";
+                                 << "widget_PluginInformation"
+                                 << "Plugins";
         QTest::newRow("about") << "button_About"
-                               << "widget_About";
+                               << "widget_About"
+                               << "About Tessivar";
         QTest::newRow("settings") << "button_Settings"
-                                  << "widget_Settings";
+                                  << "widget_Settings"
+                                  << "Settings";
     }
-
     void pagesShowOneAtATime()
     {
         QFETCH(QString, button);
         QFETCH(QString, page);
+        QFETCH(QString, title);
         startServer();
         skipTutorial();
         if (QTest::currentTestFailed())
@@ -627,9 +632,47 @@ private Q_SLOTS:
         QVERIFY(m_ui->click(button));
         for (const QString& other : pages)
             QTRY_COMPARE(m_ui->isShown(other), other == page && page != QLatin1String("widget_About"));
+        // The header names the page the user is on.
+        QTRY_COMPARE(m_ui->text(QStringLiteral("text_PageTitle")),
+                     page != QLatin1String("widget_About") ? title : QStringLiteral("Your blocks"));
         QVERIFY(m_ui->click(button)); // again: hidden, or shown for the about page
         for (const QString& other : pages)
             QTRY_COMPARE(m_ui->isShown(other), other == page && page == QLatin1String("widget_About"));
+        QTRY_COMPARE(m_ui->text(QStringLiteral("text_PageTitle")),
+                     page == QLatin1String("widget_About") ? title : QStringLiteral("Your blocks"));
+    }
+
+    // A block's information button opens the plugin page over the panels, its module
+    // highlighted, with the plugin's version, author and folder.
+    void theInformationButtonShowsTheBlocksModule()
+    {
+        startServer();
+        skipTutorial();
+        registerPeer();
+        placeBlockThroughTheWindow(QStringLiteral("about me"));
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(m_ui->click(QStringLiteral("button_ModuleEdit")));
+        QVERIFY(m_ui->waitUsable(QStringLiteral("widget_ModuleEdition")));
+        QVERIFY(m_ui->click(QStringLiteral("button_ModuleInformation")));
+        QTRY_VERIFY(m_ui->isShown(QStringLiteral("widget_PluginInformation")));
+        QCOMPARE(m_ui->text(QStringLiteral("text_PageTitle")), QStringLiteral("Plugins"));
+        QQuickItem* page = m_ui->find(QStringLiteral("widget_PluginInformation"));
+        QQuickItem* edition = m_ui->find(QStringLiteral("widget_ModuleEdition"));
+        QVERIFY(page->z() > edition->z());
+        QQuickItem* module = m_ui->find(QStringLiteral("pluginModule_") + kTextModule);
+        QVERIFY(module);
+        QVERIFY(module->property("highlighted").toBool());
+        QVERIFY(!m_ui->find(QStringLiteral("pluginModule_com.tessivar.plugin.misc.clock"))
+                     ->property("highlighted")
+                     .toBool());
+        const QString details = m_ui->text(QStringLiteral("text_PluginDetails"));
+        QVERIFY2(details.startsWith(QStringLiteral("Version ")) && !details.contains(QStringLiteral("unknown")),
+                 qPrintable(details));
+        QVERIFY2(details.contains(
+                     QDir::toNativeSeparators(QDir::current().absoluteFilePath(QStringLiteral("plugins/misc")))),
+                 qPrintable(details));
+        QVERIFY(details.contains(QStringLiteral("by ")));
     }
 
     void aboutShowsTheVersions()

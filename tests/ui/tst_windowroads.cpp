@@ -352,14 +352,15 @@ private Q_SLOTS:
         answerNextFileDialog(path, &answered);
         QVERIFY(m_ui->click(QStringLiteral("button_OnlineChooseIcon")));
         QTRY_VERIFY(answered);
+        // The block's first full update may still be on its way: the chosen icon comes after it.
+        const QString prefix = QStringLiteral("data:image/%1;base64,").arg(sentAs);
         QString sent;
         while (const auto* update
                = as<Message_UpdateParameters>(m_peer->waitForMessage(MessageType_e::UpdateParameters))) {
             sent = update->GetParameters().value(QStringLiteral("OnlineStatusIcon")).toString();
-            if (!sent.isEmpty())
+            if (sent.startsWith(prefix) && !update->GetParameters().contains(QStringLiteral("TimeoutSeconds")))
                 break;
         }
-        const QString prefix = QStringLiteral("data:image/%1;base64,").arg(sentAs);
         QVERIFY2(sent.startsWith(prefix), qPrintable(sent.left(40)));
         const QByteArray bytes = QByteArray::fromBase64(sent.mid(prefix.size()).toLatin1());
         QVERIFY(!QImage::fromData(bytes).isNull());
