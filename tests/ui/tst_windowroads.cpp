@@ -325,6 +325,8 @@ private Q_SLOTS:
         QVERIFY(task);
         QCOMPARE(task->completion().title, QStringLiteral("Dashboard Export Successful"));
         QTRY_VERIFY(m_ui->isShown(QStringLiteral("button_TaskOk")));
+        // The card shows the result, not what the task held while it ran.
+        QTRY_COMPARE(m_ui->text(QStringLiteral("popup_TaskResult_Title")), task->completion().title);
         QVERIFY(QFileInfo(file).size() > 0);
         QVERIFY(m_ui->click(QStringLiteral("button_TaskOk")));
         QTRY_VERIFY(!m_ui->isShown(QStringLiteral("button_TaskOk")));
@@ -346,6 +348,7 @@ private Q_SLOTS:
         QVERIFY(task);
         QCOMPARE(task->completion().title, QStringLiteral("Dashboard Import Successful"));
         QTRY_VERIFY(m_ui->isShown(QStringLiteral("button_TaskOk")));
+        QTRY_COMPARE(m_ui->text(QStringLiteral("text_TaskMessage")), task->completion().message);
     }
 
     // Forgotten, the block's device has no name and the block is not live; back, both return.

@@ -76,6 +76,7 @@ ColumnLayout {
             objectName: "button_ChooseProgram"
             Accessible.role: Accessible.Button
             Accessible.name: ToolTip.text
+            Accessible.onPressAction: clicked()
             icon.source: "icon-folder.png"
             icon.width: 24
             icon.height: 24
@@ -153,6 +154,7 @@ ColumnLayout {
             objectName: "button_ChooseIcon"
             Accessible.role: Accessible.Button
             Accessible.name: ToolTip.text
+            Accessible.onPressAction: clicked()
             icon.source: "icon-folder.png"
             icon.width: 24
             icon.height: 24
