@@ -361,6 +361,14 @@ private Q_SLOTS:
         TestPeer tablet(QStringLiteral("ffeeddccbbaa99887766554433221100"), QHostAddress(QStringLiteral("127.0.0.3")));
         registerPeer(tablet, QStringLiteral("ffeeddccbbaa99887766554433221100"), QStringLiteral("Tablet"));
         QTRY_COMPARE(m_ui->text(QStringLiteral("text_ConnectionStatus")), QStringLiteral("2 devices are connected"));
+        // A device that greets and never registers is not served: it is not counted.
+        TestPeer stranger(QStringLiteral("0123456789abcdef0123456789abcdef"),
+                          QHostAddress(QStringLiteral("127.0.0.4")));
+        QVERIFY(stranger.connectToServer(kPort));
+        stranger.send(Message_Hello(QStringLiteral("0123456789abcdef0123456789abcdef")));
+        QVERIFY(stranger.waitForMessage(MessageType_e::RegisterDevice));
+        QTest::qWait(200);
+        QCOMPARE(m_ui->text(QStringLiteral("text_ConnectionStatus")), QStringLiteral("2 devices are connected"));
         placeTextBlock();
         if (QTest::currentTestFailed())
             return;
