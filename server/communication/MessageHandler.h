@@ -47,6 +47,8 @@ private:
 
     struct PendingResponse_t {
         MessageEmission::ResponseCallback responseCallback;
+        // Only this device may answer; empty for a request sent to no one in particular.
+        NetworkDeviceId_t destination;
         std::optional<MessageEmission::TimeoutCallback> timeoutCallback;
         std::chrono::milliseconds interval;
         // Empty while a callback that reset the time-out has not returned yet.
@@ -55,7 +57,7 @@ private:
 
     void OnMessageReceived(const MessageReception& reception);
     bool deliverResponse(const MessageReception& reception);
-    void registerResponse(quint64 sequenceId, const MessageEmission::ResponseHandling_t& handling);
+    void registerResponse(const MessageEmission& emission, const MessageEmission::ResponseHandling_t& handling);
     // Points the one time-out timer at the earliest deadline of the open requests.
     void armTimeoutTimer();
     void OnTimeoutTimer();

@@ -427,6 +427,45 @@ private Q_SLOTS:
         QVERIFY(m_peer->isConnected());
     }
 
+    // A second registered device answers the phone's open creation with the phone's request
+    // index: created under the id of the phone's stored block, or refused. Neither touches
+    // the phone's blocks; the phone's own answer then counts.
+    void anotherDeviceCannotAnswerForThePhone_data()
+    {
+        QTest::addColumn<int>("forgedStatus");
+        QTest::newRow("created under a stored block's id") << int(BlockCreationStatus_e::Created);
+        QTest::newRow("refused") << int(BlockCreationStatus_e::Failed);
+    }
+
+    void anotherDeviceCannotAnswerForThePhone()
+    {
+        QFETCH(int, forgedStatus);
+        BlockCreationRequestId_t first = -1;
+        startAndRequestABlock(first);
+        if (QTest::currentTestFailed())
+            return;
+        m_peer->send(Message_RegisterBlockResponse(BlockCreationStatus_e::Created, 5, first));
+        QVERIFY(m_peer->waitForMessage(MessageType_e::UpdateParameters));
+        const BlockCreationRequestId_t second = createBlockThroughTheInterface();
+        QVERIFY(second >= 0);
+
+        TestPeer tablet(QStringLiteral("7ab1e7000000000000000000000000aa"), QHostAddress(QStringLiteral("127.0.0.4")));
+        greetAndRegister(tablet);
+        if (QTest::currentTestFailed())
+            return;
+        tablet.send(Message_RegisterBlockResponse(static_cast<BlockCreationStatus_e>(forgedStatus), 5, second));
+        tablet.send(Message_Hello(tablet.sender().id));
+        QTest::qWait(200);
+        QCOMPARE(application().moduleList().rowCount(), 2);
+        QCOMPARE(application().moduleList().GetBlockIdsOfDevice(kPeerId), (QList<BlockId_t>{5, 0}));
+        QVERIFY(QFile::exists(QStringLiteral("modules/5/crc")));
+        QVERIFY(!errorWidget()->property("visible").toBool());
+
+        m_peer->send(Message_RegisterBlockResponse(BlockCreationStatus_e::Created, 6, second));
+        QTRY_COMPARE(application().moduleList().GetBlockIdsOfDevice(kPeerId), (QList<BlockId_t>{5, 6}));
+        QTRY_VERIFY(QFile::exists(QStringLiteral("modules/6/crc")));
+    }
+
     void aHandAddedAddressIsWokenEverySecond()
     {
         // No periodic broadcast during the test: every Hello seen is a wake-up.
