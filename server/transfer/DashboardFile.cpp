@@ -4,8 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDataStream>
-#include <QIODevice>
 #include <QDebug>
+#include <QIODevice>
 
 namespace tessivar::transfer::DashboardFile {
 

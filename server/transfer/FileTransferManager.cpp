@@ -65,10 +65,11 @@ qint64 FileTransferManager::queuedBytesFor(const NetworkDeviceId_t& destination)
     return bytes;
 }
 
-std::optional<FileTransferManager::Outgoing>
-FileTransferManager::readFile(const QUrl& url, const QString& name, const NetworkDeviceId_t& destination,
-                              FileTransferRequestType_e requestType, const QByteArray& transferData,
-                              qint64 plannedBytes) const
+std::optional<FileTransferManager::Outgoing> FileTransferManager::readFile(const QUrl& url, const QString& name,
+                                                                           const NetworkDeviceId_t& destination,
+                                                                           FileTransferRequestType_e requestType,
+                                                                           const QByteArray& transferData,
+                                                                           qint64 plannedBytes) const
 {
     const QString path = pathOf(url);
     QFile file(path);
@@ -101,11 +102,8 @@ bool FileTransferManager::QueueFile(const QUrl& url, const QString& name, const 
                                     FileTransferRequestType_e requestType, qint32 index, qint32 count,
                                     const QByteArray& transferData)
 {
-    qInfo().noquote() << QStringLiteral("Sending file %1 (%2/%3) to %4.")
-                             .arg(url.toString())
-                             .arg(index)
-                             .arg(count)
-                             .arg(destination);
+    qInfo().noquote()
+        << QStringLiteral("Sending file %1 (%2/%3) to %4.").arg(url.toString()).arg(index).arg(count).arg(destination);
     std::optional<Outgoing> entry = readFile(url, name, destination, requestType, transferData, 0);
     if (!entry)
         return false;
@@ -263,9 +261,8 @@ std::vector<FileTransferManager::Request>::iterator FileTransferManager::openReq
                                         return !request.started && now - request.openedAt >= m_requestTimeout;
                                     }),
                      m_requests.end());
-    return std::find_if(m_requests.begin(), m_requests.end(), [&](const Request& request) {
-        return request.device == device && request.type == type;
-    });
+    return std::find_if(m_requests.begin(), m_requests.end(),
+                        [&](const Request& request) { return request.device == device && request.type == type; });
 }
 
 void FileTransferManager::ExpectFiles(const NetworkDeviceId_t& device, FileTransferRequestType_e type)
@@ -340,9 +337,10 @@ void FileTransferManager::onIncomingStalled()
             stalled.insert(entry.source);
     }
     for (const NetworkDeviceId_t& source : std::as_const(stalled))
-        dropIncomingFrom(source, tr("The device %1 stopped sending its files for %2 s: the transfer was dropped.")
-                                     .arg(source)
-                                     .arg(m_incomingStallTimeout.count() / 1000.0));
+        dropIncomingFrom(source,
+                         tr("The device %1 stopped sending its files for %2 s: the transfer was dropped.")
+                             .arg(source)
+                             .arg(m_incomingStallTimeout.count() / 1000.0));
     armIncomingStallTimer();
 }
 
@@ -383,8 +381,8 @@ bool FileTransferManager::AppendChunk(const NetworkDeviceId_t& source, const QBy
     }
     if (incomingBytesFrom(source) + data.size() > m_limits.incomingBytesPerDevice
         || incomingBytes() + data.size() > m_limits.incomingBytes) {
-        dropIncomingFrom(source, tr("Too much data being received: the files of %1 were refused (%2).")
-                                     .arg(source, entry->name));
+        dropIncomingFrom(
+            source, tr("Too much data being received: the files of %1 were refused (%2).").arg(source, entry->name));
         return false;
     }
     entry->data.append(data);
@@ -410,8 +408,7 @@ bool FileTransferManager::IsFrontValid(const NetworkDeviceId_t& source) const
     const quint16 calculated = checksum(entry->data);
     if (calculated == entry->expectedCrc)
         return true;
-    qWarning() << "Invalid file CRC" << entry->name << "Expected:" << entry->expectedCrc
-               << "Calculated:" << calculated;
+    qWarning() << "Invalid file CRC" << entry->name << "Expected:" << entry->expectedCrc << "Calculated:" << calculated;
     return false;
 }
 
@@ -433,8 +430,9 @@ void FileTransferManager::WriteReceivedFiles(const QString& folder, const Networ
         QDir().mkpath(folder);
         const quint16 calculated = checksum(file.data);
         if (calculated != file.expectedCrc) {
-            qWarning().noquote()
-                << QStringLiteral("Checksum incorrect. Expected: %1, calculated: %2").arg(file.expectedCrc).arg(calculated);
+            qWarning().noquote() << QStringLiteral("Checksum incorrect. Expected: %1, calculated: %2")
+                                        .arg(file.expectedCrc)
+                                        .arg(calculated);
             continue;
         }
         const QString plainName = plainFileName(file.name);
@@ -518,19 +516,21 @@ void FileTransferManager::onStart(const NetworkDeviceId_t& source, const FileTra
 {
     const auto request = openRequest(source, metaData.requestType);
     if (request == m_requests.end()) {
-        refuse(source, QStringLiteral("File %1 of type %2 from %3 refused: no request of the server is open for it.")
-                           .arg(metaData.name)
-                           .arg(quint16(metaData.requestType))
-                           .arg(source));
+        refuse(source,
+               QStringLiteral("File %1 of type %2 from %3 refused: no request of the server is open for it.")
+                   .arg(metaData.name)
+                   .arg(quint16(metaData.requestType))
+                   .arg(source));
         return;
     }
     qInfo() << "Starting transfer of" << metaData.name;
     if (metaData.size > kMaxIncomingFileSize || int(m_incoming.size()) >= m_limits.incomingFiles
         || incomingFilesFrom(source) >= m_limits.incomingFilesPerDevice) {
-        dropIncomingFrom(source, tr("The file %1 from %2 was refused: %3 bytes announced, %4 files being received.")
-                                     .arg(metaData.name, source)
-                                     .arg(metaData.size)
-                                     .arg(m_incoming.size()));
+        dropIncomingFrom(source,
+                         tr("The file %1 from %2 was refused: %3 bytes announced, %4 files being received.")
+                             .arg(metaData.name, source)
+                             .arg(metaData.size)
+                             .arg(m_incoming.size()));
         return;
     }
     request->started = true;
@@ -543,8 +543,9 @@ void FileTransferManager::onData(const NetworkDeviceId_t& source, const FileTran
                                  const QByteArray& data)
 {
     if (!HasIncomingFrom(source)) {
-        refuse(source, QStringLiteral("File data without a transfer in progress from %1 dropped: %2")
-                           .arg(source, metaData.name));
+        refuse(
+            source,
+            QStringLiteral("File data without a transfer in progress from %1 dropped: %2").arg(source, metaData.name));
         return;
     }
     if (!AppendChunk(source, data))
@@ -562,8 +563,9 @@ void FileTransferManager::onEnd(const NetworkDeviceId_t& source, const FileTrans
                                 const std::function<QString()>& deviceFolder)
 {
     if (!HasIncomingFrom(source)) {
-        refuse(source, QStringLiteral("File end without a transfer in progress from %1 dropped: %2")
-                           .arg(source, metaData.name));
+        refuse(
+            source,
+            QStringLiteral("File end without a transfer in progress from %1 dropped: %2").arg(source, metaData.name));
         return;
     }
     newestFrom(source)->lastActivity = Clock::now();

@@ -6,8 +6,8 @@
 #include <QByteArray>
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QQueue>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 
@@ -109,8 +109,8 @@ public:
     // One FileTransfer message received from `source`: the exchange of both sides.
     // `deviceFolder` names the folder of the device's logs and settings (under the log
     // folder) once all files of such a request have arrived.
-    void HandleMessage(const NetworkDeviceId_t& source, const FileTransferMetaData_t& metaData,
-                       const QByteArray& data, const std::function<QString()>& deviceFolder);
+    void HandleMessage(const NetworkDeviceId_t& source, const FileTransferMetaData_t& metaData, const QByteArray& data,
+                       const std::function<QString()>& deviceFolder);
 
     void setStallTimeout(std::chrono::milliseconds timeout);
     void setIncomingStallTimeout(std::chrono::milliseconds timeout);

@@ -1,7 +1,6 @@
 #include "TestPeer.h"
 #include "support/RunningApplication.h"
 
-#include "core/ApplicationConstants.h"
 #include "app/ErrorHandler.h"
 #include "app/TessivarServerApplication.h"
 #include "communication/messages/Message_BlockList.h"
@@ -12,6 +11,7 @@
 #include "communication/messages/Message_RegisterBlockResponse.h"
 #include "communication/messages/Message_RegisterDevice.h"
 #include "communication/messages/Message_UpdateParameters.h"
+#include "core/ApplicationConstants.h"
 #include "device/DeviceManager.h"
 #include "modules/sdk/TessivarModuleInstance.h"
 #include "modules/sdk/TessivarModuleInstanceData.h"
@@ -383,7 +383,8 @@ private Q_SLOTS:
         clock.start();
         for (int i = 0; i < kTablets; ++i) {
             const QHostAddress address(QStringLiteral("127.0.%1.%2").arg(i / 100).arg(10 + i % 100));
-            auto tablet = std::make_unique<TestPeer>(QStringLiteral("%1").arg(i + 1, 32, 16, QLatin1Char('0')), address);
+            auto tablet
+                = std::make_unique<TestPeer>(QStringLiteral("%1").arg(i + 1, 32, 16, QLatin1Char('0')), address);
             TestPeer* peer = tablet.get();
             peer->sender().softwareVersion = QVersionNumber(2, 0, 0);
             connect(peer, &TestPeer::connected, peer, [peer] { peer->send(Message_Hello(peer->sender().id)); });

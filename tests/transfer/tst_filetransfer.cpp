@@ -390,19 +390,38 @@ private slots:
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("expected");
         const QString tablet = QStringLiteral("Tablet");
-        QTest::newRow("parent folders") << tablet << "../../evil.txt" << "log/Tablet/evil.txt";
-        QTest::newRow("backslashes") << tablet << "..\\..\\evil.txt" << "log/Tablet/evil.txt";
-        QTest::newRow("absolute") << tablet << "/etc/evil.txt" << "log/Tablet/evil.txt";
-        QTest::newRow("drive path") << tablet << "C:\\Windows\\evil.txt" << "log/Tablet/evil.txt";
-        QTest::newRow("drive relative") << tablet << "C:evil.txt" << "log/Tablet/evil.txt";
-        QTest::newRow("stream name") << tablet << "evil.txt:stream" << "log/Tablet/evil.txt_stream";
-        QTest::newRow("control character") << tablet << "a\x01" "b.txt" << "log/Tablet/a_b.txt";
-        QTest::newRow("only dots") << tablet << ".." << "";
-        QTest::newRow("empty") << tablet << "" << "";
-        QTest::newRow("device name climbing") << "../.." << "x.txt" << "log/_/x.txt";
-        QTest::newRow("device name with separator") << "a\\b/c" << "x.txt" << "log/a_b_c/x.txt";
-        QTest::newRow("device name reserved") << "CON" << "x.txt" << "log/_CON/x.txt";
-        QTest::newRow("device name empty: its id") << "" << "x.txt" << "log/" + kTabletId + "/x.txt";
+        QTest::newRow("parent folders") << tablet << "../../evil.txt"
+                                        << "log/Tablet/evil.txt";
+        QTest::newRow("backslashes") << tablet << "..\\..\\evil.txt"
+                                     << "log/Tablet/evil.txt";
+        QTest::newRow("absolute") << tablet << "/etc/evil.txt"
+                                  << "log/Tablet/evil.txt";
+        QTest::newRow("drive path") << tablet << "C:\\Windows\\evil.txt"
+                                    << "log/Tablet/evil.txt";
+        QTest::newRow("drive relative") << tablet << "C:evil.txt"
+                                        << "log/Tablet/evil.txt";
+        QTest::newRow("stream name") << tablet << "evil.txt:stream"
+                                     << "log/Tablet/evil.txt_stream";
+        QTest::newRow("control character") << tablet
+                                           << "a\x01"
+                                              "b.txt"
+                                           << "log/Tablet/a_b.txt";
+        QTest::newRow("only dots") << tablet << ".."
+                                   << "";
+        QTest::newRow("empty") << tablet << ""
+                               << "";
+        QTest::newRow("device name climbing") << "../.."
+                                              << "x.txt"
+                                              << "log/_/x.txt";
+        QTest::newRow("device name with separator") << "a\\b/c"
+                                                    << "x.txt"
+                                                    << "log/a_b_c/x.txt";
+        QTest::newRow("device name reserved") << "CON"
+                                              << "x.txt"
+                                              << "log/_CON/x.txt";
+        QTest::newRow("device name empty: its id") << ""
+                                                   << "x.txt"
+                                                   << "log/" + kTabletId + "/x.txt";
     }
 
     void hostileNamesStayInTheDeviceFolder()
@@ -580,8 +599,7 @@ private slots:
         PeerFileTransfer tabletTransfers(*tablet);
         PeerFileTransfer phoneTransfers(*phone);
         QSignalSpy finished(&TaskManager::instance(), &TaskManager::taskFinished);
-        QSignalSpy dropped(&m_server->transfers->manager(),
-                           &transfer::FileTransferManager::incomingTransferDropped);
+        QSignalSpy dropped(&m_server->transfers->manager(), &transfer::FileTransferManager::incomingTransferDropped);
         QVERIFY(askFor(*tablet, FileTransferRequestType_e::LogFiles));
         tabletTransfers.sendFiles({{QStringLiteral("big.txt"), randomBytes(1500)}},
                                   FileTransferRequestType_e::LogFiles);
@@ -594,8 +612,9 @@ private slots:
 
         QSignalSpy ended(&m_server->transfers->manager(), &transfer::FileTransferManager::fileTransferEnded);
         QVERIFY(askFor(*phone, FileTransferRequestType_e::LogFiles));
-        phoneTransfers.sendFiles({{QStringLiteral("a.txt"), randomBytes(900)}, {QStringLiteral("b.txt"), randomBytes(50)}},
-                                 FileTransferRequestType_e::LogFiles);
+        phoneTransfers.sendFiles(
+            {{QStringLiteral("a.txt"), randomBytes(900)}, {QStringLiteral("b.txt"), randomBytes(50)}},
+            FileTransferRequestType_e::LogFiles);
         QVERIFY(ended.wait());
         QCOMPARE(filesWritten(), (QStringList{QStringLiteral("log/Phone/a.txt"), QStringLiteral("log/Phone/b.txt")}));
     }

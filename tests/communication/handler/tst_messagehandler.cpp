@@ -79,9 +79,9 @@ private Q_SLOTS:
         m_messages->RegisterHandler(MessageType_e::Notification, [&byType](const MessageReception&) { ++byType; });
         QList<quint64> answered;
         bool timedOut = false;
-        const quint64 request = sendRequest(
-            [&answered](const MessageReception& reception) { answered << reception.GetResponseTo(); }, kNoExpiry,
-            [&timedOut] { timedOut = true; });
+        const quint64 request
+            = sendRequest([&answered](const MessageReception& reception) { answered << reception.GetResponseTo(); },
+                          kNoExpiry, [&timedOut] { timedOut = true; });
 
         m_peer->send(Message_Notification(QStringLiteral("answer"), 0), request);
         QTRY_COMPARE(answered.size(), 1);
@@ -238,11 +238,11 @@ private:
     quint64 sendRequest(MessageEmission::ResponseCallback callback, std::chrono::milliseconds timeout,
                         MessageEmission::TimeoutCallback timeoutCallback)
     {
-        auto emission = m_factory
-                            ->CreateFileTransferRequestMessage(FileTransferRequestType_e::LogFiles, QByteArray(), kPhoneId)
-                            .WithResponseCallback(std::move(callback), timeout)
-                            .WithTimeoutCallback(std::move(timeoutCallback))
-                            .Build();
+        auto emission
+            = m_factory->CreateFileTransferRequestMessage(FileTransferRequestType_e::LogFiles, QByteArray(), kPhoneId)
+                  .WithResponseCallback(std::move(callback), timeout)
+                  .WithTimeoutCallback(std::move(timeoutCallback))
+                  .Build();
         const quint64 sequenceId = emission->GetSequenceId();
         m_messages->SendMessage(std::move(emission));
         return sequenceId;
