@@ -204,6 +204,9 @@ private slots:
         QVERIFY(task);
         QCOMPARE(task->description(), QStringLiteral("Dashboard Export In Progress"));
         QCOMPARE(task->completion().title, QStringLiteral("Dashboard Export Successful"));
+        // scripts/fuzz.sh seeds its dashboard corpus with real exports like this one.
+        if (const QString seeds = qEnvironmentVariable("TESSIVAR_DSX_SEEDS"); !seeds.isEmpty())
+            QFile::copy(path(QStringLiteral("tablet.dsx")), seeds + QStringLiteral("/export-three-blocks.dsx"));
 
         // Read back with nothing but a QDataStream at version 19.
         QFile file(path(QStringLiteral("tablet.dsx")));
