@@ -2,6 +2,7 @@
 
 #include "core/ApplicationConstants.h"
 
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QIODevice>
 #include <QMetaType>
@@ -274,8 +275,13 @@ bool VariantStreamValidator::SkipGuiValue(quint32 typeId)
     case Font:
         return SkipFont();
     case Pixmap:
-    case Image:
     case Bitmap:
+        // Qt stops the process when a pixmap is made without a QGuiApplication (a
+        // program of this system without a window reads the same messages).
+        if (!QCoreApplication::instance() || !QCoreApplication::instance()->inherits("QGuiApplication"))
+            return Fail("pixmap values need a running QGuiApplication");
+        return SkipImage();
+    case Image:
         return SkipImage();
     case Polygon:
         return SkipCountedItems(2 * 4);
