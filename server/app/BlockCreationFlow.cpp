@@ -96,8 +96,9 @@ void BlockCreationFlow::handleBlockCreationResponse(const NetworkDeviceId_t& dev
     if (!m_moduleList.IsPendingRequestOf(requestId, deviceId)) {
         // Another device's request index (or none open): taken, it would rewrite or drop
         // a block of a device that never answered.
-        qWarning() << "Block creation answer from" << deviceId << "for request" << requestId
-                   << "that is not open for it, ignored";
+        if (m_dropLog.Allow(QStringLiteral("block creation answer not asked for"), deviceId))
+            qWarning() << "Block creation answer from" << deviceId << "for request" << requestId
+                       << "that is not open for it, ignored";
         return;
     }
     if (status == BlockCreationStatus_e::Created) {

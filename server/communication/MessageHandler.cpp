@@ -101,9 +101,10 @@ bool MessageHandler::deliverResponse(const MessageReception& reception)
     if (!pending->second.destination.isEmpty() && reception.GetSenderId() != pending->second.destination) {
         // Sequence ids are easy to guess: another device's answer neither completes the
         // request nor keeps it open, and reaches no type handler either.
-        qWarning().nospace().noquote() << "Answer to sequence ID [" << sequenceId << "] sent to ["
-                                       << pending->second.destination << "] came from [" << reception.GetSenderId()
-                                       << "], dropped";
+        if (m_dropLog.Allow(QStringLiteral("answer from another device"), reception.GetSenderId()))
+            qWarning().nospace().noquote()
+                << "Answer to sequence ID [" << sequenceId << "] sent to [" << pending->second.destination
+                << "] came from [" << reception.GetSenderId() << "], dropped";
         return true;
     }
 

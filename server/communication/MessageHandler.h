@@ -4,6 +4,7 @@
 #include "communication/MessageEmission.h"
 #include "communication/MessageReception.h"
 #include "communication/MessageType.h"
+#include "core/Logging.h"
 
 #include <QObject>
 #include <QTimer>
@@ -71,6 +72,7 @@ private:
     // One timer for every open request: a timer of its own per request cost more than
     // the rest of sending it.
     QTimer m_timeoutTimer;
+    LogFloodGuard m_dropLog;
     std::optional<Clock::time_point> m_armedDeadline;
 };
 

@@ -551,11 +551,12 @@ void FileTransferManager::onData(const NetworkDeviceId_t& source, const FileTran
     if (!AppendChunk(source, data))
         return;
     const int percent = metaData.size == 0 ? 100 : int(quint64(metaData.transferredBytes) * 100 / metaData.size);
-    qInfo().noquote() << QStringLiteral("File %1 (%2/%3) transfer: %4%")
-                             .arg(metaData.name)
-                             .arg(metaData.index)
-                             .arg(metaData.count)
-                             .arg(percent);
+    if (m_progressLog.Allow(QStringLiteral("file transfer progress"), source))
+        qInfo().noquote() << QStringLiteral("File %1 (%2/%3) transfer: %4%")
+                                 .arg(metaData.name)
+                                 .arg(metaData.index)
+                                 .arg(metaData.count)
+                                 .arg(percent);
     acknowledge(source, metaData);
 }
 

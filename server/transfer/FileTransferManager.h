@@ -2,6 +2,7 @@
 
 #include "communication/FileTransferMetaData.h"
 #include "core/DeviceTypes.h"
+#include "core/Logging.h"
 
 #include <QByteArray>
 #include <QList>
@@ -188,6 +189,7 @@ private:
     // Devices whose current transfer was refused: its further chunks are dropped unlogged.
     QSet<NetworkDeviceId_t> m_refused;
     Limits m_limits;
+    LogFloodGuard m_progressLog;
 };
 
 } // namespace tessivar::transfer
