@@ -109,8 +109,8 @@ bool ModuleList::LoadModule(PluginManager& plugins, const QString& folderPath)
         qWarning() << "Invalid module" << name;
         return false;
     }
-    std::unique_ptr<TessivarModuleInstance> instance = plugins.InstantiateModule(record.GetPluginId(),
-                                                                                 record.GetModuleId());
+    std::unique_ptr<TessivarModuleInstance> instance
+        = plugins.InstantiateModule(record.GetPluginId(), record.GetModuleId());
     if (!instance) {
         qWarning() << "Invalid module" << name;
         qWarning() << "Could not create module instance with plugin Id" << record.GetPluginId() << "and module Id"
@@ -186,6 +186,12 @@ void ModuleList::RemoveModuleByRequestId(BlockCreationRequestId_t requestId)
     const int row = IndexOfPendingRequest(requestId);
     if (row >= 0)
         RemoveRow(row);
+}
+
+bool ModuleList::IsPendingRequestOf(BlockCreationRequestId_t requestId, const NetworkDeviceId_t& deviceId) const
+{
+    const int row = IndexOfPendingRequest(requestId);
+    return row >= 0 && m_modules[size_t(row)]->GetDeviceId() == deviceId;
 }
 
 void ModuleList::ActivateModulesOfDevice(const NetworkDeviceId_t& deviceId)
