@@ -1,0 +1,22 @@
+// The program the Windows layer test starts: "exit <code>" ends with that code at once,
+// "wait" sleeps until it is ended (at most a minute, so nothing is left behind).
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cwchar>
+
+int main()
+{
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    int code = 0;
+    if (arguments && count >= 3 && std::wcscmp(arguments[1], L"exit") == 0)
+        code = static_cast<int>(std::wcstol(arguments[2], nullptr, 10));
+    else if (arguments && count >= 2 && std::wcscmp(arguments[1], L"wait") == 0)
+        Sleep(60000);
+    else
+        code = 99;
+    LocalFree(arguments);
+    return code;
+}
