@@ -164,6 +164,58 @@ void programs()
     check(!terminateProcess(found) || findRunningProcess(program) == 0, "ending it again does no harm");
 }
 
+WORD subsystemOf(const std::wstring& program)
+{
+    HANDLE file = CreateFileW(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    IMAGE_DOS_HEADER dos = {};
+    IMAGE_NT_HEADERS64 nt = {};
+    DWORD got = 0;
+    const bool read = ReadFile(file, &dos, sizeof dos, &got, nullptr) && got == sizeof dos
+        && SetFilePointer(file, dos.e_lfanew, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER
+        && ReadFile(file, &nt, sizeof nt, &got, nullptr) && got == sizeof nt;
+    CloseHandle(file);
+    return read ? nt.OptionalHeader.Subsystem : 0;
+}
+
+// A GUI program (no console flashes at login) whose output is redirected keeps printing
+// there: attaching the parent's console must not take the pipe away.
+void guiProgramPrints()
+{
+    const std::wstring program = folderOf(widen(executablePath())) + L"\\tst_win32guichild.exe";
+    check(subsystemOf(program) == IMAGE_SUBSYSTEM_WINDOWS_GUI, "the GUI child is a GUI program");
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        return check(false, "a pipe for its output");
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    std::wstring commandLine = L"\"" + program + L"\" print";
+    PROCESS_INFORMATION process = {};
+    const bool created = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &process);
+    CloseHandle(writeEnd);
+    std::string output;
+    if (created) {
+        char buffer[256];
+        DWORD got = 0;
+        while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0)
+            output.append(buffer, got);
+        WaitForSingleObject(process.hProcess, 5000);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(readEnd);
+    check(created && output.find("printed by the child") != std::string::npos,
+          "its redirected output arrives: \"" + output + "\"");
+}
+
 void keyRecords()
 {
     struct Case {
@@ -258,6 +310,7 @@ int main()
     wideText();
     runKey();
     programs();
+    guiProgramPrints();
     keyRecords();
     firewall();
     std::printf("%d check(s) failed\n", failures);
