@@ -4,6 +4,7 @@
 #include "core/ApplicationConstants.h"
 #include "core/ApplicationPaths.h"
 #include "core/Logging.h"
+#include "platform/Console.h"
 #include "platform/PlatformNames.h"
 
 #include <QCoreApplication>
@@ -36,6 +37,7 @@ bool runServer(const QStringList& arguments)
 // server or the client.
 int main(int argc, char* argv[])
 {
+    tessivar::platform::attachParentConsole();
     QCoreApplication application(argc, argv);
     // The server's names, so that an installed helper shares the server's data folder.
     QCoreApplication::setOrganizationName(QString::fromLatin1(tessivar::kOrganisationName));

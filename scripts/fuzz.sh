@@ -3,7 +3,7 @@
 # and runs it for a given number of seconds on one core, inside a private network namespace.
 #
 #   scripts/fuzz.sh <target> <seconds> [extra libFuzzer options...]
-#   targets: fuzz_message_receive, fuzz_variant_map
+#   targets: fuzz_message_receive, fuzz_variant_map, fuzz_dashboard_file
 #
 # The build lives in build-fuzz/ (BUILD_DIR overrides it). New inputs the fuzzer finds go to
 # build-fuzz/fuzz/work-<target>/, crashes to build-fuzz/fuzz/artifacts-<target>/; copy a
@@ -23,6 +23,10 @@ fuzz_message_receive)
     ;;
 fuzz_variant_map)
     seeds="$root/tests/fuzz/corpus-variantmap"
+    dictionary=()
+    ;;
+fuzz_dashboard_file)
+    seeds="$root/tests/fuzz/corpus-dashboard"
     dictionary=()
     ;;
 *)

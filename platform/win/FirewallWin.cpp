@@ -18,12 +18,7 @@ namespace {
 
 std::string narrow(const wchar_t* text)
 {
-    if (!text || !*text)
-        return {};
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<size_t>(length > 0 ? length - 1 : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), length, nullptr, nullptr);
-    return result;
+    return text ? platform::narrow(std::wstring(text)) : std::string();
 }
 
 bool equalIgnoringCase(const std::wstring& first, const std::wstring& second)
@@ -176,8 +171,25 @@ const char* failureName(HRESULT result, HRESULT third, const char* thirdName)
 
 bool firewallActive()
 {
-    // The rules tell; a firewall switched off for a profile is not looked at.
-    return true;
+    // A firewall switched off for every profile in force filters nothing. When the
+    // state cannot be read, the rules decide, as if it were on.
+    FirewallReport report;
+    Session session(Console::Narrow, report, false);
+    if (!session.policy())
+        return true;
+    long current = 0;
+    if (FAILED(session.policy()->get_CurrentProfileTypes(&current)) || current == 0)
+        return true;
+    for (const long profile : {kProfileDomain, kProfilePrivate, kProfilePublic}) {
+        if (!(current & profile))
+            continue;
+        VARIANT_BOOL enabled = VARIANT_TRUE;
+        const HRESULT result
+            = session.policy()->get_FirewallEnabled(static_cast<NET_FW_PROFILE_TYPE2>(profile), &enabled);
+        if (FAILED(result) || enabled != VARIANT_FALSE)
+            return true;
+    }
+    return false;
 }
 
 FirewallRuleList readFirewallRules(const std::string& applicationPath)

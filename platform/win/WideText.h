@@ -1,6 +1,7 @@
 #pragma once
 
-// UTF-8 to the UTF-16 the wide Win32 functions take. Qt-free like the rest of platform/win.
+// UTF-8 to the UTF-16 the wide Win32 functions take, and back. Qt-free like the rest of
+// platform/win.
 #include <windows.h>
 
 #include <climits>
@@ -22,6 +23,21 @@ inline std::wstring widen(const std::string& text)
     const int written = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
     wide.resize(static_cast<size_t>(written > 0 ? written : 0));
     return wide;
+}
+
+// Empty for empty input or if the conversion fails; unpaired surrogates become U+FFFD.
+inline std::string narrow(const std::wstring& text)
+{
+    if (text.empty() || text.size() > static_cast<size_t>(INT_MAX))
+        return {};
+    const int size = static_cast<int>(text.size());
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
+        return {};
+    std::string utf8(static_cast<size_t>(length), '\0');
+    const int written = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), length, nullptr, nullptr);
+    utf8.resize(static_cast<size_t>(written > 0 ? written : 0));
+    return utf8;
 }
 
 } // namespace tessivar::platform

@@ -93,6 +93,14 @@ void BlockCreationFlow::deleteModuleBeingCreatedNow()
 void BlockCreationFlow::handleBlockCreationResponse(const NetworkDeviceId_t& deviceId, BlockCreationStatus_e status,
                                                     BlockId_t blockId, BlockCreationRequestId_t requestId)
 {
+    if (!m_moduleList.IsPendingRequestOf(requestId, deviceId)) {
+        // Another device's request index (or none open): taken, it would rewrite or drop
+        // a block of a device that never answered.
+        if (m_dropLog.Allow(QStringLiteral("block creation answer not asked for"), deviceId))
+            qWarning() << "Block creation answer from" << deviceId << "for request" << requestId
+                       << "that is not open for it, ignored";
+        return;
+    }
     if (status == BlockCreationStatus_e::Created) {
         m_moduleList.OnBlockCreated(blockId, requestId);
         return;

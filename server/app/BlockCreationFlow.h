@@ -2,6 +2,7 @@
 
 #include "core/BlockCreationStatus.h"
 #include "core/DeviceTypes.h"
+#include "core/Logging.h"
 #include "core/ModuleTypes.h"
 #include "device/DeleteLater.h"
 #include "modules/ModuleSource.h"
@@ -79,6 +80,7 @@ private:
     QPointer<ErrorHandler> m_errorHandler;
     QPointer<ui::ModuleSelectionWidget> m_moduleSelectionWidget;
     QPointer<ui::ModuleEditionWidget> m_moduleEditionWidget;
+    LogFloodGuard m_dropLog;
     // The block the user is configuring, not yet placed on a device. QML may still
     // hold it when it is dropped.
     device::DeleteLaterPtr<ModuleSource> m_moduleBeingCreated;

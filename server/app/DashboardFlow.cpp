@@ -40,9 +40,8 @@ bool DashboardFlow::isFromDevice(const MessageReception& reception, const Networ
 {
     if (reception.GetSenderId() == deviceId)
         return true;
-    qWarning() << "Answer to the dashboard request of" << deviceId << "from" << reception.GetSenderId()
-               << "ignored";
-    m_application.messageHandler().ResetTimeout(sequenceId, m_timeout);
+    qWarning() << "Answer to the dashboard request of" << deviceId << "from" << reception.GetSenderId() << "ignored";
+    Q_UNUSED(sequenceId);
     return false;
 }
 
@@ -62,8 +61,8 @@ void DashboardFlow::requestDashboardExport(const NetworkDeviceId_t& deviceId)
             const auto exporter = weak.lock();
             if (!exporter || !isFromDevice(reception, deviceId, sequenceId))
                 return;
-            const auto* response =
-                dynamic_cast<const communication::Message_DashboardExportResponse*>(&reception.GetMessage());
+            const auto* response
+                = dynamic_cast<const communication::Message_DashboardExportResponse*>(&reception.GetMessage());
             if (!response) {
                 exporter->Fail();
                 return;
@@ -104,8 +103,8 @@ void DashboardFlow::sendImportRequest(const NetworkDeviceId_t& deviceId,
             const auto importer = weak.lock();
             if (!importer || !isFromDevice(reception, deviceId, sequenceId))
                 return;
-            const auto* response =
-                dynamic_cast<const communication::Message_DashboardImportResponse*>(&reception.GetMessage());
+            const auto* response
+                = dynamic_cast<const communication::Message_DashboardImportResponse*>(&reception.GetMessage());
             if (!response) {
                 importer->Fail();
                 return;

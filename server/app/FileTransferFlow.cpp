@@ -49,6 +49,8 @@ FileTransferFlow::FileTransferFlow(AbstractApplication& application, const Plugi
     , m_monitor(m_manager, m_logFolder, std::move(options.openFolder), options.monitorPollIntervalMs)
 {
     m_monitor.setSilenceTimeout(options.silenceTimeoutMs);
+    // A device that answers after the user was told it did not is not listened to.
+    m_manager.setRequestTimeout(std::chrono::milliseconds(options.silenceTimeoutMs));
     connect(
         &m_manager, &transfer::FileTransferManager::fileTransferStatusUpdated, this,
         [this](const NetworkDeviceId_t& destination, const FileTransferMetaData_t& metaData, const QByteArray& data) {
@@ -169,12 +171,14 @@ void FileTransferFlow::sendRequest(FileTransferRequestType_e type, const Network
 void FileTransferFlow::requestLogs(const NetworkDeviceId_t& deviceId)
 {
     m_monitor.awaitTransfer(FileTransferRequestType_e::LogFiles);
+    m_manager.ExpectFiles(deviceId, FileTransferRequestType_e::LogFiles);
     sendRequest(FileTransferRequestType_e::LogFiles, deviceId);
 }
 
 void FileTransferFlow::requestSettings(const NetworkDeviceId_t& deviceId)
 {
     m_monitor.awaitTransfer(FileTransferRequestType_e::SettingsFile);
+    m_manager.ExpectFiles(deviceId, FileTransferRequestType_e::SettingsFile);
     sendRequest(FileTransferRequestType_e::SettingsFile, deviceId);
 }
 

@@ -9,6 +9,8 @@
 #include "app/TrayAndWindows.h"
 #include "app/UpdateFlow.h"
 
+#include <QTimer>
+
 // The application object's documented slots (what QML, the tray and the message
 // handlers call), each handed to the flow that does the work.
 
@@ -115,13 +117,15 @@ void TessivarServerApplication::requestDeviceSettings(NetworkDeviceId_t deviceId
 {
     m_fileTransferFlow->requestSettings(deviceId);
 }
+// Both open a modal file dialog: queued, so that the click (or a screen reader's press
+// action, which waits for its answer over D-Bus) returns before the dialog's own loop runs.
 void TessivarServerApplication::requestDashboardExport(NetworkDeviceId_t deviceId)
 {
-    m_dashboardFlow->requestDashboardExport(deviceId);
+    QTimer::singleShot(0, this, [this, deviceId] { m_dashboardFlow->requestDashboardExport(deviceId); });
 }
 void TessivarServerApplication::requestDashboardImport(NetworkDeviceId_t deviceId)
 {
-    m_dashboardFlow->requestDashboardImport(deviceId);
+    QTimer::singleShot(0, this, [this, deviceId] { m_dashboardFlow->requestDashboardImport(deviceId); });
 }
 
 void TessivarServerApplication::notifyTrayUpdateAvailable(QVersionNumber availableVersion)

@@ -5,6 +5,7 @@
 #include "core/ApplicationPaths.h"
 #include "core/Configuration.h"
 #include "core/Logging.h"
+#include "platform/Console.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -46,6 +47,8 @@ std::optional<int> answerInformationRequest(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
+    // A GUI program on Windows: "--help" still reaches the console it was started from.
+    tessivar::platform::attachParentConsole();
     if (const std::optional<int> answered = answerInformationRequest(argc, argv))
         return *answered;
 

@@ -1,9 +1,9 @@
 #include "communication/CommunicationHandler.h"
 
+#include "core/Logging.h"
 #include "device/IDevice.h"
 #include "device/IDeviceManager.h"
 #include "device/LocalNetworkDevice.h"
-#include "core/Logging.h"
 
 #include <QDebug>
 
@@ -49,14 +49,12 @@ CommunicationHandler::CommunicationHandler(device::IDeviceManager* deviceManager
     m_deviceManager->ForEachDevice([&deviceIds](device::IDevice& device) { deviceIds.append(device.GetId()); });
     m_deviceConnections.KeepOnly(deviceIds);
 
-    connect(m_socketManager.get(), &network::SocketManager::DataReceived, this,
-            &CommunicationHandler::OnDataReceived);
+    connect(m_socketManager.get(), &network::SocketManager::DataReceived, this, &CommunicationHandler::OnDataReceived);
     connect(m_socketManager.get(), &network::SocketManager::PeerConnected, this,
             &CommunicationHandler::OnPeerConnected);
     connect(m_socketManager.get(), &network::SocketManager::PeerDisconnected, this,
             &CommunicationHandler::OnPeerDisconnected);
-    connect(m_socketManager.get(), &network::SocketManager::ErrorOccurred, this,
-            &CommunicationHandler::OnNetworkError);
+    connect(m_socketManager.get(), &network::SocketManager::ErrorOccurred, this, &CommunicationHandler::OnNetworkError);
 }
 
 CommunicationHandler::~CommunicationHandler()
@@ -94,8 +92,8 @@ MessageSender_t CommunicationHandler::localSender() const
 
 void CommunicationHandler::SendMessage(const MessageEmission& emission)
 {
-    const std::optional<QByteArray> data =
-        m_codec.Serialize(emission.GetMessage(), emission.GetSequenceId(), emission.GetResponseTo(), localSender());
+    const std::optional<QByteArray> data
+        = m_codec.Serialize(emission.GetMessage(), emission.GetSequenceId(), emission.GetResponseTo(), localSender());
 
     if (emission.IsBroadcast()) {
         if (debugLoggingEnabled())
@@ -109,7 +107,8 @@ void CommunicationHandler::SendMessage(const MessageEmission& emission)
         // A device added by hand has no id until it answers; only a datagram can reach it.
         const PeerEndPoint endPoint(*emission.GetDestinationAddress(), m_port);
         if (debugLoggingEnabled())
-            qDebug().nospace().noquote() << "Sending message to endpoint [" << endPoint << "]: " << emission.GetMessage();
+            qDebug().nospace().noquote() << "Sending message to endpoint [" << endPoint
+                                         << "]: " << emission.GetMessage();
         if (emission.IsNonConnectedAllowed() && data)
             m_socketManager->SendNonConnected(*data, endPoint);
         return;
@@ -142,7 +141,8 @@ void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndP
 {
     std::optional<std::pair<MessageHeader_t, std::unique_ptr<IMessage>>> parsed = m_codec.ParseMessage(data);
     if (!parsed) {
-        qWarning().nospace() << "Invalid message received from endpoint [" << endPoint << "]";
+        if (m_dropLog.Allow(QStringLiteral("invalid message"), endPoint.GetAddress().toString()))
+            qWarning().nospace() << "Invalid message received from endpoint [" << endPoint << "]";
         return;
     }
     const MessageHeader_t& header = parsed->first;
@@ -200,17 +200,18 @@ void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndP
         ProcessConnection(*device, connectionEndPoint);
     }
 
-    const std::optional<NetworkDeviceId_t> owner = connected ? m_deviceConnections.FindActiveDevice(endPoint)
-                                                             : std::nullopt;
+    const std::optional<NetworkDeviceId_t> owner
+        = connected ? m_deviceConnections.FindActiveDevice(endPoint) : std::nullopt;
     const bool overOwnConnection = owner && *owner == device->GetId();
     if (!overOwnConnection && changesStoredState(message->GetType())) {
-        qWarning().nospace().noquote() << "Message [" << header.id << "] from device [" << device->GetId()
-                                       << "] dropped: only the device's own connection may send it";
+        if (m_dropLog.Allow(QStringLiteral("message over another connection"), device->GetId()))
+            qWarning().nospace().noquote() << "Message [" << header.id << "] from device [" << device->GetId()
+                                           << "] dropped: only the device's own connection may send it";
         return;
     }
 
-    Q_EMIT MessageReceived(MessageReception(*device, header.sequenceId, header.sequenceResponseId,
-                                            std::move(message), overOwnConnection));
+    Q_EMIT MessageReceived(
+        MessageReception(*device, header.sequenceId, header.sequenceResponseId, std::move(message), overOwnConnection));
 }
 
 bool CommunicationHandler::admitOverConnection(const NetworkDeviceId_t& senderId, const PeerEndPoint& endPoint)
@@ -229,8 +230,8 @@ bool CommunicationHandler::admitOverConnection(const NetworkDeviceId_t& senderId
         if (!admitOverNewConnection(senderId, endPoint))
             return false;
         // The address named the wrong device: the connection is this sender's.
-        qInfo().nospace().noquote() << "Connection [" << endPoint << "] belongs to device [" << senderId
-                                    << "], not [" << *owner << "]";
+        qInfo().nospace().noquote() << "Connection [" << endPoint << "] belongs to device [" << senderId << "], not ["
+                                    << *owner << "]";
         m_guessedConnections.erase(endPoint);
         m_deviceConnections.SetInactive(*owner);
         if (const std::optional<device::IDevice*> previous = m_deviceManager->GetDevice(*owner))
@@ -280,8 +281,8 @@ device::IDevice* CommunicationHandler::attributeSender(const MessageSender_t& se
     }
     if (!admitFirstContact(sender.id, endPoint.GetAddress()))
         return nullptr;
-    device::IDevice& added =
-        m_deviceManager->AddDevice(std::make_unique<device::LocalNetworkDevice>(sender.id, sender.applicationType));
+    device::IDevice& added
+        = m_deviceManager->AddDevice(std::make_unique<device::LocalNetworkDevice>(sender.id, sender.applicationType));
     if (!added.IsRegistered())
         m_firstContactDevices.push_back(FirstContact{added.GetId(), endPoint.GetAddress()});
     return &added;
@@ -292,8 +293,8 @@ bool CommunicationHandler::admitFirstContact(const NetworkDeviceId_t& senderId, 
     // Devices that registered or were removed since no longer count against the bounds.
     m_firstContactDevices.erase(std::remove_if(m_firstContactDevices.begin(), m_firstContactDevices.end(),
                                                [this](const FirstContact& contact) {
-                                                   const std::optional<device::IDevice*> device =
-                                                       m_deviceManager->GetDevice(contact.deviceId);
+                                                   const std::optional<device::IDevice*> device
+                                                       = m_deviceManager->GetDevice(contact.deviceId);
                                                    return !device || (*device)->IsRegistered();
                                                }),
                                 m_firstContactDevices.end());
@@ -468,7 +469,8 @@ bool CommunicationHandler::ConnectToDevice(const NetworkDeviceId_t& deviceId)
     if (device)
         qDebug() << "Trying to connect to device" << **device;
     else
-        qDebug() << "Trying to connect to device" << "N/A";
+        qDebug() << "Trying to connect to device"
+                 << "N/A";
     if (const std::optional<PeerEndPoint> endPoint = m_deviceConnections.FindInactiveEndPoint(deviceId)) {
         m_socketManager->ConnectTo(*endPoint);
         return true;

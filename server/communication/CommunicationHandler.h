@@ -8,6 +8,7 @@
 #include "communication/network/SocketError.h"
 #include "communication/network/SocketManager.h"
 #include "core/DeviceTypes.h"
+#include "core/Logging.h"
 
 #include <QList>
 
@@ -89,8 +90,7 @@ private:
     bool admitFirstContact(const NetworkDeviceId_t& senderId, const QHostAddress& address);
     bool makeRoomForFirstContact(const QHostAddress* address, int limit);
     void forgetUnregisteredDevice(const NetworkDeviceId_t& deviceId, const QHostAddress& address);
-    bool acceptDatagram(device::IDevice& device, const network::PeerEndPoint& endPoint,
-                        const MessageHeader_t& header);
+    bool acceptDatagram(device::IDevice& device, const network::PeerEndPoint& endPoint, const MessageHeader_t& header);
     void recordDatagramEndPoint(const NetworkDeviceId_t& deviceId, const network::PeerEndPoint& endPoint);
     std::optional<NetworkDeviceId_t> findDatagramSender(const network::PeerEndPoint& endPoint) const;
     device::IDevice* findDeviceAddedByHand(const QHostAddress& address) const;
@@ -120,6 +120,7 @@ private:
     };
     std::vector<FirstContact> m_firstContactDevices;
     std::optional<network::TimePoint> m_lastDroppedContactLog;
+    LogFloodGuard m_dropLog;
     int m_droppedContactsSinceLog = 0;
 };
 

@@ -13,8 +13,7 @@ MessageHandler::MessageHandler(ICommunicationHandler* communicationHandler, QObj
     : QObject(parent)
     , m_communicationHandler(communicationHandler)
 {
-    connect(m_communicationHandler, &ICommunicationHandler::MessageReceived, this,
-            &MessageHandler::OnMessageReceived);
+    connect(m_communicationHandler, &ICommunicationHandler::MessageReceived, this, &MessageHandler::OnMessageReceived);
     m_timeoutTimer.setSingleShot(true);
     connect(&m_timeoutTimer, &QTimer::timeout, this, &MessageHandler::OnTimeoutTimer);
 }
@@ -31,20 +30,23 @@ void MessageHandler::SendMessage(std::unique_ptr<MessageEmission> emission)
     if (!emission)
         return;
     if (const std::optional<MessageEmission::ResponseHandling_t>& handling = emission->GetResponseHandling())
-        registerResponse(emission->GetSequenceId(), *handling);
+        registerResponse(*emission, *handling);
     m_communicationHandler->SendMessage(*emission);
 }
 
-void MessageHandler::registerResponse(quint64 sequenceId, const MessageEmission::ResponseHandling_t& handling)
+void MessageHandler::registerResponse(const MessageEmission& emission,
+                                      const MessageEmission::ResponseHandling_t& handling)
 {
+    const quint64 sequenceId = emission.GetSequenceId();
     if (m_pendingResponses.count(sequenceId) != 0) {
         qWarning().nospace() << "Failed to register response callback for sequence ID [" << sequenceId << "]";
         return;
     }
     if (debugLoggingEnabled())
         qDebug().nospace() << "Adding response callback for sequence ID [" << sequenceId << "]";
-    m_pendingResponses[sequenceId] = PendingResponse_t{handling.responseCallback, handling.timeoutCallback,
-                                                       handling.timeout, Clock::now() + handling.timeout};
+    m_pendingResponses[sequenceId]
+        = PendingResponse_t{handling.responseCallback, emission.GetDestination(), handling.timeoutCallback,
+                            handling.timeout, Clock::now() + handling.timeout};
     armTimeoutTimer();
 }
 
@@ -63,8 +65,8 @@ void MessageHandler::armTimeoutTimer()
         return;
     m_armedDeadline = earliest;
     const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*earliest - Clock::now());
-    m_timeoutTimer.start(std::clamp<std::chrono::milliseconds>(wait, std::chrono::milliseconds(0),
-                                                                std::chrono::milliseconds(std::numeric_limits<int>::max())));
+    m_timeoutTimer.start(std::clamp<std::chrono::milliseconds>(
+        wait, std::chrono::milliseconds(0), std::chrono::milliseconds(std::numeric_limits<int>::max())));
 }
 
 void MessageHandler::SetReceptionFilter(ReceptionFilter filter)
@@ -96,6 +98,15 @@ bool MessageHandler::deliverResponse(const MessageReception& reception)
     const auto pending = m_pendingResponses.find(sequenceId);
     if (pending == m_pendingResponses.end())
         return false;
+    if (!pending->second.destination.isEmpty() && reception.GetSenderId() != pending->second.destination) {
+        // Sequence ids are easy to guess: another device's answer neither completes the
+        // request nor keeps it open, and reaches no type handler either.
+        if (m_dropLog.Allow(QStringLiteral("answer from another device"), reception.GetSenderId()))
+            qWarning().nospace().noquote()
+                << "Answer to sequence ID [" << sequenceId << "] sent to [" << pending->second.destination
+                << "] came from [" << reception.GetSenderId() << "], dropped";
+        return true;
+    }
 
     if (debugLoggingEnabled())
         qDebug() << "Message has a response callback";
@@ -127,8 +138,8 @@ void MessageHandler::ResetTimeout(quint64 sequenceId, std::chrono::milliseconds 
         return;
     }
     if (pending->second.deadline) {
-        const auto remaining =
-            std::chrono::duration_cast<std::chrono::milliseconds>(*pending->second.deadline - Clock::now());
+        const auto remaining
+            = std::chrono::duration_cast<std::chrono::milliseconds>(*pending->second.deadline - Clock::now());
         qInfo().nospace() << "Timeout expires in [" << std::max<qint64>(remaining.count(), 0) << "] milliseconds";
     }
     pending->second.interval = interval;

@@ -4,6 +4,7 @@
 #include "communication/MessageEmission.h"
 #include "communication/MessageReception.h"
 #include "communication/MessageType.h"
+#include "core/Logging.h"
 
 #include <QObject>
 #include <QTimer>
@@ -47,6 +48,8 @@ private:
 
     struct PendingResponse_t {
         MessageEmission::ResponseCallback responseCallback;
+        // Only this device may answer; empty for a request sent to no one in particular.
+        NetworkDeviceId_t destination;
         std::optional<MessageEmission::TimeoutCallback> timeoutCallback;
         std::chrono::milliseconds interval;
         // Empty while a callback that reset the time-out has not returned yet.
@@ -55,7 +58,7 @@ private:
 
     void OnMessageReceived(const MessageReception& reception);
     bool deliverResponse(const MessageReception& reception);
-    void registerResponse(quint64 sequenceId, const MessageEmission::ResponseHandling_t& handling);
+    void registerResponse(const MessageEmission& emission, const MessageEmission::ResponseHandling_t& handling);
     // Points the one time-out timer at the earliest deadline of the open requests.
     void armTimeoutTimer();
     void OnTimeoutTimer();
@@ -69,6 +72,7 @@ private:
     // One timer for every open request: a timer of its own per request cost more than
     // the rest of sending it.
     QTimer m_timeoutTimer;
+    LogFloodGuard m_dropLog;
     std::optional<Clock::time_point> m_armedDeadline;
 };
 

@@ -2,10 +2,13 @@
 
 #include "core/ApplicationConstants.h"
 
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QIODevice>
 #include <QMetaType>
 #include <QtEndian>
+
+#include <algorithm>
 
 namespace tessivar::communication {
 
@@ -15,11 +18,11 @@ namespace {
 constexpr int kMaximumNesting = 32;
 
 // Smallest encodings, used to tell whether an announced count can be real.
-constexpr qsizetype kMinimumLengthSize = 4;                                        // QString, QByteArray
-constexpr qsizetype kMinimumVariantSize = 5;                                       // type id and null flag
+constexpr qsizetype kMinimumLengthSize = 4;                                          // QString, QByteArray
+constexpr qsizetype kMinimumVariantSize = 5;                                         // type id and null flag
 constexpr qsizetype kMinimumMapEntrySize = kMinimumLengthSize + kMinimumVariantSize; // key and value
 
-constexpr quint32 kNullLength = 0xFFFFFFFF;  // a null QString or QByteArray
+constexpr quint32 kNullLength = 0xFFFFFFFF; // a null QString or QByteArray
 
 // Value type ids as a version 19 stream writes them (the numbering of Qt 5).
 enum StreamTypeId : quint32 {
@@ -68,7 +71,7 @@ enum StreamTypeId : quint32 {
     ULong = 35,
     UShort = 36,
     UChar = 37,
-    Float = 38,  // written as a double: the stream keeps its default double precision
+    Float = 38, // written as a double: the stream keeps its default double precision
     SChar = 40,
     ByteArrayList = 49,
     Nullptr = 51,
@@ -89,7 +92,7 @@ enum StreamTypeId : quint32 {
     PolygonF = 86,
     FirstGuiStreamType = 64, // the Gui types of a version 19 stream start here...
     LastGuiStreamType = 87,
-    User = 1024,             // ...and types written by name here
+    User = 1024, // ...and types written by name here
 };
 
 // Where the Gui types of a version 19 stream are numbered in this Qt.
@@ -176,9 +179,21 @@ VariantStreamValidator::VariantStreamValidator(QByteArrayView data)
 
 bool VariantStreamValidator::ValidateVariantMap()
 {
-    m_position = 0;
+    return ValidateVariantMapAt(0);
+}
+
+bool VariantStreamValidator::ValidateVariantMapAt(qsizetype position)
+{
+    m_position = std::clamp<qsizetype>(position, 0, m_data.size());
     m_error.clear();
     return SkipMap(0);
+}
+
+bool VariantStreamValidator::ValidateStringListAt(qsizetype position)
+{
+    m_position = std::clamp<qsizetype>(position, 0, m_data.size());
+    m_error.clear();
+    return SkipStringList();
 }
 
 QString VariantStreamValidator::Error() const
@@ -260,8 +275,13 @@ bool VariantStreamValidator::SkipGuiValue(quint32 typeId)
     case Font:
         return SkipFont();
     case Pixmap:
-    case Image:
     case Bitmap:
+        // Qt stops the process when a pixmap is made without a QGuiApplication (a
+        // program of this system without a window reads the same messages).
+        if (!QCoreApplication::instance() || !QCoreApplication::instance()->inherits("QGuiApplication"))
+            return Fail("pixmap values need a running QGuiApplication");
+        return SkipImage();
+    case Image:
         return SkipImage();
     case Polygon:
         return SkipCountedItems(2 * 4);
@@ -511,13 +531,13 @@ bool VariantStreamValidator::SkipColor()
     const QMetaType colorType(QMetaType::QColor);
     if (!colorType.isValid() || !colorType.hasRegisteredDataStreamOperators())
         return Fail("colour values need the Gui module");
-    constexpr qint8 kLastColorSpec = 5;  // QColor::ExtendedRgb
+    constexpr qint8 kLastColorSpec = 5; // QColor::ExtendedRgb
     qint8 spec = 0;
     if (!ReadInt8(spec))
         return false;
     if (spec < 0 || spec > kLastColorSpec)
         return Fail("colour spec not accepted");
-    return Skip(5 * sizeof(quint16));  // alpha, red, green, blue, padding
+    return Skip(5 * sizeof(quint16)); // alpha, red, green, blue, padding
 }
 
 bool VariantStreamValidator::ReadUInt32(quint32& value)

@@ -21,6 +21,10 @@ public:
     explicit VariantStreamValidator(QByteArrayView data);
 
     bool ValidateVariantMap();
+    // The same walk for one value that starts at `position`, for data that holds several
+    // values back to back (a dashboard file); Position() is then just past it.
+    bool ValidateVariantMapAt(qsizetype position);
+    bool ValidateStringListAt(qsizetype position);
     // Why the last validation failed; empty after a success.
     QString Error() const;
     // How many bytes the last successful validation walked (Qt reads exactly as many).

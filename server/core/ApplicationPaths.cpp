@@ -56,8 +56,10 @@ const ApplicationPaths& ApplicationPaths::instance()
     return paths;
 }
 
-ApplicationPaths::ApplicationPaths(Layout layout, const QString& programDirectory, const QString& dataDirectory)
+ApplicationPaths::ApplicationPaths(Layout layout, const QString& programDirectory, const QString& dataDirectory,
+                                   System system)
     : m_layout(layout)
+    , m_system(system)
     , m_programDirectory(programDirectory)
     , m_dataDirectory(dataDirectory)
 {
@@ -98,6 +100,8 @@ QString ApplicationPaths::moduleDirectory() const
 
 QString ApplicationPaths::pluginDirectory() const
 {
+    if (m_system == System::Windows)
+        return QDir::cleanPath(m_programDirectory + QStringLiteral("/plugins")) + QLatin1Char('/');
     if (m_layout == Layout::BesideProgram)
         return QString::fromLatin1(kPluginDirectory);
     return QDir::cleanPath(m_programDirectory + QLatin1Char('/') + QStringLiteral(TESSIVAR_INSTALLED_PLUGIN_DIR))

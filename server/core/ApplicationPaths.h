@@ -9,18 +9,26 @@ namespace tessivar {
 // the working directory: "config", "log/", "modules/" and "./plugins/". Installed in a
 // folder it cannot write (a system package), settings, logs and blocks go to the user's
 // data folder (QStandardPaths::AppDataLocation) and plugins are read where the package
-// put them, relative to the program.
+// put them, relative to the program. On Windows the installer puts the plugins in
+// "plugins\" beside the program, so they are read there in either layout.
 class ApplicationPaths
 {
 public:
     enum class Layout { BesideProgram, Installed };
+    enum class System { Windows, Linux };
+#if defined(_WIN32)
+    static constexpr System kThisSystem = System::Windows;
+#else
+    static constexpr System kThisSystem = System::Linux;
+#endif
 
     // For the running program, decided once from its own folder.
     static const ApplicationPaths& instance();
 
     // dataDirectory is used by the installed layout only; the other one follows the
     // working directory at each call, as it always did.
-    ApplicationPaths(Layout layout, const QString& programDirectory, const QString& dataDirectory);
+    ApplicationPaths(Layout layout, const QString& programDirectory, const QString& dataDirectory,
+                     System system = kThisSystem);
 
     // Installed when the program's folder does not take a new file.
     static Layout layoutOf(const QString& programDirectory);
@@ -35,6 +43,7 @@ public:
 
 private:
     Layout m_layout;
+    System m_system;
     QString m_programDirectory;
     QString m_dataDirectory;
 };

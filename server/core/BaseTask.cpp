@@ -49,6 +49,7 @@ TaskCompletion BaseTask::completion() const
 void BaseTask::setCompletion(const TaskCompletion& completion)
 {
     m_completion = completion;
+    Q_EMIT completionChanged();
 }
 
 bool BaseTask::isRunning() const

@@ -12,7 +12,7 @@ class BaseTask : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QString description READ description WRITE setDescription NOTIFY descriptionChanged)
-    Q_PROPERTY(tessivar::TaskCompletion completion READ completion CONSTANT)
+    Q_PROPERTY(tessivar::TaskCompletion completion READ completion NOTIFY completionChanged)
 
 public:
     explicit BaseTask(const QString& description, QObject* parent = nullptr);
@@ -37,6 +37,7 @@ Q_SIGNALS:
     void finished();
     void completed();
     void descriptionChanged();
+    void completionChanged();
 
 protected:
     qint64 m_startTime = 0;

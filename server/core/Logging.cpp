@@ -21,6 +21,8 @@ struct LogState {
     QString name;
     QString fileName;
     QDate fileDate;
+    int part = 1;
+    bool dayFull = false; // the last part of the day is full: lines are dropped
     QFile file;
     QTextStream stream;
     QtMessageHandler previousHandler = nullptr;
@@ -55,7 +57,8 @@ QString levelName(QtMsgType type)
 QString bannerText(const QDateTime& now)
 {
     const QString rule(44, QLatin1Char('='));
-    return QStringLiteral("\n%1\n===== Starting log %2 =====\n%1").arg(rule, now.toString(QStringLiteral("yyyy-MM-dd-hh:mm:ss")));
+    return QStringLiteral("\n%1\n===== Starting log %2 =====\n%1")
+        .arg(rule, now.toString(QStringLiteral("yyyy-MM-dd-hh:mm:ss")));
 }
 
 // Creates the directory if needed; returns the message to log once the file is open,
@@ -70,12 +73,62 @@ QString ensureDirectory(const QString& directory)
     return QStringLiteral("Log dir NOT created ") + directory;
 }
 
+QString partFileName(const LogState& s, int part)
+{
+    QString variable = s.fileDate.toString(QStringLiteral("yyyy-MM-dd"));
+    if (!s.name.isEmpty())
+        variable += QLatin1Char('_') + s.name;
+    if (part > 1)
+        variable += QStringLiteral("_%1").arg(part, 2, 10, QLatin1Char('0'));
+    return kFileNamePattern.arg(variable);
+}
+
+void writeInfo(LogState& s, const QString& message);
+
+// Opens the current part of the day (appending) and writes the banner.
+bool openPart(LogState& s, const QDateTime& now)
+{
+    s.fileName = partFileName(s, s.part);
+    if (s.file.isOpen()) {
+        s.stream.flush();
+        s.file.close();
+    }
+    s.file.setFileName(s.directory + s.fileName);
+    if (!s.file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+        s.stream.setDevice(nullptr);
+        return false;
+    }
+    s.stream.setDevice(&s.file);
+    s.stream << bannerText(now);
+    s.stream.flush();
+    return true;
+}
+
+// A full file: the day goes on in its next part, or, past the last one, stops.
+void rollOverIfFull(LogState& s)
+{
+    if (s.dayFull || !s.file.isOpen() || s.file.size() < kLogFileSizeLimit)
+        return;
+    if (s.part >= kLogPartsPerDay) {
+        s.dayFull = true;
+        s.stream << QStringLiteral("\nInfo - %1: Log size limit of the day reached; further lines are dropped until "
+                                   "the next day")
+                        .arg(s.clock().toString(QStringLiteral("MM.dd-hh:mm:ss.zzz")));
+        s.stream.flush();
+        return;
+    }
+    ++s.part;
+    openPart(s, s.clock());
+}
+
 // Writes one entry and passes it on. Also used for the logging code's own messages:
 // Qt does not re-enter a message handler on the same thread (it prints those to
 // stderr instead), so the handler's own file switch writes its lines directly.
 void writeEntry(LogState& s, QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (s.enabled && s.stream.device()) {
+    if (s.enabled)
+        rollOverIfFull(s);
+    if (s.enabled && s.stream.device() && !s.dayFull) {
         s.stream << QStringLiteral("\n%1 - %2: %3")
                         .arg(levelName(type), s.clock().toString(QStringLiteral("MM.dd-hh:mm:ss.zzz")), message);
         s.stream.flush();
@@ -141,23 +194,13 @@ void openLogFile()
         QMutexLocker locker(&s.lock);
         const QDateTime now = s.clock();
         s.fileDate = now.date();
-        QString variable = now.date().toString(QStringLiteral("yyyy-MM-dd"));
-        if (!s.name.isEmpty())
-            variable += QLatin1Char('_') + s.name;
-        s.fileName = kFileNamePattern.arg(variable);
-        if (s.file.isOpen()) {
-            s.stream.flush();
-            s.file.close();
-        }
+        // A restart on the same day goes on in the day's last part that has room.
+        s.part = 1;
+        while (s.part < kLogPartsPerDay && QFileInfo(s.directory + partFileName(s, s.part)).size() >= kLogFileSizeLimit)
+            ++s.part;
+        s.dayFull = false;
         directoryMessage = ensureDirectory(s.directory);
-        s.file.setFileName(s.directory + s.fileName);
-        if (s.file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
-            s.stream.setDevice(&s.file);
-            s.stream << bannerText(now);
-            s.stream.flush();
-        } else {
-            s.stream.setDevice(nullptr);
-        }
+        openPart(s, now);
         if (!directoryMessage.isEmpty())
             writeInfo(s, directoryMessage);
         if (s.file.isOpen())
@@ -173,16 +216,17 @@ void pruneLogFiles()
     LogState& s = state();
     QMutexLocker locker(&s.lock);
     QDir dir(s.directory);
-    QFileInfoList files = dir.entryInfoList({kFileNamePattern.arg(QLatin1Char('*'))}, QDir::Files,
-                                            QDir::Name | QDir::IgnoreCase);
+    QFileInfoList files
+        = dir.entryInfoList({kFileNamePattern.arg(QLatin1Char('*'))}, QDir::Files, QDir::Name | QDir::IgnoreCase);
     qint64 total = 0;
     for (const QFileInfo& info : files)
         total += info.size();
-    while (files.size() > 1 && total > kLogSizeLimit) {
+    while (files.size() > 1 && (total > kLogSizeLimit || files.size() > kMaxLogFiles)) {
         const QFileInfo oldest = files.takeFirst();
         writeInfo(s, QStringLiteral("Log data limit reached. Removing ") + oldest.absoluteFilePath());
         total -= oldest.size();
-        writeInfo(s, QFile::remove(oldest.absoluteFilePath()) ? QStringLiteral("Removed.") : QStringLiteral("Not removed"));
+        writeInfo(
+            s, QFile::remove(oldest.absoluteFilePath()) ? QStringLiteral("Removed.") : QStringLiteral("Not removed"));
     }
 }
 
@@ -195,8 +239,8 @@ QStringList logFiles()
         directory = s.directory.isEmpty() ? logDirectory() : s.directory;
     }
     QStringList paths;
-    const QFileInfoList files = QDir(directory).entryInfoList({QStringLiteral("*.txt")}, QDir::Files,
-                                                              QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList files
+        = QDir(directory).entryInfoList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo& info : files)
         paths.append(info.absoluteFilePath());
     return paths;
@@ -217,6 +261,57 @@ void logMessageHandler(QtMsgType type, const QMessageLogContext& context, const 
 bool debugLoggingEnabled()
 {
     return QLoggingCategory::defaultCategory()->isDebugEnabled();
+}
+
+LogFloodGuard::LogFloodGuard(Clock clock)
+    : m_clock(clock ? std::move(clock) : Clock([] { return std::chrono::steady_clock::now(); }))
+{
+}
+
+LogFloodGuard::~LogFloodGuard()
+{
+    for (const auto& [key, window] : m_windows)
+        summarise(key, window);
+}
+
+void LogFloodGuard::summarise(const Key& key, const Window& window)
+{
+    if (window.suppressed > 0)
+        qInfo().noquote() << QStringLiteral("\u2026 and %1 more like it from %2 in the last minute (%3)")
+                                 .arg(window.suppressed)
+                                 .arg(key.second, key.first);
+}
+
+bool LogFloodGuard::Allow(const QString& kind, const QString& peer)
+{
+    const TimePoint now = m_clock();
+    const Key key{kind, peer};
+    auto found = m_windows.find(key);
+    if (found == m_windows.end()) {
+        if (m_windows.size() >= kMaxTracked) {
+            // Summarise and forget the windows that are over; if none is, the first one.
+            for (auto it = m_windows.begin(); it != m_windows.end();) {
+                if (now - it->second.start >= kWindow) {
+                    summarise(it->first, it->second);
+                    it = m_windows.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+            if (m_windows.size() >= kMaxTracked) {
+                summarise(m_windows.begin()->first, m_windows.begin()->second);
+                m_windows.erase(m_windows.begin());
+            }
+        }
+        found = m_windows.emplace(key, Window{now, 0, 0}).first;
+    } else if (now - found->second.start >= kWindow) {
+        summarise(key, found->second);
+        found->second = Window{now, 0, 0};
+    }
+    if (++found->second.lines <= kLinesPerWindow)
+        return true;
+    ++found->second.suppressed;
+    return false;
 }
 
 } // namespace tessivar

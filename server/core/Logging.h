@@ -5,7 +5,10 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <chrono>
 #include <functional>
+#include <map>
+#include <utility>
 
 // The process-wide message handler: every qDebug/qInfo/qWarning/qCritical/qFatal goes
 // through it. With file logging on, it writes a daily file "log_<date>_<name>.txt" in
@@ -14,6 +17,14 @@ namespace tessivar {
 
 // Above this many bytes over all log files, the oldest files are removed.
 inline constexpr qint64 kLogSizeLimit = 20'000'000;
+// One file holds about this much at most; the day goes on in its next part,
+// "log_<date>_<name>_02.txt" and so on.
+inline constexpr qint64 kLogFileSizeLimit = 4'000'000;
+// Parts of one day: past them the day's further lines are dropped, with one line that
+// says so, so that a flood cannot push the earlier days out of the folder.
+inline constexpr int kLogPartsPerDay = 3;
+// Files kept in the folder whatever their size (two programs, two months); the oldest go first.
+inline constexpr int kMaxLogFiles = 120;
 
 // The folder of the log files, ending in a slash: the one logging was started with
 // (the data folder of an installed program), before that the working directory's "log/".
@@ -42,5 +53,40 @@ void setLogClock(std::function<QDateTime()> clock);
 // Whether debug lines are written at all: a line built for nothing still costs its
 // formatting, which per message adds up.
 bool debugLoggingEnabled();
+
+// Lines of one kind about one peer (a refused message, a chunk received): the first
+// kLinesPerWindow of a minute are logged, the others counted, and the count is logged
+// as "… and <n> more like it from <peer> in the last minute" when the next line of
+// that kind and peer comes after the minute (or when the guard goes).
+class LogFloodGuard
+{
+public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+    using Clock = std::function<TimePoint()>;
+    static constexpr int kLinesPerWindow = 10;
+    static constexpr std::chrono::seconds kWindow{60};
+    // Kinds and peers followed at once; beyond it the oldest are summarised and dropped.
+    static constexpr std::size_t kMaxTracked = 1024;
+
+    explicit LogFloodGuard(Clock clock = {});
+    ~LogFloodGuard();
+    LogFloodGuard(const LogFloodGuard&) = delete;
+    LogFloodGuard& operator=(const LogFloodGuard&) = delete;
+
+    // True when the line is to be logged now.
+    bool Allow(const QString& kind, const QString& peer);
+
+private:
+    struct Window {
+        TimePoint start;
+        int lines = 0;
+        qint64 suppressed = 0;
+    };
+    using Key = std::pair<QString, QString>;
+    void summarise(const Key& key, const Window& window);
+
+    Clock m_clock;
+    std::map<Key, Window> m_windows;
+};
 
 } // namespace tessivar

@@ -201,6 +201,12 @@ void ModuleList::RemoveModuleByRequestId(BlockCreationRequestId_t requestId)
         RemoveRow(row);
 }
 
+bool ModuleList::IsPendingRequestOf(BlockCreationRequestId_t requestId, const NetworkDeviceId_t& deviceId) const
+{
+    const int row = IndexOfPendingRequest(requestId);
+    return row >= 0 && m_modules[size_t(row)]->GetDeviceId() == deviceId;
+}
+
 void ModuleList::ActivateModulesOfDevice(const NetworkDeviceId_t& deviceId)
 {
     for (ModuleSource* block : m_modules) {

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/DeviceTypes.h"
+#include "core/ModuleTypes.h"
 #include "modules/ModuleRecord.h"
 #include "modules/ModuleSource.h"
-#include "core/ModuleTypes.h"
 
 #include <QAbstractListModel>
 #include <QList>
@@ -41,6 +41,9 @@ public:
                                           bool requestCreation);
     void OnBlockCreated(BlockId_t blockId, BlockCreationRequestId_t requestId);
     void RemoveModuleByRequestId(BlockCreationRequestId_t requestId);
+    // Whether `requestId` is a creation still waiting for an answer from `deviceId`: only
+    // the device a block was sent to may confirm or refuse it.
+    bool IsPendingRequestOf(BlockCreationRequestId_t requestId, const NetworkDeviceId_t& deviceId) const;
     void ActivateModulesOfDevice(const NetworkDeviceId_t& deviceId);
     void DeactivateModulesOfDevice(const NetworkDeviceId_t& deviceId);
     void DeactivateModulesNotOn(const QStringList& deviceIds);

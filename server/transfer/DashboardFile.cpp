@@ -1,11 +1,12 @@
 #include "transfer/DashboardFile.h"
 
+#include "communication/VariantStreamValidator.h"
 #include "core/ApplicationConstants.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
-#include <QIODevice>
 #include <QDebug>
+#include <QIODevice>
 
 namespace tessivar::transfer::DashboardFile {
 
@@ -68,13 +69,37 @@ Read_t decodeFile(const QByteArray& content)
         return {{}, tr("Unsupported format.")};
     }
 
+    // The file is input like any message: its lists and maps are walked first, with the
+    // same bounds on nesting and announced sizes, before Qt reads them (Qt reads nested
+    // maps recursively and reserves the counts they announce).
+    communication::VariantStreamValidator validator(payload);
+    const auto checked = [&](bool (communication::VariantStreamValidator::*validate)(qsizetype)) {
+        if ((validator.*validate)(stream.device()->pos()))
+            return true;
+        qWarning() << "Import file refused:" << validator.Error();
+        return false;
+    };
+    using Validator = communication::VariantStreamValidator;
     Read_t read;
     while (!stream.atEnd()) {
         DashboardExportEntry entry;
-        stream >> entry.profiles >> entry.firstText >> entry.secondText >> entry.clientData >> entry.clientParameters
-            >> entry.geometry >> entry.z >> entry.pluginId >> entry.moduleId >> entry.description
-            >> entry.localParameters;
-        if (stream.status() != QDataStream::Ok || read.entries.size() >= kMaxEntries) {
+        bool valid = read.entries.size() < kMaxEntries && checked(&Validator::ValidateStringListAt);
+        if (valid) {
+            stream >> entry.profiles >> entry.firstText >> entry.secondText;
+            valid = checked(&Validator::ValidateVariantMapAt);
+        }
+        if (valid) {
+            stream >> entry.clientData;
+            valid = checked(&Validator::ValidateVariantMapAt);
+        }
+        if (valid) {
+            stream >> entry.clientParameters >> entry.geometry >> entry.z >> entry.pluginId >> entry.moduleId
+                >> entry.description;
+            valid = stream.status() == QDataStream::Ok && checked(&Validator::ValidateVariantMapAt);
+        }
+        if (valid)
+            stream >> entry.localParameters;
+        if (!valid || stream.status() != QDataStream::Ok) {
             qWarning() << "Invalid entry" << read.entries.size() << "in the import file";
             return {{}, tr("The file is invalid")};
         }

@@ -13,8 +13,8 @@ namespace tessivar::transfer {
 // One block of an exported dashboard, in the order its fields are streamed.
 struct DashboardExportEntry {
     QStringList profiles;
-    QString firstText;  // written empty, kept for its place in the stream
-    QString secondText; // likewise
+    QString firstText;      // written empty, kept for its place in the stream
+    QString secondText;     // likewise
     QVariantMap clientData; // likewise
     QVariantMap clientParameters;
     QRectF geometry;

@@ -39,6 +39,8 @@ FileTransferManager::FileTransferManager(QObject* parent)
     m_stallTimer.setSingleShot(true);
     m_stallTimer.setInterval(kDefaultStallTimeout);
     connect(&m_stallTimer, &QTimer::timeout, this, &FileTransferManager::onStalled);
+    m_incomingStallTimer.setSingleShot(true);
+    connect(&m_incomingStallTimer, &QTimer::timeout, this, &FileTransferManager::onIncomingStalled);
 }
 
 FileTransferManager::~FileTransferManager() = default;
@@ -46,6 +48,11 @@ FileTransferManager::~FileTransferManager() = default;
 void FileTransferManager::setStallTimeout(std::chrono::milliseconds timeout)
 {
     m_stallTimer.setInterval(timeout);
+}
+
+void FileTransferManager::setIncomingStallTimeout(std::chrono::milliseconds timeout)
+{
+    m_incomingStallTimeout = timeout;
 }
 
 qint64 FileTransferManager::queuedBytesFor(const NetworkDeviceId_t& destination) const
@@ -58,25 +65,22 @@ qint64 FileTransferManager::queuedBytesFor(const NetworkDeviceId_t& destination)
     return bytes;
 }
 
-bool FileTransferManager::QueueFile(const QUrl& url, const QString& name, const NetworkDeviceId_t& destination,
-                                    FileTransferRequestType_e requestType, qint32 index, qint32 count,
-                                    const QByteArray& transferData)
+std::optional<FileTransferManager::Outgoing> FileTransferManager::readFile(const QUrl& url, const QString& name,
+                                                                           const NetworkDeviceId_t& destination,
+                                                                           FileTransferRequestType_e requestType,
+                                                                           const QByteArray& transferData,
+                                                                           qint64 plannedBytes) const
 {
-    qInfo().noquote() << QStringLiteral("Sending file %1 (%2/%3) to %4.")
-                             .arg(url.toString())
-                             .arg(index)
-                             .arg(count)
-                             .arg(destination);
     const QString path = pathOf(url);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         qWarning().noquote() << QStringLiteral("File %1 doesn't exist or is not readable.").arg(path);
-        return false;
+        return std::nullopt;
     }
     if (file.size() > std::numeric_limits<quint32>::max()
-        || queuedBytesFor(destination) + file.size() > kMaxQueuedBytesPerDevice) {
+        || queuedBytesFor(destination) + plannedBytes + file.size() > m_limits.queuedBytesPerDevice) {
         qWarning().noquote() << QStringLiteral("File %1 not queued: too much queued for %2.").arg(path, destination);
-        return false;
+        return std::nullopt;
     }
     const QByteArray content = file.readAll();
 
@@ -89,25 +93,55 @@ bool FileTransferManager::QueueFile(const QUrl& url, const QString& name, const 
     entry.metaData.size = quint32(content.size());
     entry.metaData.transferredBytes = 0;
     entry.metaData.crc = checksum(content);
-    entry.metaData.count = count;
-    entry.metaData.index = index;
     entry.metaData.transferData = transferData;
     entry.destination = destination;
-    m_outgoing.push_back(std::move(entry));
+    return entry;
+}
+
+bool FileTransferManager::QueueFile(const QUrl& url, const QString& name, const NetworkDeviceId_t& destination,
+                                    FileTransferRequestType_e requestType, qint32 index, qint32 count,
+                                    const QByteArray& transferData)
+{
+    qInfo().noquote()
+        << QStringLiteral("Sending file %1 (%2/%3) to %4.").arg(url.toString()).arg(index).arg(count).arg(destination);
+    std::optional<Outgoing> entry = readFile(url, name, destination, requestType, transferData, 0);
+    if (!entry)
+        return false;
+    entry->metaData.index = index;
+    entry->metaData.count = count;
+    m_outgoing.push_back(std::move(*entry));
     return true;
 }
 
 bool FileTransferManager::QueueFiles(const QList<QPair<QUrl, QString>>& files, const NetworkDeviceId_t& destination,
                                      FileTransferRequestType_e requestType, const QList<QByteArray>& transferDataList)
 {
-    bool queued = false;
-    const qint32 count = qint32(files.size());
-    for (qint32 i = 0; i < count; ++i) {
+    // Read first, numbered after: a file that cannot go must not leave the device
+    // waiting for an index it never gets.
+    std::vector<Outgoing> entries;
+    qint64 planned = 0;
+    for (qsizetype i = 0; i < files.size(); ++i) {
         const QByteArray transferData = i < transferDataList.size() ? transferDataList.at(i) : QByteArray();
-        queued |= QueueFile(files.at(i).first, files.at(i).second, destination, requestType, i + 1, count,
-                            transferData);
+        std::optional<Outgoing> entry
+            = readFile(files.at(i).first, files.at(i).second, destination, requestType, transferData, planned);
+        if (!entry)
+            continue;
+        planned += entry->metaData.size;
+        entries.push_back(std::move(*entry));
     }
-    return queued;
+    const qint32 count = qint32(entries.size());
+    for (qint32 i = 0; i < count; ++i) {
+        Outgoing& entry = entries[size_t(i)];
+        entry.metaData.index = i + 1;
+        entry.metaData.count = count;
+        qInfo().noquote() << QStringLiteral("Sending file %1 (%2/%3) to %4.")
+                                 .arg(entry.metaData.name)
+                                 .arg(i + 1)
+                                 .arg(count)
+                                 .arg(destination);
+        m_outgoing.push_back(std::move(entry));
+    }
+    return count > 0;
 }
 
 bool FileTransferManager::HasOutgoing() const
@@ -199,6 +233,117 @@ qint64 FileTransferManager::incomingBytes() const
     return bytes;
 }
 
+qint64 FileTransferManager::incomingBytesFrom(const NetworkDeviceId_t& source) const
+{
+    qint64 bytes = 0;
+    for (const Incoming& entry : m_incoming) {
+        if (entry.source == source)
+            bytes += entry.data.size();
+    }
+    return bytes;
+}
+
+int FileTransferManager::incomingFilesFrom(const NetworkDeviceId_t& source) const
+{
+    return int(std::count_if(m_incoming.cbegin(), m_incoming.cend(),
+                             [&source](const Incoming& entry) { return entry.source == source; }));
+}
+
+// ---- Requests ----
+
+std::vector<FileTransferManager::Request>::iterator FileTransferManager::openRequest(const NetworkDeviceId_t& device,
+                                                                                     FileTransferRequestType_e type)
+{
+    const Clock::time_point now = Clock::now();
+    // Requests that never got a first file are over.
+    m_requests.erase(std::remove_if(m_requests.begin(), m_requests.end(),
+                                    [&](const Request& request) {
+                                        return !request.started && now - request.openedAt >= m_requestTimeout;
+                                    }),
+                     m_requests.end());
+    return std::find_if(m_requests.begin(), m_requests.end(),
+                        [&](const Request& request) { return request.device == device && request.type == type; });
+}
+
+void FileTransferManager::ExpectFiles(const NetworkDeviceId_t& device, FileTransferRequestType_e type)
+{
+    const auto found = openRequest(device, type);
+    if (found != m_requests.end()) {
+        found->openedAt = Clock::now();
+        return;
+    }
+    m_requests.push_back(Request{device, type, Clock::now(), false});
+}
+
+bool FileTransferManager::IsExpecting(const NetworkDeviceId_t& device, FileTransferRequestType_e type) const
+{
+    const Clock::time_point now = Clock::now();
+    return std::any_of(m_requests.cbegin(), m_requests.cend(), [&](const Request& request) {
+        return request.device == device && request.type == type
+            && (request.started || now - request.openedAt < m_requestTimeout);
+    });
+}
+
+void FileTransferManager::closeRequests(const NetworkDeviceId_t& device)
+{
+    m_requests.erase(std::remove_if(m_requests.begin(), m_requests.end(),
+                                    [&device](const Request& request) { return request.device == device; }),
+                     m_requests.end());
+}
+
+void FileTransferManager::refuse(const NetworkDeviceId_t& source, const QString& line)
+{
+    if (m_refused.contains(source))
+        return;
+    m_refused.insert(source);
+    qWarning().noquote() << line;
+}
+
+void FileTransferManager::dropIncomingFrom(const NetworkDeviceId_t& source, const QString& reason)
+{
+    qWarning().noquote() << reason;
+    m_incoming.erase(std::remove_if(m_incoming.begin(), m_incoming.end(),
+                                    [&source](const Incoming& entry) { return entry.source == source; }),
+                     m_incoming.end());
+    closeRequests(source);
+    m_refused.insert(source);
+    Q_EMIT incomingTransferDropped(reason);
+    if (m_incoming.empty())
+        Q_EMIT fileTransferAborted();
+    armIncomingStallTimer();
+}
+
+void FileTransferManager::armIncomingStallTimer()
+{
+    std::optional<Clock::time_point> earliest;
+    for (const Incoming& entry : m_incoming) {
+        if (!earliest || entry.lastActivity < *earliest)
+            earliest = entry.lastActivity;
+    }
+    if (!earliest) {
+        m_incomingStallTimer.stop();
+        return;
+    }
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*earliest + m_incomingStallTimeout - Clock::now());
+    m_incomingStallTimer.start(std::max(wait, std::chrono::milliseconds(0)));
+}
+
+void FileTransferManager::onIncomingStalled()
+{
+    const Clock::time_point now = Clock::now();
+    QSet<NetworkDeviceId_t> stalled;
+    for (const Incoming& entry : m_incoming) {
+        if (now - entry.lastActivity >= m_incomingStallTimeout)
+            stalled.insert(entry.source);
+    }
+    for (const NetworkDeviceId_t& source : std::as_const(stalled))
+        dropIncomingFrom(source,
+                         tr("The device %1 stopped sending its files for %2 s: the transfer was dropped.")
+                             .arg(source)
+                             .arg(m_incomingStallTimeout.count() / 1000.0));
+    armIncomingStallTimer();
+}
+
 void FileTransferManager::StartReceiving(const QString& name, quint32 size, quint16 crc,
                                          const NetworkDeviceId_t& source, const FileTransferMetaData_t& metaData)
 {
@@ -207,9 +352,11 @@ void FileTransferManager::StartReceiving(const QString& name, quint32 size, quin
     entry.name = name;
     entry.expectedCrc = crc;
     entry.source = source;
+    entry.lastActivity = Clock::now();
     // Capacity follows the bytes that arrive, never the size a device announces.
     entry.metaData.size = size;
     m_incoming.push_front(std::move(entry));
+    armIncomingStallTimer();
     Q_EMIT fileTransferStarted(metaData.requestType);
 }
 
@@ -232,12 +379,14 @@ bool FileTransferManager::AppendChunk(const NetworkDeviceId_t& source, const QBy
         dropIncoming(entry);
         return false;
     }
-    if (incomingBytes() + data.size() > kMaxIncomingBytes) {
-        qWarning() << "Too much data being received: transfer of" << entry->name << "from" << source << "dropped";
-        dropIncoming(entry);
+    if (incomingBytesFrom(source) + data.size() > m_limits.incomingBytesPerDevice
+        || incomingBytes() + data.size() > m_limits.incomingBytes) {
+        dropIncomingFrom(
+            source, tr("Too much data being received: the files of %1 were refused (%2).").arg(source, entry->name));
         return false;
     }
     entry->data.append(data);
+    entry->lastActivity = Clock::now();
     return true;
 }
 
@@ -259,8 +408,7 @@ bool FileTransferManager::IsFrontValid(const NetworkDeviceId_t& source) const
     const quint16 calculated = checksum(entry->data);
     if (calculated == entry->expectedCrc)
         return true;
-    qWarning() << "Invalid file CRC" << entry->name << "Expected:" << entry->expectedCrc
-               << "Calculated:" << calculated;
+    qWarning() << "Invalid file CRC" << entry->name << "Expected:" << entry->expectedCrc << "Calculated:" << calculated;
     return false;
 }
 
@@ -282,8 +430,9 @@ void FileTransferManager::WriteReceivedFiles(const QString& folder, const Networ
         QDir().mkpath(folder);
         const quint16 calculated = checksum(file.data);
         if (calculated != file.expectedCrc) {
-            qWarning().noquote()
-                << QStringLiteral("Checksum incorrect. Expected: %1, calculated: %2").arg(file.expectedCrc).arg(calculated);
+            qWarning().noquote() << QStringLiteral("Checksum incorrect. Expected: %1, calculated: %2")
+                                        .arg(file.expectedCrc)
+                                        .arg(calculated);
             continue;
         }
         const QString plainName = plainFileName(file.name);
@@ -313,6 +462,8 @@ void FileTransferManager::DropReceivedFiles(const NetworkDeviceId_t& source)
 void FileTransferManager::CancelTransfers(const NetworkDeviceId_t& deviceId)
 {
     qInfo() << "Cancelling transfers to/from" << deviceId;
+    closeRequests(deviceId);
+    m_refused.remove(deviceId);
     const bool frontWasTheirs = !m_outgoing.empty() && m_outgoing.front().destination == deviceId;
     m_outgoing.erase(std::remove_if(m_outgoing.begin(), m_outgoing.end(),
                                     [&deviceId](const Outgoing& entry) { return entry.destination == deviceId; }),
@@ -321,6 +472,7 @@ void FileTransferManager::CancelTransfers(const NetworkDeviceId_t& deviceId)
     m_incoming.erase(std::remove_if(m_incoming.begin(), m_incoming.end(),
                                     [&deviceId](const Incoming& entry) { return entry.source == deviceId; }),
                      m_incoming.end());
+    armIncomingStallTimer();
     if (frontWasTheirs) {
         m_stallTimer.stop();
         // The transfers queued for other devices go on at once.
@@ -362,12 +514,27 @@ void FileTransferManager::HandleMessage(const NetworkDeviceId_t& source, const F
 
 void FileTransferManager::onStart(const NetworkDeviceId_t& source, const FileTransferMetaData_t& metaData)
 {
-    qInfo() << "Starting transfer of" << metaData.name;
-    if (metaData.size > kMaxIncomingFileSize || int(m_incoming.size()) >= kMaxIncomingFiles) {
-        qWarning() << "File" << metaData.name << "from" << source << "refused: announced" << metaData.size
-                   << "bytes with" << m_incoming.size() << "files being received";
+    const auto request = openRequest(source, metaData.requestType);
+    if (request == m_requests.end()) {
+        refuse(source,
+               QStringLiteral("File %1 of type %2 from %3 refused: no request of the server is open for it.")
+                   .arg(metaData.name)
+                   .arg(quint16(metaData.requestType))
+                   .arg(source));
         return;
     }
+    qInfo() << "Starting transfer of" << metaData.name;
+    if (metaData.size > kMaxIncomingFileSize || int(m_incoming.size()) >= m_limits.incomingFiles
+        || incomingFilesFrom(source) >= m_limits.incomingFilesPerDevice) {
+        dropIncomingFrom(source,
+                         tr("The file %1 from %2 was refused: %3 bytes announced, %4 files being received.")
+                             .arg(metaData.name, source)
+                             .arg(metaData.size)
+                             .arg(m_incoming.size()));
+        return;
+    }
+    request->started = true;
+    m_refused.remove(source);
     StartReceiving(metaData.name, metaData.size, metaData.crc, source, metaData);
     acknowledge(source, metaData);
 }
@@ -376,17 +543,20 @@ void FileTransferManager::onData(const NetworkDeviceId_t& source, const FileTran
                                  const QByteArray& data)
 {
     if (!HasIncomingFrom(source)) {
-        qWarning() << "File data without a transfer in progress from" << source << "dropped:" << metaData.name;
+        refuse(
+            source,
+            QStringLiteral("File data without a transfer in progress from %1 dropped: %2").arg(source, metaData.name));
         return;
     }
     if (!AppendChunk(source, data))
         return;
     const int percent = metaData.size == 0 ? 100 : int(quint64(metaData.transferredBytes) * 100 / metaData.size);
-    qInfo().noquote() << QStringLiteral("File %1 (%2/%3) transfer: %4%")
-                             .arg(metaData.name)
-                             .arg(metaData.index)
-                             .arg(metaData.count)
-                             .arg(percent);
+    if (m_progressLog.Allow(QStringLiteral("file transfer progress"), source))
+        qInfo().noquote() << QStringLiteral("File %1 (%2/%3) transfer: %4%")
+                                 .arg(metaData.name)
+                                 .arg(metaData.index)
+                                 .arg(metaData.count)
+                                 .arg(percent);
     acknowledge(source, metaData);
 }
 
@@ -394,9 +564,12 @@ void FileTransferManager::onEnd(const NetworkDeviceId_t& source, const FileTrans
                                 const std::function<QString()>& deviceFolder)
 {
     if (!HasIncomingFrom(source)) {
-        qWarning() << "File end without a transfer in progress from" << source << "dropped:" << metaData.name;
+        refuse(
+            source,
+            QStringLiteral("File end without a transfer in progress from %1 dropped: %2").arg(source, metaData.name));
         return;
     }
+    newestFrom(source)->lastActivity = Clock::now();
     qInfo() << "File" << metaData.name << "received";
     if (metaData.index != metaData.count) {
         qInfo() << "Waiting for next file.";
@@ -405,6 +578,9 @@ void FileTransferManager::onEnd(const NetworkDeviceId_t& source, const FileTrans
     }
     qInfo() << "All files received.";
     const auto type = metaData.requestType;
+    const auto request = openRequest(source, type);
+    if (request != m_requests.end())
+        m_requests.erase(request);
     if (type == FileTransferRequestType_e::LogFiles || type == FileTransferRequestType_e::SettingsFile)
         WriteReceivedFiles(deviceFolder ? deviceFolder() : QString(), source);
     else

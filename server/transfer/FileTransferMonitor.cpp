@@ -24,6 +24,7 @@ FileTransferMonitor::FileTransferMonitor(FileTransferManager& manager, QString l
     connect(&manager, &FileTransferManager::fileTransferStarted, this, &FileTransferMonitor::onStarted);
     connect(&manager, &FileTransferManager::fileTransferEnded, this, &FileTransferMonitor::onEnded);
     connect(&manager, &FileTransferManager::fileTransferAborted, this, &FileTransferMonitor::onAborted);
+    connect(&manager, &FileTransferManager::incomingTransferDropped, this, &FileTransferMonitor::onDropped);
 }
 
 FileTransferMonitor::~FileTransferMonitor() = default;
@@ -56,6 +57,9 @@ void FileTransferMonitor::awaitTransfer(FileTransferRequestType_e type)
     m_inProgress = true;
     m_completed = false;
     m_awaited = type;
+    TaskCompletion completion = m_task.completion();
+    completion.message.clear();
+    m_task.setCompletion(completion);
     m_type = type;
     m_task.setDescription(type == FileTransferRequestType_e::LogFiles ? tr("Waiting for the device's logs")
                                                                       : tr("Waiting for the device's settings"));
@@ -117,6 +121,26 @@ void FileTransferMonitor::onAborted()
     m_inProgress = false;
     setCompletionTitle(m_type == FileTransferRequestType_e::LogFiles ? tr("Log Transfer Interrupted")
                                                                      : tr("Settings Transfer Interrupted"));
+    m_task.finish();
+}
+
+} // namespace tessivar::transfer
+
+namespace tessivar::transfer {
+
+void FileTransferMonitor::onDropped(const QString& reason)
+{
+    if (!m_inProgress)
+        return;
+    qInfo() << "---------- File transfer dropped ----------";
+    m_silenceTimer.stop();
+    m_awaited = {};
+    m_inProgress = false;
+    TaskCompletion completion = m_task.completion();
+    completion.title = m_type == FileTransferRequestType_e::LogFiles ? tr("Log Transfer Interrupted")
+                                                                     : tr("Settings Transfer Interrupted");
+    completion.message = reason;
+    m_task.setCompletion(completion);
     m_task.finish();
 }
 

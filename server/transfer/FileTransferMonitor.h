@@ -47,6 +47,7 @@ private:
     void onSilence();
     void onEnded();
     void onAborted();
+    void onDropped(const QString& reason);
     void onOk();
     void setCompletionTitle(const QString& title);
 

@@ -1,7 +1,6 @@
 #include "TestPeer.h"
 #include "support/RunningApplication.h"
 
-#include "core/ApplicationConstants.h"
 #include "app/ErrorHandler.h"
 #include "app/TessivarServerApplication.h"
 #include "communication/messages/Message_BlockList.h"
@@ -12,6 +11,7 @@
 #include "communication/messages/Message_RegisterBlockResponse.h"
 #include "communication/messages/Message_RegisterDevice.h"
 #include "communication/messages/Message_UpdateParameters.h"
+#include "core/ApplicationConstants.h"
 #include "device/DeviceManager.h"
 #include "modules/sdk/TessivarModuleInstance.h"
 #include "modules/sdk/TessivarModuleInstanceData.h"
@@ -383,7 +383,8 @@ private Q_SLOTS:
         clock.start();
         for (int i = 0; i < kTablets; ++i) {
             const QHostAddress address(QStringLiteral("127.0.%1.%2").arg(i / 100).arg(10 + i % 100));
-            auto tablet = std::make_unique<TestPeer>(QStringLiteral("%1").arg(i + 1, 32, 16, QLatin1Char('0')), address);
+            auto tablet
+                = std::make_unique<TestPeer>(QStringLiteral("%1").arg(i + 1, 32, 16, QLatin1Char('0')), address);
             TestPeer* peer = tablet.get();
             peer->sender().softwareVersion = QVersionNumber(2, 0, 0);
             connect(peer, &TestPeer::connected, peer, [peer] { peer->send(Message_Hello(peer->sender().id)); });
@@ -425,6 +426,45 @@ private Q_SLOTS:
         QCOMPARE(application().moduleList().rowCount(), 1);
         QVERIFY(QFile::exists(QStringLiteral("modules/5/crc")));
         QVERIFY(m_peer->isConnected());
+    }
+
+    // A second registered device answers the phone's open creation with the phone's request
+    // index: created under the id of the phone's stored block, or refused. Neither touches
+    // the phone's blocks; the phone's own answer then counts.
+    void anotherDeviceCannotAnswerForThePhone_data()
+    {
+        QTest::addColumn<int>("forgedStatus");
+        QTest::newRow("created under a stored block's id") << int(BlockCreationStatus_e::Created);
+        QTest::newRow("refused") << int(BlockCreationStatus_e::Failed);
+    }
+
+    void anotherDeviceCannotAnswerForThePhone()
+    {
+        QFETCH(int, forgedStatus);
+        BlockCreationRequestId_t first = -1;
+        startAndRequestABlock(first);
+        if (QTest::currentTestFailed())
+            return;
+        m_peer->send(Message_RegisterBlockResponse(BlockCreationStatus_e::Created, 5, first));
+        QVERIFY(m_peer->waitForMessage(MessageType_e::UpdateParameters));
+        const BlockCreationRequestId_t second = createBlockThroughTheInterface();
+        QVERIFY(second >= 0);
+
+        TestPeer tablet(QStringLiteral("7ab1e7000000000000000000000000aa"), QHostAddress(QStringLiteral("127.0.0.4")));
+        greetAndRegister(tablet);
+        if (QTest::currentTestFailed())
+            return;
+        tablet.send(Message_RegisterBlockResponse(static_cast<BlockCreationStatus_e>(forgedStatus), 5, second));
+        tablet.send(Message_Hello(tablet.sender().id));
+        QTest::qWait(200);
+        QCOMPARE(application().moduleList().rowCount(), 2);
+        QCOMPARE(application().moduleList().GetBlockIdsOfDevice(kPeerId), (QList<BlockId_t>{5, 0}));
+        QVERIFY(QFile::exists(QStringLiteral("modules/5/crc")));
+        QVERIFY(!errorWidget()->property("visible").toBool());
+
+        m_peer->send(Message_RegisterBlockResponse(BlockCreationStatus_e::Created, 6, second));
+        QTRY_COMPARE(application().moduleList().GetBlockIdsOfDevice(kPeerId), (QList<BlockId_t>{5, 6}));
+        QTRY_VERIFY(QFile::exists(QStringLiteral("modules/6/crc")));
     }
 
     void aHandAddedAddressIsWokenEverySecond()

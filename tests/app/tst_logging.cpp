@@ -98,7 +98,8 @@ private Q_SLOTS:
         install(true);
         qDebug("only for the file");
         qInfo("for both");
-        QVERIFY(readFile(dir() + QStringLiteral("log_2021-03-04_desktop.txt")).contains("Debug - 03.04-17:05:09.123: only for the file"));
+        QVERIFY(readFile(dir() + QStringLiteral("log_2021-03-04_desktop.txt"))
+                    .contains("Debug - 03.04-17:05:09.123: only for the file"));
         QVERIFY(!g_passedOn.join('\n').contains(QStringLiteral("only for the file")));
         QVERIFY(g_passedOn.contains(QStringLiteral("%1:for both").arg(int(QtInfoMsg))));
     }
@@ -140,13 +141,15 @@ private Q_SLOTS:
 
     void pruning_data()
     {
-        QTest::addColumn<QList<qint64>>("sizes");   // oldest first
+        QTest::addColumn<QList<qint64>>("sizes"); // oldest first
         QTest::addColumn<int>("remaining");
         QTest::newRow("exactly at the limit") << QList<qint64>{5'000'000, 5'000'000, 5'000'000, 5'000'000} << 4;
         QTest::newRow("one byte above") << QList<qint64>{5'000'001, 5'000'000, 5'000'000, 5'000'000} << 3;
-        QTest::newRow("25 MB over five days") << QList<qint64>{5'000'000, 5'000'000, 5'000'000, 5'000'000, 5'000'000} << 4;
+        QTest::newRow("25 MB over five days")
+            << QList<qint64>{5'000'000, 5'000'000, 5'000'000, 5'000'000, 5'000'000} << 4;
         QTest::newRow("one huge file stays") << QList<qint64>{30'000'000} << 1;
         QTest::newRow("huge newest file stays alone") << QList<qint64>{1'000, 2'000, 30'000'000} << 1;
+        QTest::newRow("more files than kept, each small") << QList<qint64>(kMaxLogFiles + 5, 10) << kMaxLogFiles;
     }
 
     void pruning()
@@ -157,7 +160,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(dir()));
         QStringList names;
         for (int day = 0; day < sizes.size(); ++day) {
-            names.append(QStringLiteral("log_2020-01-%1_desktop.txt").arg(day + 10));
+            names.append(QStringLiteral("log_2020-01-%1_desktop.txt").arg(day + 10, 3, 10, QLatin1Char('0')));
             writeSized(dir() + names.last(), sizes.at(day));
         }
         writeSized(dir() + QStringLiteral("notes.md"), 50'000'000); // not a log file
@@ -167,6 +170,58 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(dir() + QStringLiteral("notes.md")));
     }
 
+    // A full file goes on in the day's next part; past the last part the day's lines are
+    // dropped with one line saying so, and the next day starts afresh.
+    void fullFilesRollOverAndTheDayIsCapped()
+    {
+        QVERIFY(QDir().mkpath(dir()));
+        writeSized(dir() + QStringLiteral("log_2021-03-04_desktop.txt"), kLogFileSizeLimit);
+        install(true);
+        qInfo("into the second part");
+        const QString second = dir() + QStringLiteral("log_2021-03-04_desktop_02.txt");
+        QVERIFY(readFile(second).endsWith("into the second part"));
+        for (int part = 2; part <= kLogPartsPerDay; ++part) {
+            writeSized(dir() + QStringLiteral("log_2021-03-04_desktop_%1.txt").arg(part, 2, 10, QLatin1Char('0')),
+                       kLogFileSizeLimit);
+            qInfo("next line");
+        }
+        const QString last
+            = dir() + QStringLiteral("log_2021-03-04_desktop_%1.txt").arg(kLogPartsPerDay, 2, 10, QLatin1Char('0'));
+        QVERIFY(readFile(last).contains("Log size limit of the day reached"));
+        qWarning("beyond the cap");
+        qWarning("beyond the cap too");
+        QVERIFY(!readFile(last).contains("beyond the cap"));
+        QVERIFY(!QFile::exists(
+            dir() + QStringLiteral("log_2021-03-04_desktop_%1.txt").arg(kLogPartsPerDay + 1, 2, 10, QLatin1Char('0'))));
+        QVERIFY(g_passedOn.contains(QStringLiteral("%1:beyond the cap").arg(int(QtWarningMsg))));
+
+        m_now = QDateTime(QDate(2021, 3, 5), QTime(0, 0, 1));
+        qInfo("a new day");
+        QVERIFY(readFile(dir() + QStringLiteral("log_2021-03-05_desktop.txt")).endsWith("a new day"));
+    }
+
+    // Lines of one kind about one peer: ten a minute, the rest summed up once the minute is over.
+    void floodOfOneKindIsSummarised()
+    {
+        install(true);
+        auto now = std::chrono::steady_clock::time_point{};
+        {
+            LogFloodGuard guard([&now] { return now; });
+            int allowed = 0;
+            for (int i = 0; i < 9422; ++i)
+                allowed += guard.Allow(QStringLiteral("refused"), QStringLiteral("phone"));
+            QCOMPARE(allowed, LogFloodGuard::kLinesPerWindow);
+            QVERIFY(guard.Allow(QStringLiteral("refused"), QStringLiteral("tablet")));
+            QVERIFY(guard.Allow(QStringLiteral("other kind"), QStringLiteral("phone")));
+            now += LogFloodGuard::kWindow;
+            QVERIFY(guard.Allow(QStringLiteral("refused"), QStringLiteral("phone")));
+        }
+        const QByteArray content = readFile(dir() + QStringLiteral("log_2021-03-04_desktop.txt"));
+        QCOMPARE(content.count("more like it"), 1);
+        QVERIFY(
+            content.contains(QStringLiteral("\u2026 and 9412 more like it from phone in the last minute").toUtf8()));
+    }
+
     void fatalIsWrittenBeforeAbort()
     {
         QProcess child;
@@ -174,7 +229,8 @@ private Q_SLOTS:
         child.start(QStringLiteral(LOGGING_FATAL_CHILD), {});
         QVERIFY(child.waitForFinished(30000));
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
-        const QStringList files = QDir(m_folder->filePath(QStringLiteral("log"))).entryList({QStringLiteral("*_child.txt")});
+        const QStringList files
+            = QDir(m_folder->filePath(QStringLiteral("log"))).entryList({QStringLiteral("*_child.txt")});
         QCOMPARE(files.size(), 1);
         const QByteArray content = readFile(m_folder->filePath(QStringLiteral("log/")) + files.first());
         QVERIFY(content.contains(": before the end"));

@@ -57,8 +57,10 @@ data="$home/data/Tessivar/Tessivar Remote Dashboard"
 mkdir -p "$home" "$data" "$work/elsewhere"
 printf '[common]\nPort=%s\nLogDebug=true\nShowTutorial=false\nShowSplashScreen=false\n[app]\nShowUpdateNotifications=false\nIgnoreFirewall=true\n' \
     "$port" >"$data/config"
-printf '#!/bin/sh\ntouch "%s/marker"\n' "$work" >"$work/marker-program"
-chmod 755 "$work/marker-program"
+# The server's working folder holds only the program that the Shortcut block chooses:
+# the Qt Quick file dialog opens there with it as its first entry.
+printf '#!/bin/sh\ntouch "%s/marker"\n' "$work" >"$work/elsewhere/marker-program"
+chmod 755 "$work/elsewhere/marker-program"
 cp "$source_dir/tests/desktop/drive.py" "$work/drive.py"
 
 run=()

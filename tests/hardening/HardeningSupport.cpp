@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 
 namespace tessivar::test {
@@ -36,7 +37,12 @@ std::optional<QList<BlockId_t>> registerWithRealServer(TestPeer& peer, quint16 p
                                                        int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
-    while (!peer.connectToServer(port, QHostAddress::LocalHost, 500)) {
+    // A refused connection (not listening yet) returns at once and is tried again. One
+    // the server accepted is given the whole time for its handshake: a start-up on a
+    // loaded machine may keep the server from answering for seconds, and abandoning the
+    // handshake after half a second made every next try an unfinished handshake more from
+    // this address, until the server turned the address away and the run timed out.
+    while (!peer.connectToServer(port, QHostAddress::LocalHost, int(std::max<qint64>(deadline.remainingTime(), 1)))) {
         if (deadline.hasExpired() || server.state() != QProcess::Running)
             return std::nullopt;
         QTest::qWait(20);
@@ -66,7 +72,8 @@ qint64 peakResidentKb(const QProcess& process)
 
 void KillNineFigures::print() const
 {
-    qInfo().noquote() << QStringLiteral("FIGURES kill-9: kills=%1 changes=%2 blocks-lost=%3 values-torn=%4 stale-checksums=%5")
+    qInfo().noquote() << QStringLiteral(
+                             "FIGURES kill-9: kills=%1 changes=%2 blocks-lost=%3 values-torn=%4 stale-checksums=%5")
                              .arg(kills)
                              .arg(changes)
                              .arg(blocksLost)

@@ -2,11 +2,15 @@
 #include "ModuleTestSupport.h"
 #include "TestPeer.h"
 
+#include "PeerFileTransfer.h"
 #include "communication/messages/Message_BlockList.h"
+#include "communication/messages/Message_DashboardImportResponse.h"
 #include "communication/messages/Message_Data.h"
 #include "communication/messages/Message_DeleteBlock.h"
 #include "communication/messages/Message_FileTransfer.h"
+#include "communication/messages/Message_FileTransferRequest.h"
 #include "communication/messages/Message_Hello.h"
+#include "communication/messages/Message_RegisterBlockResponse.h"
 #include "communication/messages/Message_RegisterDevice.h"
 #include "core/ApplicationConstants.h"
 #include "modules/ModuleRecord.h"
@@ -154,7 +158,7 @@ private:
             socket->bind(nextHostileAddress());
             socket->connectToHost(QHostAddress::LocalHost, kPort);
             if (i % 3 == 0)
-                socket->write("GET / HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\n");  // a handshake never finished
+                socket->write("GET / HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\n"); // a handshake never finished
             halfOpen.push_back(std::move(socket));
         }
         QTest::qWait(50);
@@ -237,6 +241,24 @@ private:
         QTest::qWait(100);
     }
 
+    // A registered device answers requests that were never sent to it, under guessed
+    // sequence ids and request indexes, with the id of the good peer's block.
+    void wrongDeviceAnswers(int round)
+    {
+        auto peer = hostilePeer(nextId());
+        peer->send(Message_Hello(peer->sender().id));
+        QVERIFY(peer->waitForMessage(MessageType_e::RegisterDevice, kAnswerTimeoutMs));
+        peer->send(Message_RegisterDevice(QStringLiteral("Liar"), device::ApplicationType_e::Client,
+                                          QVersionNumber(2, 0, 0), {}));
+        QVERIFY(peer->waitForMessage(MessageType_e::ModuleList, kAnswerTimeoutMs));
+        for (int i = 0; i < 50; ++i) {
+            const auto status = i % 2 ? BlockCreationStatus_e::Created : BlockCreationStatus_e::Failed;
+            peer->send(Message_RegisterBlockResponse(status, kGoodBlock, round * 50 + i), quint64(round * 50 + i));
+            peer->send(Message_DashboardImportResponse({{round * 50 + i, kGoodBlock}}, 1), quint64(round * 50 + i));
+            m_inputs += 2;
+        }
+    }
+
     void sendTransferStep(TestPeer& peer, FileTransferMetaData_t metaData, quint16 status, const QByteArray& data = {})
     {
         metaData.status = status;
@@ -244,9 +266,9 @@ private:
         ++m_inputs;
     }
 
-    // A registered device sends its "logs" with names that try to leave its folder, an
-    // announced size of 4 GB, and more data than it announced: only plain names inside
-    // log/<device>/ are written.
+    // A registered device pushes "logs" nobody asked for, with names that try to leave its
+    // folder, an announced size of 4 GB, and more data than it announced: nothing is
+    // written but the program's own log. (Names of requested files: tst_filetransfer.)
     void hostileTransfers(int round)
     {
         const QDir work(QDir::currentPath());
@@ -279,9 +301,9 @@ private:
         sendTransferStep(*peer, over, kTransferEnd);
 
         const QString r = QString::number(round);
-        const QStringList names{QStringLiteral("../../x") + r, QStringLiteral("C:\\x") + r,
+        const QStringList names{QStringLiteral("../../x") + r,  QStringLiteral("C:\\x") + r,
                                 QStringLiteral("/tmp/abs") + r, QStringLiteral("c\x01t\x1f\nl\x7f") + r,
-                                QStringLiteral(".."), QStringLiteral("plain") + r};
+                                QStringLiteral(".."),           QStringLiteral("plain") + r};
         for (int i = 0; i < names.size(); ++i) {
             FileTransferMetaData_t file;
             file.requestType = FileTransferRequestType_e::LogFiles;
@@ -297,24 +319,25 @@ private:
             sendTransferStep(*peer, file, kTransferEnd);
         }
 
-        // The last plain file lands in the device's folder once the request ends.
-        QSet<QString> added;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            [&] {
-                added = filesBelow(work) - filesBefore;
-                return std::any_of(added.cbegin(), added.cend(),
-                                   [&](const QString& path) { return path.endsWith(QStringLiteral("/plain") + r); });
-            }(),
-            kAnswerTimeoutMs);
-        for (const QString& path : std::as_const(added)) {
+        // Messages are handled in order: the answer to this request comes after all of the above.
+        peer->send(Message_FileTransferRequest(
+            FileTransferRequestType_e::DataClassFiles,
+            test::PeerFileTransfer::requestData(QStringList{QStringLiteral("com.tessivar.test.echo")})));
+        ++m_inputs;
+        QVERIFY(peer->waitForMessage(MessageType_e::FileTransfer, kAnswerTimeoutMs));
+        const QSet<QString> added = filesBelow(work) - filesBefore;
+        for (const QString& path : added) {
+            QVERIFY2(path.startsWith(QStringLiteral("log/log_")), qPrintable(path));
             const QStringList parts = path.split(QLatin1Char('/'));
             // Anything else the program writes (its own log files) stays under log/.
             QVERIFY2(parts.first() == QStringLiteral("log"), qPrintable(path));
             for (const QString& part : parts)
-                QVERIFY2(std::none_of(part.cbegin(), part.cend(), [](QChar c) { return c.unicode() < 0x20 || c == QChar(0x7f); })
+                QVERIFY2(std::none_of(part.cbegin(), part.cend(),
+                                      [](QChar c) { return c.unicode() < 0x20 || c == QChar(0x7f); })
                              && !part.contains(QLatin1Char('\\')) && part != QStringLiteral(".."),
                          qPrintable(path));
-            QVERIFY2(!parts.last().startsWith(QStringLiteral("huge")) && !parts.last().startsWith(QStringLiteral("over")),
+            QVERIFY2(!parts.last().startsWith(QStringLiteral("huge"))
+                         && !parts.last().startsWith(QStringLiteral("over")),
                      qPrintable(path));
         }
         // Other programs may write beside the working folder: only these names are checked there.
@@ -327,7 +350,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         const quint32 seed = qEnvironmentVariableIsSet("TESSIVAR_SEED") ? qEnvironmentVariableIntValue("TESSIVAR_SEED")
-                                                                       : QRandomGenerator::global()->generate();
+                                                                        : QRandomGenerator::global()->generate();
         qInfo() << "Random seed" << seed;
         m_random.seed(seed);
         if (qEnvironmentVariableIsSet("TESSIVAR_HOSTILE_ROUNDS"))
@@ -356,7 +379,8 @@ private Q_SLOTS:
     void cleanupTestCase()
     {
         const qint64 peakKb = test::peakResidentKb(m_server);
-        qInfo().noquote() << QStringLiteral("FIGURES hostile: rounds=%1 inputs=%2 worst-round-trip-ms=%3 peak-rss-kb=%4")
+        qInfo().noquote() << QStringLiteral(
+                                 "FIGURES hostile: rounds=%1 inputs=%2 worst-round-trip-ms=%3 peak-rss-kb=%4")
                                  .arg(m_rounds)
                                  .arg(m_inputs)
                                  .arg(m_worstRoundTripMs)
@@ -373,9 +397,16 @@ private Q_SLOTS:
     void goodPeerStillServed_data()
     {
         QTest::addColumn<int>("attack");
-        const char* names[] = {"garbage text",       "binary frames", "burst of connections", "new ids from one address",
-                               "new ids from many addresses", "oversized messages", "deeply nested", "spoofed sender",
-                               "hostile transfers"};
+        const char* names[] = {"garbage text",
+                               "binary frames",
+                               "burst of connections",
+                               "new ids from one address",
+                               "new ids from many addresses",
+                               "oversized messages",
+                               "deeply nested",
+                               "spoofed sender",
+                               "hostile transfers",
+                               "wrong-device answers"};
         for (int i = 0; i < int(std::size(names)); ++i)
             QTest::newRow(names[i]) << i;
     }
@@ -384,11 +415,16 @@ private Q_SLOTS:
     {
         QFETCH(int, attack);
         const std::vector<Attack> attacks{
-            [this](int r) { garbageText(r); },        [this](int r) { binaryFrames(r); },
-            [this](int r) { burstOfConnections(r); }, [this](int r) { newIdsFromOneAddress(r); },
-            [this](int r) { newIdsFromManyAddresses(r); }, [this](int r) { oversizedMessages(r); },
-            [this](int r) { deeplyNested(r); },       [this](int r) { spoofedSender(r); },
+            [this](int r) { garbageText(r); },
+            [this](int r) { binaryFrames(r); },
+            [this](int r) { burstOfConnections(r); },
+            [this](int r) { newIdsFromOneAddress(r); },
+            [this](int r) { newIdsFromManyAddresses(r); },
+            [this](int r) { oversizedMessages(r); },
+            [this](int r) { deeplyNested(r); },
+            [this](int r) { spoofedSender(r); },
             [this](int r) { hostileTransfers(r); },
+            [this](int r) { wrongDeviceAnswers(r); },
         };
         m_rowWorstMs = 0;
         for (int round = 0; round < m_rounds; ++round) {

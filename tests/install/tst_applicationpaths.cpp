@@ -26,7 +26,8 @@ private Q_SLOTS:
 
     void besideTheProgramEverythingFollowsTheWorkingFolder()
     {
-        const ApplicationPaths paths(Layout::BesideProgram, QStringLiteral("/opt/tessivar"), QString());
+        const ApplicationPaths paths(Layout::BesideProgram, QStringLiteral("/opt/tessivar"), QString(),
+                                     ApplicationPaths::System::Linux);
         QTemporaryDir folder;
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(folder.path()));
@@ -41,11 +42,36 @@ private Q_SLOTS:
     void installedUsesTheDataFolderAndThePackagesPlugins()
     {
         const QString data = QStringLiteral("/home/user/.local/share/Tessivar/Tessivar Remote Dashboard");
-        const ApplicationPaths paths(Layout::Installed, QStringLiteral("/usr/bin"), data);
+        const ApplicationPaths paths(Layout::Installed, QStringLiteral("/usr/bin"), data,
+                                     ApplicationPaths::System::Linux);
         QCOMPARE(paths.settingsFilePath(), data + QStringLiteral("/config"));
         QCOMPARE(paths.logDirectory(), data + QStringLiteral("/log/"));
         QCOMPARE(paths.moduleDirectory(), data + QStringLiteral("/modules/"));
         QCOMPARE(paths.pluginDirectory(), QStringLiteral(TESSIVAR_EXPECTED_PLUGIN_DIR "/"));
+    }
+
+    // Installed under Program Files the folder takes no file: settings, logs and blocks
+    // move to the user's data folder, the plugins stay the installer's, beside the program.
+    void onWindowsPluginsAreAlwaysBesideTheProgram_data()
+    {
+        QTest::addColumn<Layout>("layout");
+        QTest::newRow("installed") << Layout::Installed;
+        QTest::newRow("beside the program") << Layout::BesideProgram;
+    }
+    void onWindowsPluginsAreAlwaysBesideTheProgram()
+    {
+        QFETCH(Layout, layout);
+        const QString program = QStringLiteral("C:/Program Files/Tessivar");
+        const QString data = QStringLiteral("C:/Users/Jos\u00e9/AppData/Roaming/Tessivar/Tessivar Remote Dashboard");
+        const ApplicationPaths paths(layout, program, data, ApplicationPaths::System::Windows);
+        QCOMPARE(paths.pluginDirectory(), program + QStringLiteral("/plugins/"));
+        if (layout == Layout::Installed) {
+            QCOMPARE(paths.settingsFilePath(), data + QStringLiteral("/config"));
+            QCOMPARE(paths.logDirectory(), data + QStringLiteral("/log/"));
+            QCOMPARE(paths.moduleDirectory(), data + QStringLiteral("/modules/"));
+        } else {
+            QCOMPARE(paths.settingsFilePath(), QDir::currentPath() + QStringLiteral("/config"));
+        }
     }
 
     // Received device logs go into the server's log folder, wherever logging was started.

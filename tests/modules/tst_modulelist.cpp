@@ -36,8 +36,8 @@ ModuleRecord recordOf(const QString& device, const QString& plugin = kPlugin, co
 }
 
 // A block as an earlier run left it on disk.
-QString storeBlock(BlockId_t id, const QString& device, const QString& plugin = kPlugin,
-                   const QString& module = kEcho, const QVariantMap& parameters = {})
+QString storeBlock(BlockId_t id, const QString& device, const QString& plugin = kPlugin, const QString& module = kEcho,
+                   const QVariantMap& parameters = {})
 {
     ModuleRecord record = recordOf(device, plugin, module);
     record.SetClientParameters(parameters);
@@ -111,8 +111,8 @@ ModuleSource* TestModuleList::placeBlock(ModuleList& list, const QString& device
 {
     std::unique_ptr<ModuleSource> block = newBlock(device);
     ModuleSource* placed = block.get();
-    const BlockCreationRequestId_t request =
-        list.AddNewModule(block.release(), m_plugins->plugins->FindModuleDataClass(kEcho), true);
+    const BlockCreationRequestId_t request
+        = list.AddNewModule(block.release(), m_plugins->plugins->FindModuleDataClass(kEcho), true);
     list.OnBlockCreated(id, request);
     return placed;
 }
@@ -192,8 +192,9 @@ void TestModuleList::blocksOfADisabledPluginAreDeletedAtStartUp()
 
     ModuleList list;
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Invalid module.*9"));
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Could not create module instance with plugin Id.*"
-                                                          "com.tessivar.test.*and module Id.*com.tessivar.test.echo"));
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression("Could not create module instance with plugin Id.*"
+                                            "com.tessivar.test.*and module Id.*com.tessivar.test.echo"));
     QVERIFY(!list.LoadModules(plugins));
     QCOMPARE(list.rowCount(), 0);
     QVERIFY(storedFolders().isEmpty());
@@ -248,6 +249,11 @@ void TestModuleList::interruptedWritesLeaveEveryBlockLoadable()
     storeBlock(3, kDeviceB, kPlugin, kEcho, {{"Text", "in place"}});
     QVERIFY(QDir().mkpath(root + "3.new"));
     QVERIFY(writeStoredValue(root + "3.new/PluginId", QString("com.tessivar.other")));
+    // Block 6 staged with a "crc" that no longer matches (a value rewritten after it):
+    // a half-written copy, not the block the device accepted.
+    storeBlock(6, kDeviceA, kPlugin, kEcho, {{"Text", "whole"}});
+    QVERIFY(QDir().rename(root + "6", root + "6.new"));
+    QVERIFY(writeStoredValue(root + "6.new/ClientParameters/Text", QString("torn")));
     // A removal cut short.
     storeBlock(4, kDeviceB);
     QVERIFY(QDir().rename(root + "4", root + "4.removed"));
@@ -464,7 +470,7 @@ void TestModuleList::deleteBlockWithTwoDevicesSharingAnId()
     ModuleSource* b7 = placeBlock(list, kDeviceB, 7);
     b7->GetInstance()->instanceData()->setClientParameter("Text", "B's block");
 
-    list.DeleteBlock(7, "cccc"); // no such device
+    list.DeleteBlock(7, "cccc");   // no such device
     list.DeleteBlock(8, kDeviceA); // no such block
     QCOMPARE(list.rowCount(), 2);
     list.DeleteBlock(7, kDeviceA);
@@ -544,7 +550,8 @@ void TestModuleList::widgetActions()
     QCOMPARE(information[0][1].toString(), kEcho);
 
     QStringList order;
-    connect(&list, &ModuleList::moduleDeleted, this, [&] { order << QStringLiteral("deleted:%1").arg(list.rowCount()); });
+    connect(&list, &ModuleList::moduleDeleted, this,
+            [&] { order << QStringLiteral("deleted:%1").arg(list.rowCount()); });
     connect(&list, &QAbstractItemModel::rowsRemoved, this, [&] { order << "removed"; });
     QVERIFY(QMetaObject::invokeMethod(&list, "deleteModuleFromWidget", Q_ARG(ModuleSource*, a)));
     QCOMPARE(order, QStringList({"deleted:2", "removed"}));

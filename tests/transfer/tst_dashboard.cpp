@@ -60,6 +60,31 @@ QByteArray fileOf(const QByteArray& payload)
     return content;
 }
 
+// A payload whose one entry's client data nests maps `depth` levels deep, as no export
+// writes and Qt would read recursively.
+QByteArray deeplyNestedEntry(int depth)
+{
+    QByteArray payload = QByteArray::fromHex("00000001"
+                                             "00000000"
+                                             "ffffffff"
+                                             "ffffffff");
+    const QByteArray level = QByteArray::fromHex("00000001"
+                                                 "00000002006b"
+                                                 "0000000800");
+    for (int i = 0; i < depth; ++i)
+        payload += level;
+    // The innermost map, then the rest of a well-formed entry: read by Qt, it would pass.
+    payload += QByteArray::fromHex("00000000"
+                                   "00000000");
+    payload += QByteArray(32, '\0')
+        + QByteArray::fromHex("00000000"
+                              "ffffffff"
+                              "ffffffff"
+                              "ffffffff"
+                              "00000000");
+    return payload;
+}
+
 Entry echoEntry(const QString& profile, const QString& description, const QString& text, qreal x)
 {
     Entry e;
@@ -105,7 +130,8 @@ private:
         record.SetDeviceId(deviceId);
         record.SetDescription(description);
         auto* block = new ModuleSource(record, std::move(instance), false);
-        const auto requestId = m_server->modules.AddNewModule(block, m_server->plugins.FindModuleDataClass(kEcho), false);
+        const auto requestId
+            = m_server->modules.AddNewModule(block, m_server->plugins.FindModuleDataClass(kEcho), false);
         m_server->modules.OnBlockCreated(blockId, requestId);
         QCOMPARE(block->GetBlockId(), blockId);
     }
@@ -178,6 +204,9 @@ private slots:
         QVERIFY(task);
         QCOMPARE(task->description(), QStringLiteral("Dashboard Export In Progress"));
         QCOMPARE(task->completion().title, QStringLiteral("Dashboard Export Successful"));
+        // scripts/fuzz.sh seeds its dashboard corpus with real exports like this one.
+        if (const QString seeds = qEnvironmentVariable("TESSIVAR_DSX_SEEDS"); !seeds.isEmpty())
+            QFile::copy(path(QStringLiteral("tablet.dsx")), seeds + QStringLiteral("/export-three-blocks.dsx"));
 
         // Read back with nothing but a QDataStream at version 19.
         QFile file(path(QStringLiteral("tablet.dsx")));
@@ -320,8 +349,7 @@ private slots:
         const auto ids = request->GetImportData();
         m_phone->send(Message_DashboardImportResponse({{ids.at(0).creationRequestId, 11}}, 0), sequenceId);
         if (finalStatus >= 0)
-            m_phone->send(Message_DashboardImportResponse({{ids.at(1).creationRequestId, 0}}, finalStatus),
-                          sequenceId);
+            m_phone->send(Message_DashboardImportResponse({{ids.at(1).creationRequestId, 0}}, finalStatus), sequenceId);
         BaseTask* task = waitForFinishedTask(finished);
         QVERIFY(task);
         QCOMPARE(m_server->modules.GetBlockIdsOfDevice(kPhoneId), kept);
@@ -349,6 +377,9 @@ private slots:
         truncatedEntry.chop(3);
         QTest::newRow("entry cut short, CRC right") << fileOf(truncatedEntry) << "The file is invalid";
         QTest::newRow("not there") << QByteArray() << "File %1 cannot be read";
+        QTest::newRow("maps nested 5000 deep, CRC right") << fileOf(deeplyNestedEntry(5000)) << "The file is invalid";
+        QTest::newRow("profiles announcing 2^32-1 names, CRC right")
+            << fileOf(QByteArray::fromHex("00000001ffffffff")) << "The file is invalid";
     }
 
     void importOfBadFiles()

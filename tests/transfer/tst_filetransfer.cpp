@@ -1,3 +1,4 @@
+#include "HandlerTestSupport.h"
 #include "ModuleTestSupport.h"
 #include "PeerFileTransfer.h"
 #include "TestPeer.h"
@@ -82,6 +83,17 @@ private:
         if (!test::connectAndRegister(*m_server, *peer, kPort, name))
             return nullptr;
         return peer;
+    }
+
+    // The user asks the device for its logs or settings, as the device list does; only
+    // then are its files taken in.
+    bool askFor(TestPeer& peer, FileTransferRequestType_e type)
+    {
+        if (type == FileTransferRequestType_e::LogFiles)
+            m_server->transfers->requestLogs(peer.sender().id);
+        else
+            m_server->transfers->requestSettings(peer.sender().id);
+        return peer.waitForMessage(MessageType_e::FileTransferRequest) != nullptr;
     }
 
     // Every file below the working folder but the settings and the plugins.
@@ -255,6 +267,7 @@ private slots:
         PeerFileTransfer transfers(*peer);
         QSignalSpy started(&TaskManager::instance(), &TaskManager::taskStarted);
         QSignalSpy finished(&TaskManager::instance(), &TaskManager::taskFinished);
+        QVERIFY(askFor(*peer, FileTransferRequestType_e::LogFiles));
 
         const QList<QPair<QString, QByteArray>> files{{QStringLiteral("device.txt"), randomBytes(10)},
                                                       {QStringLiteral("crash.txt"), randomBytes(100001)},
@@ -283,6 +296,7 @@ private slots:
         QVERIFY(peer);
         PeerFileTransfer transfers(*peer);
         const QByteArray content = randomBytes(1000);
+        QVERIFY(askFor(*peer, FileTransferRequestType_e::SettingsFile));
         transfers.sendFiles({{QStringLiteral("bad.txt"), content}, {QStringLiteral("good.txt"), content}},
                             FileTransferRequestType_e::SettingsFile, {quint16(checksum(content) ^ 1)});
         QVERIFY(QTest::qWaitFor([&] { return QFile::exists(path(QStringLiteral("log/Tablet/good.txt"))); }));
@@ -305,6 +319,7 @@ private slots:
         start.size = 10;
         start.count = 2;
         start.index = 1;
+        QVERIFY(askFor(*tablet, FileTransferRequestType_e::LogFiles));
         tablet->send(Message_FileTransfer(start, {}));
         tabletTransfers.setAcknowledging(false);
         tablet->send(Message_FileTransferRequest(FileTransferRequestType_e::DataClassFiles, streamed({kEcho})));
@@ -375,19 +390,38 @@ private slots:
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("expected");
         const QString tablet = QStringLiteral("Tablet");
-        QTest::newRow("parent folders") << tablet << "../../evil.txt" << "log/Tablet/evil.txt";
-        QTest::newRow("backslashes") << tablet << "..\\..\\evil.txt" << "log/Tablet/evil.txt";
-        QTest::newRow("absolute") << tablet << "/etc/evil.txt" << "log/Tablet/evil.txt";
-        QTest::newRow("drive path") << tablet << "C:\\Windows\\evil.txt" << "log/Tablet/evil.txt";
-        QTest::newRow("drive relative") << tablet << "C:evil.txt" << "log/Tablet/evil.txt";
-        QTest::newRow("stream name") << tablet << "evil.txt:stream" << "log/Tablet/evil.txt_stream";
-        QTest::newRow("control character") << tablet << "a\x01" "b.txt" << "log/Tablet/a_b.txt";
-        QTest::newRow("only dots") << tablet << ".." << "";
-        QTest::newRow("empty") << tablet << "" << "";
-        QTest::newRow("device name climbing") << "../.." << "x.txt" << "log/_/x.txt";
-        QTest::newRow("device name with separator") << "a\\b/c" << "x.txt" << "log/a_b_c/x.txt";
-        QTest::newRow("device name reserved") << "CON" << "x.txt" << "log/_CON/x.txt";
-        QTest::newRow("device name empty: its id") << "" << "x.txt" << "log/" + kTabletId + "/x.txt";
+        QTest::newRow("parent folders") << tablet << "../../evil.txt"
+                                        << "log/Tablet/evil.txt";
+        QTest::newRow("backslashes") << tablet << "..\\..\\evil.txt"
+                                     << "log/Tablet/evil.txt";
+        QTest::newRow("absolute") << tablet << "/etc/evil.txt"
+                                  << "log/Tablet/evil.txt";
+        QTest::newRow("drive path") << tablet << "C:\\Windows\\evil.txt"
+                                    << "log/Tablet/evil.txt";
+        QTest::newRow("drive relative") << tablet << "C:evil.txt"
+                                        << "log/Tablet/evil.txt";
+        QTest::newRow("stream name") << tablet << "evil.txt:stream"
+                                     << "log/Tablet/evil.txt_stream";
+        QTest::newRow("control character") << tablet
+                                           << "a\x01"
+                                              "b.txt"
+                                           << "log/Tablet/a_b.txt";
+        QTest::newRow("only dots") << tablet << ".."
+                                   << "";
+        QTest::newRow("empty") << tablet << ""
+                               << "";
+        QTest::newRow("device name climbing") << "../.."
+                                              << "x.txt"
+                                              << "log/_/x.txt";
+        QTest::newRow("device name with separator") << "a\\b/c"
+                                                    << "x.txt"
+                                                    << "log/a_b_c/x.txt";
+        QTest::newRow("device name reserved") << "CON"
+                                              << "x.txt"
+                                              << "log/_CON/x.txt";
+        QTest::newRow("device name empty: its id") << ""
+                                                   << "x.txt"
+                                                   << "log/" + kTabletId + "/x.txt";
     }
 
     void hostileNamesStayInTheDeviceFolder()
@@ -398,7 +432,11 @@ private slots:
         auto peer = registeredPeer(kTabletId, deviceName, "127.0.0.2");
         QVERIFY(peer);
         PeerFileTransfer transfers(*peer);
+        // Answered in order: once the server sent these, it has handled all of the above.
+        peer->send(Message_FileTransferRequest(FileTransferRequestType_e::DataClassFiles, streamed({kEcho})));
+        QVERIFY(transfers.waitForFiles(2));
         QSignalSpy ended(&m_server->transfers->manager(), &transfer::FileTransferManager::fileTransferEnded);
+        QVERIFY(askFor(*peer, FileTransferRequestType_e::LogFiles));
         transfers.sendFiles({{fileName, QByteArray("content")}}, FileTransferRequestType_e::LogFiles);
         QVERIFY(ended.wait());
         QCOMPARE(filesWritten(), expected.isEmpty() ? QStringList{} : QStringList{expected});
@@ -441,16 +479,165 @@ private slots:
         auto peer = registeredPeer(kTabletId, QStringLiteral("Tablet"), "127.0.0.2");
         QVERIFY(peer);
         PeerFileTransfer transfers(*peer);
+        QVERIFY(askFor(*peer, FileTransferRequestType_e::LogFiles));
         for (qsizetype i = 0; i < messages.size(); ++i)
             peer->send(Message_FileTransfer(messages.at(i), data.at(i)));
         // A well-formed file afterwards: its arrival shows the above were all handled.
+        // Answered in order: once the server sent these, it has handled all of the above.
+        peer->send(Message_FileTransferRequest(FileTransferRequestType_e::DataClassFiles, streamed({kEcho})));
+        QVERIFY(transfers.waitForFiles(2));
         QSignalSpy ended(&m_server->transfers->manager(), &transfer::FileTransferManager::fileTransferEnded);
+        QVERIFY(askFor(*peer, FileTransferRequestType_e::LogFiles));
         transfers.sendFiles({{QStringLiteral("ok.txt"), QByteArray("fine")}}, FileTransferRequestType_e::LogFiles);
         QVERIFY(ended.wait());
         QVERIFY(QTest::qWaitFor([&] { return transfers.acknowledgements().size() >= acknowledged + 2; }));
         QTest::qWait(50);
         QCOMPARE(transfers.acknowledgements().size(), acknowledged + 2);
         QCOMPARE(filesWritten(), QStringList{QStringLiteral("log/Tablet/ok.txt")});
+    }
+
+    // Files the server did not ask for, or asked another device for, are dropped unwritten
+    // and unacknowledged, with one log line for the whole transfer.
+    void unrequestedPushesAreDropped_data()
+    {
+        QTest::addColumn<int>("asked"); // -1: nothing asked, else the type asked for
+        QTest::addColumn<bool>("askPhone");
+        QTest::addColumn<bool>("requestExpired");
+        QTest::newRow("never asked") << -1 << false << false;
+        QTest::newRow("settings asked, logs pushed") << 2 << false << false;
+        QTest::newRow("the other device asked") << 1 << true << false;
+        QTest::newRow("asked, but no file came in time") << 1 << false << true;
+    }
+
+    void unrequestedPushesAreDropped()
+    {
+        QFETCH(int, asked);
+        QFETCH(bool, askPhone);
+        QFETCH(bool, requestExpired);
+        auto tablet = registeredPeer(kTabletId, QStringLiteral("Tablet"), "127.0.0.2");
+        auto phone = registeredPeer(kPhoneId, QStringLiteral("Phone"), "127.0.0.3");
+        QVERIFY(tablet && phone);
+        PeerFileTransfer transfers(*tablet);
+        m_server->transfers->manager().setRequestTimeout(std::chrono::milliseconds(requestExpired ? 20 : 10000));
+        if (asked >= 0)
+            QVERIFY(askFor(askPhone ? *phone : *tablet, FileTransferRequestType_e(asked)));
+        if (requestExpired)
+            QTest::qWait(40);
+        test::LogCapture log;
+        FileTransferMetaData_t start;
+        start.requestType = FileTransferRequestType_e::LogFiles;
+        start.name = QStringLiteral("pushed.txt");
+        start.size = 30;
+        start.count = 1;
+        start.index = 1;
+        FileTransferMetaData_t data = start;
+        data.status = 1;
+        FileTransferMetaData_t end = start;
+        end.status = 2;
+        tablet->send(Message_FileTransfer(start, {}));
+        for (int i = 0; i < 3; ++i)
+            tablet->send(Message_FileTransfer(data, QByteArray(10, 'x')));
+        tablet->send(Message_FileTransfer(end, {}));
+        tablet->send(Message_FileTransferRequest(FileTransferRequestType_e::DataClassFiles, streamed({kEcho})));
+        QVERIFY(transfers.waitForFiles(2));
+        QVERIFY(transfers.acknowledgements().isEmpty());
+        QCOMPARE(filesWritten(), QStringList{});
+        QVERIFY(!m_server->transfers->manager().HasIncoming());
+        QCOMPARE(log.count(QStringLiteral("refused: no request of the server is open for it")), 1);
+        QCOMPARE(log.count(QStringLiteral("without a transfer in progress")), 0);
+    }
+
+    // A requested transfer that goes silent is dropped after the stall time-out, the task
+    // says so, and the device's next request goes through.
+    void stalledIncomingTransferIsDropped()
+    {
+        m_server->transfers->manager().setIncomingStallTimeout(std::chrono::milliseconds(200));
+        auto peer = registeredPeer(kTabletId, QStringLiteral("Tablet"), "127.0.0.2");
+        QVERIFY(peer);
+        PeerFileTransfer transfers(*peer);
+        QSignalSpy finished(&TaskManager::instance(), &TaskManager::taskFinished);
+        QVERIFY(askFor(*peer, FileTransferRequestType_e::LogFiles));
+        FileTransferMetaData_t start;
+        start.requestType = FileTransferRequestType_e::LogFiles;
+        start.name = QStringLiteral("half.txt");
+        start.size = 20;
+        start.count = 2;
+        start.index = 1;
+        FileTransferMetaData_t data = start;
+        data.status = 1;
+        data.transferredBytes = 10;
+        peer->send(Message_FileTransfer(start, {}));
+        peer->send(Message_FileTransfer(data, QByteArray(10, 'x')));
+        QVERIFY(QTest::qWaitFor([&] { return transfers.acknowledgements().size() == 2; }));
+        QVERIFY(m_server->transfers->manager().HasIncoming());
+        QVERIFY(finished.wait());
+        auto* task = finished.first().first().value<BaseTask*>();
+        QCOMPARE(task->completion().title, QStringLiteral("Log Transfer Interrupted"));
+        QVERIFY2(task->completion().message.contains(QStringLiteral("stopped sending")),
+                 qPrintable(task->completion().message));
+        QVERIFY(!m_server->transfers->manager().HasIncoming());
+        QVERIFY(!m_server->transfers->monitor().isInProgress());
+
+        QSignalSpy ended(&m_server->transfers->manager(), &transfer::FileTransferManager::fileTransferEnded);
+        QVERIFY(askFor(*peer, FileTransferRequestType_e::LogFiles));
+        transfers.sendFiles({{QStringLiteral("whole.txt"), QByteArray("fine")}}, FileTransferRequestType_e::LogFiles);
+        QVERIFY(ended.wait());
+        QCOMPARE(filesWritten(), QStringList{QStringLiteral("log/Tablet/whole.txt")});
+    }
+
+    // One device over its own share is refused, and told; the other device's files,
+    // within theirs, still arrive although both together pass the share.
+    void capsCountPerDevice()
+    {
+        transfer::FileTransferManager::Limits limits;
+        limits.incomingBytesPerDevice = 1000;
+        limits.incomingBytes = 4000;
+        m_server->transfers->manager().setLimits(limits);
+        auto tablet = registeredPeer(kTabletId, QStringLiteral("Tablet"), "127.0.0.2");
+        auto phone = registeredPeer(kPhoneId, QStringLiteral("Phone"), "127.0.0.3");
+        QVERIFY(tablet && phone);
+        PeerFileTransfer tabletTransfers(*tablet);
+        PeerFileTransfer phoneTransfers(*phone);
+        QSignalSpy finished(&TaskManager::instance(), &TaskManager::taskFinished);
+        QSignalSpy dropped(&m_server->transfers->manager(), &transfer::FileTransferManager::incomingTransferDropped);
+        QVERIFY(askFor(*tablet, FileTransferRequestType_e::LogFiles));
+        tabletTransfers.sendFiles({{QStringLiteral("big.txt"), randomBytes(1500)}},
+                                  FileTransferRequestType_e::LogFiles);
+        QVERIFY(dropped.wait());
+        QVERIFY(!finished.isEmpty() || finished.wait());
+        auto* task = finished.first().first().value<BaseTask*>();
+        QCOMPARE(task->completion().title, QStringLiteral("Log Transfer Interrupted"));
+        QVERIFY2(task->completion().message.contains(QStringLiteral("Too much data")),
+                 qPrintable(task->completion().message));
+
+        QSignalSpy ended(&m_server->transfers->manager(), &transfer::FileTransferManager::fileTransferEnded);
+        QVERIFY(askFor(*phone, FileTransferRequestType_e::LogFiles));
+        phoneTransfers.sendFiles(
+            {{QStringLiteral("a.txt"), randomBytes(900)}, {QStringLiteral("b.txt"), randomBytes(50)}},
+            FileTransferRequestType_e::LogFiles);
+        QVERIFY(ended.wait());
+        QCOMPARE(filesWritten(), (QStringList{QStringLiteral("log/Phone/a.txt"), QStringLiteral("log/Phone/b.txt")}));
+    }
+
+    // What is already queued for a device counts against its cap: the files past it are
+    // not sent, and the count announced is the number that is.
+    void queuedBytesCapCountsWhatIsQueued()
+    {
+        transfer::FileTransferManager::Limits limits;
+        limits.queuedBytesPerDevice = 250000;
+        m_server->transfers->manager().setLimits(limits);
+        QList<QByteArray> contents;
+        for (int i = 0; i < 3; ++i) {
+            contents.append(randomBytes(100000));
+            QVERIFY(writeFile(path(QStringLiteral("log/%1.txt").arg(i)), contents.last()));
+        }
+        auto peer = registeredPeer(kTabletId, QStringLiteral("Tablet"), "127.0.0.2");
+        QVERIFY(peer);
+        PeerFileTransfer transfers(*peer);
+        peer->send(Message_FileTransferRequest(FileTransferRequestType_e::LogFiles, emptyRequestData()));
+        QVERIFY(transfers.waitForFiles(2));
+        QTRY_VERIFY(!m_server->transfers->manager().HasOutgoing());
+        verifySteps(transfers.steps(), contents.mid(0, 2));
     }
 };
 

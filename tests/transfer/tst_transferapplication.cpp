@@ -91,11 +91,13 @@ private slots:
 
         transfers.sendFiles({{QStringLiteral("client.txt"), QByteArray("the phone's log")}},
                             FileTransferRequestType_e::LogFiles);
-        QVERIFY(QTest::qWaitFor([&] { return QFile::exists(folder.filePath(QStringLiteral("log/Phone/client.txt"))); }));
+        QVERIFY(
+            QTest::qWaitFor([&] { return QFile::exists(folder.filePath(QStringLiteral("log/Phone/client.txt"))); }));
 
-        // A reception cut off by the device going away leaves nothing behind.
+        // A reception cut off by the device going away leaves nothing behind (the settings
+        // asked for above are still awaited).
         FileTransferMetaData_t start;
-        start.requestType = FileTransferRequestType_e::LogFiles;
+        start.requestType = FileTransferRequestType_e::SettingsFile;
         start.name = QStringLiteral("half.txt");
         start.size = 100;
         start.count = 1;

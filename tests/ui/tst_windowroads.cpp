@@ -393,6 +393,8 @@ private Q_SLOTS:
         QVERIFY(task);
         QCOMPARE(task->completion().title, QStringLiteral("Dashboard Export Successful"));
         QTRY_VERIFY(m_ui->isShown(QStringLiteral("button_TaskOk")));
+        // The card shows the result, not what the task held while it ran.
+        QTRY_COMPARE(m_ui->text(QStringLiteral("popup_TaskResult_Title")), task->completion().title);
         QVERIFY(QFileInfo(file).size() > 0);
         QVERIFY(m_ui->click(QStringLiteral("button_TaskOk")));
         QTRY_VERIFY(!m_ui->isShown(QStringLiteral("button_TaskOk")));
@@ -414,6 +416,7 @@ private Q_SLOTS:
         QVERIFY(task);
         QCOMPARE(task->completion().title, QStringLiteral("Dashboard Import Successful"));
         QTRY_VERIFY(m_ui->isShown(QStringLiteral("button_TaskOk")));
+        QTRY_COMPARE(m_ui->text(QStringLiteral("text_TaskMessage")), task->completion().message);
     }
 
     // Forgotten, the block's device has no name and the block is not live; back, both return.
@@ -426,6 +429,14 @@ private Q_SLOTS:
         TestPeer tablet(QStringLiteral("ffeeddccbbaa99887766554433221100"), QHostAddress(QStringLiteral("127.0.0.3")));
         registerPeer(tablet, QStringLiteral("ffeeddccbbaa99887766554433221100"), QStringLiteral("Tablet"));
         QTRY_COMPARE(m_ui->text(QStringLiteral("text_ConnectionStatus")), QStringLiteral("2 devices are connected"));
+        // A device that greets and never registers is not served: it is not counted.
+        TestPeer stranger(QStringLiteral("0123456789abcdef0123456789abcdef"),
+                          QHostAddress(QStringLiteral("127.0.0.4")));
+        QVERIFY(stranger.connectToServer(kPort));
+        stranger.send(Message_Hello(QStringLiteral("0123456789abcdef0123456789abcdef")));
+        QVERIFY(stranger.waitForMessage(MessageType_e::RegisterDevice));
+        QTest::qWait(200);
+        QCOMPARE(m_ui->text(QStringLiteral("text_ConnectionStatus")), QStringLiteral("2 devices are connected"));
         placeTextBlock();
         if (QTest::currentTestFailed())
             return;

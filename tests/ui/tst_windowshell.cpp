@@ -111,6 +111,9 @@ private Q_SLOTS:
         firewall->setProperty("checkIntervalMs", 50);
         Q_EMIT application().firewallInformationRequested();
         QVERIFY(m_ui->waitUsable(QStringLiteral("button_FirewallAdd")));
+        // Named after the firewall this system has.
+        QCOMPARE(m_ui->text(QStringLiteral("text_FirewallBlocking")),
+                 QStringLiteral("The firewall seems to be blocking the application."));
         QTRY_VERIFY(!firewall->property("visible").toBool());
     }
 

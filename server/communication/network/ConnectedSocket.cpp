@@ -28,10 +28,11 @@ ConnectedSocket::~ConnectedSocket()
 
 void ConnectedSocket::Setup()
 {
-    m_socket->setMaxAllowedIncomingFrameSize(kMaximumIncomingMessageSize);
-    m_socket->setMaxAllowedIncomingMessageSize(kMaximumIncomingMessageSize);
+    m_socket->setMaxAllowedIncomingFrameSize(IncomingLimit());
+    m_socket->setMaxAllowedIncomingMessageSize(IncomingLimit());
     connect(m_socket.get(), &QWebSocket::textMessageReceived, this, &ConnectedSocket::OnTextMessageReceived);
-    connect(m_socket.get(), qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this, &ConnectedSocket::OnError);
+    connect(m_socket.get(), qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
+            &ConnectedSocket::OnError);
     connect(m_socket.get(), &QWebSocket::connected, this, &ConnectedSocket::OnConnected);
     connect(m_socket.get(), &QWebSocket::disconnected, this, &ConnectedSocket::OnDisconnected);
 }
@@ -78,7 +79,16 @@ bool ConnectedSocket::HasConnected() const
 
 void ConnectedSocket::SetTrusted(bool trusted)
 {
+    if (m_trusted == trusted)
+        return;
     m_trusted = trusted;
+    m_socket->setMaxAllowedIncomingFrameSize(IncomingLimit());
+    m_socket->setMaxAllowedIncomingMessageSize(IncomingLimit());
+}
+
+qint64 ConnectedSocket::IncomingLimit() const
+{
+    return m_trusted ? kMaximumIncomingMessageSize : kMaximumUntrustedMessageSize;
 }
 
 void ConnectedSocket::SetClock(Clock clock)
@@ -135,8 +145,8 @@ void ConnectedSocket::OnConnected()
 void ConnectedSocket::OnDisconnected()
 {
     if (m_socket->closeCode() == QWebSocketProtocol::CloseCodeTooMuchData) {
-        qWarning().nospace() << *this << ": refused an incoming message or frame larger than ["
-                             << kMaximumIncomingMessageSize << "] bytes, connection closed";
+        qWarning().nospace() << *this << ": refused an incoming message or frame larger than [" << IncomingLimit()
+                             << "] bytes, connection closed";
     }
     qDebug().nospace() << *this << ": disconnected";
     emit Disconnected();

@@ -25,6 +25,10 @@ public:
     // A message is one JSON document of a few kilobytes (file pieces are 100000 bytes
     // before encoding); larger ones are refused before their payload is buffered.
     static constexpr qint64 kMaximumIncomingMessageSize = 16 * 1024 * 1024;
+    // Until its device has registered (and been approved) a peer has only a Hello and a
+    // RegisterDevice to send, a few hundred bytes each: a connection starts with this
+    // limit and gets the one above once trusted.
+    static constexpr qint64 kMaximumUntrustedMessageSize = 64 * 1024;
     // Messages a peer may send in one second before its device has registered: it has
     // only a Hello and a RegisterDevice to say, now and then. Beyond it the connection is
     // closed, so that a flood of invented devices costs the server one connection each.
@@ -46,6 +50,7 @@ public:
     bool HasConnected() const;
     // A connection whose device has registered is no longer held to the budget of
     // untrusted peers.
+    // Also sets the size of message the peer may send.
     void SetTrusted(bool trusted);
     void SetClock(Clock clock);
     // When the peer last spoke (or the connection opened): its owner's idle check reads
@@ -63,6 +68,7 @@ signals:
 
 private:
     void Setup();
+    qint64 IncomingLimit() const;
     void OnTextMessageReceived(const QString& message);
     void OnConnected();
     void OnDisconnected();

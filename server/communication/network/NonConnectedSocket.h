@@ -15,9 +15,10 @@ class NonConnectedSocket : public INonConnectedSocket
 {
     Q_OBJECT
 public:
-    // One datagram carries one small JSON message; anything larger is hostile and is
-    // discarded without being read into memory.
-    static constexpr qint64 kMaximumDatagramSize = 16 * 1024 * 1024;
+    // The most a UDP datagram over IPv4 can carry (65,535 less the IP and UDP headers); a
+    // Hello is a few hundred bytes. A larger size announced is not real and is discarded
+    // without being read into memory.
+    static constexpr qint64 kMaximumDatagramSize = 65507;
 
     NonConnectedSocket(quint16 port, const QString& description);
     ~NonConnectedSocket() override;

@@ -10,7 +10,9 @@ BottomBarWidgetImpl {
 
     implicitHeight: 32
 
-    // Counted from the device rows so that it follows each device's connection.
+    // Counted from the device rows so that it follows each device's connection. Only the
+    // devices being served count: not one that greeted and never registered, nor one
+    // waiting for approval or refused.
     readonly property int connectedCount: {
         let count = 0
         for (let i = 0; i < connectedRows.count; ++i) {
@@ -25,7 +27,9 @@ BottomBarWidgetImpl {
         model: DeviceManagerModel
         delegate: Item {
             required property var model
-            readonly property bool connected: model.display ? model.display.connected : false
+            readonly property var device: model.display
+            readonly property bool connected: device ? device.connected && device.registered
+                                                       && !device.waitingForApproval && !device.refused : false
         }
     }
 

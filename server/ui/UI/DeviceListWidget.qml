@@ -44,6 +44,7 @@ DeviceListWidgetImpl {
                 Accessible.role: Accessible.ListItem
                 Accessible.name: displayName
                 Accessible.description: stateText
+                Accessible.onPressAction: information.openFor(row.device)
                 width: column.width
                 height: Theme.rowHeight
                 radius: Theme.radius
@@ -178,6 +179,7 @@ DeviceListWidgetImpl {
                         objectName: "menuItem_DeviceDetails"
                         Accessible.role: Accessible.MenuItem
                         Accessible.name: text
+                        Accessible.onPressAction: if (enabled) triggered()
                         text: qsTr("Details")
                         onTriggered: information.openFor(row.device)
                     }
@@ -185,6 +187,7 @@ DeviceListWidgetImpl {
                         objectName: "menuItem_ApproveDevice"
                         Accessible.role: Accessible.MenuItem
                         Accessible.name: text
+                        Accessible.onPressAction: if (enabled) triggered()
                         text: qsTr("Approve")
                         visible: row.waiting || row.refused
                         height: visible ? implicitHeight : 0
@@ -194,6 +197,7 @@ DeviceListWidgetImpl {
                         objectName: "menuItem_RefuseDevice"
                         Accessible.role: Accessible.MenuItem
                         Accessible.name: text
+                        Accessible.onPressAction: if (enabled) triggered()
                         text: qsTr("Refuse")
                         visible: row.waiting
                         height: visible ? implicitHeight : 0
@@ -203,6 +207,7 @@ DeviceListWidgetImpl {
                         objectName: "menuItem_DownloadLogs"
                         Accessible.role: Accessible.MenuItem
                         Accessible.name: text
+                        Accessible.onPressAction: if (enabled) triggered()
                         text: qsTr("Download logs")
                         enabled: row.device ? row.device.connected : false
                         onTriggered: deviceList.downloadLogsRequested(row.deviceId)
@@ -211,6 +216,7 @@ DeviceListWidgetImpl {
                         objectName: "menuItem_DownloadSettings"
                         Accessible.role: Accessible.MenuItem
                         Accessible.name: text
+                        Accessible.onPressAction: if (enabled) triggered()
                         text: qsTr("Download settings")
                         enabled: row.device ? row.device.connected : false
                         onTriggered: deviceList.downloadSettingsRequested(row.deviceId)
@@ -219,6 +225,7 @@ DeviceListWidgetImpl {
                         objectName: "menuItem_ExportDashboard"
                         Accessible.role: Accessible.MenuItem
                         Accessible.name: text
+                        Accessible.onPressAction: if (enabled) triggered()
                         text: qsTr("Save dashboard…")
                         enabled: row.connected
                         onTriggered: Controller.requestDashboardExport(row.deviceId)
@@ -227,6 +234,7 @@ DeviceListWidgetImpl {
                         objectName: "menuItem_ImportDashboard"
                         Accessible.role: Accessible.MenuItem
                         Accessible.name: text
+                        Accessible.onPressAction: if (enabled) triggered()
                         text: qsTr("Load dashboard…")
                         enabled: row.connected
                         onTriggered: Controller.requestDashboardImport(row.deviceId)
@@ -235,6 +243,7 @@ DeviceListWidgetImpl {
                         objectName: "menuItem_RemoveDevice"
                         Accessible.role: Accessible.MenuItem
                         Accessible.name: text
+                        Accessible.onPressAction: if (enabled) triggered()
                         text: qsTr("Forget…")
                         onTriggered: confirmRemove.openFor(row.device)
                     }

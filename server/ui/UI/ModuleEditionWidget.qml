@@ -251,6 +251,7 @@ ModuleEditionWidgetImpl {
                             Accessible.role: Accessible.RadioButton
                             Accessible.name: device ? (device.name !== "" ? device.name : device.address) : ""
                             Accessible.checked: selected
+                            Accessible.onPressAction: clicked()
                             visible: device ? device.registered : false
                             width: deviceChooser.width
                             height: visible ? 48 : 0

@@ -42,6 +42,7 @@ ModuleListWidgetImpl {
             Accessible.role: Accessible.ListItem
             Accessible.name: title !== "" ? title : (moduleName !== "" ? moduleName : qsTr("Untitled block"))
             Accessible.description: details.text
+            Accessible.onPressAction: if (row.block) listWidget.moduleList.modifyModuleFromWidget(row.block)
             width: list.width
             height: Theme.rowHeight + 8
             radius: Theme.radius

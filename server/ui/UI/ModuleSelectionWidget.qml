@@ -91,6 +91,7 @@ ModuleSelectionWidgetImpl {
                         Accessible.role: Accessible.ListItem
                         Accessible.name: modelData ? modelData.name : ""
                         Accessible.description: modelData ? modelData.description : ""
+                        Accessible.onPressAction: clicked()
                         visible: modelData ? modelData.visible : false
                         width: moduleList.width
                         height: visible ? Math.max(Theme.rowHeight, moduleText.implicitHeight + 16) : 0

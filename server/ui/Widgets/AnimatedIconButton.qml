@@ -17,6 +17,8 @@ AbstractButton {
     hoverEnabled: true
     Accessible.role: Accessible.Button
     Accessible.name: toolTipText
+    // The press of a screen reader or a desktop test tool is a click.
+    Accessible.onPressAction: if (enabled) clicked()
     ToolTip.visible: hovered && toolTipText !== ""
     ToolTip.delay: 500
     ToolTip.text: toolTipText

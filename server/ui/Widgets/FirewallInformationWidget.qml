@@ -26,9 +26,12 @@ TessivarPopup {
     }
 
     TessivarLabel {
+        objectName: "text_FirewallBlocking"
         width: parent.width
         wrapMode: Text.Wrap
-        text: qsTr("The Windows firewall seems to be blocking the application.")
+        // Named after the firewall the user has: only Windows has "the Windows firewall".
+        text: Qt.platform.os === "windows" ? qsTr("The Windows firewall seems to be blocking the application.")
+                                           : qsTr("The firewall seems to be blocking the application.")
     }
     TessivarLabel {
         width: parent.width

@@ -19,6 +19,8 @@ Button {
     font.weight: Font.Medium
     Accessible.role: Accessible.Button
     Accessible.name: text
+    // The press of a screen reader or a desktop test tool is a click.
+    Accessible.onPressAction: if (enabled) clicked()
 
     readonly property color accent: destructive ? Theme.error : Theme.primary
 

@@ -16,6 +16,9 @@ Switch {
     Accessible.role: Accessible.CheckBox
     Accessible.name: text
     Accessible.description: hint
+    // A screen reader's press or toggle flips the switch as a click does.
+    Accessible.onPressAction: if (enabled) { toggle(); toggled() }
+    Accessible.onToggleAction: if (enabled) { toggle(); toggled() }
 
     indicator: Rectangle {
         x: control.leftPadding

@@ -18,6 +18,8 @@ AbstractButton {
     hoverEnabled: true
     Accessible.role: Accessible.Button
     Accessible.name: toolTipText
+    // The press of a screen reader or a desktop test tool is a click.
+    Accessible.onPressAction: if (enabled) clicked()
 
     ToolTip.visible: hovered && toolTipText !== ""
     ToolTip.delay: 500

@@ -35,6 +35,9 @@ Popup {
     contentItem: Column {
         spacing: Theme.groupGap
         Text {
+            objectName: popup.objectName + "_Title"
+            Accessible.role: Accessible.Heading
+            Accessible.name: text
             visible: popup.title !== ""
             width: parent.width
             text: popup.title

@@ -79,9 +79,9 @@ private Q_SLOTS:
         m_messages->RegisterHandler(MessageType_e::Notification, [&byType](const MessageReception&) { ++byType; });
         QList<quint64> answered;
         bool timedOut = false;
-        const quint64 request = sendRequest(
-            [&answered](const MessageReception& reception) { answered << reception.GetResponseTo(); }, kNoExpiry,
-            [&timedOut] { timedOut = true; });
+        const quint64 request
+            = sendRequest([&answered](const MessageReception& reception) { answered << reception.GetResponseTo(); },
+                          kNoExpiry, [&timedOut] { timedOut = true; });
 
         m_peer->send(Message_Notification(QStringLiteral("answer"), 0), request);
         QTRY_COMPARE(answered.size(), 1);
@@ -145,6 +145,51 @@ private Q_SLOTS:
         QVERIFY(!m_messages->IsResponsePending(request));
     }
 
+    // Another device answering with the request's sequence id runs no callback, reaches no
+    // type handler and does not stretch the time-out; the device asked still can answer.
+    void foreignAnswerIsDropped_data()
+    {
+        QTest::addColumn<bool>("askedAnswers");
+        QTest::newRow("asked device answers after") << true;
+        QTest::newRow("asked device stays silent") << false;
+    }
+
+    void foreignAnswerIsDropped()
+    {
+        QFETCH(bool, askedAnswers);
+        TestPeer other(QStringLiteral("fedcba9876543210fedcba9876543210"), QHostAddress(QStringLiteral("127.0.0.7")));
+        QVERIFY(other.connectToServer(m_server->port));
+        other.send(Message_Hello(other.sender().id));
+        QTRY_COMPARE(m_hellos, 2);
+        int byType = 0;
+        m_messages->RegisterHandler(MessageType_e::Notification, [&byType](const MessageReception&) { ++byType; });
+        QStringList answeredBy;
+        int timeouts = 0;
+        LogCapture log;
+        quint64 request = 0;
+        request = sendRequest(
+            [this, &answeredBy, &request](const MessageReception& reception) {
+                answeredBy << reception.GetSenderId();
+                m_messages->ResetTimeout(request, kNoExpiry);
+            },
+            std::chrono::milliseconds(400), [&timeouts] { ++timeouts; });
+        for (int i = 0; i < 3; ++i)
+            other.send(Message_Notification(QStringLiteral("forged"), 0), request);
+        other.send(Message_Hello(other.sender().id));
+        QTRY_COMPARE(m_hellos, 3);
+        QCOMPARE(log.count(QStringLiteral("came from [%1], dropped").arg(other.sender().id)), 3);
+        QVERIFY(answeredBy.isEmpty());
+        QCOMPARE(byType, 0);
+        if (askedAnswers) {
+            m_peer->send(Message_Notification(QStringLiteral("real"), 0), request);
+            QTRY_COMPARE(answeredBy, QStringList{kPhoneId});
+            QVERIFY(m_messages->IsResponsePending(request));
+            return;
+        }
+        QTRY_COMPARE(timeouts, 1);
+        QVERIFY(!m_messages->IsResponsePending(request));
+    }
+
     void misuseIsLoggedAndHarmless()
     {
         LogCapture log;
@@ -193,11 +238,11 @@ private:
     quint64 sendRequest(MessageEmission::ResponseCallback callback, std::chrono::milliseconds timeout,
                         MessageEmission::TimeoutCallback timeoutCallback)
     {
-        auto emission = m_factory
-                            ->CreateFileTransferRequestMessage(FileTransferRequestType_e::LogFiles, QByteArray(), kPhoneId)
-                            .WithResponseCallback(std::move(callback), timeout)
-                            .WithTimeoutCallback(std::move(timeoutCallback))
-                            .Build();
+        auto emission
+            = m_factory->CreateFileTransferRequestMessage(FileTransferRequestType_e::LogFiles, QByteArray(), kPhoneId)
+                  .WithResponseCallback(std::move(callback), timeout)
+                  .WithTimeoutCallback(std::move(timeoutCallback))
+                  .Build();
         const quint64 sequenceId = emission->GetSequenceId();
         m_messages->SendMessage(std::move(emission));
         return sequenceId;

@@ -82,8 +82,9 @@ void tst_Sockets::secondServerOnTheSamePortFails()
     first.Listen();
     QVERIFY(first.IsListening());
     QCOMPARE(firstErrors.count(), 0);
-    QCOMPARE(log.count(QtInfoMsg, QRegularExpression(QStringLiteral(
-                 "^ConnectedSocketServer\\[SecureMode=.*NonSecureMode,IsListening=true,Port=21101,Name=first\\]: Ready$"))),
+    QCOMPARE(log.count(QtInfoMsg,
+                       QRegularExpression(QStringLiteral("^ConnectedSocketServer\\[SecureMode=.*NonSecureMode,"
+                                                         "IsListening=true,Port=21101,Name=first\\]: Ready$"))),
              1);
 
     ConnectedSocketServer second(QStringLiteral("second"), kServerPort);
@@ -93,7 +94,10 @@ void tst_Sockets::secondServerOnTheSamePortFails()
     QCOMPARE(errors.count(), 1);
     QCOMPARE(errors.at(0).at(0).value<SocketError>(), SocketError::ListenFailed);
     QCOMPARE(log.count(QtWarningMsg, QStringLiteral("Could not listen")), 1);
-    QCOMPARE(log.count(QtInfoMsg, QRegularExpression(QStringLiteral("IsListening=false\\]: trying to listen to connected communication on port 21101$"))), 2);
+    QCOMPARE(log.count(QtInfoMsg,
+                       QRegularExpression(QStringLiteral(
+                           "IsListening=false\\]: trying to listen to connected communication on port 21101$"))),
+             2);
 }
 
 void tst_Sockets::burstOfConnectionsIsAcceptedWhole()
@@ -133,9 +137,12 @@ void tst_Sockets::textMessagesArriveBinaryFramesDoNot()
 
     // Sending goes through a text message: invalid UTF-8 arrives with replacement characters.
     QSignalSpy received(&client, &RawWebSocketClient::textMessageReceived);
-    accepted.sockets.front()->Send(QByteArray("a\xff" "b"));
+    accepted.sockets.front()->Send(QByteArray("a\xff"
+                                              "b"));
     QTRY_COMPARE(received.count(), 1);
-    QCOMPARE(received.at(0).at(0).toByteArray(), QByteArray("a\xef\xbf\xbd" "b"));
+    QCOMPARE(received.at(0).at(0).toByteArray(),
+             QByteArray("a\xef\xbf\xbd"
+                        "b"));
     QCOMPARE(log.count(QtDebugMsg, QStringLiteral("Sending data to socket[ConnectedSocket[State=")), 1);
 }
 
@@ -258,13 +265,17 @@ void tst_Sockets::untrustedPeersKeepToTheirBudget()
 void tst_Sockets::oversizeMessagesAreRefused_data()
 {
     QTest::addColumn<bool>("fragmented");
-    QTest::newRow("one frame announcing too much") << false;
-    QTest::newRow("fragments adding up to too much") << true;
+    QTest::addColumn<bool>("trusted");
+    QTest::newRow("stranger: one frame announcing too much") << false << false;
+    QTest::newRow("stranger: fragments adding up to too much") << true << false;
+    QTest::newRow("registered: one frame announcing too much") << false << true;
+    QTest::newRow("registered: fragments adding up to too much") << true << true;
 }
 
 void tst_Sockets::oversizeMessagesAreRefused()
 {
     QFETCH(bool, fragmented);
+    QFETCH(bool, trusted);
     LogCapture log;
     ListeningServer accepted;
     RawWebSocketClient client(QHostAddress(QStringLiteral("127.0.0.2")));
@@ -274,12 +285,15 @@ void tst_Sockets::oversizeMessagesAreRefused()
     QSignalSpy data(socket, &ConnectedSocket::DataReceived);
     QSignalSpy disconnected(socket, &ConnectedSocket::Disconnected);
 
-    const qint64 tooMuch = ConnectedSocket::kMaximumIncomingMessageSize + 1;
+    socket->SetTrusted(trusted);
+    const qint64 limit
+        = trusted ? ConnectedSocket::kMaximumIncomingMessageSize : ConnectedSocket::kMaximumUntrustedMessageSize;
+    const qint64 tooMuch = limit + 1;
     if (!fragmented) {
         // Only the header is sent: the refusal must not wait for (or buffer) the payload.
         client.sendFrame(RawWebSocketClient::Text, QByteArray(), true, tooMuch);
     } else {
-        const QByteArray piece(1024 * 1024, 'x');
+        const QByteArray piece(trusted ? 1024 * 1024 : 1024, 'x');
         client.sendFrame(RawWebSocketClient::Text, piece, false);
         for (qint64 sent = piece.size(); sent < tooMuch && client.isOpen(); sent += piece.size()) {
             client.sendFrame(RawWebSocketClient::Continuation, piece, false);
@@ -289,7 +303,9 @@ void tst_Sockets::oversizeMessagesAreRefused()
     QTRY_COMPARE(disconnected.count(), 1);
     QVERIFY(client.waitForDisconnected());
     QCOMPARE(data.count(), 0);
-    QCOMPARE(log.count(QtWarningMsg, QStringLiteral("refused an incoming message or frame larger than [16777216] bytes")), 1);
+    QCOMPARE(log.count(QtWarningMsg,
+                       QStringLiteral("refused an incoming message or frame larger than [%1] bytes").arg(limit)),
+             1);
 }
 
 void tst_Sockets::outgoingSocketSendsTextAndReportsItsPeer()
@@ -326,7 +342,12 @@ void tst_Sockets::datagramsCarryTheOwnPort()
     NonConnectedSocket socket(kUdpPort, QStringLiteral("Listener"));
     QSignalSpy data(&socket, &INonConnectedSocket::DataReceived);
     socket.Bind();
-    QCOMPARE(log.count(QtDebugMsg, QStringLiteral("NonConnectedSocket[Description=Listener,State=QAbstractSocket::BoundState,Port=21111]: listening")), 1);
+    QCOMPARE(
+        log.count(
+            QtDebugMsg,
+            QStringLiteral(
+                "NonConnectedSocket[Description=Listener,State=QAbstractSocket::BoundState,Port=21111]: listening")),
+        1);
 
     QUdpSocket sender;
     QVERIFY(sender.bind(QHostAddress(QStringLiteral("127.0.0.7")), 5555));
@@ -338,8 +359,10 @@ void tst_Sockets::datagramsCarryTheOwnPort()
     QCOMPARE(endPoint.GetAddress(), QHostAddress(QStringLiteral("127.0.0.7")));
     QCOMPARE(endPoint.GetPort(), std::optional<quint16>(kUdpPort));
     // The empty one was read, logged and dropped.
-    QCOMPARE(log.count(QtDebugMsg, QRegularExpression(QStringLiteral(
-                 ": datagram received \\[QNetworkDatagram\\[Bytes=0,SenderAddress=(::ffff:)?127\\.0\\.0\\.7,SenderPort=5555,"))),
+    QCOMPARE(log.count(QtDebugMsg,
+                       QRegularExpression(QStringLiteral(
+                           ": datagram received "
+                           "\\[QNetworkDatagram\\[Bytes=0,SenderAddress=(::ffff:)?127\\.0\\.0\\.7,SenderPort=5555,"))),
              1);
 }
 
@@ -357,9 +380,12 @@ void tst_Sockets::oversizeDatagramIsDiscarded()
     sender.writeDatagram(QByteArray(100, 'y'), kLocal, kUdpPort);
     QTRY_COMPARE(data.count(), 1);
     QCOMPARE(data.at(0).at(0).toByteArray(), QByteArray(100, 'y'));
-    QCOMPARE(log.count(QtWarningMsg, QRegularExpression(QStringLiteral(
-                 "datagram of \\[101\\] bytes from \\[127\\.0\\.0\\.8:\\d+\\] refused, larger than \\[100\\] bytes$"))),
-             1);
+    QCOMPARE(
+        log.count(
+            QtWarningMsg,
+            QRegularExpression(QStringLiteral(
+                "datagram of \\[101\\] bytes from \\[127\\.0\\.0\\.8:\\d+\\] refused, larger than \\[100\\] bytes$"))),
+        1);
 }
 
 void tst_Sockets::datagramsGoToTheOwnPort()
@@ -383,7 +409,10 @@ void tst_Sockets::secondBindFails()
     second.Bind();
     QCOMPARE(errors.count(), 1);
     QCOMPARE(errors.at(0).at(0).value<SocketError>(), SocketError::BindFailed);
-    QCOMPARE(log.count(QtWarningMsg, QStringLiteral("NonConnectedSocket[Description=Second,State=QAbstractSocket::UnconnectedState,Port=0]: socket bind failed with error [")), 1);
+    QCOMPARE(log.count(QtWarningMsg,
+                       QStringLiteral("NonConnectedSocket[Description=Second,State=QAbstractSocket::UnconnectedState,"
+                                      "Port=0]: socket bind failed with error [")),
+             1);
 }
 
 namespace {
@@ -412,10 +441,10 @@ void tst_Sockets::broadcastReachesEveryLocalNetwork()
                 QStringLiteral("peer"), QStringLiteral("name"), b}))
         QSKIP("Cannot create a veth pair here (not permitted)");
     const auto cleanup = qScopeGuard([&] { runIp({QStringLiteral("link"), QStringLiteral("del"), a}); });
-    QVERIFY(runIp({QStringLiteral("addr"), QStringLiteral("add"), QStringLiteral("10.213.0.1/24"), QStringLiteral("broadcast"),
-                   QStringLiteral("10.213.0.255"), QStringLiteral("dev"), a}));
-    QVERIFY(runIp({QStringLiteral("addr"), QStringLiteral("add"), QStringLiteral("10.213.1.1/24"), QStringLiteral("broadcast"),
-                   QStringLiteral("10.213.1.255"), QStringLiteral("dev"), b}));
+    QVERIFY(runIp({QStringLiteral("addr"), QStringLiteral("add"), QStringLiteral("10.213.0.1/24"),
+                   QStringLiteral("broadcast"), QStringLiteral("10.213.0.255"), QStringLiteral("dev"), a}));
+    QVERIFY(runIp({QStringLiteral("addr"), QStringLiteral("add"), QStringLiteral("10.213.1.1/24"),
+                   QStringLiteral("broadcast"), QStringLiteral("10.213.1.255"), QStringLiteral("dev"), b}));
     QVERIFY(runIp({QStringLiteral("link"), QStringLiteral("set"), a, QStringLiteral("up")}));
     QVERIFY(runIp({QStringLiteral("link"), QStringLiteral("set"), b, QStringLiteral("up")}));
 
@@ -439,14 +468,16 @@ void tst_Sockets::broadcastReachesEveryLocalNetwork()
     QCOMPARE(log.count(QtDebugMsg, QStringLiteral(": sending data to [10.213.1.255:21111]")), 1);
     QSet<QString> destinations;
     QTRY_VERIFY_WITH_TIMEOUT(([&] {
-        while (receiver.hasPendingDatagrams()) {
-            const QNetworkDatagram datagram = receiver.receiveDatagram();
-            if (datagram.data() == QByteArrayLiteral("{\"hello\":\"all\"}"))
-                destinations.insert(PeerEndPoint::Normalize(datagram.destinationAddress()).toString());
-        }
-        return destinations.contains(QStringLiteral("10.213.0.255"))
-            && destinations.contains(QStringLiteral("10.213.1.255"));
-    }()), 3000);
+                                 while (receiver.hasPendingDatagrams()) {
+                                     const QNetworkDatagram datagram = receiver.receiveDatagram();
+                                     if (datagram.data() == QByteArrayLiteral("{\"hello\":\"all\"}"))
+                                         destinations.insert(
+                                             PeerEndPoint::Normalize(datagram.destinationAddress()).toString());
+                                 }
+                                 return destinations.contains(QStringLiteral("10.213.0.255"))
+                                     && destinations.contains(QStringLiteral("10.213.1.255"));
+                             }()),
+                             3000);
 }
 
 QTEST_GUILESS_MAIN(tst_Sockets)

@@ -6,6 +6,8 @@
 #include "communication/IMessage.h"
 #include "communication/MessageCodec.h"
 #include "communication/MessageSender.h"
+#include "core/BlockCreationStatus.h"
+#include "core/ModuleDataClassInfo.h"
 
 #include <QObject>
 #include <QRectF>
@@ -14,6 +16,7 @@
 #include <QVersionNumber>
 #include <QWebSocket>
 
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -47,7 +50,19 @@ public:
     // The profile of every block this device has not been told otherwise about.
     static inline const QString kDefaultProfile = QStringLiteral("Dashboard");
 
+    // The data classes this device claims in its registration, given the server's catalogue.
+    using ClaimedClasses_t = std::function<QList<ModuleDataClassInfo_t>(const QList<ModuleDataClassInfo_t>& catalogue)>;
+    // Whether a block of that class can be created here (Created, or the status to answer).
+    using BlockAdmission_t = std::function<BlockCreationStatus_e(const QString& dataClass)>;
+
     DeviceSession(const communication::MessageSender_t& self, DeviceState& state, QObject* parent = nullptr);
+
+    // Without these the device claims the server's own classes and takes every block.
+    void setClaimedClasses(ClaimedClasses_t claimed);
+    void setBlockAdmission(BlockAdmission_t admission);
+    const QList<ModuleDataClassInfo_t>& serverCatalogue() const;
+    // Forgets a block here and tells the server (DeleteModule).
+    void deleteBlock(quint32 blockId);
 
     void open(const QString& host, quint16 port);
     void close();
@@ -61,6 +76,7 @@ public:
 
 signals:
     void connected();
+    void catalogueReceived(const QList<ModuleDataClassInfo_t>& catalogue);
     void connectionFailed(const QString& error);
     void disconnected();
     void registered(const QList<quint32>& blockIds);
@@ -85,6 +101,9 @@ private:
     // A new block of that class, kept in the state; null when the device holds too many.
     Block* addBlock(const QString& dataClass, quint32* blockId);
 
+    ClaimedClasses_t m_claimedClasses;
+    BlockAdmission_t m_blockAdmission;
+    QList<ModuleDataClassInfo_t> m_serverCatalogue;
     communication::MessageSender_t m_self;
     DeviceState& m_state;
     communication::MessageCodec m_codec;

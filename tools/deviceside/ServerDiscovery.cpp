@@ -24,13 +24,32 @@ ServerDiscovery::ServerDiscovery(quint16 port, QObject* parent)
     connect(&m_socket, &QUdpSocket::readyRead, this, &ServerDiscovery::readDatagrams);
 }
 
+bool ServerDiscovery::bind()
+{
+    // Shared, so that a client application and the server on the same machine keep
+    // their own sockets on the port.
+    return m_socket.bind(QHostAddress::AnyIPv4, m_port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint);
+}
+
 bool ServerDiscovery::start(std::chrono::milliseconds timeout)
 {
-    // Shared, so that a client application on the same machine keeps its own socket.
-    if (!m_socket.bind(QHostAddress::AnyIPv4, m_port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint))
+    m_stopAtFirst = true;
+    if (!bind())
         return false;
     m_timeout.start(timeout);
     return true;
+}
+
+bool ServerDiscovery::listen()
+{
+    m_stopAtFirst = false;
+    return m_socket.state() == QAbstractSocket::BoundState || bind();
+}
+
+void ServerDiscovery::stop()
+{
+    m_timeout.stop();
+    m_socket.close();
 }
 
 QString ServerDiscovery::errorString() const
@@ -54,6 +73,10 @@ void ServerDiscovery::readDatagrams()
         const QHostAddress ipv4(sender.toIPv4Address(&isIpv4));
         if (isIpv4)
             sender = ipv4;
+        if (!m_stopAtFirst) {
+            emit serverFound(sender, parsed->first.sender.name);
+            continue;
+        }
         m_timeout.stop();
         m_socket.close();
         emit serverFound(sender, parsed->first.sender.name);

@@ -47,8 +47,35 @@ DeviceSession::DeviceSession(const communication::MessageSender_t& self, DeviceS
     connect(&m_socket, &QWebSocket::textMessageReceived, this, &DeviceSession::onText);
 }
 
+void DeviceSession::setClaimedClasses(ClaimedClasses_t claimed)
+{
+    m_claimedClasses = std::move(claimed);
+}
+
+void DeviceSession::setBlockAdmission(BlockAdmission_t admission)
+{
+    m_blockAdmission = std::move(admission);
+}
+
+const QList<ModuleDataClassInfo_t>& DeviceSession::serverCatalogue() const
+{
+    return m_serverCatalogue;
+}
+
+void DeviceSession::deleteBlock(quint32 blockId)
+{
+    m_blocks.erase(blockId);
+    m_listed.removeAll(blockId);
+    m_state.removeBlock(blockId);
+    if (isOpen())
+        send(communication::Message_DeleteBlock(blockId));
+}
+
 void DeviceSession::open(const QString& host, quint16 port)
 {
+    // A new connection registers anew.
+    m_wasConnected = false;
+    m_registered = false;
     QUrl url;
     url.setScheme(QStringLiteral("ws"));
     url.setHost(host);
@@ -97,11 +124,15 @@ QVersionNumber DeviceSession::serverVersion() const
 void DeviceSession::onText(const QString& text)
 {
     const auto parsed = m_codec.Parse(text.toUtf8());
-    if (!parsed)
+    if (!parsed) {
+        qWarning() << "Rejected a message from the server that is not a valid envelope:" << text.left(200);
         return;
+    }
     const auto message = m_codec.CreateMessage(parsed->second, parsed->first.id);
-    if (!message || !*message)
+    if (!message || !*message) {
+        qWarning() << "Rejected a message from the server with an invalid body:" << parsed->first.id;
         return;
+    }
     dispatch(parsed->first, **message);
 }
 
@@ -187,10 +218,13 @@ void DeviceSession::answerRegistration(const communication::MessageHeader_t& hea
     const auto& request = static_cast<const communication::Message_RegisterDevice&>(message);
     m_serverName = request.GetName();
     m_serverVersion = request.GetSoftwareVersion();
-    // This device shows no block itself, so it claims the server's own data classes:
-    // the server then has no files to offer it.
+    m_serverCatalogue = request.GetDataClassInfoList();
+    emit catalogueReceived(m_serverCatalogue);
+    // A device that shows no block claims the server's own data classes: the server then
+    // has no files to offer it.
     send(communication::Message_RegisterDevice(m_self.name, m_self.applicationType, m_self.softwareVersion,
-                                               request.GetDataClassInfoList()),
+                                               m_claimedClasses ? m_claimedClasses(m_serverCatalogue)
+                                                                : m_serverCatalogue),
          header.sequenceId);
 }
 
@@ -223,6 +257,13 @@ DeviceSession::Block* DeviceSession::addBlock(const QString& dataClass, quint32*
 void DeviceSession::createBlock(const communication::MessageHeader_t& header, const communication::IMessage& message)
 {
     const auto& request = static_cast<const communication::Message_RegisterBlock&>(message);
+    const BlockCreationStatus_e admitted
+        = m_blockAdmission ? m_blockAdmission(request.GetDataClassId()) : BlockCreationStatus_e::Created;
+    if (admitted != BlockCreationStatus_e::Created) {
+        qWarning() << "Refused a block of data class" << request.GetDataClassId();
+        send(communication::Message_RegisterBlockResponse(admitted, 0, request.GetRequestIndex()), header.sequenceId);
+        return;
+    }
     quint32 blockId = 0;
     Block* created = addBlock(request.GetDataClassId(), &blockId);
     if (!created) {
@@ -283,8 +324,9 @@ void DeviceSession::importDashboard(const communication::MessageHeader_t& header
     }
     const bool complete = createdCount == request.GetImportData().size();
     send(communication::Message_DashboardImportResponse(
-             created, complete ? communication::Message_DashboardImportResponse::kStatusSuccessful
-                          : communication::Message_DashboardImportResponse::kStatusFailed),
+             created,
+             complete ? communication::Message_DashboardImportResponse::kStatusSuccessful
+                      : communication::Message_DashboardImportResponse::kStatusFailed),
          header.sequenceId);
     emit dashboardImported(createdCount, static_cast<int>(request.GetImportData().size()));
 }

@@ -19,8 +19,11 @@ class ServerDiscovery : public QObject
 public:
     explicit ServerDiscovery(quint16 port, QObject* parent = nullptr);
 
-    // False when the port cannot be bound.
+    // False when the port cannot be bound. It stops at the first server heard.
     bool start(std::chrono::milliseconds timeout);
+    // Keeps listening without a time limit and reports every Hello heard.
+    bool listen();
+    void stop();
     QString errorString() const;
 
 signals:
@@ -30,7 +33,10 @@ signals:
 private:
     void readDatagrams();
 
+    bool bind();
+
     quint16 m_port;
+    bool m_stopAtFirst = true;
     QUdpSocket m_socket;
     QTimer m_timeout;
     communication::MessageCodec m_codec;

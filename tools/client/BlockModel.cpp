@@ -1,0 +1,282 @@
+#include "BlockModel.h"
+
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QSet>
+
+namespace tessivar::client {
+
+namespace {
+const QString kTitle = QStringLiteral("TessivarModuleTitle");
+const QString kTitleColor = QStringLiteral("TessivarModuleTitleColor");
+const QString kBackgroundColor = QStringLiteral("TessivarModuleBackgroundColor");
+const QString kBackgroundType = QStringLiteral("TessivarModuleBackgroundType");
+
+// Colours arrive as QColor or as text; anything else draws as the fallback.
+QColor colorOf(const QVariant& value, const QColor& fallback)
+{
+    const QColor color = value.canConvert<QColor>() ? value.value<QColor>() : QColor(value.toString());
+    return color.isValid() ? color : fallback;
+}
+} // namespace
+
+BlockModel::BlockModel(const QString& layoutFile, QObject* parent)
+    : QAbstractListModel(parent)
+    , m_layoutFile(layoutFile)
+{
+}
+
+int BlockModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_blocks.size());
+}
+
+QVariant BlockModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const Block& block = m_blocks[static_cast<size_t>(index.row())];
+    switch (role) {
+    case IdRole:
+        return block.id;
+    case DataClassRole:
+        return block.dataClass;
+    case ProfileRole:
+        return block.profile;
+    case CellRole:
+        return block.cell;
+    case ZRole:
+        return block.z;
+    case ParametersRole:
+        return block.parameters;
+    case DataRole:
+        return block.data;
+    case WidgetUrlRole:
+        return block.widgetUrl;
+    case TitleRole:
+        return block.parameters.value(kTitle).toString();
+    case TitleColorRole:
+        return colorOf(block.parameters.value(kTitleColor), QColor());
+    case BackgroundColorRole:
+        // Background type 0 is a plain colour; the others are drawn as the palette's surface.
+        if (block.parameters.value(kBackgroundType).toInt() != 0)
+            return QColor();
+        return colorOf(block.parameters.value(kBackgroundColor), QColor());
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> BlockModel::roleNames() const
+{
+    return {{IdRole, "blockId"},
+            {DataClassRole, "dataClass"},
+            {ProfileRole, "profile"},
+            {CellRole, "cell"},
+            {ZRole, "stacking"},
+            {ParametersRole, "parameters"},
+            {DataRole, "blockData"},
+            {WidgetUrlRole, "widgetUrl"},
+            {TitleRole, "title"},
+            {TitleColorRole, "titleColor"},
+            {BackgroundColorRole, "backgroundColor"}};
+}
+
+QString BlockModel::layoutFile() const
+{
+    return m_layoutFile;
+}
+
+bool BlockModel::load()
+{
+    QFile file(m_layoutFile);
+    if (!file.exists())
+        return true;
+    if (file.size() > kMaximumLayoutSize || !file.open(QIODevice::ReadOnly)) {
+        qWarning() << "Cannot read the layout file" << m_layoutFile;
+        return false;
+    }
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    if (!document.isObject()) {
+        qWarning() << "The layout file" << m_layoutFile << "is damaged:" << error.errorString();
+        return false;
+    }
+    std::vector<Block> loaded;
+    QSet<quint32> seen;
+    for (const QJsonValue& value : document.object().value(QStringLiteral("Blocks")).toArray()) {
+        const QJsonObject entry = value.toObject();
+        const qint64 id = entry.value(QStringLiteral("Id")).toInteger(-1);
+        const QString dataClass = entry.value(QStringLiteral("DataClass")).toString();
+        if (id <= 0 || id > std::numeric_limits<quint32>::max() || dataClass.isEmpty() || seen.contains(quint32(id))) {
+            qWarning() << "Skipping an invalid block of the layout file:" << entry;
+            continue;
+        }
+        if (static_cast<int>(loaded.size()) >= kMaximumBlocks)
+            break;
+        Block block;
+        block.id = static_cast<quint32>(id);
+        block.dataClass = dataClass;
+        block.profile = entry.value(QStringLiteral("Profile")).toString();
+        const QJsonArray cell = entry.value(QStringLiteral("Cell")).toArray();
+        if (cell.size() == 4)
+            block.cell = QRect(std::clamp(cell[0].toInt(), 0, kColumns - 1), std::clamp(cell[1].toInt(), 0, 1000),
+                               std::clamp(cell[2].toInt(1), 1, kColumns), std::clamp(cell[3].toInt(1), 1, 100));
+        block.z = entry.value(QStringLiteral("Z")).toInt();
+        seen.insert(block.id);
+        loaded.push_back(block);
+    }
+    beginResetModel();
+    m_blocks = std::move(loaded);
+    endResetModel();
+    emit countChanged();
+    return true;
+}
+
+bool BlockModel::save() const
+{
+    QJsonArray blocks;
+    for (const Block& block : m_blocks)
+        blocks.append(QJsonObject{
+            {QStringLiteral("Id"), qint64(block.id)},
+            {QStringLiteral("DataClass"), block.dataClass},
+            {QStringLiteral("Profile"), block.profile},
+            {QStringLiteral("Cell"),
+             QJsonArray{block.cell.x(), block.cell.y(), block.cell.width(), block.cell.height()}},
+            {QStringLiteral("Z"), block.z},
+        });
+    QDir().mkpath(QFileInfo(m_layoutFile).absolutePath());
+    QSaveFile file(m_layoutFile);
+    const QByteArray content = QJsonDocument(QJsonObject{{QStringLiteral("Blocks"), blocks}}).toJson();
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit()) {
+        qWarning() << "Cannot write the layout file" << m_layoutFile << file.errorString();
+        return false;
+    }
+    return true;
+}
+
+const std::vector<BlockModel::Block>& BlockModel::blocks() const
+{
+    return m_blocks;
+}
+
+int BlockModel::rowOf(quint32 id) const
+{
+    for (size_t row = 0; row < m_blocks.size(); ++row)
+        if (m_blocks[row].id == id)
+            return static_cast<int>(row);
+    return -1;
+}
+
+const BlockModel::Block* BlockModel::find(quint32 id) const
+{
+    const int row = rowOf(id);
+    return row < 0 ? nullptr : &m_blocks[static_cast<size_t>(row)];
+}
+
+QList<quint32> BlockModel::ids() const
+{
+    QList<quint32> ids;
+    for (const Block& block : m_blocks)
+        ids.append(block.id);
+    return ids;
+}
+
+QRect BlockModel::firstFreeCell(const QString& profile) const
+{
+    QSet<int> taken;
+    for (const Block& block : m_blocks) {
+        if (block.profile != profile)
+            continue;
+        for (int y = block.cell.top(); y <= block.cell.bottom(); ++y)
+            for (int x = block.cell.left(); x <= block.cell.right(); ++x)
+                taken.insert(y * kColumns + x);
+    }
+    int cell = 0;
+    while (taken.contains(cell))
+        ++cell;
+    return QRect(cell % kColumns, cell / kColumns, 1, 1);
+}
+
+bool BlockModel::add(quint32 id, const QString& dataClass, const QString& profile, const QVariantMap& parameters,
+                     const QVariantMap& data)
+{
+    Block block;
+    block.id = id;
+    block.dataClass = dataClass;
+    block.profile = profile;
+    block.cell = firstFreeCell(profile);
+    block.parameters = parameters;
+    block.data = data;
+    return addAt(block);
+}
+
+bool BlockModel::addAt(const Block& block)
+{
+    if (rowOf(block.id) >= 0 || static_cast<int>(m_blocks.size()) >= kMaximumBlocks)
+        return false;
+    const int row = rowCount();
+    beginInsertRows(QModelIndex(), row, row);
+    m_blocks.push_back(block);
+    endInsertRows();
+    emit countChanged();
+    save();
+    return true;
+}
+
+void BlockModel::remove(quint32 id)
+{
+    const int row = rowOf(id);
+    if (row < 0)
+        return;
+    beginRemoveRows(QModelIndex(), row, row);
+    m_blocks.erase(m_blocks.begin() + row);
+    endRemoveRows();
+    emit countChanged();
+    save();
+}
+
+void BlockModel::updateParameters(quint32 id, const QVariantMap& parameters)
+{
+    const int row = rowOf(id);
+    if (row < 0)
+        return;
+    m_blocks[static_cast<size_t>(row)].parameters.insert(parameters);
+    emit dataChanged(index(row), index(row), {ParametersRole, TitleRole, TitleColorRole, BackgroundColorRole});
+}
+
+void BlockModel::updateData(quint32 id, const QVariantMap& data)
+{
+    const int row = rowOf(id);
+    if (row < 0)
+        return;
+    m_blocks[static_cast<size_t>(row)].data.insert(data);
+    emit dataChanged(index(row), index(row), {DataRole});
+}
+
+void BlockModel::setWidgetUrl(const QString& dataClass, const QUrl& url)
+{
+    for (size_t row = 0; row < m_blocks.size(); ++row) {
+        if (m_blocks[row].dataClass != dataClass || m_blocks[row].widgetUrl == url)
+            continue;
+        m_blocks[row].widgetUrl = url;
+        emit dataChanged(index(int(row)), index(int(row)), {WidgetUrlRole});
+    }
+}
+
+QStringList BlockModel::profiles() const
+{
+    QStringList profiles;
+    for (const Block& block : m_blocks)
+        if (!profiles.contains(block.profile))
+            profiles.append(block.profile);
+    return profiles;
+}
+
+} // namespace tessivar::client
