@@ -73,6 +73,12 @@ private:
 
     TessivarServerApplication& application() { return m_server->application(); }
 
+    bool popupShown(const char* name) const
+    {
+        QObject* popup = m_server->application().mainWindow()->findChild<QObject*>(QString::fromLatin1(name));
+        return popup && popup->property("visible").toBool();
+    }
+
     void verifyNoWarnings()
     {
         const QStringList warnings = m_warnings->warnings();
@@ -140,6 +146,7 @@ private Q_SLOTS:
 
         application().errorHandler()->report(ErrorHandler::SettingsError, {});
         QVERIFY(ui.click(QStringLiteral("button_ErrorOk")));
+        QTRY_VERIFY(!popupShown("popup_Error"));
 
         BaseTask task(QStringLiteral("Copying"));
         TaskManager::instance().addTask(&task);
@@ -147,6 +154,9 @@ private Q_SLOTS:
         QVERIFY(ui.waitUsable(QStringLiteral("text_TaskDescription")));
         task.finish();
         QVERIFY(ui.click(QStringLiteral("button_TaskOk")));
+        // The next test clicks the window: nothing may still cover it.
+        QTRY_VERIFY(!popupShown("popup_TaskBusy"));
+        QTRY_VERIFY(!popupShown("popup_TaskResult"));
         verifyNoWarnings();
     }
 
