@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-websockets-dev qt6-5compat-dev
     qt6-l10n-tools qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtquick-controls
     qml6-module-qtquick-layouts qml6-module-qtquick-templates qml6-module-qtqml-workerscript
-    qml6-module-qt5compat-graphicaleffects qml6-module-qtquick-dialogs qml6-module-qt-labs-folderlistmodel libgl-dev libx11-dev libxtst-dev xvfb xdotool
+    qml6-module-qt5compat-graphicaleffects qml6-module-qtquick-dialogs libqt6svg6 qml6-module-qt-labs-folderlistmodel libgl-dev libx11-dev libxtst-dev xvfb xdotool
     iproute2 util-linux g++-mingw-w64-x86-64 wine64 xauth
     dpkg-dev file
     python3-pyatspi at-spi2-core dbus

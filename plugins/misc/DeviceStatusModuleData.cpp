@@ -1,5 +1,6 @@
 #include "DeviceStatusModuleData.h"
 
+#include "ImageDataUrl.h"
 #include "MiscModuleIds.h"
 
 #include <QColor>
@@ -38,20 +39,12 @@ DeviceStatusModuleData::DeviceStatusModuleData()
 bool DeviceStatusModuleData::setStatusIconFromFile(const QString& iconKey, const QString& animatedKey,
                                                    const QString& path)
 {
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    const QString format = dot < 0 ? path : path.mid(dot + 1);
-    QImageReader reader(path);
-    reader.setAutoDetectImageFormat(true);
-    if (!reader.canRead())
+    bool animated = false;
+    const std::optional<QString> icon = imageFileAsItIsDataUrl(path, &animated);
+    if (!icon)
         return false;
-    QIODevice* device = reader.device();
-    if (!device || !device->seek(0))
-        return false;
-    // The file as it is, not re-encoded, so that animations survive.
-    const QByteArray bytes = device->readAll();
-    setClientParameter(iconKey,
-                       QStringLiteral("data:image/%1;base64,%2").arg(format, QString::fromLatin1(bytes.toBase64())));
-    setClientParameter(animatedKey, reader.supportsAnimation());
+    setClientParameter(iconKey, *icon);
+    setClientParameter(animatedKey, animated);
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QImage;
 class QUrl;
 
@@ -18,3 +20,8 @@ QString imageFileToDataUrl(const QUrl& imagePath);
 
 // A built-in image (a ":/" resource path) as a PNG data URL.
 QString resourceImageDataUrl(const QString& resourcePath);
+
+// An image file for a device, as the file is, so that an animation survives; a still
+// image of a format Qt cannot write (SVG) as PNG instead. `animated` (if given) tells
+// whether the format animates. Nothing when the file is no image.
+std::optional<QString> imageFileAsItIsDataUrl(const QString& path, bool* animated = nullptr);

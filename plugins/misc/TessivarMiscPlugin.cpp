@@ -31,6 +31,8 @@ TessivarMiscPlugin::TessivarMiscPlugin()
     setVisible(true);
     setDescription(QStringLiteral("Miscellaneous widgets"));
     setIcon(QUrl(kQrcMisc + QStringLiteral("PluginIcon.png")));
+    setVersion(QStringLiteral(TESSIVAR_MISC_VERSION));
+    setAuthor(QStringLiteral("The Tessivar developers"));
 
     const DataClassWidgets dataClasses[] = {
         {kClockModuleId, kQrcMisc + "ClockModule/ParameterWidget.qml", kQrcMisc + "ClockModule/DataWidget.qml"},

@@ -16,6 +16,9 @@ public:
     Q_INVOKABLE QStringList getTimeZoneRegions();
     // An unknown region is entered with an empty list and listed from then on.
     Q_INVOKABLE QStringList getTimeZonesForRegion(QString region);
+    // The PC's own zone as [region, area], where the editor starts; a zone id without a
+    // region ("UTC") is found under "Etc". Empty when the lists hold no such zone.
+    Q_INVOKABLE QStringList systemTimeZone() const;
 
 private:
     QMap<QString, QStringList> m_zonesByRegion;

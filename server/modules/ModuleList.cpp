@@ -9,6 +9,10 @@
 #include <QDebug>
 #include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 const char* const kSeparator = "----------------------";
@@ -70,6 +74,15 @@ bool ModuleList::LoadModules(PluginManager& plugins)
         if (!recovered.isEmpty())
             folders.append(root + recovered);
     }
+    // Creation order, which block ids follow: a block folder is "<id>" or "<id>-<n>".
+    std::sort(folders.begin(), folders.end(), [](const QString& a, const QString& b) {
+        const auto key = [](const QString& path) {
+            const QString name = QFileInfo(path).fileName();
+            return std::make_pair(name.section(QLatin1Char('-'), 0, 0).toULongLong(),
+                                  name.section(QLatin1Char('-'), 1).toULongLong());
+        };
+        return key(a) != key(b) ? key(a) < key(b) : a < b;
+    });
     for (const QString& folder : std::as_const(folders)) {
         allLoaded = LoadModule(plugins, folder) && allLoaded;
         qDebug() << kSeparator;

@@ -7,6 +7,8 @@
 #include "modules/sdk/TessivarPropertyMap.h"
 
 #include <QColor>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 const QList<QPair<QString, QVariant>>& ModuleSource::DefaultClientParameters()
 {
@@ -120,6 +122,112 @@ void ModuleSource::RemoveFromStorage()
     m_record.Remove();
 }
 
+namespace {
+
+// Makes `map` hold `saved` exactly; false if it already did.
+bool restoreMap(TessivarPropertyMap& map, const QVariantMap& saved)
+{
+    if (map.toVariantMap() == saved)
+        return false;
+    const QStringList keys = map.keys();
+    for (const QString& key : keys)
+        if (!saved.contains(key))
+            map.removeValue(key);
+    map.loadVariantMap(saved);
+    return true;
+}
+
+// A module may react to a restored value by changing others (an icon read from its
+// file, a path derived from a URL); a few rounds put those back too.
+constexpr int kRestoreRounds = 3;
+
+} // namespace
+
+void ModuleSource::RestoreParameters(const QVariantMap& localParameters, const QVariantMap& clientParameters)
+{
+    TessivarModuleInstanceData* data = m_instance->instanceData();
+    const QVariantMap sent = data->clientParameters()->toVariantMap();
+    const QString title = GetModuleTitle();
+    m_restoring = true;
+    for (int round = 0; round < kRestoreRounds; ++round) {
+        const bool localChanged = restoreMap(*data->localParameters(), localParameters);
+        const bool clientChanged = restoreMap(*data->clientParameters(), clientParameters);
+        if (!localChanged && !clientChanged)
+            break;
+    }
+    m_restoring = false;
+    m_record.SetLocalParameters(localParameters);
+    m_record.SetClientParameters(clientParameters);
+    QVariantMap changed;
+    for (auto it = clientParameters.cbegin(); it != clientParameters.cend(); ++it)
+        if (sent.value(it.key()) != it.value())
+            changed.insert(it.key(), it.value());
+    if (!changed.isEmpty())
+        Q_EMIT blockParametersUpdated(GetBlockId(), GetDeviceId(), changed);
+    if (GetModuleTitle() != title)
+        Q_EMIT moduleTitleChanged();
+    Q_EMIT displayNameChanged();
+}
+
+namespace {
+
+// Long enough to tell blocks apart, short enough for one row.
+constexpr qsizetype kSummaryLength = 48;
+
+QString shortened(QString text)
+{
+    text = text.simplified();
+    if (text.size() > kSummaryLength)
+        text = text.left(kSummaryLength - 1).trimmed() + QChar(0x2026);
+    return text;
+}
+
+QString plainText(QString html)
+{
+    static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
+    html.replace(QStringLiteral("<br>"), QStringLiteral(" "), Qt::CaseInsensitive);
+    html.remove(tags);
+    html.replace(QStringLiteral("&nbsp;"), QStringLiteral(" "));
+    html.replace(QStringLiteral("&lt;"), QStringLiteral("<"));
+    html.replace(QStringLiteral("&gt;"), QStringLiteral(">"));
+    html.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    return html;
+}
+
+// The parameter that tells blocks of the standard modules apart: the text of a text
+// block, the program of a shortcut, the address of a web page, the zone of a clock.
+QString mainParameterSummary(const TessivarModuleInstanceData& data)
+{
+    const QString text = plainText(data.getClientParameter(QStringLiteral("Text")).toString());
+    if (!text.trimmed().isEmpty())
+        return shortened(text);
+    const QString program = data.getLocalParameter(QStringLiteral("ProgramPath")).toString();
+    if (!program.isEmpty())
+        return shortened(QFileInfo(program).fileName());
+    const QString url = data.getLocalParameter(QStringLiteral("URL")).toString().trimmed();
+    if (!url.isEmpty())
+        return shortened(url);
+    const QString area = data.getLocalParameter(QStringLiteral("TimeZoneArea")).toString();
+    if (!area.isEmpty())
+        return shortened(area.section(QLatin1Char('/'), -1).replace(QLatin1Char('_'), QLatin1Char(' ')));
+    return {};
+}
+
+} // namespace
+
+QString ModuleSource::GetDisplayName() const
+{
+    const TessivarModuleInstanceData* data = m_instance->instanceData();
+    const QString localTitle = data->getLocalTitle().trimmed();
+    if (!localTitle.isEmpty())
+        return localTitle;
+    const QString shownTitle = data->getClientParameter(QStringLiteral("TessivarModuleTitle")).toString().trimmed();
+    if (!shownTitle.isEmpty())
+        return shortened(shownTitle);
+    const QString summary = mainParameterSummary(*data);
+    return summary.isEmpty() ? m_record.GetDescription() : summary;
+}
+
 QString ModuleSource::GetModuleTitle() const
 {
     const QString localTitle = m_instance->instanceData()->getLocalTitle();
@@ -143,19 +251,21 @@ TessivarModuleInfoData* ModuleSource::GetMetaData() const
 
 void ModuleSource::onLocalParameterChanged(QString key, QVariant value)
 {
-    if (m_constructing)
+    if (m_constructing || m_restoring)
         return;
     if (key == TessivarModuleInstanceData::kLocalTitleKey)
         Q_EMIT moduleTitleChanged();
     m_record.SetLocalParameter(key, value);
+    Q_EMIT displayNameChanged();
 }
 
 void ModuleSource::onClientParameterChanged(QString key, QVariant value)
 {
-    if (m_constructing)
+    if (m_constructing || m_restoring)
         return;
     m_record.SetClientParameter(key, value);
     Q_EMIT blockParametersUpdated(GetBlockId(), GetDeviceId(), QVariantMap{{key, value}});
+    Q_EMIT displayNameChanged();
 }
 
 void ModuleSource::onClientDataChanged(QString key, QVariant value)

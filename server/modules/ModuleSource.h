@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/DeviceTypes.h"
-#include "modules/ModuleRecord.h"
 #include "core/ModuleTypes.h"
+#include "modules/ModuleRecord.h"
 #include "modules/sdk/TessivarModuleInfoData.h"
 
 #include <QObject>
@@ -24,13 +24,16 @@ class ModuleSource : public QObject
     Q_PROPERTY(bool connected READ IsConnected NOTIFY connectedChanged)
     Q_PROPERTY(TessivarModuleInfoData* metaData READ GetMetaData NOTIFY metaDataChanged)
     Q_PROPERTY(NetworkDeviceId_t deviceId READ GetDeviceId NOTIFY deviceIdChanged)
+    // What tells the block apart in the list: the title given to it, else a short
+    // summary of its main parameter, else the module's name.
+    Q_PROPERTY(QString displayName READ GetDisplayName NOTIFY displayNameChanged)
 
 public:
     enum State_e {
-        New = 0, // not yet announced to a device
+        New = 0,               // not yet announced to a device
         CreationRequested = 1, // waiting for the device to create the block
-        Inactive = 2, // the device is away or did not list the block
-        Active = 3, // live on its device: data and notifications flow
+        Inactive = 2,          // the device is away or did not list the block
+        Active = 3,            // live on its device: data and notifications flow
     };
     Q_ENUM(State_e)
 
@@ -59,11 +62,16 @@ public:
     void SetDeviceId(const NetworkDeviceId_t& deviceId);
     void ProcessData(const QVariantMap& data);
     void RemoveFromStorage();
+    // Puts the block back as it was: the instance's maps and the stored record hold
+    // exactly these maps again (keys added since are removed), and the device gets the
+    // client parameters that changed in one update.
+    void RestoreParameters(const QVariantMap& localParameters, const QVariantMap& clientParameters);
 
     QString GetModuleTitle() const;
     void SetModuleTitle(const QString& title);
     bool IsConnected() const { return m_state == Active; }
     TessivarModuleInfoData* GetMetaData() const;
+    QString GetDisplayName() const;
 
 Q_SIGNALS:
     void blockParametersUpdated(BlockId_t blockId, NetworkDeviceId_t deviceId, QVariantMap parameters);
@@ -74,6 +82,7 @@ Q_SIGNALS:
     void connectedChanged();
     void metaDataChanged();
     void deviceIdChanged();
+    void displayNameChanged();
 
 public Q_SLOTS:
     void onLocalParameterChanged(QString key, QVariant value);
@@ -94,6 +103,8 @@ private:
     // change signals are not turned into writes and signals; the record is brought
     // in line once at the end instead.
     bool m_constructing = true;
+    // While RestoreParameters runs, changes are neither stored nor sent one by one.
+    bool m_restoring = false;
 };
 
 QDebug operator<<(QDebug debug, const ModuleSource& source);

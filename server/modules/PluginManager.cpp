@@ -64,6 +64,7 @@ void PluginManager::LoadPlugins()
         if (!plugin || loadedIds.contains(plugin->id()))
             continue;
         loadedIds.insert(plugin->id());
+        plugin->pluginData()->setFolder(QDir::toNativeSeparators(folder.absolutePath()));
         AddPlugin(plugin);
     }
     HandOverToMainThread();
@@ -79,8 +80,8 @@ TessivarPlugin* PluginManager::LoadLibrary(const QString& libraryPath)
         qWarning() << library->fileName() << "is not a valid library." << library->errorString();
         return nullptr;
     }
-    const auto instance = reinterpret_cast<TessivarPluginInstanceFunction>(
-        library->resolve(kTessivarPluginInstanceSymbol));
+    const auto instance
+        = reinterpret_cast<TessivarPluginInstanceFunction>(library->resolve(kTessivarPluginInstanceSymbol));
     if (!instance) {
         library->unload();
         return nullptr;

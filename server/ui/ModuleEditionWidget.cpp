@@ -40,6 +40,7 @@ void ModuleEditionWidget::edit(ModuleSource* module, const QUrl& editorUrl, bool
         m_savedClientParameters = data->clientParameters()->toVariantMap();
     }
     m_module = module;
+    m_editorEnded = false;
     m_moduleDestroyed = connect(module, &QObject::destroyed, this, &ModuleEditionWidget::onModuleDestroyed);
     Q_EMIT moduleChanged();
     QMetaObject::invokeMethod(this, "startParameterModification", Q_ARG(QVariant, QVariant(editorUrl)));
@@ -75,6 +76,12 @@ QObject* ModuleEditionWidget::moduleHelpers() const
     return data ? data->helpers() : nullptr;
 }
 
+bool ModuleEditionWidget::isDisplayTitleEditable() const
+{
+    TessivarModuleInstanceData* data = instanceData(m_module);
+    return data && data->isDisplayTitleEditable();
+}
+
 bool ModuleEditionWidget::isNewModule() const
 {
     return m_newModule;
@@ -92,9 +99,11 @@ void ModuleEditionWidget::acceptNew(NetworkDeviceId_t deviceId)
 
 void ModuleEditionWidget::cancel()
 {
-    if (TessivarModuleInstanceData* data = instanceData(m_module)) {
-        data->localParameters()->loadVariantMap(m_savedLocalParameters);
-        data->clientParameters()->loadVariantMap(m_savedClientParameters);
+    if (m_module) {
+        // The editor ends first: what it stores on leaving (a recording in progress)
+        // is part of the edit that is undone.
+        endEditor();
+        m_module->RestoreParameters(m_savedLocalParameters, m_savedClientParameters);
     }
     Q_EMIT modificationCancelled();
 }
@@ -106,11 +115,19 @@ void ModuleEditionWidget::endEdit()
         return;
     disconnect(m_moduleDestroyed);
     m_moduleDestroyed = {};
-    QMetaObject::invokeMethod(this, "endParameterModification");
+    endEditor();
     m_module = nullptr;
     m_savedLocalParameters.clear();
     m_savedClientParameters.clear();
     Q_EMIT moduleChanged();
+}
+
+void ModuleEditionWidget::endEditor()
+{
+    if (m_editorEnded)
+        return;
+    m_editorEnded = true;
+    QMetaObject::invokeMethod(this, "endParameterModification");
 }
 
 void ModuleEditionWidget::onModuleDestroyed()

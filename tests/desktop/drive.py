@@ -202,6 +202,24 @@ def choose_in_file_dialog(path):
     return True
 
 
+def press_below(roles, name, panel_name):
+    """Presses a control further down a scrolling panel, reached as a mouse user does: by
+    turning the wheel over the panel until the control shows."""
+    for _ in range(15):
+        node = find(roles, name, timeout=2)
+        if node is not None:
+            press(node)
+            return True
+        panel = find((pyatspi.ROLE_PANEL,), panel_name, timeout=2)
+        if panel is None:
+            break
+        extents = panel.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        # In the panel's margin, where the wheel turns no spin box or combo box.
+        subprocess.run(["xdotool", "mousemove", str(extents.x + 6),
+                        str(extents.y + extents.height // 2), "click", "--repeat", "3", "5"], check=False)
+    return press_named(roles, name)
+
+
 def place_block(module, device, configure=None):
     if not press_named(BUTTONS, "Add a block"):
         return False
@@ -209,7 +227,7 @@ def place_block(module, device, configure=None):
         return False
     if configure is not None and not configure():
         return False
-    if not press_named(BUTTONS, device):
+    if not press_below(BUTTONS, device, "New block"):
         return False
     return press_named((pyatspi.ROLE_PUSH_BUTTON,), "Place block")
 
@@ -231,7 +249,7 @@ def step_place_shortcut():
     def choose_program():
         # Qt's own Qt Quick dialog opens in the server's working folder: the program is
         # chosen there by the mouse, as its file list has no names of its own.
-        if not press_named((pyatspi.ROLE_PUSH_BUTTON,), "Choose the program"):
+        if not press_below((pyatspi.ROLE_PUSH_BUTTON,), "Choose the program", "New block"):
             return False
         entry = find((pyatspi.ROLE_LABEL,), "marker-program")
         accept = find((pyatspi.ROLE_PUSH_BUTTON,), "Open")

@@ -1,5 +1,6 @@
 #include "MacroModule.h"
 #include "TessivarPropertyMap.h"
+#include "app/UserInterfaceFlow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -55,6 +56,9 @@ class TestMacroUnderX : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // The editor is built of the window's own widgets.
+    void initTestCase() { tessivar::UserInterfaceFlow::registerQmlTypes(); }
+
     void recordedKeysReplayIntoAnotherWindow()
     {
         MacroModule module;

@@ -5,6 +5,7 @@
 #include "ShortcutModule.h"
 #include "TessivarPropertyMap.h"
 #include "TextModule.h"
+#include "app/UserInterfaceFlow.h"
 
 #include <QQmlContext>
 #include <QQmlEngine>
@@ -12,6 +13,7 @@
 #include <QQuickItem>
 #include <QQuickView>
 #include <QTest>
+#include <QTimeZone>
 #include <QtQuickTest/quicktest.h>
 
 #include <memory>
@@ -118,6 +120,8 @@ private Q_SLOTS:
     {
         qputenv("XDG_RUNTIME_DIR", QDir::tempPath().toLocal8Bit());
         g_previousHandler = qInstallMessageHandler(collectWarnings);
+        // The editors are built of the window's own widgets.
+        tessivar::UserInterfaceFlow::registerQmlTypes();
     }
 
     void init() { g_warnings.clear(); }
@@ -287,6 +291,30 @@ private Q_SLOTS:
         QCOMPARE(data()->getLocalParameter(QStringLiteral("TimeZoneRegion")).toString(), QStringLiteral("Europe"));
         QCOMPARE(data()->getLocalParameter(QStringLiteral("TimeZoneArea")).toString(),
                  item("comboBox_Area")->property("currentText").toString());
+    }
+
+    // The lists are labelled, show names as people write them, and a clock without a
+    // zone starts on the computer's own.
+    void clockEditorShowsZonesAsPeopleWriteThem()
+    {
+        QQuickItem* root = show(QStringLiteral("clock"), kMisc + "ClockModule/ParameterWidget.qml", true);
+        QVERIFY(root);
+        QCOMPARE(item("comboBox_Region")->property("label").toString(), QStringLiteral("Region"));
+        QCOMPARE(item("comboBox_Area")->property("label").toString(), QStringLiteral("City"));
+        data()->setLocalParameter(QStringLiteral("TimeZoneRegion"), QStringLiteral("Europe"));
+        data()->setLocalParameter(QStringLiteral("TimeZoneArea"), QStringLiteral("Isle_of_Man"));
+        QVERIFY(QMetaObject::invokeMethod(root, "startEdition"));
+        QCOMPARE(item("comboBox_Area")->property("currentText").toString(), QStringLiteral("Isle of Man"));
+        QCOMPARE(data()->getLocalParameter(QStringLiteral("TimeZoneArea")).toString(), QStringLiteral("Isle_of_Man"));
+
+        data()->setLocalParameter(QStringLiteral("TimeZoneRegion"), QString());
+        data()->setLocalParameter(QStringLiteral("TimeZoneArea"), QString());
+        QVERIFY(QMetaObject::invokeMethod(root, "startEdition"));
+        const QString own = QString::fromUtf8(QTimeZone::systemTimeZoneId());
+        const QString expected = own.contains(QLatin1Char('/')) ? own : QStringLiteral("Etc/") + own;
+        QCOMPARE(data()->getLocalParameter(QStringLiteral("TimeZoneRegion")).toString() + QLatin1Char('/')
+                     + data()->getLocalParameter(QStringLiteral("TimeZoneArea")).toString(),
+                 expected);
     }
 };
 

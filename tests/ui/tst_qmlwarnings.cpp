@@ -36,6 +36,29 @@ QStringList interfaceFiles()
     return files;
 }
 
+// The window's own widgets, as the classes of their QML files.
+bool isWindowWidget(const QQuickItem* item)
+{
+    const QString name = QString::fromLatin1(item->metaObject()->className());
+    return name.startsWith(QLatin1String("Tessivar")) || name.startsWith(QLatin1String("ColorPickerWidget"))
+        || name.startsWith(QLatin1String("AnimatedIconButton"));
+}
+
+// Controls under `item` that are not the window's widgets; a widget's own parts are not
+// looked into. A multi-line text and the device status's tabs have no widget of the window.
+void collectForeignControls(const QQuickItem* item, QStringList& foreign)
+{
+    for (const QQuickItem* child : item->childItems()) {
+        if (isWindowWidget(child))
+            continue;
+        if (child->inherits("QQuickControl") && !child->inherits("QQuickTextArea") && !child->inherits("QQuickTabBar")
+            && !child->inherits("QQuickTabButton"))
+            foreign.append(QStringLiteral("%1 '%2'").arg(QString::fromLatin1(child->metaObject()->className()),
+                                                         child->objectName()));
+        collectForeignControls(child, foreign);
+    }
+}
+
 } // namespace
 
 // No QML warning, from loading the window through every page, panel and popup, nor
@@ -49,6 +72,12 @@ private:
     std::unique_ptr<QmlWarningCollector> m_warnings;
 
     TessivarServerApplication& application() { return m_server->application(); }
+
+    bool popupShown(const char* name) const
+    {
+        QObject* popup = m_server->application().mainWindow()->findChild<QObject*>(QString::fromLatin1(name));
+        return popup && popup->property("visible").toBool();
+    }
 
     void verifyNoWarnings()
     {
@@ -117,6 +146,7 @@ private Q_SLOTS:
 
         application().errorHandler()->report(ErrorHandler::SettingsError, {});
         QVERIFY(ui.click(QStringLiteral("button_ErrorOk")));
+        QTRY_VERIFY(!popupShown("popup_Error"));
 
         BaseTask task(QStringLiteral("Copying"));
         TaskManager::instance().addTask(&task);
@@ -124,6 +154,9 @@ private Q_SLOTS:
         QVERIFY(ui.waitUsable(QStringLiteral("text_TaskDescription")));
         task.finish();
         QVERIFY(ui.click(QStringLiteral("button_TaskOk")));
+        // The next test clicks the window: nothing may still cover it.
+        QTRY_VERIFY(!popupShown("popup_TaskBusy"));
+        QTRY_VERIFY(!popupShown("popup_TaskResult"));
         verifyNoWarnings();
     }
 
@@ -146,6 +179,37 @@ private Q_SLOTS:
         QVERIFY2(object, qPrintable(component.errorString()));
         QTest::qWait(20);
         object.reset();
+        verifyNoWarnings();
+    }
+
+    // Every block editor loads built of the window's widgets, and without a warning.
+    void everyEditorIsBuiltOfTheWindowsWidgets_data()
+    {
+        QTest::addColumn<QString>("module");
+        for (const char* module : {"text", "clock", "shortcut", "macro", "openwebpage", "devicestatus"})
+            QTest::newRow(module) << QStringLiteral("com.tessivar.plugin.misc.") + QLatin1String(module);
+    }
+    void everyEditorIsBuiltOfTheWindowsWidgets()
+    {
+        QFETCH(QString, module);
+        m_warnings->clear();
+        UiDriver ui(application().mainWindow());
+        if (ui.isShown(QStringLiteral("button_TutorialSkip"))) {
+            QVERIFY(ui.click(QStringLiteral("button_TutorialSkip")));
+            QTRY_VERIFY(!ui.isShown(QStringLiteral("button_TutorialSkip")));
+        }
+        if (!ui.isShown(QStringLiteral("widget_ModuleSelection")))
+            QVERIFY(ui.click(QStringLiteral("button_AddModule")));
+        QVERIFY(ui.click(QStringLiteral("module_") + module));
+        QVERIFY(ui.waitUsable(QStringLiteral("loader_ParameterEditor")));
+        QQuickItem* loader = ui.find(QStringLiteral("loader_ParameterEditor"));
+        QTRY_VERIFY(loader->property("item").value<QObject*>());
+        QTest::qWait(50);
+        QStringList foreign;
+        collectForeignControls(loader, foreign);
+        QVERIFY2(foreign.isEmpty(), qPrintable(foreign.join(QLatin1Char('\n'))));
+        QVERIFY(ui.click(QStringLiteral("button_EditionCancel")));
+        QTRY_VERIFY(!ui.isShown(QStringLiteral("widget_ModuleEdition")));
         verifyNoWarnings();
     }
 };

@@ -16,12 +16,18 @@
 #include "modules/sdk/TessivarModuleInstanceData.h"
 #include "modules/sdk/TessivarPropertyMap.h"
 
+#include <QBuffer>
 #include <QDesktopServices>
 #include <QDir>
+#include <QDirIterator>
+#include <QImage>
+#include <QPainter>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTcpServer>
+
 #include <QTest>
+#include <functional>
 
 using namespace tessivar;
 using namespace tessivar::communication;
@@ -41,6 +47,49 @@ constexpr quint16 kPort = 20986;
 QStringList blockFolders()
 {
     return QDir(QStringLiteral("modules")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+}
+
+// Every file of a stored block, by its path inside the block's folder.
+QMap<QString, QByteArray> storedBlock(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        if (file.open(QIODevice::ReadOnly))
+            files.insert(QDir(folder).relativeFilePath(file.fileName()), file.readAll());
+    }
+    return files;
+}
+
+// The image a data URL carries; null when the URL carries none.
+QImage imageOfDataUrl(const QString& dataUrl)
+{
+    const qsizetype comma = dataUrl.indexOf(QLatin1Char(','));
+    if (!dataUrl.startsWith(QLatin1String("data:image/")) || comma < 0)
+        return {};
+    return QImage::fromData(QByteArray::fromBase64(dataUrl.mid(comma + 1).toLatin1()));
+}
+
+// A red square in the format, written by Qt where it can; a GIF and an SVG by hand.
+bool writeTestImage(const QString& path, const QString& format)
+{
+    QFile file(path);
+    if (format == QLatin1String("svg")) {
+        return file.open(QIODevice::WriteOnly)
+            && file.write("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"16\" height=\"16\">"
+                          "<rect width=\"16\" height=\"16\" fill=\"#ff0000\"/></svg>")
+            > 0;
+    }
+    if (format == QLatin1String("gif")) {
+        // 1x1, one red pixel: a two-colour palette, an image descriptor, LZW data.
+        static const unsigned char gif[] = {'G', 'I',  'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xff, 0, 0, 0,   0,
+                                            0,   0x2c, 0,   0,   0,   0,   1, 0, 1, 0, 0,    2, 2, 0x44, 1, 0, 0x3b};
+        return file.open(QIODevice::WriteOnly) && file.write(reinterpret_cast<const char*>(gif), sizeof gif) > 0;
+    }
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    return image.save(path, format.toLatin1().constData());
 }
 
 // Receives the URLs the program asks the desktop to open.
@@ -92,6 +141,76 @@ private:
     }
 
     ModuleSource* block(int row) { return qvariant_cast<ModuleSource*>(application().moduleList().get(row)); }
+
+    // The first UpdateParameters the peer receives (from now on) that carries `key`.
+    QVariant nextParameterValue(const QString& key)
+    {
+        while (const auto* update
+               = as<Message_UpdateParameters>(m_peer->waitForMessage(MessageType_e::UpdateParameters))) {
+            if (update->GetParameters().contains(key))
+                return update->GetParameters().value(key);
+        }
+        return {};
+    }
+    // Whether an UpdateParameters sets `key` to `value` (a typed text arrives key by key).
+    bool receivesParameter(const QString& key, const QVariant& value)
+    {
+        while (const auto* update
+               = as<Message_UpdateParameters>(m_peer->waitForMessage(MessageType_e::UpdateParameters))) {
+            if (update->GetParameters().value(key) == value)
+                return true;
+        }
+        return false;
+    }
+
+    // Opens the choice's list and moves `steps` rows down from the current one.
+    void choose(const QString& combo, int steps)
+    {
+        QVERIFY(m_ui->click(combo));
+        QTRY_VERIFY(m_ui->find(combo)->property("popup").value<QObject*>()->property("opened").toBool());
+        for (int i = 0; i < steps; ++i)
+            m_ui->key(Qt::Key_Down);
+        m_ui->key(Qt::Key_Return);
+        QTRY_VERIFY(!m_ui->find(combo)->property("popup").value<QObject*>()->property("visible").toBool());
+    }
+
+    // Picks the module, lets `prepare` fill its editor, places it on the phone, which
+    // confirms it as block 7; the editor is closed again.
+    void placeModule(const QString& moduleId, const std::function<void()>& prepare)
+    {
+        QVERIFY(m_ui->click(QStringLiteral("button_AddModule")));
+        QTRY_VERIFY(m_ui->isShown(QStringLiteral("widget_ModuleSelection")));
+        QVERIFY(m_ui->click(QStringLiteral("module_") + moduleId));
+        QVERIFY(m_ui->waitUsable(QStringLiteral("widget_ModuleEdition")));
+        prepare();
+        QVERIFY(m_ui->click(QStringLiteral("deviceChoice_") + kPeerId));
+        QVERIFY(m_ui->click(QStringLiteral("button_EditionAccept")));
+        const auto* request = as<Message_RegisterBlock>(m_peer->waitForMessage(MessageType_e::RegisterModule));
+        QVERIFY(request);
+        m_peer->send(Message_RegisterBlockResponse(BlockCreationStatus_e::Created, 7, request->GetRequestIndex()));
+        QTRY_VERIFY(blockFolders().contains(QStringLiteral("7")));
+        QTRY_VERIFY(!m_ui->isShown(QStringLiteral("widget_ModuleEdition")));
+    }
+
+    // The editor's image dialog answered as a user does: the location typed (Ctrl+L) and Enter.
+    void answerIconDialog(const QUrl& file)
+    {
+        QQuickItem* editor = m_ui->find(QStringLiteral("loader_ParameterEditor"));
+        QVERIFY(editor);
+        QObject* dialog = nullptr;
+        for (QObject* object : editor->findChildren<QObject*>())
+            if (object->inherits("QQuickFileDialog") && object->property("nameFilters").toStringList().size() == 1)
+                dialog = object;
+        QVERIFY(dialog);
+        QVERIFY(QMetaObject::invokeMethod(dialog, "open"));
+        QTRY_VERIFY(dialog->property("visible").toBool());
+        QTest::qWait(200);
+        m_ui->key(Qt::Key_L, Qt::ControlModifier);
+        for (const QChar character : file.toLocalFile())
+            QTest::keyClick(application().mainWindow(), character.toLatin1());
+        m_ui->key(Qt::Key_Return);
+        QTRY_VERIFY(!dialog->property("visible").toBool());
+    }
 
     // Add, pick the text module, type its text, choose the phone, place it; the phone
     // confirms as block 7.
@@ -152,8 +271,9 @@ private Q_SLOTS:
         QVERIFY(!m_ui->isShown(QStringLiteral("emptyState_Modules")));
         ModuleSource* placed = block(0);
         QVERIFY(placed);
-        QCOMPARE(m_ui->text(QStringLiteral("text_ModuleTitle")), placed->GetModuleTitle());
-        QVERIFY(!placed->GetModuleTitle().isEmpty());
+        // Untitled, a text block is told apart by its text.
+        QCOMPARE(m_ui->text(QStringLiteral("text_ModuleTitle")), QStringLiteral("typed by hand"));
+        QCOMPARE(placed->GetDisplayName(), QStringLiteral("typed by hand"));
         const QString deviceName = (*application().deviceManager().GetDevice(kPeerId))->GetName();
         QVERIFY(!deviceName.isEmpty());
         QTRY_VERIFY2(m_ui->text(QStringLiteral("text_ModuleDetails")).contains(deviceName),
@@ -188,6 +308,177 @@ private Q_SLOTS:
         QTRY_COMPARE(application().moduleList().rowCount(), 0);
         QTRY_VERIFY(blockFolders().isEmpty());
         QTRY_VERIFY(m_ui->isShown(QStringLiteral("emptyState_Modules")));
+    }
+
+    // The Block section: a name typed in the panel names the row, the title and the look
+    // reach the device, and all of it comes back from disk in a fresh application.
+    void theBlockSectionReachesTheDeviceAndTheDisk()
+    {
+        startServer();
+        skipTutorial();
+        registerPeer();
+        placeBlockThroughTheWindow(QStringLiteral("first words"));
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(m_ui->click(QStringLiteral("button_ModuleEdit")));
+        QVERIFY(m_ui->waitUsable(QStringLiteral("textField_BlockName")));
+        // Text blocks carry their text as their title: no title field for the device.
+        QVERIFY(!m_ui->isShown(QStringLiteral("textField_BlockTitle")));
+        m_peer->clearReceived();
+        QVERIFY(m_ui->typeInto(QStringLiteral("textField_BlockName"), QStringLiteral("Hall"), false));
+        choose(QStringLiteral("combo_TitlePosition"), 1);
+        QCOMPARE(nextParameterValue(QStringLiteral("TessivarModuleTitlePosition")).toInt(), 1);
+        choose(QStringLiteral("combo_BackgroundType"), 1);
+        QCOMPARE(nextParameterValue(QStringLiteral("TessivarModuleBackgroundType")).toInt(), 1);
+        QVERIFY(m_ui->click(QStringLiteral("swatch_BackgroundColor_2")));
+        QCOMPARE(nextParameterValue(QStringLiteral("TessivarModuleBackgroundColor")).value<QColor>(),
+                 QColor(QStringLiteral("#c0262d")));
+        QVERIFY(m_ui->click(QStringLiteral("button_EditionAccept")));
+        QTRY_VERIFY(!m_ui->isShown(QStringLiteral("widget_ModuleEdition")));
+        QTRY_COMPARE(m_ui->text(QStringLiteral("text_ModuleTitle")), QStringLiteral("Hall"));
+
+        m_server->stop();
+        startServer();
+        QTRY_COMPARE(application().moduleList().rowCount(), 1);
+        ModuleSource* stored = block(0);
+        QCOMPARE(stored->GetModuleTitle(), QStringLiteral("Hall"));
+        const auto* parameters = stored->GetInstance()->instanceData()->clientParameters();
+        QCOMPARE(parameters->value(QStringLiteral("TessivarModuleTitlePosition")).toInt(), 1);
+        QCOMPARE(parameters->value(QStringLiteral("TessivarModuleBackgroundType")).toInt(), 1);
+        QCOMPARE(parameters->value(QStringLiteral("TessivarModuleBackgroundColor")).value<QColor>(),
+                 QColor(QStringLiteral("#c0262d")));
+        QTRY_COMPARE(m_ui->text(QStringLiteral("text_ModuleTitle")), QStringLiteral("Hall"));
+    }
+
+    // A title for the device, typed in a block that has one, reaches the device.
+    void aDeviceTitleIsTypedIntoTheBlockSection()
+    {
+        startServer();
+        skipTutorial();
+        registerPeer();
+        placeModule(QStringLiteral("com.tessivar.plugin.misc.clock"), [] {});
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(m_ui->click(QStringLiteral("button_ModuleEdit")));
+        m_peer->clearReceived();
+        QVERIFY(m_ui->typeInto(QStringLiteral("textField_BlockTitle"), QStringLiteral("Kitchen"), false));
+        QTRY_COMPARE(block(0)->GetRecord().GetClientParameters().value(QStringLiteral("TessivarModuleTitle")),
+                     QVariant(QStringLiteral("Kitchen")));
+        QVERIFY(receivesParameter(QStringLiteral("TessivarModuleTitle"), QStringLiteral("Kitchen")));
+        QVERIFY(m_ui->click(QStringLiteral("button_EditionAccept")));
+        QTRY_COMPARE(m_ui->text(QStringLiteral("text_ModuleTitle")), QStringLiteral("Kitchen"));
+    }
+
+    // Cancel ends the editor first (a recording stores what it has), then puts the block
+    // back: keys made during the edit go, the stored block is the same to the byte.
+    void cancelLeavesTheStoredBlockAsItWas_data()
+    {
+        QTest::addColumn<QString>("module");
+        QTest::addColumn<QString>("edit");
+        const QString macro = QStringLiteral("com.tessivar.plugin.misc.macro");
+        QTest::newRow("recording in progress") << macro << "record";
+        QTest::newRow("recording ended") << macro << "record and stop";
+        QTest::newRow("a text and a name") << kTextModule << "type";
+        QTest::newRow("an icon watched") << QStringLiteral("com.tessivar.plugin.misc.shortcut") << "icon";
+    }
+    void cancelLeavesTheStoredBlockAsItWas()
+    {
+        QFETCH(QString, module);
+        QFETCH(QString, edit);
+        startServer();
+        skipTutorial();
+        registerPeer();
+        const QString icon = QDir::current().absoluteFilePath(QStringLiteral("icon.png"));
+        QImage picture(8, 8, QImage::Format_ARGB32);
+        picture.fill(Qt::red);
+        QVERIFY(picture.save(icon));
+        placeModule(module, [&] {
+            if (module == kTextModule)
+                QVERIFY(m_ui->typeInto(kTextEditor, QStringLiteral("before"), false));
+            else if (edit == QLatin1String("icon"))
+                QVERIFY(
+                    m_ui->typeInto(QStringLiteral("textField_ProgramPath"), QStringLiteral("/usr/bin/true"), false));
+        });
+        if (QTest::currentTestFailed())
+            return;
+        const QMap<QString, QByteArray> before = storedBlock(QStringLiteral("modules/7"));
+        QVERIFY(!before.isEmpty());
+        ModuleSource* placed = block(0);
+        const QVariantMap localBefore = placed->GetInstance()->instanceData()->localParameters()->toVariantMap();
+
+        QVERIFY(m_ui->click(QStringLiteral("button_ModuleEdit")));
+        QVERIFY(m_ui->waitUsable(QStringLiteral("loader_ParameterEditor")));
+        if (edit.startsWith(QLatin1String("record"))) {
+            QVERIFY(m_ui->click(QStringLiteral("button_Record")));
+            m_ui->key(Qt::Key_A);
+            m_ui->key(Qt::Key_B);
+            if (edit.endsWith(QLatin1String("stop"))) {
+                QVERIFY(m_ui->click(QStringLiteral("button_Record")));
+                QTRY_VERIFY(placed->GetRecord().GetLocalParameters().contains(QStringLiteral("Sequence")));
+            }
+        } else if (edit == QLatin1String("type")) {
+            QVERIFY(m_ui->typeInto(kTextEditor, QStringLiteral("after"), false));
+            QVERIFY(m_ui->typeInto(QStringLiteral("textField_BlockName"), QStringLiteral("Hall"), false));
+            QTRY_COMPARE(placed->GetModuleTitle(), QStringLiteral("Hall"));
+        } else {
+            answerIconDialog(QUrl::fromLocalFile(icon));
+            QTRY_VERIFY(placed->GetRecord().GetLocalParameters().contains(QStringLiteral("IconPath")));
+        }
+        QVERIFY(m_ui->click(QStringLiteral("button_EditionCancel")));
+        QTRY_VERIFY(!m_ui->isShown(QStringLiteral("widget_ModuleEdition")));
+
+        QCOMPARE(placed->GetInstance()->instanceData()->localParameters()->toVariantMap(), localBefore);
+        const QMap<QString, QByteArray> after = storedBlock(QStringLiteral("modules/7"));
+        for (auto it = after.cbegin(); it != after.cend(); ++it)
+            QVERIFY2(before.value(it.key()) == it.value(), qPrintable(it.key()));
+        QCOMPARE(after.keys(), before.keys());
+        if (edit == QLatin1String("icon")) {
+            // The watcher the edit started is gone: a changed image changes nothing.
+            const QVariant shown
+                = placed->GetInstance()->instanceData()->clientParameters()->value(QStringLiteral("Icon"));
+            picture.fill(Qt::blue);
+            QVERIFY(picture.save(icon));
+            QTest::qWait(300);
+            QCOMPARE(placed->GetInstance()->instanceData()->clientParameters()->value(QStringLiteral("Icon")), shown);
+        }
+        m_server->stop();
+        QCOMPARE(storedBlock(QStringLiteral("modules/7")), before);
+    }
+
+    // Images of every format the editors offer reach the device as images it can show;
+    // those Qt cannot write (GIF, SVG) as PNG.
+    void everyOfferedIconFormatReachesTheDevice_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("sentAs");
+        for (const char* format : {"png", "jpg", "jpeg", "bmp", "ico"})
+            QTest::newRow(format) << QString::fromLatin1(format) << QString::fromLatin1(format);
+        QTest::newRow("gif") << "gif"
+                             << "png";
+        QTest::newRow("svg") << "svg"
+                             << "png";
+    }
+    void everyOfferedIconFormatReachesTheDevice()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, sentAs);
+        startServer();
+        skipTutorial();
+        registerPeer();
+        const QString file = QDir::current().absoluteFilePath(QStringLiteral("icon.") + format);
+        QVERIFY(writeTestImage(file, format));
+        placeModule(QStringLiteral("com.tessivar.plugin.misc.openwebpage"), [] {});
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(m_ui->click(QStringLiteral("button_ModuleEdit")));
+        QVERIFY(m_ui->waitUsable(QStringLiteral("loader_ParameterEditor")));
+        m_peer->clearReceived();
+        answerIconDialog(QUrl::fromLocalFile(file));
+        const QString sent = nextParameterValue(QStringLiteral("Icon")).toString();
+        QVERIFY2(sent.startsWith(QStringLiteral("data:image/%1;base64,").arg(sentAs)), qPrintable(sent.left(40)));
+        const QImage image = imageOfDataUrl(sent);
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.pixelColor(image.width() / 2, image.height() / 2).red() > 200, true);
     }
 
     void selectionClosesByTheAddButtonAndEscape()
@@ -313,20 +604,25 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("title");
         QTest::newRow("network") << "button_NetworkStatus"
-                                 << "widget_NetworkStatus";
+                                 << "widget_NetworkStatus"
+                                 << "Network";
         QTest::newRow("plugins") << "button_PluginInformation"
-                                 << "widget_PluginInformation";
+                                 << "widget_PluginInformation"
+                                 << "Plugins";
         QTest::newRow("about") << "button_About"
-                               << "widget_About";
+                               << "widget_About"
+                               << "About Tessivar";
         QTest::newRow("settings") << "button_Settings"
-                                  << "widget_Settings";
+                                  << "widget_Settings"
+                                  << "Settings";
     }
-
     void pagesShowOneAtATime()
     {
         QFETCH(QString, button);
         QFETCH(QString, page);
+        QFETCH(QString, title);
         startServer();
         skipTutorial();
         if (QTest::currentTestFailed())
@@ -336,9 +632,47 @@ private Q_SLOTS:
         QVERIFY(m_ui->click(button));
         for (const QString& other : pages)
             QTRY_COMPARE(m_ui->isShown(other), other == page && page != QLatin1String("widget_About"));
+        // The header names the page the user is on.
+        QTRY_COMPARE(m_ui->text(QStringLiteral("text_PageTitle")),
+                     page != QLatin1String("widget_About") ? title : QStringLiteral("Your blocks"));
         QVERIFY(m_ui->click(button)); // again: hidden, or shown for the about page
         for (const QString& other : pages)
             QTRY_COMPARE(m_ui->isShown(other), other == page && page == QLatin1String("widget_About"));
+        QTRY_COMPARE(m_ui->text(QStringLiteral("text_PageTitle")),
+                     page == QLatin1String("widget_About") ? title : QStringLiteral("Your blocks"));
+    }
+
+    // A block's information button opens the plugin page over the panels, its module
+    // highlighted, with the plugin's version, author and folder.
+    void theInformationButtonShowsTheBlocksModule()
+    {
+        startServer();
+        skipTutorial();
+        registerPeer();
+        placeBlockThroughTheWindow(QStringLiteral("about me"));
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(m_ui->click(QStringLiteral("button_ModuleEdit")));
+        QVERIFY(m_ui->waitUsable(QStringLiteral("widget_ModuleEdition")));
+        QVERIFY(m_ui->click(QStringLiteral("button_ModuleInformation")));
+        QTRY_VERIFY(m_ui->isShown(QStringLiteral("widget_PluginInformation")));
+        QCOMPARE(m_ui->text(QStringLiteral("text_PageTitle")), QStringLiteral("Plugins"));
+        QQuickItem* page = m_ui->find(QStringLiteral("widget_PluginInformation"));
+        QQuickItem* edition = m_ui->find(QStringLiteral("widget_ModuleEdition"));
+        QVERIFY(page->z() > edition->z());
+        QQuickItem* module = m_ui->find(QStringLiteral("pluginModule_") + kTextModule);
+        QVERIFY(module);
+        QVERIFY(module->property("highlighted").toBool());
+        QVERIFY(!m_ui->find(QStringLiteral("pluginModule_com.tessivar.plugin.misc.clock"))
+                     ->property("highlighted")
+                     .toBool());
+        const QString details = m_ui->text(QStringLiteral("text_PluginDetails"));
+        QVERIFY2(details.startsWith(QStringLiteral("Version ")) && !details.contains(QStringLiteral("unknown")),
+                 qPrintable(details));
+        QVERIFY2(details.contains(
+                     QDir::toNativeSeparators(QDir::current().absoluteFilePath(QStringLiteral("plugins/misc")))),
+                 qPrintable(details));
+        QVERIFY(details.contains(QStringLiteral("by ")));
     }
 
     void aboutShowsTheVersions()

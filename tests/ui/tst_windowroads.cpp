@@ -11,6 +11,7 @@
 #include "communication/messages/Message_RegisterBlock.h"
 #include "communication/messages/Message_RegisterBlockResponse.h"
 #include "communication/messages/Message_RegisterDevice.h"
+#include "communication/messages/Message_UpdateParameters.h"
 #include "core/BaseTask.h"
 #include "core/TaskManager.h"
 #include "modules/ModuleSource.h"
@@ -22,6 +23,7 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QFileDialog>
+#include <QImage>
 #include <QLineEdit>
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -67,6 +69,16 @@ void answerNextFileDialog(const QString& path, bool* answered)
         *answered = true;
     });
     poll->start(50);
+}
+
+// Two frames of one pixel, red then black: an animated GIF, which Qt reads but cannot write.
+QByteArray animatedGif()
+{
+    static const unsigned char gif[]
+        = {'G', 'I', 'F', '8', '9', 'a',  1,    0, 1, 0, 0x80, 0, 0, 0xff, 0, 0, 0, 0,    0,    0x21, 0xf9, 4,
+           0,   10,  0,   0,   0,   0x2c, 0,    0, 0, 0, 1,    0, 1, 0,    0, 2, 2, 0x44, 1,    0,    0x21, 0xf9,
+           4,   0,   10,  0,   0,   0,    0x2c, 0, 0, 0, 0,    1, 0, 1,    0, 0, 2, 2,    0x4c, 1,    0,    0x3b};
+    return QByteArray(reinterpret_cast<const char*>(gif), sizeof gif);
 }
 
 // Controls a user acts on, as Qt Quick classes.
@@ -298,6 +310,62 @@ private Q_SLOTS:
         QCOMPARE(
             placed->GetInstance()->instanceData()->localParameters()->value(QStringLiteral("ProgramPath")).toString(),
             QStringLiteral("/usr/bin/true"));
+    }
+
+    // The status light's icon, chosen in the desktop's file dialog: an animated GIF
+    // reaches the device as the file is, an SVG as a PNG image.
+    void aStatusIconReachesTheDeviceAsAnImage_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("sentAs");
+        QTest::newRow("animated gif") << "online.gif" << animatedGif() << "gif";
+        QTest::newRow("svg") << "online.svg"
+                             << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"16\" height=\"16\">"
+                                           "<circle cx=\"8\" cy=\"8\" r=\"8\" fill=\"#00ff00\"/></svg>")
+                             << "png";
+    }
+    void aStatusIconReachesTheDeviceAsAnImage()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, sentAs);
+        const QString path = QDir::current().absoluteFilePath(file);
+        QFile image(path);
+        QVERIFY(image.open(QIODevice::WriteOnly) && image.write(content) == content.size());
+        image.close();
+        start();
+        registerPeer(*m_peer, kPeerId, QStringLiteral("Phone"));
+        openEditor(QStringLiteral("com.tessivar.plugin.misc.devicestatus"));
+        QVERIFY(m_ui->click(QStringLiteral("deviceChoice_") + kPeerId));
+        QVERIFY(m_ui->click(QStringLiteral("button_EditionAccept")));
+        const auto* request = as<Message_RegisterBlock>(m_peer->waitForMessage(MessageType_e::RegisterModule));
+        QVERIFY(request);
+        m_peer->send(Message_RegisterBlockResponse(BlockCreationStatus_e::Created, 7, request->GetRequestIndex()));
+        QTRY_VERIFY(m_ui->isShown(QStringLiteral("moduleRow_0")));
+        QTRY_VERIFY(!m_ui->isShown(QStringLiteral("widget_ModuleEdition")));
+        QVERIFY(m_ui->click(QStringLiteral("button_ModuleEdit")));
+        QVERIFY(m_ui->waitUsable(QStringLiteral("button_OnlineChooseIcon")));
+        m_peer->clearReceived();
+
+        bool answered = false;
+        answerNextFileDialog(path, &answered);
+        QVERIFY(m_ui->click(QStringLiteral("button_OnlineChooseIcon")));
+        QTRY_VERIFY(answered);
+        // The block's first full update may still be on its way: the chosen icon comes after it.
+        const QString prefix = QStringLiteral("data:image/%1;base64,").arg(sentAs);
+        QString sent;
+        while (const auto* update
+               = as<Message_UpdateParameters>(m_peer->waitForMessage(MessageType_e::UpdateParameters))) {
+            sent = update->GetParameters().value(QStringLiteral("OnlineStatusIcon")).toString();
+            if (sent.startsWith(prefix) && !update->GetParameters().contains(QStringLiteral("TimeoutSeconds")))
+                break;
+        }
+        QVERIFY2(sent.startsWith(prefix), qPrintable(sent.left(40)));
+        const QByteArray bytes = QByteArray::fromBase64(sent.mid(prefix.size()).toLatin1());
+        QVERIFY(!QImage::fromData(bytes).isNull());
+        if (sentAs == QLatin1String("gif"))
+            QCOMPARE(bytes, content); // not re-encoded: the animation survives
     }
 
     // Export and import by the row's buttons, the files chosen in the real dialogs.

@@ -16,6 +16,16 @@ TessivarModuleInstance* TessivarPlugin::createModuleInstance(const QString&)
     return nullptr;
 }
 
+void TessivarPlugin::setVersion(const QString& version)
+{
+    m_data->setVersion(version);
+}
+
+void TessivarPlugin::setAuthor(const QString& author)
+{
+    m_data->setAuthor(author);
+}
+
 void TessivarPlugin::setDescription(const QString& description)
 {
     m_data->setDescription(description);

@@ -34,6 +34,8 @@ public:
     void setIcon(const QUrl& icon);
     void setValid(bool valid);
     void setVisible(bool visible);
+    void setVersion(const QString& version);
+    void setAuthor(const QString& author);
 
     // The plugin keeps `info` alive for as long as it lives itself.
     void registerModuleClass(TessivarModuleInfo* info);

@@ -12,6 +12,36 @@ TessivarPluginData::TessivarPluginData(const QString& id, const QString& name)
 
 TessivarPluginData::~TessivarPluginData() = default;
 
+namespace {
+
+template<typename T> bool assignChanged(T& field, const T& value)
+{
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
+} // namespace
+
+void TessivarPluginData::setVersion(const QString& version)
+{
+    if (assignChanged(m_version, version))
+        Q_EMIT infoChanged();
+}
+
+void TessivarPluginData::setAuthor(const QString& author)
+{
+    if (assignChanged(m_author, author))
+        Q_EMIT infoChanged();
+}
+
+void TessivarPluginData::setFolder(const QString& folder)
+{
+    if (assignChanged(m_folder, folder))
+        Q_EMIT infoChanged();
+}
+
 void TessivarPluginData::setDescription(const QString& description)
 {
     if (m_description == description)

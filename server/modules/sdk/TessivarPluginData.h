@@ -22,6 +22,10 @@ class TESSIVARPLUGIN_EXPORT TessivarPluginData : public QObject
     Q_PROPERTY(QUrl icon READ icon NOTIFY infoChanged)
     Q_PROPERTY(bool valid READ isValid NOTIFY infoChanged)
     Q_PROPERTY(bool visible READ isVisible NOTIFY infoChanged)
+    Q_PROPERTY(QString version READ version NOTIFY infoChanged)
+    Q_PROPERTY(QString author READ author NOTIFY infoChanged)
+    // Where the server found the plugin; set by the server, not by the plugin.
+    Q_PROPERTY(QString folder READ folder NOTIFY infoChanged)
     Q_PROPERTY(QList<QObject*> modules READ modules NOTIFY modulesChanged)
 
 public:
@@ -34,11 +38,17 @@ public:
     QUrl icon() const { return m_icon; }
     bool isValid() const { return m_valid; }
     bool isVisible() const { return m_visible; }
+    QString version() const { return m_version; }
+    QString author() const { return m_author; }
+    QString folder() const { return m_folder; }
 
     void setDescription(const QString& description);
     void setIcon(const QUrl& icon);
     void setValid(bool valid);
     void setVisible(bool visible);
+    void setVersion(const QString& version);
+    void setAuthor(const QString& author);
+    void setFolder(const QString& folder);
 
     // The modules in registration order (a child of this object).
     TessivarModuleInfoList* moduleInfoList() const { return m_moduleInfoList; }
@@ -59,6 +69,9 @@ private:
     QUrl m_icon;
     bool m_valid = false;
     bool m_visible = false;
+    QString m_version;
+    QString m_author;
+    QString m_folder;
     TessivarModuleInfoList* m_moduleInfoList;
     QList<TessivarModuleDataInfo> m_moduleDataInfoList;
 };

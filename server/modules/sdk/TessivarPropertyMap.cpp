@@ -19,9 +19,21 @@ QVariantMap TessivarPropertyMap::toVariantMap() const
 {
     QVariantMap result;
     const QStringList names = keys();
-    for (const QString& key : names)
-        result.insert(key, QQmlPropertyMap::value(key));
+    for (const QString& key : names) {
+        // QML reading a key the map lacks leaves it there, unset: not a value.
+        const QVariant value = QQmlPropertyMap::value(key);
+        if (value.isValid())
+            result.insert(key, value);
+    }
     return result;
+}
+
+void TessivarPropertyMap::removeValue(const QString& key)
+{
+    if (!contains(key) || !QQmlPropertyMap::value(key).isValid())
+        return;
+    clear(key);
+    Q_EMIT valueChanged(key, QVariant());
 }
 
 void TessivarPropertyMap::loadVariantMap(const QVariantMap& values)

@@ -21,8 +21,13 @@ public:
     // Sets one value; an unset key reads back as an invalid QVariant.
     void setValue(const QString& key, const QVariant& value);
 
+    // The keys that hold a value; unset ones (an invalid QVariant) are left out.
     QVariantMap toVariantMap() const;
 
     // Sets every entry of the map; keys that the map lacks keep their values.
     void loadVariantMap(const QVariantMap& values);
+
+    // Unsets the key; valueChanged(key, QVariant()) tells the module, which may stop
+    // what the value had started. An absent key changes nothing.
+    void removeValue(const QString& key);
 };

@@ -1,11 +1,14 @@
 import QtQuick
 import QtQuick.Controls.Basic
+import QtQuick.Layouts
 import com.tessivar.widgets 1.0
 import com.tessivar.widgets.impl 1.0
 
 // The panel where the user sets a block's parameters. The editor of the block's data
 // class comes from its plugin and changes the block in place through the module maps;
-// a new block also needs its device. Enter accepts, Escape cancels.
+// a new block also needs its device. Above it, the "Block" section sets what every block
+// has: its name in this list, the title on the device and the block's look. Enter
+// accepts, Escape cancels.
 ModuleEditionWidgetImpl {
     id: edition
 
@@ -22,6 +25,18 @@ ModuleEditionWidgetImpl {
         : newModule && selectedDeviceId === "" ? qsTr("Choose a device first") : ""
 
     visible: false
+
+    // A client parameter of the edited block, or `fallback` while there is none.
+    function clientValue(key, fallback) {
+        const parameters = edition.moduleClientParameters
+        if (!parameters || parameters[key] === undefined)
+            return fallback
+        return parameters[key]
+    }
+    function setClientValue(key, value) {
+        if (edition.moduleClientParameters)
+            edition.moduleClientParameters[key] = value
+    }
 
     function startParameterModification(url) {
         newModule = isNewModule()
@@ -85,6 +100,121 @@ ModuleEditionWidgetImpl {
                 x: Theme.margin
                 width: flick.width - 2 * Theme.margin
                 spacing: Theme.margin
+
+                GridLayout {
+                    id: blockSection
+                    objectName: "section_Block"
+                    width: parent.width
+                    columns: 2
+                    columnSpacing: Theme.groupGap
+                    rowSpacing: Theme.gap
+                    visible: edition.module !== null
+
+                    TessivarLabel {
+                        Layout.columnSpan: 2
+                        text: qsTr("Block")
+                        font.pixelSize: Theme.sectionSize
+                        font.weight: Font.Medium
+                    }
+
+                    TessivarLabel { text: nameField.label }
+                    TessivarTextField {
+                        id: nameField
+                        objectName: "textField_BlockName"
+                        Layout.fillWidth: true
+                        label: qsTr("Name in this list")
+                        placeholderText: edition.module && edition.module.metaData ? edition.module.metaData.name : ""
+                        text: edition.moduleLocalParameters && edition.moduleLocalParameters.TessivarModuleLocalTitle !== undefined
+                              ? edition.moduleLocalParameters.TessivarModuleLocalTitle : ""
+                        onTextEdited: if (edition.module) edition.module.moduleTitle = text
+                    }
+
+                    TessivarLabel { text: titleField.label; visible: titleField.visible }
+                    TessivarTextField {
+                        id: titleField
+                        objectName: "textField_BlockTitle"
+                        Layout.fillWidth: true
+                        visible: edition.displayTitleEditable
+                        label: qsTr("Title on the device")
+                        placeholderText: qsTr("No title")
+                        text: edition.clientValue("TessivarModuleTitle", "")
+                        onTextEdited: edition.setClientValue("TessivarModuleTitle", text)
+                    }
+
+                    TessivarLabel { text: titlePosition.label }
+                    RowLayout {
+                        spacing: Theme.gap
+                        TessivarCombobox {
+                            id: titlePosition
+                            objectName: "combo_TitlePosition"
+                            implicitWidth: 136
+                            label: qsTr("Title")
+                            model: [qsTr("Above"), qsTr("Below")]
+                            currentIndex: edition.clientValue("TessivarModuleTitlePosition", 0)
+                            onActivated: index => edition.setClientValue("TessivarModuleTitlePosition", index)
+                        }
+                        TessivarSpinBox {
+                            objectName: "spinBox_TitleSize"
+                            implicitWidth: 136
+                            label: qsTr("Title size")
+                            from: 6
+                            to: 96
+                            value: edition.clientValue("TessivarModuleTitleSize", 20)
+                            onValueModified: edition.setClientValue("TessivarModuleTitleSize", value)
+                        }
+                    }
+
+                    TessivarLabel { text: titleStyle.label }
+                    ColumnLayout {
+                        spacing: Theme.gap
+                        TessivarCombobox {
+                            id: titleStyle
+                            objectName: "combo_TitleStyle"
+                            implicitWidth: 280
+                            label: qsTr("Title color")
+                            model: [qsTr("The device's own"), qsTr("A color of my choice")]
+                            currentIndex: edition.clientValue("TessivarModuleTitleStyle", 0)
+                            onActivated: index => edition.setClientValue("TessivarModuleTitleStyle", index)
+                        }
+                        TessivarColorPicker {
+                            objectName: "picker_TitleColor"
+                            visible: titleStyle.currentIndex === 1
+                            controlled: true
+                            namePrefix: "swatch_TitleColor"
+                            label: titleStyle.label
+                            color: edition.clientValue("TessivarModuleTitleColor", "black")
+                            onPicked: value => edition.setClientValue("TessivarModuleTitleColor", value)
+                        }
+                    }
+
+                    TessivarLabel { text: background.label }
+                    ColumnLayout {
+                        spacing: Theme.gap
+                        TessivarCombobox {
+                            id: background
+                            objectName: "combo_BackgroundType"
+                            implicitWidth: 280
+                            label: qsTr("Background")
+                            // A background image is set on the device itself.
+                            model: edition.clientValue("TessivarModuleBackgroundType", 0) === 2
+                                   ? [qsTr("The device's own"), qsTr("A color of my choice"), qsTr("An image")]
+                                   : [qsTr("The device's own"), qsTr("A color of my choice")]
+                            currentIndex: edition.clientValue("TessivarModuleBackgroundType", 0)
+                            onActivated: index => edition.setClientValue("TessivarModuleBackgroundType", index)
+                        }
+                        TessivarColorPicker {
+                            objectName: "picker_BackgroundColor"
+                            visible: background.currentIndex === 1
+                            controlled: true
+                            namePrefix: "swatch_BackgroundColor"
+                            label: background.label
+                            color: edition.clientValue("TessivarModuleBackgroundColor", "black")
+                            onPicked: value => edition.setClientValue("TessivarModuleBackgroundColor", value)
+                        }
+                    }
+                }
+
+                Rectangle { width: parent.width; height: 1; color: Theme.divider; visible: blockSection.visible }
 
                 Loader {
                     id: editorLoader

@@ -35,7 +35,7 @@ ModuleListWidgetImpl {
             // Live only while the block's device is here, connected and registered.
             readonly property bool live: block !== null && block.connected && device !== null
                                          && device.connected === true && device.registered === true
-            readonly property string title: block ? block.moduleTitle : ""
+            readonly property string title: block ? block.displayName : ""
             readonly property string moduleName: block && block.metaData ? block.metaData.name : ""
 
             objectName: "moduleRow_" + index

@@ -94,7 +94,7 @@ ModuleSelectionWidgetImpl {
                         Accessible.onPressAction: clicked()
                         visible: modelData ? modelData.visible : false
                         width: moduleList.width
-                        height: visible ? Theme.rowHeight : 0
+                        height: visible ? Math.max(Theme.rowHeight, moduleText.implicitHeight + 16) : 0
                         focusPolicy: Qt.StrongFocus
                         hoverEnabled: true
                         highlighted: selection.selectedModule === modelData
@@ -121,6 +121,7 @@ ModuleSelectionWidgetImpl {
                                 opacity: moduleEntry.usable ? 1 : 0.4
                             }
                             Column {
+                                id: moduleText
                                 anchors { left: icon.right; leftMargin: 16; right: moduleInfo.left; rightMargin: 8; verticalCenter: parent.verticalCenter }
                                 TessivarLabel {
                                     width: parent.width
@@ -133,6 +134,9 @@ ModuleSelectionWidgetImpl {
                                     text: moduleEntry.modelData ? moduleEntry.modelData.description : ""
                                     color: Theme.secondaryText
                                     font.pixelSize: Theme.captionSize
+                                    // Descriptions wrap rather than being cut.
+                                    wrapMode: Text.Wrap
+                                    elide: Text.ElideNone
                                 }
                             }
                             TessivarIconButton {

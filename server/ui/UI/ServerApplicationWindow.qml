@@ -88,7 +88,14 @@ Window {
         }
         TessivarLabel {
             anchors { left: addButton.right; leftMargin: 16; verticalCenter: parent.verticalCenter }
-            text: moduleSelection.visible ? qsTr("Add a block") : qsTr("Your blocks")
+            objectName: "text_PageTitle"
+            // Names the page the user is on.
+            text: networkPage.visible ? networkPage.title
+                : pluginPage.visible ? pluginPage.title
+                : aboutPage.visible ? qsTr("About Tessivar")
+                : settingsPage.visible ? qsTr("Settings")
+                : moduleEdition.visible ? (moduleEdition.newModule ? qsTr("New block") : qsTr("Edit block"))
+                : moduleSelection.visible ? qsTr("Add a block") : qsTr("Your blocks")
             font.pixelSize: Theme.pageTitleSize
             font.weight: Font.Medium
         }
@@ -139,24 +146,29 @@ Window {
 
         NetworkStatusWidget {
             id: networkPage
+            // Above the block panels: a page opened from a panel (a module's information) shows.
+            z: 2
             objectName: "widget_NetworkStatus"
             anchors.fill: parent
             onVisibleChanged: if (visible) mainWindow.onPageShown(networkPage)
         }
         PluginInformationWidget {
             id: pluginPage
+            z: 2
             objectName: "widget_PluginInformation"
             anchors.fill: parent
             onVisibleChanged: if (visible) mainWindow.onPageShown(pluginPage)
         }
         ServerAboutWidget {
             id: aboutPage
+            z: 2
             objectName: "widget_About"
             anchors.fill: parent
             onVisibleChanged: if (visible) mainWindow.onPageShown(aboutPage)
         }
         SettingsWidget {
             id: settingsPage
+            z: 2
             objectName: "widget_Settings"
             anchors.fill: parent
             onVisibleChanged: if (visible) mainWindow.onPageShown(settingsPage)
@@ -178,6 +190,8 @@ Window {
         ModuleSelectionWidget {
             id: moduleSelection
             objectName: "widget_ModuleSelection"
+            // Placing a block leaves the pages for the blocks.
+            onVisibleChanged: if (visible) mainWindow.onPageShown(null)
             anchors { left: parent.left; top: parent.top; bottom: parent.bottom }
             width: 320
         }
@@ -185,6 +199,7 @@ Window {
         ModuleEditionWidget {
             id: moduleEdition
             objectName: "widget_ModuleEdition"
+            onVisibleChanged: if (visible) mainWindow.onPageShown(null)
             anchors { right: parent.right; top: parent.top; bottom: parent.bottom }
             width: Math.min(560, parent.width - moduleSelection.width)
         }

@@ -71,15 +71,33 @@ TessivarPage {
                     color: Theme.secondaryText
                     text: card.plugin ? card.plugin.description : ""
                 }
+                TessivarLabel {
+                    objectName: "text_PluginDetails"
+                    width: parent.width
+                    wrapMode: Text.Wrap
+                    font.pixelSize: Theme.captionSize
+                    color: Theme.secondaryText
+                    text: card.plugin
+                          ? [qsTr("Version %1").arg(card.plugin.version !== "" ? card.plugin.version : qsTr("unknown")),
+                             qsTr("by %1").arg(card.plugin.author !== "" ? card.plugin.author : qsTr("an unknown author")),
+                             qsTr("in %1").arg(card.plugin.folder)].join(" · ")
+                          : ""
+                }
                 Repeater {
                     model: card.plugin ? card.plugin.modules : []
                     delegate: Rectangle {
                         required property var modelData
                         readonly property bool highlighted: card.highlighted && modelData && modelData.id === page.highlightedModule
+                        objectName: "pluginModule_" + (modelData ? modelData.id : "")
+                        Accessible.role: Accessible.ListItem
+                        Accessible.name: modelData ? modelData.name : ""
+                        Accessible.selected: highlighted
                         width: cardColumn.width
-                        height: 48
+                        height: Math.max(48, moduleText.implicitHeight + 16)
                         radius: 4
                         color: highlighted ? Qt.rgba(Theme.primary.r, Theme.primary.g, Theme.primary.b, 0.12) : "transparent"
+                        border.width: highlighted ? 2 : 0
+                        border.color: Theme.primary
                         Image {
                             id: moduleIcon
                             anchors { left: parent.left; leftMargin: 8; verticalCenter: parent.verticalCenter }
@@ -89,7 +107,8 @@ TessivarPage {
                             source: parent.modelData ? parent.modelData.icon : ""
                         }
                         Column {
-                            anchors { left: moduleIcon.right; leftMargin: 16; right: parent.right; verticalCenter: parent.verticalCenter }
+                            id: moduleText
+                            anchors { left: moduleIcon.right; leftMargin: 16; right: parent.right; rightMargin: 8; verticalCenter: parent.verticalCenter }
                             TessivarLabel {
                                 width: parent.width
                                 text: parent.parent.modelData
@@ -99,6 +118,7 @@ TessivarPage {
                             TessivarLabel {
                                 width: parent.width
                                 text: parent.parent.modelData ? parent.parent.modelData.description : ""
+                                wrapMode: Text.Wrap
                                 color: Theme.secondaryText
                                 font.pixelSize: Theme.captionSize
                             }

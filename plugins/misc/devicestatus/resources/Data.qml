@@ -68,14 +68,15 @@ Item {
             Image {
                 id: still
                 anchors.fill: parent
-                visible: view.style === 0 && !view.animated && view.colorType === 2
+                // Without a colour of the user's, the icon keeps its own colours.
+                visible: view.style === 0 && !view.animated && view.colorType !== 1
                 source: view.style === 0 && !view.animated ? view.icon : ""
                 fillMode: Image.PreserveAspectFit
             }
             ColorOverlay {
                 anchors.fill: still
                 source: still
-                visible: view.style === 0 && !view.animated && view.colorType !== 2
+                visible: view.style === 0 && !view.animated && view.colorType === 1
                 color: view.color
             }
             Rectangle {

@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls
 import QtQuick.Layouts
 
 // The time (and date) of the block's zone: the device's UTC time plus "TimeOffset".
@@ -11,7 +12,8 @@ Item {
 
     readonly property real timeOffset: moduleData.TimeOffset !== undefined ? moduleData.TimeOffset : 0
     property date currentTime: zoneTime()
-    readonly property color defaultTextColor: "#202124"
+    // The device's own text colour, light or dark with its dashboard.
+    readonly property color defaultTextColor: time.palette.windowText
 
     // A date whose local-time fields show the zone's wall time.
     function zoneTime() {
@@ -39,7 +41,7 @@ Item {
         anchors.fill: parent
         spacing: 0
 
-        Text {
+        Label {
             id: dateAbove
             objectName: "text_DateAbove"
             visible: moduleParameters.ShowDate === true && moduleParameters.DatePosition === 0
@@ -53,7 +55,7 @@ Item {
             verticalAlignment: Text.AlignVCenter
         }
 
-        Text {
+        Label {
             id: time
             objectName: "text_Time"
             visible: moduleParameters.ShowTime === true && moduleParameters.ClockType === 0
@@ -69,7 +71,7 @@ Item {
             verticalAlignment: Text.AlignVCenter
         }
 
-        Text {
+        Label {
             id: dateBelow
             objectName: "text_DateBelow"
             visible: moduleParameters.ShowDate === true && moduleParameters.DatePosition !== 0

@@ -1,14 +1,15 @@
 import QtQuick
-import QtQuick.Controls
-import QtQuick.Layouts
+import QtQuick.Controls.Basic
 import QtQuick.Dialogs
+import QtQuick.Layouts
+import com.tessivar.widgets 1.0
 
 // Editor of a macro block: the icon, and the key sequence recorded from the keys typed
 // while recording.
 ColumnLayout {
     id: root
 
-    spacing: 8
+    spacing: Theme.gap
     readonly property var recorder: moduleHelpers.MacroRecorder
     readonly property bool recording: recorder ? recorder.recording : false
 
@@ -21,34 +22,43 @@ ColumnLayout {
             recorder.endRecording()
     }
 
+    TessivarLabel { text: qsTr("Icon") }
     RowLayout {
-        spacing: 8
-        Label { text: qsTr("Icon"); font.pixelSize: 14 }
-        ToolButton {
+        spacing: Theme.groupGap
+        Rectangle {
+            Layout.preferredWidth: 64
+            Layout.preferredHeight: 64
+            radius: 4
+            color: Theme.surfaceRaised
+            border.color: Theme.divider
+            Image {
+                objectName: "image_Icon"
+                Accessible.role: Accessible.Graphic
+                Accessible.name: qsTr("Icon shown on the device")
+                anchors.fill: parent
+                anchors.margins: 4
+                fillMode: Image.PreserveAspectFit
+                source: moduleClientParameters.Icon !== undefined ? moduleClientParameters.Icon : ""
+            }
+        }
+        TessivarButton {
             objectName: "button_ChooseIcon"
-            icon.source: "icon-folder.png"
-            icon.width: 24
-            icon.height: 24
-            ToolTip.visible: hovered
-            ToolTip.text: qsTr("Choose an image")
+            text: qsTr("Choose an image…")
             onClicked: iconDialog.open()
         }
     }
-    Image {
-        objectName: "image_Icon"
-        Layout.preferredWidth: 64
-        Layout.preferredHeight: 64
-        fillMode: Image.PreserveAspectFit
-        source: moduleClientParameters.Icon !== undefined ? moduleClientParameters.Icon : ""
-    }
 
-    Button {
+    TessivarLabel {
+        text: qsTr("Key Sequence")
+        font.pixelSize: Theme.sectionSize
+        font.weight: Font.Medium
+        Layout.topMargin: Theme.gap
+    }
+    TessivarButton {
         objectName: "button_Record"
         text: root.recording ? qsTr("Stop recording") : qsTr("Start recording")
-        icon.source: root.recording ? "icon-record_stop.png" : "icon-record_start.png"
-        icon.width: 16
-        icon.height: 16
-        icon.color: "transparent"
+        primary: !root.recording
+        destructive: root.recording
         onClicked: {
             keyCapture.forceActiveFocus()
             if (root.recording)
@@ -57,53 +67,57 @@ ColumnLayout {
                 root.recorder.startRecording(keyCapture)
         }
     }
-
-    Label { text: qsTr("Key Sequence"); font.pixelSize: 16 }
     // The keys typed while recording reach the recorder through this item.
     FocusScope {
         id: keyCapture
         objectName: "item_KeyCapture"
         Layout.fillWidth: true
-        Layout.preferredHeight: Math.max(placeholder.implicitHeight, Math.min(keyList.count, 6) * 24)
+        Layout.preferredHeight: Math.max(placeholder.implicitHeight + 16, Math.min(keyList.count, 6) * 24 + 8)
         Keys.onPressed: event => event.accepted = true
         Keys.onReleased: event => event.accepted = true
+        Accessible.role: Accessible.List
+        Accessible.name: qsTr("Key Sequence")
 
         Rectangle {
             anchors.fill: parent
-            color: "transparent"
-            border.color: keyCapture.activeFocus && root.recording ? palette.highlight : palette.mid
+            color: Theme.surfaceRaised
+            border.width: keyCapture.activeFocus && root.recording ? 2 : 1
+            border.color: keyCapture.activeFocus && root.recording ? Theme.primary : Theme.divider
             radius: 4
         }
-        Label {
+        TessivarLabel {
             id: placeholder
             objectName: "label_NoKeys"
             anchors.centerIn: parent
-            padding: 8
-            visible: keyList.count === 0 && !root.recording
-            text: qsTr("Press the button to start recording a macro")
-            font.pixelSize: 12
-            color: palette.placeholderText
+            width: parent.width - 16
+            horizontalAlignment: Text.AlignHCenter
+            wrapMode: Text.Wrap
+            visible: keyList.count === 0
+            text: root.recording ? qsTr("Type the keys to record, then press Stop recording")
+                                 : qsTr("Press the button to start recording a macro")
+            font.pixelSize: Theme.captionSize
+            color: Theme.secondaryText
         }
         ListView {
             id: keyList
             objectName: "listView_Keys"
             anchors.fill: parent
+            anchors.margins: 4
             clip: true
             model: root.recorder ? root.recorder.keyNames : []
             onCountChanged: positionViewAtEnd()
             delegate: Row {
                 height: 24
-                spacing: 8
+                spacing: Theme.gap
                 Image {
                     width: 16
                     height: 16
                     anchors.verticalCenter: parent.verticalCenter
                     source: root.recorder && root.recorder.keyActions[index] ? "icon-key_press.png" : "icon-key_release.png"
                 }
-                Label {
+                TessivarLabel {
                     anchors.verticalCenter: parent.verticalCenter
                     text: modelData
-                    font.pixelSize: 14
                 }
             }
         }

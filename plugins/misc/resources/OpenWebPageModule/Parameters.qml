@@ -1,45 +1,53 @@
 import QtQuick
-import QtQuick.Controls
-import QtQuick.Layouts
+import QtQuick.Controls.Basic
 import QtQuick.Dialogs
+import QtQuick.Layouts
+import com.tessivar.widgets 1.0
 
 // Editor of a web page block: the address and the icon shown on the device.
 ColumnLayout {
     id: root
 
-    spacing: 8
+    spacing: Theme.gap
 
     function startEdition() {
     }
     function endEdition() {
     }
 
-    Label { text: qsTr("URL"); font.pixelSize: 14 }
-    TextField {
+    TessivarLabel { text: urlField.label }
+    TessivarTextField {
+        id: urlField
         objectName: "textField_Url"
         Layout.fillWidth: true
+        label: qsTr("Address of the page")
         placeholderText: "https://"
         text: moduleLocalParameters.URL !== undefined ? moduleLocalParameters.URL : ""
         onTextEdited: moduleLocalParameters.URL = text
     }
 
-    Label { text: qsTr("Icon"); font.pixelSize: 14 }
+    TessivarLabel { text: qsTr("Icon"); Layout.topMargin: Theme.gap }
     RowLayout {
-        spacing: 8
-        Image {
-            objectName: "image_Icon"
+        spacing: Theme.groupGap
+        Rectangle {
             Layout.preferredWidth: 64
             Layout.preferredHeight: 64
-            fillMode: Image.PreserveAspectFit
-            source: moduleClientParameters.Icon !== undefined ? moduleClientParameters.Icon : ""
+            radius: 4
+            color: Theme.surfaceRaised
+            border.color: Theme.divider
+            Image {
+                objectName: "image_Icon"
+                Accessible.role: Accessible.Graphic
+                Accessible.name: qsTr("Icon shown on the device")
+                anchors.fill: parent
+                anchors.margins: 4
+                fillMode: Image.PreserveAspectFit
+                source: moduleClientParameters.Icon !== undefined ? moduleClientParameters.Icon : ""
+            }
         }
-        ToolButton {
+        TessivarButton {
             objectName: "button_ChooseIcon"
-            icon.source: "icon-folder.png"
-            icon.width: 24
-            icon.height: 24
-            ToolTip.visible: hovered
-            ToolTip.text: qsTr("Choose an image")
+            text: qsTr("Choose an image…")
             onClicked: iconDialog.open()
         }
     }

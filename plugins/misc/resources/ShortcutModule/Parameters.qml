@@ -1,13 +1,14 @@
 import QtQuick
-import QtQuick.Controls
-import QtQuick.Layouts
+import QtQuick.Controls.Basic
 import QtQuick.Dialogs
+import QtQuick.Layouts
+import com.tessivar.widgets 1.0
 
 // Editor of a shortcut block: the program, its arguments and the icon shown on the device.
 ColumnLayout {
     id: root
 
-    spacing: 8
+    spacing: Theme.gap
     property var argumentList: []
 
     // Read by the edition panel: a shortcut without a program cannot be placed.
@@ -51,19 +52,17 @@ ColumnLayout {
         moduleLocalParameters.ArgumentList = root.argumentList.slice()
     }
 
-    Label { id: programLabel; text: qsTr("Program to run"); font.pixelSize: 14 }
+    TessivarLabel { text: programField.label }
     RowLayout {
-        spacing: 8
+        spacing: Theme.gap
         Layout.fillWidth: true
         // Typed or pasted paths count as soon as the field is left or Enter is pressed.
-        TextField {
+        TessivarTextField {
             id: programField
             objectName: "textField_ProgramPath"
             Layout.fillWidth: true
-            selectByMouse: true
+            label: qsTr("Program to run")
             placeholderText: qsTr("Path of the program, or choose it")
-            Accessible.role: Accessible.EditableText
-            Accessible.name: programLabel.text
             text: moduleLocalParameters.ProgramPath !== undefined ? moduleLocalParameters.ProgramPath : ""
             onEditingFinished: {
                 const typed = text.trim()
@@ -72,34 +71,27 @@ ColumnLayout {
                     root.setProgram(typed !== "" ? root.pathToUrl(typed) : "")
             }
         }
-        ToolButton {
+        TessivarButton {
             objectName: "button_ChooseProgram"
-            Accessible.role: Accessible.Button
-            Accessible.name: ToolTip.text
-            Accessible.onPressAction: clicked()
-            icon.source: "icon-folder.png"
-            icon.width: 24
-            icon.height: 24
-            ToolTip.visible: hovered
-            ToolTip.text: qsTr("Choose the program")
+            text: qsTr("Choose…")
+            Accessible.name: qsTr("Choose the program")
             onClicked: programDialog.open()
         }
     }
 
-    Label { text: qsTr("Arguments"); font.pixelSize: 14 }
+    TessivarLabel { text: qsTr("Arguments"); Layout.topMargin: Theme.gap }
     Repeater {
         id: argumentRepeater
         objectName: "repeater_Arguments"
         model: root.argumentList.length
         delegate: RowLayout {
             property alias field: argumentField
-            spacing: 8
+            spacing: Theme.gap
             Layout.fillWidth: true
-            TextField {
+            TessivarTextField {
                 id: argumentField
                 objectName: "textField_Argument" + index
-                Accessible.role: Accessible.EditableText
-                Accessible.name: qsTr("Argument %1").arg(index + 1)
+                label: qsTr("Argument %1").arg(index + 1)
                 Layout.fillWidth: true
                 text: root.argumentList[index]
                 onTextEdited: {
@@ -107,28 +99,18 @@ ColumnLayout {
                     root.writeArguments()
                 }
             }
-            ToolButton {
+            TessivarIconButton {
                 objectName: "button_RemoveArgument" + index
-                Accessible.role: Accessible.Button
-                Accessible.name: ToolTip.text
-                icon.source: "icon-remove.png"
-                icon.width: 16
-                icon.height: 16
-                ToolTip.visible: hovered
-                ToolTip.text: qsTr("Remove this argument")
+                iconName: "close"
+                iconSize: Theme.iconRow
+                toolTipText: qsTr("Remove this argument")
                 onClicked: root.removeArgument(index)
             }
         }
     }
-    ToolButton {
+    TessivarButton {
         objectName: "button_AddArgument"
-        Accessible.role: Accessible.Button
-        Accessible.name: ToolTip.text
-        icon.source: "icon-add.png"
-        icon.width: 16
-        icon.height: 16
-        ToolTip.visible: hovered
-        ToolTip.text: qsTr("Add an argument")
+        text: qsTr("Add an argument")
         onClicked: {
             root.argumentList = root.argumentList.concat([""])
             root.writeArguments()
@@ -138,28 +120,28 @@ ColumnLayout {
         }
     }
 
-    Label { text: qsTr("Icon"); font.pixelSize: 14 }
+    TessivarLabel { text: qsTr("Icon"); Layout.topMargin: Theme.gap }
     RowLayout {
-        spacing: 8
-        Image {
-            objectName: "image_Icon"
-            Accessible.role: Accessible.Graphic
-            Accessible.name: qsTr("Icon shown on the device")
+        spacing: Theme.groupGap
+        Rectangle {
             Layout.preferredWidth: 64
             Layout.preferredHeight: 64
-            fillMode: Image.PreserveAspectFit
-            source: moduleClientParameters.Icon !== undefined ? moduleClientParameters.Icon : ""
+            radius: 4
+            color: Theme.surfaceRaised
+            border.color: Theme.divider
+            Image {
+                objectName: "image_Icon"
+                Accessible.role: Accessible.Graphic
+                Accessible.name: qsTr("Icon shown on the device")
+                anchors.fill: parent
+                anchors.margins: 4
+                fillMode: Image.PreserveAspectFit
+                source: moduleClientParameters.Icon !== undefined ? moduleClientParameters.Icon : ""
+            }
         }
-        ToolButton {
+        TessivarButton {
             objectName: "button_ChooseIcon"
-            Accessible.role: Accessible.Button
-            Accessible.name: ToolTip.text
-            Accessible.onPressAction: clicked()
-            icon.source: "icon-folder.png"
-            icon.width: 24
-            icon.height: 24
-            ToolTip.visible: hovered
-            ToolTip.text: qsTr("Choose an image")
+            text: qsTr("Choose an image…")
             onClicked: iconDialog.open()
         }
     }

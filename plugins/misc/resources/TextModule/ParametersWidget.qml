@@ -1,69 +1,96 @@
 import QtQuick
-import QtQuick.Controls
-import QtQuick.Layouts
+import QtQuick.Controls.Basic
 import QtQuick.Dialogs
+import QtQuick.Layouts
+import com.tessivar.widgets 1.0
 
 // Editor of a text block: the text (basic HTML), its alignments, size and colour.
 GridLayout {
     id: root
 
     columns: 2
-    columnSpacing: 16
-    rowSpacing: 8
+    columnSpacing: Theme.groupGap
+    rowSpacing: Theme.gap
 
     function startEdition() {
     }
     function endEdition() {
     }
 
-    Label { text: qsTr("Text"); font.pixelSize: 14; Layout.alignment: Qt.AlignTop }
+    TessivarLabel { id: textLabel; text: qsTr("Text"); Layout.alignment: Qt.AlignTop; Layout.topMargin: Theme.gap }
     TextArea {
+        id: textArea
         objectName: "textArea_Text"
         Layout.fillWidth: true
         Layout.preferredHeight: 96
         wrapMode: TextEdit.Wrap
+        selectByMouse: true
+        font.family: Theme.fontFamily
+        font.pixelSize: Theme.bodySize
+        color: Theme.text
+        placeholderText: qsTr("Plain text or basic HTML")
+        placeholderTextColor: Theme.secondaryText
+        selectionColor: Theme.primary
+        selectedTextColor: Theme.primaryText
+        Accessible.role: Accessible.EditableText
+        Accessible.name: textLabel.text
         text: moduleClientParameters.Text !== undefined ? moduleClientParameters.Text : ""
         onTextChanged: if (activeFocus) moduleClientParameters.Text = text
+        background: Rectangle {
+            radius: 4
+            color: Theme.surfaceRaised
+            border.width: textArea.activeFocus ? 2 : 1
+            border.color: textArea.activeFocus ? Theme.primary : Theme.divider
+        }
     }
 
-    Label { text: qsTr("Vertical Alignment"); font.pixelSize: 14 }
-    ComboBox {
+    TessivarLabel { text: verticalAlignment.label }
+    TessivarCombobox {
+        id: verticalAlignment
         objectName: "comboBox_VerticalAlignment"
+        label: qsTr("Vertical alignment")
         model: [qsTr("Top"), qsTr("Center"), qsTr("Bottom")]
         currentIndex: moduleClientParameters.VerticalAlignment !== undefined ? moduleClientParameters.VerticalAlignment : 0
         onActivated: index => moduleClientParameters.VerticalAlignment = index
     }
 
-    Label { text: qsTr("Horizontal Alignment"); font.pixelSize: 14 }
-    ComboBox {
+    TessivarLabel { text: horizontalAlignment.label }
+    TessivarCombobox {
+        id: horizontalAlignment
         objectName: "comboBox_HorizontalAlignment"
+        label: qsTr("Horizontal alignment")
         model: [qsTr("Left"), qsTr("Center"), qsTr("Right")]
         currentIndex: moduleClientParameters.HorizontalAlignment !== undefined ? moduleClientParameters.HorizontalAlignment : 0
         onActivated: index => moduleClientParameters.HorizontalAlignment = index
     }
 
-    Label { text: qsTr("Maximum Size"); font.pixelSize: 14 }
-    SpinBox {
+    TessivarLabel { text: size.label }
+    TessivarSpinBox {
+        id: size
         objectName: "spinBox_Size"
+        label: qsTr("Maximum size (% of the block)")
         from: 0
         to: 100
         value: moduleClientParameters.Size !== undefined ? moduleClientParameters.Size : 20
         onValueModified: moduleClientParameters.Size = value
     }
 
-    Label { text: qsTr("Color"); font.pixelSize: 14 }
-    RowLayout {
-        spacing: 8
-        Rectangle {
-            width: 24
-            height: 24
-            radius: 4
-            border.color: palette.mid
+    TessivarLabel { text: colorPicker.label; Layout.alignment: Qt.AlignTop; Layout.topMargin: 4 }
+    Flow {
+        Layout.fillWidth: true
+        spacing: Theme.gap
+        TessivarColorPicker {
+            id: colorPicker
+            objectName: "picker_TextColor"
+            controlled: true
+            namePrefix: "swatch_TextColor"
+            label: qsTr("Color")
             color: moduleClientParameters.Color !== undefined ? moduleClientParameters.Color : "lightgray"
+            onPicked: value => moduleClientParameters.Color = value
         }
-        Button {
+        TessivarButton {
             objectName: "button_ChooseColor"
-            text: qsTr("Choose…")
+            text: qsTr("Other color…")
             onClicked: colorDialog.open()
         }
     }
