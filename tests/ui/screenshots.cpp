@@ -179,7 +179,7 @@ int main(int argc, char** argv)
     task.setCompletion(completion);
     TaskManager::instance().addTask(&task);
 
-    const QList<Scene> scenes{
+    QList<Scene> scenes{
         {"main", [] {}, [] {}},
         {"update-available",
          [&] { Q_EMIT application.updateFlow().updateManager().updateAvailable(QVersionNumber(1, 6, 0)); },
@@ -189,21 +189,11 @@ int main(int argc, char** argv)
          }},
         {"selection", [&] { ui.click(QStringLiteral("button_AddModule")); },
          [&] { ui.click(QStringLiteral("button_AddModule")); }},
-        {"edition",
-         [&] {
-             ui.click(QStringLiteral("button_AddModule"));
-             ui.click(module);
-         },
-         [&] {
-             ui.click(QStringLiteral("button_EditionCancel"));
-             ui.click(QStringLiteral("button_AddModule"));
-         }},
         {"delete", [&] { ui.click(QStringLiteral("button_ModuleDelete")); },
          [&] { ui.click(QStringLiteral("button_DeleteCancel")); }},
         {"network", [&] { ui.click(QStringLiteral("button_NetworkStatus")); },
          [&] { ui.click(QStringLiteral("button_NetworkStatus")); }},
-        {"device-approval",
-         [&] { ui.click(QStringLiteral("button_NetworkStatus")); },
+        {"device-approval", [&] { ui.click(QStringLiteral("button_NetworkStatus")); },
          [&] { ui.click(QStringLiteral("button_NetworkStatus")); }},
         {"device-information",
          [&] {
@@ -234,6 +224,24 @@ int main(int argc, char** argv)
         {"tutorial", [&] { QMetaObject::invokeMethod(popup(window, "popup_Tutorial"), "open"); },
          [&] { QMetaObject::invokeMethod(popup(window, "popup_Tutorial"), "close"); }},
     };
+
+    // The edition panel of every module of the misc plugin, after the selection panel.
+    qsizetype at = 3;
+    for (const char* name : {"edition-text", "edition-clock", "edition-shortcut", "edition-macro",
+                             "edition-openwebpage", "edition-devicestatus"}) {
+        const QString edited = QStringLiteral("module_com.tessivar.plugin.misc.") + QLatin1String(name + 8);
+        scenes.insert(at++,
+                      {name,
+                       [&ui, edited] {
+                           ui.click(QStringLiteral("button_AddModule"));
+                           ui.click(edited);
+                           ui.waitUsable(QStringLiteral("loader_ParameterEditor"));
+                       },
+                       [&ui] {
+                           ui.click(QStringLiteral("button_EditionCancel"));
+                           ui.click(QStringLiteral("button_AddModule"));
+                       }});
+    }
 
     for (const char* scheme : {"light", "dark"}) {
         theme->setProperty("scheme", QString::fromLatin1(scheme));
