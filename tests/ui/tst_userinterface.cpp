@@ -652,6 +652,7 @@ private Q_SLOTS:
         placeBlockThroughTheWindow(QStringLiteral("about me"));
         if (QTest::currentTestFailed())
             return;
+        application().mainWindow()->setHeight(application().mainWindow()->minimumHeight());
         QVERIFY(m_ui->click(QStringLiteral("button_ModuleEdit")));
         QVERIFY(m_ui->waitUsable(QStringLiteral("widget_ModuleEdition")));
         QVERIFY(m_ui->click(QStringLiteral("button_ModuleInformation")));
@@ -663,6 +664,9 @@ private Q_SLOTS:
         QQuickItem* module = m_ui->find(QStringLiteral("pluginModule_") + kTextModule);
         QVERIFY(module);
         QVERIFY(module->property("highlighted").toBool());
+        // In view, even in a window too short for the whole page.
+        const QPointF where = module->mapToItem(page, QPointF(0, 0));
+        QVERIFY(where.y() >= 0 && where.y() + module->height() <= page->height());
         QVERIFY(!m_ui->find(QStringLiteral("pluginModule_com.tessivar.plugin.misc.clock"))
                      ->property("highlighted")
                      .toBool());

@@ -13,7 +13,10 @@ TessivarPage {
         highlightedPlugin = pluginId
         highlightedModule = moduleId
         visible = true
+        // Once the cards are laid out, the highlighted module scrolls into view.
+        Qt.callLater(page.highlightShown)
     }
+    signal highlightShown()
 
     title: qsTr("Plugins")
     visible: false
@@ -86,8 +89,13 @@ TessivarPage {
                 Repeater {
                     model: card.plugin ? card.plugin.modules : []
                     delegate: Rectangle {
+                        id: moduleRow
                         required property var modelData
                         readonly property bool highlighted: card.highlighted && modelData && modelData.id === page.highlightedModule
+                        Connections {
+                            target: page
+                            function onHighlightShown() { if (moduleRow.highlighted) page.showItem(moduleRow) }
+                        }
                         objectName: "pluginModule_" + (modelData ? modelData.id : "")
                         Accessible.role: Accessible.ListItem
                         Accessible.name: modelData ? modelData.name : ""

@@ -17,6 +17,15 @@ Rectangle {
 
     Keys.onEscapePressed: page.closeRequested()
 
+    // Scrolls the content so that `item`, one of its descendants, is in view.
+    function showItem(item) {
+        const top = item.mapToItem(column, 0, 0).y
+        if (top >= flick.contentY && top + item.height <= flick.contentY + flick.height)
+            return
+        const bottom = Math.max(0, flick.contentHeight - flick.height)
+        flick.contentY = Math.min(bottom, Math.max(0, top - Theme.margin))
+    }
+
     TessivarLabel {
         id: titleText
         anchors { left: parent.left; top: parent.top; right: closeButton.left; margins: Theme.margin }
