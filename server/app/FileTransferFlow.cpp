@@ -170,14 +170,14 @@ void FileTransferFlow::sendRequest(FileTransferRequestType_e type, const Network
 
 void FileTransferFlow::requestLogs(const NetworkDeviceId_t& deviceId)
 {
-    m_monitor.awaitTransfer(FileTransferRequestType_e::LogFiles);
+    m_monitor.awaitTransfer(deviceId, FileTransferRequestType_e::LogFiles);
     m_manager.ExpectFiles(deviceId, FileTransferRequestType_e::LogFiles);
     sendRequest(FileTransferRequestType_e::LogFiles, deviceId);
 }
 
 void FileTransferFlow::requestSettings(const NetworkDeviceId_t& deviceId)
 {
-    m_monitor.awaitTransfer(FileTransferRequestType_e::SettingsFile);
+    m_monitor.awaitTransfer(deviceId, FileTransferRequestType_e::SettingsFile);
     m_manager.ExpectFiles(deviceId, FileTransferRequestType_e::SettingsFile);
     sendRequest(FileTransferRequestType_e::SettingsFile, deviceId);
 }

@@ -307,9 +307,8 @@ void FileTransferManager::dropIncomingFrom(const NetworkDeviceId_t& source, cons
                      m_incoming.end());
     closeRequests(source);
     m_refused.insert(source);
-    Q_EMIT incomingTransferDropped(reason);
-    if (m_incoming.empty())
-        Q_EMIT fileTransferAborted();
+    Q_EMIT incomingTransferDropped(source, reason);
+    Q_EMIT fileTransferAborted(source);
     armIncomingStallTimer();
 }
 
@@ -357,14 +356,15 @@ void FileTransferManager::StartReceiving(const QString& name, quint32 size, quin
     entry.metaData.size = size;
     m_incoming.push_front(std::move(entry));
     armIncomingStallTimer();
-    Q_EMIT fileTransferStarted(metaData.requestType);
+    Q_EMIT fileTransferStarted(source, metaData.requestType);
 }
 
 void FileTransferManager::dropIncoming(std::deque<Incoming>::iterator entry)
 {
+    const NetworkDeviceId_t source = entry->source;
     m_incoming.erase(entry);
-    if (m_incoming.empty())
-        Q_EMIT fileTransferAborted();
+    if (!HasIncomingFrom(source))
+        Q_EMIT fileTransferAborted(source);
 }
 
 bool FileTransferManager::AppendChunk(const NetworkDeviceId_t& source, const QByteArray& data)
@@ -412,16 +412,17 @@ bool FileTransferManager::IsFrontValid(const NetworkDeviceId_t& source) const
     return false;
 }
 
-void FileTransferManager::WriteReceivedFiles(const QString& folder, const NetworkDeviceId_t& source)
+void FileTransferManager::WriteReceivedFiles(const QString& folder, const NetworkDeviceId_t& source,
+                                             FileTransferRequestType_e type)
 {
     if (!HasIncomingFrom(source)) {
-        Q_EMIT fileTransferEnded();
+        Q_EMIT fileTransferEnded(source, type);
         return;
     }
     if (folder.isEmpty()) {
         qWarning() << "No folder for the files received from" << source;
         DropReceivedFiles(source);
-        Q_EMIT fileTransferEnded();
+        Q_EMIT fileTransferEnded(source, type);
         return;
     }
     for (auto entry = newestFrom(source); entry != m_incoming.end(); entry = newestFrom(source)) {
@@ -446,7 +447,7 @@ void FileTransferManager::WriteReceivedFiles(const QString& folder, const Networ
         if (!out.open(QIODevice::WriteOnly) || out.write(file.data) != file.data.size() || !out.commit())
             qWarning() << "Could not write file" << path << out.errorString();
     }
-    Q_EMIT fileTransferEnded();
+    Q_EMIT fileTransferEnded(source, type);
 }
 
 void FileTransferManager::DropReceivedFiles(const NetworkDeviceId_t& source)
@@ -468,7 +469,6 @@ void FileTransferManager::CancelTransfers(const NetworkDeviceId_t& deviceId)
     m_outgoing.erase(std::remove_if(m_outgoing.begin(), m_outgoing.end(),
                                     [&deviceId](const Outgoing& entry) { return entry.destination == deviceId; }),
                      m_outgoing.end());
-    const auto incomingBefore = m_incoming.size();
     m_incoming.erase(std::remove_if(m_incoming.begin(), m_incoming.end(),
                                     [&deviceId](const Incoming& entry) { return entry.source == deviceId; }),
                      m_incoming.end());
@@ -478,9 +478,8 @@ void FileTransferManager::CancelTransfers(const NetworkDeviceId_t& deviceId)
         // The transfers queued for other devices go on at once.
         StartNextTransfer();
     }
-    // A reception that was cut off is over; outgoing files for others may well go on.
-    if (m_incoming.empty() && (incomingBefore > 0 || m_outgoing.empty()))
-        Q_EMIT fileTransferAborted();
+    // Whatever was asked of the device, or was arriving from it, is over.
+    Q_EMIT fileTransferAborted(deviceId);
 }
 
 // ---- The exchange ----
@@ -582,7 +581,7 @@ void FileTransferManager::onEnd(const NetworkDeviceId_t& source, const FileTrans
     if (request != m_requests.end())
         m_requests.erase(request);
     if (type == FileTransferRequestType_e::LogFiles || type == FileTransferRequestType_e::SettingsFile)
-        WriteReceivedFiles(deviceFolder ? deviceFolder() : QString(), source);
+        WriteReceivedFiles(deviceFolder ? deviceFolder() : QString(), source, type);
     else
         DropReceivedFiles(source);
 }

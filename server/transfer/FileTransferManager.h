@@ -99,7 +99,7 @@ public:
     bool IsFrontValid(const NetworkDeviceId_t& source) const;
     // Stores every file received from `source` in `folder` (created, one level) and
     // removes them; a file whose CRC is wrong, or whose name is unsafe, is not written.
-    void WriteReceivedFiles(const QString& folder, const NetworkDeviceId_t& source);
+    void WriteReceivedFiles(const QString& folder, const NetworkDeviceId_t& source, FileTransferRequestType_e type);
     // Drops every file received from `source` after checking it; the server has no use
     // for files of other request types.
     void DropReceivedFiles(const NetworkDeviceId_t& source);
@@ -121,11 +121,12 @@ Q_SIGNALS:
     void fileTransferStatusUpdated(NetworkDeviceId_t destinationDevice, FileTransferMetaData_t transferMetaData,
                                    QByteArray data);
     // Emitted when the reception of a file starts.
-    void fileTransferStarted(FileTransferRequestType_e transferType);
-    void fileTransferEnded();
-    void fileTransferAborted();
+    // The reception of a request's files from `source`: its first file, its end, or its loss.
+    void fileTransferStarted(NetworkDeviceId_t source, FileTransferRequestType_e transferType);
+    void fileTransferEnded(NetworkDeviceId_t source, FileTransferRequestType_e transferType);
+    void fileTransferAborted(NetworkDeviceId_t source);
     // A requested file was refused or dropped on its way in; `reason` is for the user.
-    void incomingTransferDropped(QString reason);
+    void incomingTransferDropped(NetworkDeviceId_t source, QString reason);
 
 private:
     using Clock = std::chrono::steady_clock;

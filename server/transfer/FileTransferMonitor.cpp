@@ -15,12 +15,9 @@ FileTransferMonitor::FileTransferMonitor(FileTransferManager& manager, QString l
     , m_openFolder(openFolder ? std::move(openFolder)
                               : FolderOpener([](const QUrl& url) { QDesktopServices::openUrl(url); }))
     , m_task(
-          pollIntervalMs, [this] { return !m_inProgress; }, QString(), [this] { onOk(); })
+          pollIntervalMs, [this] { return m_requests.empty(); }, QString(), [this] { onOk(); })
 {
     TaskManager::instance().addTask(&m_task);
-    m_silenceTimer.setSingleShot(true);
-    m_silenceTimer.setInterval(kDefaultSilenceTimeoutMs);
-    connect(&m_silenceTimer, &QTimer::timeout, this, &FileTransferMonitor::onSilence);
     connect(&manager, &FileTransferManager::fileTransferStarted, this, &FileTransferMonitor::onStarted);
     connect(&manager, &FileTransferManager::fileTransferEnded, this, &FileTransferMonitor::onEnded);
     connect(&manager, &FileTransferManager::fileTransferAborted, this, &FileTransferMonitor::onAborted);
@@ -37,109 +34,137 @@ void FileTransferMonitor::onOk()
     m_openFolder(QUrl::fromLocalFile(m_logFolder));
 }
 
-void FileTransferMonitor::setCompletionTitle(const QString& title)
-{
-    TaskCompletion completion = m_task.completion();
-    completion.title = title;
-    m_task.setCompletion(completion);
-}
-
 bool FileTransferMonitor::isShown(FileTransferRequestType_e type)
 {
     return type == FileTransferRequestType_e::LogFiles || type == FileTransferRequestType_e::SettingsFile;
 }
 
-void FileTransferMonitor::awaitTransfer(FileTransferRequestType_e type)
+std::vector<FileTransferMonitor::Request>::iterator FileTransferMonitor::find(const NetworkDeviceId_t& device,
+                                                                              FileTransferRequestType_e type)
 {
-    // One request shown at a time: a second while files arrive changes nothing.
-    if (m_inProgress || !isShown(type))
-        return;
-    m_inProgress = true;
-    m_completed = false;
-    m_awaited = type;
-    TaskCompletion completion = m_task.completion();
-    completion.message.clear();
-    m_task.setCompletion(completion);
-    m_type = type;
-    m_task.setDescription(type == FileTransferRequestType_e::LogFiles ? tr("Waiting for the device's logs")
-                                                                      : tr("Waiting for the device's settings"));
-    m_silenceTimer.start();
-    m_task.start();
+    return std::find_if(m_requests.begin(), m_requests.end(),
+                        [&](const Request& request) { return request.device == device && request.type == type; });
 }
 
-void FileTransferMonitor::onSilence()
+void FileTransferMonitor::describe(const Request& request)
 {
-    if (m_awaited == FileTransferRequestType_e{})
-        return;
-    qWarning() << "No file received from the device in time for request type" << quint16(m_awaited);
-    const bool logs = m_awaited == FileTransferRequestType_e::LogFiles;
-    m_awaited = {};
-    m_inProgress = false;
-    setCompletionTitle(logs ? tr("The device did not send its logs") : tr("The device did not send its settings"));
-    m_task.finish();
+    const bool logs = request.type == FileTransferRequestType_e::LogFiles;
+    if (request.arriving)
+        m_task.setDescription(logs ? tr("Log Transfer In Progress") : tr("Settings Transfer In Progress"));
+    else
+        m_task.setDescription(logs ? tr("Waiting for the device's logs") : tr("Waiting for the device's settings"));
 }
 
-void FileTransferMonitor::onStarted(FileTransferRequestType_e type)
+void FileTransferMonitor::awaitTransfer(const NetworkDeviceId_t& device, FileTransferRequestType_e type)
 {
-    if (!isShown(type))
+    // A request already followed changes nothing when asked again.
+    if (!isShown(type) || find(device, type) != m_requests.end())
         return;
-    if (m_awaited == type) {
-        // What the user asked for is arriving: from now on the transfer's own end counts.
-        m_silenceTimer.stop();
-        m_awaited = {};
-    } else if (m_inProgress) {
-        return;
+    const bool first = m_requests.empty();
+    if (first) {
+        m_completed = false;
+        m_outcomes.clear();
+        TaskCompletion completion = m_task.completion();
+        completion.title.clear();
+        completion.message.clear();
+        m_task.setCompletion(completion);
     }
-    qInfo() << "---------- File transfer starting ----------";
-    const bool alreadyShown = m_inProgress;
-    m_inProgress = true;
-    m_completed = false;
-    m_type = type;
-    m_task.setDescription(type == FileTransferRequestType_e::LogFiles ? tr("Log Transfer In Progress")
-                                                                      : tr("Settings Transfer In Progress"));
-    if (!alreadyShown)
+    Request request;
+    request.device = device;
+    request.type = type;
+    request.silence = std::make_unique<QTimer>();
+    request.silence->setSingleShot(true);
+    request.silence->setInterval(m_silenceTimeoutMs);
+    connect(request.silence.get(), &QTimer::timeout, this, [this, device, type] { onSilence(device, type); });
+    request.silence->start();
+    describe(request);
+    m_requests.push_back(std::move(request));
+    if (first)
         m_task.start();
 }
 
-void FileTransferMonitor::onEnded()
+void FileTransferMonitor::onSilence(const NetworkDeviceId_t& device, FileTransferRequestType_e type)
 {
-    if (!m_inProgress || m_awaited != FileTransferRequestType_e{})
+    qWarning() << "No file received from the device in time for request type" << quint16(type);
+    end(device, type,
+        type == FileTransferRequestType_e::LogFiles ? tr("The device did not send its logs")
+                                                    : tr("The device did not send its settings"));
+}
+
+void FileTransferMonitor::onStarted(const NetworkDeviceId_t& device, FileTransferRequestType_e type)
+{
+    const auto request = find(device, type);
+    if (request == m_requests.end() || request->arriving)
+        return;
+    // What the user asked for is arriving: from now on the transfer's own end counts.
+    qInfo() << "---------- File transfer starting ----------";
+    request->silence->stop();
+    request->arriving = true;
+    describe(*request);
+}
+
+void FileTransferMonitor::onEnded(const NetworkDeviceId_t& device, FileTransferRequestType_e type)
+{
+    const auto request = find(device, type);
+    if (request == m_requests.end() || !request->arriving)
         return;
     qInfo() << "---------- File transfer ended ----------";
-    m_inProgress = false;
     m_completed = true;
-    setCompletionTitle(m_type == FileTransferRequestType_e::LogFiles ? tr("Log Transfer Complete")
-                                                                     : tr("Settings Transfer Complete"));
-    m_task.finish();
+    end(device, type,
+        type == FileTransferRequestType_e::LogFiles ? tr("Log Transfer Complete") : tr("Settings Transfer Complete"));
 }
 
-void FileTransferMonitor::onAborted()
+void FileTransferMonitor::onAborted(const NetworkDeviceId_t& device)
 {
-    if (!m_inProgress || m_awaited != FileTransferRequestType_e{})
+    for (const Request& request : m_requests) {
+        if (request.device != device)
+            continue;
+        qInfo() << "---------- File transfer interrupted ----------";
+        end(device, std::nullopt, {});
         return;
-    qInfo() << "---------- File transfer interrupted ----------";
-    m_inProgress = false;
-    setCompletionTitle(m_type == FileTransferRequestType_e::LogFiles ? tr("Log Transfer Interrupted")
-                                                                     : tr("Settings Transfer Interrupted"));
-    m_task.finish();
+    }
 }
 
-} // namespace tessivar::transfer
-
-namespace tessivar::transfer {
-
-void FileTransferMonitor::onDropped(const QString& reason)
+void FileTransferMonitor::onDropped(const NetworkDeviceId_t& device, const QString& reason)
 {
-    if (!m_inProgress)
+    for (const Request& request : m_requests) {
+        if (request.device != device)
+            continue;
+        qInfo() << "---------- File transfer dropped ----------";
+        end(device, std::nullopt, {}, reason);
         return;
-    qInfo() << "---------- File transfer dropped ----------";
-    m_silenceTimer.stop();
-    m_awaited = {};
-    m_inProgress = false;
+    }
+}
+
+void FileTransferMonitor::end(const NetworkDeviceId_t& device, std::optional<FileTransferRequestType_e> type,
+                              const QString& title, const QString& reason)
+{
+    for (auto request = m_requests.begin(); request != m_requests.end();) {
+        if (request->device != device || (type && request->type != *type)) {
+            ++request;
+            continue;
+        }
+        const QString ended = !title.isEmpty()                     ? title
+            : request->type == FileTransferRequestType_e::LogFiles ? tr("Log Transfer Interrupted")
+                                                                   : tr("Settings Transfer Interrupted");
+        m_outcomes.append({ended, reason});
+        request = m_requests.erase(request);
+    }
+    if (!m_requests.empty()) {
+        describe(m_requests.back());
+        return;
+    }
     TaskCompletion completion = m_task.completion();
-    completion.title = m_type == FileTransferRequestType_e::LogFiles ? tr("Log Transfer Interrupted")
-                                                                     : tr("Settings Transfer Interrupted");
-    completion.message = reason;
+    // The last request to end gives the title; the others, if any, are listed below it.
+    const Outcome last = m_outcomes.isEmpty() ? Outcome{} : m_outcomes.takeLast();
+    QStringList lines;
+    if (!last.reason.isEmpty())
+        lines << last.reason;
+    for (const Outcome& other : std::as_const(m_outcomes))
+        lines << (other.reason.isEmpty() ? other.title : other.title + QStringLiteral(": ") + other.reason);
+    m_outcomes.clear();
+    completion.title = last.title;
+    completion.message = lines.join(QLatin1Char('\n'));
     m_task.setCompletion(completion);
     m_task.finish();
 }

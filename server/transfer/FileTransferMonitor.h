@@ -1,6 +1,7 @@
 #pragma once
 
 #include "communication/FileTransferMetaData.h"
+#include "core/DeviceTypes.h"
 #include "core/SimpleTask.h"
 
 #include <QObject>
@@ -8,6 +9,9 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
 
 namespace tessivar::transfer {
 
@@ -32,32 +36,49 @@ public:
                         int pollIntervalMs = kDefaultPollIntervalMs, QObject* parent = nullptr);
     ~FileTransferMonitor() override;
 
-    // The user asked a device for its logs or settings: the task shows at once and
-    // ends with a message when no file starts arriving within the silence timeout.
-    void awaitTransfer(FileTransferRequestType_e type);
-    void setSilenceTimeout(int timeoutMs) { m_silenceTimer.setInterval(timeoutMs); }
-    int silenceTimeout() const { return m_silenceTimer.interval(); }
+    // The user asked `device` for its logs or settings: the task shows at once and stays
+    // busy until every request followed has ended; a request whose first file does not
+    // arrive within the silence timeout ends with a message.
+    void awaitTransfer(const NetworkDeviceId_t& device, FileTransferRequestType_e type);
+    void setSilenceTimeout(int timeoutMs) { m_silenceTimeoutMs = timeoutMs; }
+    int silenceTimeout() const { return m_silenceTimeoutMs; }
 
-    bool isInProgress() const { return m_inProgress; }
+    bool isInProgress() const { return !m_requests.empty(); }
     bool isCompleted() const { return m_completed; }
     SimpleTask& task() { return m_task; }
 
 private:
-    void onStarted(FileTransferRequestType_e type);
-    void onSilence();
-    void onEnded();
-    void onAborted();
-    void onDropped(const QString& reason);
+    // One request of the user's, followed until its files have arrived or it ends otherwise.
+    struct Request {
+        NetworkDeviceId_t device;
+        FileTransferRequestType_e type{};
+        bool arriving = false;
+        std::unique_ptr<QTimer> silence;
+    };
+
+    std::vector<Request>::iterator find(const NetworkDeviceId_t& device, FileTransferRequestType_e type);
+    void onStarted(const NetworkDeviceId_t& device, FileTransferRequestType_e type);
+    void onSilence(const NetworkDeviceId_t& device, FileTransferRequestType_e type);
+    void onEnded(const NetworkDeviceId_t& device, FileTransferRequestType_e type);
+    void onAborted(const NetworkDeviceId_t& device);
+    void onDropped(const NetworkDeviceId_t& device, const QString& reason);
     void onOk();
-    void setCompletionTitle(const QString& title);
+    // Ends the requests of `device` (of `type` only, unless none), noting how they ended.
+    void end(const NetworkDeviceId_t& device, std::optional<FileTransferRequestType_e> type, const QString& title,
+             const QString& reason = {});
+    void describe(const Request& request);
 
     static bool isShown(FileTransferRequestType_e type);
 
-    bool m_inProgress = false;
-    FileTransferRequestType_e m_awaited{}; // none while 0
-    FileTransferRequestType_e m_type = FileTransferRequestType_e::LogFiles;
-    QTimer m_silenceTimer;
+    std::vector<Request> m_requests;
+    int m_silenceTimeoutMs = kDefaultSilenceTimeoutMs;
     bool m_completed = false;
+    // How the requests of the task shown ended, in order.
+    struct Outcome {
+        QString title;
+        QString reason;
+    };
+    QList<Outcome> m_outcomes;
     QString m_logFolder;
     FolderOpener m_openFolder;
     SimpleTask m_task;

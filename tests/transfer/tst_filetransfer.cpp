@@ -339,6 +339,47 @@ private slots:
         QCOMPARE(filesWritten(), QStringList{});
     }
 
+    // Two devices asked at once: each request ends on its own device's files, and the
+    // task ends with the last of them, the other's outcome listed.
+    void eachRequestIsFollowedOnItsOwn()
+    {
+        m_server->transfers->monitor().setSilenceTimeout(300);
+        auto tablet = registeredPeer(kTabletId, QStringLiteral("Tablet"), "127.0.0.2");
+        auto phone = registeredPeer(kPhoneId, QStringLiteral("Phone"), "127.0.0.3");
+        QVERIFY(tablet && phone);
+        PeerFileTransfer tabletTransfers(*tablet);
+        PeerFileTransfer phoneTransfers(*phone);
+        QSignalSpy finished(&TaskManager::instance(), &TaskManager::taskFinished);
+        QVERIFY(askFor(*tablet, FileTransferRequestType_e::LogFiles));
+        QVERIFY(askFor(*phone, FileTransferRequestType_e::SettingsFile));
+
+        phoneTransfers.sendFiles({{QStringLiteral("settings.ini"), randomBytes(40)}},
+                                 FileTransferRequestType_e::SettingsFile);
+        QVERIFY(QTest::qWaitFor([&] { return QFile::exists(path(QStringLiteral("log/Phone/settings.ini"))); }));
+        QTest::qWait(50);
+        QVERIFY(finished.isEmpty());
+        QVERIFY(m_server->transfers->monitor().isInProgress());
+
+        tabletTransfers.sendFiles({{QStringLiteral("device.txt"), randomBytes(40)}},
+                                  FileTransferRequestType_e::LogFiles);
+        QVERIFY(finished.wait());
+        auto* task = finished.first().first().value<BaseTask*>();
+        QCOMPARE(task->completion().title, QStringLiteral("Log Transfer Complete"));
+        QCOMPARE(task->completion().message, QStringLiteral("Settings Transfer Complete"));
+
+        // Asked again: the phone goes away while awaited, the tablet never answers.
+        finished.clear();
+        QVERIFY(askFor(*tablet, FileTransferRequestType_e::LogFiles));
+        QVERIFY(askFor(*phone, FileTransferRequestType_e::SettingsFile));
+        phone->abortConnection();
+        QVERIFY(finished.wait());
+        QCOMPARE(finished.size(), 1);
+        task = finished.first().first().value<BaseTask*>();
+        QCOMPARE(task->completion().title, QStringLiteral("The device did not send its logs"));
+        QCOMPARE(task->completion().message, QStringLiteral("Settings Transfer Interrupted"));
+        QVERIFY(!m_server->transfers->monitor().isInProgress());
+    }
+
     void silentDeviceDoesNotHoldUpOthers()
     {
         m_server->transfers->manager().setStallTimeout(std::chrono::milliseconds(200));
