@@ -40,7 +40,9 @@ bool DashboardFlow::isFromDevice(const MessageReception& reception, const Networ
 {
     if (reception.GetSenderId() == deviceId)
         return true;
-    qWarning() << "Answer to the dashboard request of" << deviceId << "from" << reception.GetSenderId() << "ignored";
+    if (m_dropLog.Allow(QStringLiteral("dashboard answer from another device"), reception.GetSenderId()))
+        qWarning() << "Answer to the dashboard request of" << deviceId << "from" << reception.GetSenderId()
+                   << "ignored";
     Q_UNUSED(sequenceId);
     return false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/DeviceTypes.h"
+#include "core/Logging.h"
 #include "transfer/ServerDashboardExporter.h"
 #include "transfer/ServerDashboardImporter.h"
 
@@ -69,6 +70,7 @@ private:
     std::chrono::milliseconds m_timeout = kDefaultResponseTimeout;
     std::shared_ptr<transfer::ServerDashboardExporter> m_exporter;
     std::shared_ptr<transfer::ServerDashboardImporter> m_importer;
+    LogFloodGuard m_dropLog;
 };
 
 } // namespace tessivar

@@ -148,8 +148,10 @@ void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndP
     const MessageHeader_t& header = parsed->first;
     std::unique_ptr<IMessage>& message = parsed->second;
     if (!message) {
-        qWarning() << "Invalid message received - could not parse message body";
-        qWarning() << "Message content:" << loggedContent(data);
+        if (m_dropLog.Allow(QStringLiteral("invalid message body"), endPoint.GetAddress().toString())) {
+            qWarning() << "Invalid message received - could not parse message body";
+            qWarning() << "Message content:" << loggedContent(data);
+        }
         return;
     }
     if (header.sender.id == m_deviceManager->GetCurrentDevice().GetId()) {
@@ -223,8 +225,9 @@ bool CommunicationHandler::admitOverConnection(const NetworkDeviceId_t& senderId
     }
     if (owner) {
         if (m_guessedConnections.count(endPoint) == 0) {
-            qWarning().nospace().noquote() << "Message from device [" << senderId << "] dropped: connection ["
-                                           << endPoint << "] belongs to device [" << *owner << "]";
+            if (m_dropLog.Allow(QStringLiteral("message over a connection of another device"), senderId))
+                qWarning().nospace().noquote() << "Message from device [" << senderId << "] dropped: connection ["
+                                               << endPoint << "] belongs to device [" << *owner << "]";
             return false;
         }
         if (!admitOverNewConnection(senderId, endPoint))
@@ -256,8 +259,9 @@ bool CommunicationHandler::admitOverNewConnection(const NetworkDeviceId_t& sende
     const std::optional<network::Ticks> silence = m_socketManager->SilenceOf(*own);
     const network::Ticks takeover = kMissedGreetingsBeforeTakeover * m_greetingInterval;
     if (silence && *silence <= takeover) {
-        qWarning().nospace().noquote() << "Message from device [" << senderId << "] over [" << endPoint
-                                       << "] dropped: the device is connected over [" << *own << "]";
+        if (m_dropLog.Allow(QStringLiteral("message over a second connection"), senderId))
+            qWarning().nospace().noquote() << "Message from device [" << senderId << "] over [" << endPoint
+                                           << "] dropped: the device is connected over [" << *own << "]";
         return false;
     }
     qInfo().nospace().noquote() << "Device [" << senderId << "] moved from [" << *own << "] to [" << endPoint << "]";
