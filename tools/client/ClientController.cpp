@@ -95,7 +95,14 @@ ClientController::ClientController(const ClientOptions& options, const Folders& 
     });
 }
 
-ClientController::~ClientController() = default;
+ClientController::~ClientController()
+{
+    // The session and discovery go after the timers their signals would touch.
+    if (m_session)
+        m_session->disconnect(this);
+    if (m_discovery)
+        m_discovery->disconnect(this);
+}
 
 void ClientController::setReconnectInterval(std::chrono::milliseconds interval)
 {

@@ -48,6 +48,12 @@ DeviceSession::DeviceSession(const communication::MessageSender_t& self, DeviceS
     connect(&m_socket, &QWebSocket::textMessageReceived, this, &DeviceSession::onText);
 }
 
+DeviceSession::~DeviceSession()
+{
+    // A socket that goes while connected still reports it; nobody is left to hear.
+    m_socket.disconnect(this);
+}
+
 void DeviceSession::setClaimedClasses(ClaimedClasses_t claimed)
 {
     m_claimedClasses = std::move(claimed);

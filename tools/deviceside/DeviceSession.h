@@ -59,6 +59,7 @@ public:
     using DashboardLayout_t = std::function<QMap<QString, QList<communication::DashboardExportModule>>()>;
 
     DeviceSession(const communication::MessageSender_t& self, DeviceState& state, QObject* parent = nullptr);
+    ~DeviceSession() override;
 
     // Without these the device claims the server's own classes and takes every block.
     void setClaimedClasses(ClaimedClasses_t claimed);
