@@ -1,0 +1,199 @@
+#include "ClientController.h"
+
+#include "communication/MessageCodec.h"
+#include "communication/messages/Message_BlockList.h"
+#include "communication/messages/Message_DashboardExportRequest.h"
+#include "communication/messages/Message_DashboardExportResponse.h"
+#include "communication/messages/Message_FileTransfer.h"
+#include "communication/messages/Message_FileTransferRequest.h"
+#include "communication/messages/Message_Notification.h"
+#include "communication/messages/Message_RegisterBlock.h"
+#include "communication/messages/Message_RegisterBlockResponse.h"
+#include "communication/messages/Message_RegisterDevice.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebSocket>
+#include <QWebSocketServer>
+
+using namespace tessivar;
+using namespace tessivar::communication;
+using tessivar::client::BlockModel;
+using tessivar::client::ClientController;
+
+namespace {
+const QString kText = QStringLiteral("com.tessivar.plugin.misc.text");
+}
+
+// The client's controller against a bare WebSocket server that speaks the protocol:
+// what it answers on the wire, what it keeps in its layout file, what it shows.
+class TestClientController : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_folder;
+    std::unique_ptr<QWebSocketServer> m_server;
+    QWebSocket* m_peer = nullptr;
+    std::unique_ptr<ClientController> m_controller;
+    MessageCodec m_codec;
+    MessageSender_t m_self{QStringLiteral("server"), QStringLiteral("Test server"), QVersionNumber(1, 5, 1),
+                           device::ApplicationType_e::Server};
+    std::vector<std::unique_ptr<IMessage>> m_received;
+    quint64 m_sequence = 100;
+
+    void send(const IMessage& message)
+    {
+        m_peer->sendTextMessage(QString::fromUtf8(*m_codec.Serialize(message, ++m_sequence, {}, m_self)));
+    }
+
+    const IMessage* waitFor(MessageType_e type)
+    {
+        const auto find = [this, type]() -> const IMessage* {
+            for (const auto& message : m_received)
+                if (message && message->GetType() == type)
+                    return message.get();
+            return nullptr;
+        };
+        QElapsedTimer waited;
+        waited.start();
+        while (!find() && waited.elapsed() < 5000)
+            QTest::qWait(10);
+        return find();
+    }
+
+    void startRegistered()
+    {
+        m_received.clear();
+        m_server = std::make_unique<QWebSocketServer>(QStringLiteral("test"), QWebSocketServer::NonSecureMode);
+        QVERIFY(m_server->listen(QHostAddress::LocalHost));
+        connect(m_server.get(), &QWebSocketServer::newConnection, this, [this] {
+            m_peer = m_server->nextPendingConnection();
+            connect(m_peer, &QWebSocket::textMessageReceived, this, [this](const QString& text) {
+                if (auto parsed = m_codec.ParseMessage(text.toUtf8()))
+                    m_received.push_back(std::move(parsed->second));
+            });
+        });
+        client::ClientOptions options;
+        options.host = QStringLiteral("127.0.0.1");
+        options.port = m_server->serverPort();
+        options.name = QStringLiteral("Panel");
+        m_controller
+            = std::make_unique<ClientController>(options,
+                                                 ClientController::Folders{m_folder.filePath(QStringLiteral("data")),
+                                                                           m_folder.filePath(QStringLiteral("cache"))});
+        m_controller->start();
+        QVERIFY(waitFor(MessageType_e::Hello));
+        ModuleDataClassInfo_t text{kText, {{QStringLiteral("DataWidget.qml"), 1234}}};
+        send(Message_RegisterDevice(QStringLiteral("Test server"), device::ApplicationType_e::Server,
+                                    QVersionNumber(1, 5, 1), {text}));
+        QVERIFY(waitFor(MessageType_e::RegisterDevice));
+        send(Message_BlockList({}));
+        QVERIFY(waitFor(MessageType_e::ModuleList));
+        QTRY_COMPARE(m_controller->state(), QStringLiteral("connected"));
+    }
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        m_controller.reset();
+        m_server.reset();
+        m_peer = nullptr;
+    }
+
+    void answersRegisterModule_data()
+    {
+        QTest::addColumn<QString>("dataClass");
+        QTest::addColumn<int>("status");
+        QTest::newRow("class of the catalogue") << kText << int(BlockCreationStatus_e::Created);
+        QTest::newRow("unknown class") << QStringLiteral("com.example.none")
+                                       << int(BlockCreationStatus_e::ModuleNotAvailable);
+    }
+
+    void answersRegisterModule()
+    {
+        QFETCH(QString, dataClass);
+        QFETCH(int, status);
+        QFile::remove(m_folder.filePath(QStringLiteral("data/layout.json")));
+        startRegistered();
+        send(Message_RegisterBlock(dataClass, QStringLiteral("DataWidget.qml"), QVersionNumber(1, 5, 1),
+                                   {{QStringLiteral("TessivarModuleTitle"), QStringLiteral("Kitchen")}}, {}, 7));
+        const auto* response
+            = static_cast<const Message_RegisterBlockResponse*>(waitFor(MessageType_e::RegisterModuleResponse));
+        QVERIFY(response);
+        QCOMPARE(int(response->GetStatus()), status);
+        QCOMPARE(response->GetRequestIndex(), 7);
+        const QString layout = m_controller->layoutFile();
+        m_controller.reset();
+        // What a fresh start reads: the block in the first cell, with its title.
+        BlockModel restarted(layout);
+        QVERIFY(restarted.load());
+        if (status != int(BlockCreationStatus_e::Created)) {
+            QCOMPARE(restarted.rowCount(), 0);
+            return;
+        }
+        QCOMPARE(restarted.ids(), QList<quint32>{response->GetBlockId()});
+        QCOMPARE(restarted.blocks().front().cell, QRect(0, 0, 1, 1));
+        QCOMPARE(restarted.data(restarted.index(0), BlockModel::TitleRole).toString(), QStringLiteral("Kitchen"));
+    }
+
+    void exportsItsLayoutAndSendsItsSettings()
+    {
+        startRegistered();
+        send(Message_RegisterBlock(kText, {}, {}, {}, {}, 1));
+        QVERIFY(waitFor(MessageType_e::RegisterModuleResponse));
+        const quint32 id = m_controller->blockModel()->ids().first();
+        QVERIFY(m_controller->blockModel()->moveBlock(id, 2, 1, 2, 1));
+        send(Message_DashboardExportRequest());
+        const auto* exported
+            = static_cast<const Message_DashboardExportResponse*>(waitFor(MessageType_e::DashboardExportResponse));
+        QVERIFY(exported);
+        const auto blocks = exported->GetProfiles().value(BlockModel::kDefaultProfile);
+        QCOMPARE(blocks.size(), 1);
+        QCOMPARE(blocks.first().geometry, QRectF(2, 1, 2, 1));
+        QCOMPARE(blocks.first().dataClassId, kText);
+
+        send(Message_FileTransferRequest(FileTransferRequestType_e::SettingsFile, {}));
+        const auto* start = static_cast<const Message_FileTransfer*>(waitFor(MessageType_e::FileTransfer));
+        QVERIFY(start);
+        QCOMPARE(start->GetMetaData().status, quint16(0));
+        QCOMPARE(start->GetMetaData().name, QStringLiteral("client.ini"));
+    }
+
+    void showsNotificationsForABoundedTime_data()
+    {
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("as asked") << 3000 << 3000;
+        QTest::newRow("negative") << -5 << ClientController::kMinimumToastDuration;
+        QTest::newRow("a day") << 86400000 << ClientController::kMaximumToastDuration;
+    }
+
+    void showsNotificationsForABoundedTime()
+    {
+        QFETCH(int, asked);
+        QFETCH(int, shown);
+        startRegistered();
+        QSignalSpy toast(m_controller.get(), &ClientController::toast);
+        send(Message_Notification(QStringLiteral("Tea is ready"), asked));
+        QVERIFY(toast.wait(5000));
+        QCOMPARE(toast.first().at(0).toString(), QStringLiteral("Tea is ready"));
+        QCOMPARE(toast.first().at(1).toInt(), shown);
+    }
+
+    void reconnectsWhenTheServerGoes()
+    {
+        startRegistered();
+        m_controller->setReconnectInterval(std::chrono::milliseconds(50));
+        m_received.clear();
+        m_peer->close();
+        // A new connection greets the server anew.
+        QVERIFY(waitFor(MessageType_e::Hello));
+        QCOMPARE(m_controller->state(), QStringLiteral("registering"));
+    }
+};
+
+QTEST_MAIN(TestClientController)
+#include "tst_clientcontroller.moc"
