@@ -1,4 +1,5 @@
 #include "ClientController.h"
+#include "FakeServer.h"
 
 #include "communication/MessageCodec.h"
 #include "communication/messages/Message_BlockList.h"
@@ -24,7 +25,7 @@ using tessivar::client::BlockModel;
 using tessivar::client::ClientController;
 
 namespace {
-const QString kText = QStringLiteral("com.tessivar.plugin.misc.text");
+const QString kText = test::FakeServer::kTextClass;
 }
 
 // The client's controller against a bare WebSocket server that speaks the protocol:
@@ -35,63 +36,17 @@ class TestClientController : public QObject
 
 private:
     QTemporaryDir m_folder;
-    std::unique_ptr<QWebSocketServer> m_server;
-    QWebSocket* m_peer = nullptr;
+    std::unique_ptr<test::FakeServer> m_server;
     std::unique_ptr<ClientController> m_controller;
-    MessageCodec m_codec;
-    MessageSender_t m_self{QStringLiteral("server"), QStringLiteral("Test server"), QVersionNumber(1, 5, 1),
-                           device::ApplicationType_e::Server};
-    std::vector<std::unique_ptr<IMessage>> m_received;
-    quint64 m_sequence = 100;
 
-    void send(const IMessage& message)
-    {
-        m_peer->sendTextMessage(QString::fromUtf8(*m_codec.Serialize(message, ++m_sequence, {}, m_self)));
-    }
-
-    const IMessage* waitFor(MessageType_e type)
-    {
-        const auto find = [this, type]() -> const IMessage* {
-            for (const auto& message : m_received)
-                if (message && message->GetType() == type)
-                    return message.get();
-            return nullptr;
-        };
-        QElapsedTimer waited;
-        waited.start();
-        while (!find() && waited.elapsed() < 5000)
-            QTest::qWait(10);
-        return find();
-    }
+    void send(const IMessage& message) { m_server->send(message); }
+    const IMessage* waitFor(MessageType_e type) { return m_server->waitFor(type); }
 
     void startRegistered()
     {
-        m_received.clear();
-        m_server = std::make_unique<QWebSocketServer>(QStringLiteral("test"), QWebSocketServer::NonSecureMode);
-        QVERIFY(m_server->listen(QHostAddress::LocalHost));
-        connect(m_server.get(), &QWebSocketServer::newConnection, this, [this] {
-            m_peer = m_server->nextPendingConnection();
-            connect(m_peer, &QWebSocket::textMessageReceived, this, [this](const QString& text) {
-                if (auto parsed = m_codec.ParseMessage(text.toUtf8()))
-                    m_received.push_back(std::move(parsed->second));
-            });
-        });
-        client::ClientOptions options;
-        options.host = QStringLiteral("127.0.0.1");
-        options.port = m_server->serverPort();
-        options.name = QStringLiteral("Panel");
-        m_controller
-            = std::make_unique<ClientController>(options,
-                                                 ClientController::Folders{m_folder.filePath(QStringLiteral("data")),
-                                                                           m_folder.filePath(QStringLiteral("cache"))});
-        m_controller->start();
-        QVERIFY(waitFor(MessageType_e::Hello));
-        ModuleDataClassInfo_t text{kText, {{QStringLiteral("DataWidget.qml"), 1234}}};
-        send(Message_RegisterDevice(QStringLiteral("Test server"), device::ApplicationType_e::Server,
-                                    QVersionNumber(1, 5, 1), {text}));
-        QVERIFY(waitFor(MessageType_e::RegisterDevice));
-        send(Message_BlockList({}));
-        QVERIFY(waitFor(MessageType_e::ModuleList));
+        m_server = std::make_unique<test::FakeServer>();
+        m_controller = m_server->startClient(m_folder.path());
+        QVERIFY(m_controller);
         QTRY_COMPARE(m_controller->state(), QStringLiteral("connected"));
     }
 
@@ -100,7 +55,6 @@ private Q_SLOTS:
     {
         m_controller.reset();
         m_server.reset();
-        m_peer = nullptr;
     }
 
     void answersRegisterModule_data()
@@ -187,8 +141,8 @@ private Q_SLOTS:
     {
         startRegistered();
         m_controller->setReconnectInterval(std::chrono::milliseconds(50));
-        m_received.clear();
-        m_peer->close();
+        m_server->received.clear();
+        m_server->peer()->close();
         // A new connection greets the server anew.
         QVERIFY(waitFor(MessageType_e::Hello));
         QCOMPARE(m_controller->state(), QStringLiteral("registering"));

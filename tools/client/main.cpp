@@ -2,7 +2,7 @@
 // dashboard in a window. See --help.
 #include "ClientController.h"
 #include "ClientOptions.h"
-#include "DataWidgetHost.h"
+#include "ClientQml.h"
 #include "VisibleTextDump.h"
 
 #include "core/ApplicationConstants.h"
@@ -68,7 +68,7 @@ int main(int argc, char* argv[])
     QDir().mkpath(folders.data);
     tessivar::initLogging(true, QStringLiteral("client"), folders.data + QStringLiteral("/log/"));
 
-    qmlRegisterType<tessivar::client::DataWidgetHost>("Tessivar.Client", 1, 0, "DataWidgetHost");
+    tessivar::client::registerClientQml();
     tessivar::client::ClientController controller(options, folders);
     QQmlApplicationEngine engine;
     QQmlContext* context = engine.rootContext();

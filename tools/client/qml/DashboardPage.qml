@@ -143,11 +143,30 @@ Item {
         property int blockId: 0
         property string blockTitle: ""
         anchors.centerIn: parent
+        width: 420
         modal: true
         title: qsTr("Remove block")
-        standardButtons: Dialog.Yes | Dialog.No
         Label {
+            objectName: "text_RemoveBlockQuestion"
+            width: parent ? parent.width : 360
+            wrapMode: Text.Wrap
             text: qsTr("Remove \"%1\" from this dashboard? The server forgets it too.").arg(removeDialog.blockTitle)
+        }
+        footer: DialogButtonBox {
+            Button {
+                objectName: "button_RemoveBlockConfirm"
+                text: qsTr("Remove")
+                Accessible.name: qsTr("Remove %1").arg(removeDialog.blockTitle)
+                Accessible.role: Accessible.Button
+                DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
+            }
+            Button {
+                objectName: "button_RemoveBlockCancel"
+                text: qsTr("Keep")
+                Accessible.name: qsTr("Keep %1").arg(removeDialog.blockTitle)
+                Accessible.role: Accessible.Button
+                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+            }
         }
         onAccepted: controller.removeBlock(blockId)
     }
@@ -157,13 +176,29 @@ Item {
         objectName: "dialog_ProfileName"
         property string renaming: ""
         anchors.centerIn: parent
+        width: 360
         modal: true
         title: renaming === "" ? qsTr("Add profile") : qsTr("Rename profile")
-        standardButtons: Dialog.Ok | Dialog.Cancel
+        footer: DialogButtonBox {
+            Button {
+                objectName: "button_ProfileNameAccept"
+                text: qsTr("OK")
+                Accessible.name: profileDialog.title
+                Accessible.role: Accessible.Button
+                DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
+            }
+            Button {
+                objectName: "button_ProfileNameCancel"
+                text: qsTr("Cancel")
+                Accessible.name: qsTr("Cancel")
+                Accessible.role: Accessible.Button
+                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+            }
+        }
         TextField {
             id: profileNameField
             objectName: "field_ProfileName"
-            width: 280
+            width: parent ? parent.width : 280
             placeholderText: qsTr("Profile name")
             Accessible.name: qsTr("Profile name")
             Accessible.role: Accessible.EditableText
