@@ -12,6 +12,7 @@
 #include <QWebSocketServer>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tessivar::test {
@@ -61,7 +62,8 @@ public:
 
     // A controller for this server, started and registered with a catalogue of the
     // text class; null when the registration did not go through.
-    std::unique_ptr<client::ClientController> startClient(const QString& folder)
+    std::unique_ptr<client::ClientController> startClient(const QString& folder,
+                                                          std::optional<ModuleDataClassInfo_t> catalogued = {})
     {
         received.clear();
         client::ClientOptions options;
@@ -74,7 +76,8 @@ public:
         controller->start();
         if (!waitFor(communication::MessageType_e::Hello))
             return nullptr;
-        const ModuleDataClassInfo_t text{kTextClass, {{QStringLiteral("DataWidget.qml"), 1234}}};
+        const ModuleDataClassInfo_t text
+            = catalogued.value_or(ModuleDataClassInfo_t{kTextClass, {{QStringLiteral("DataWidget.qml"), 1234}}});
         send(communication::Message_RegisterDevice(QStringLiteral("Test server"), device::ApplicationType_e::Server,
                                                    QVersionNumber(1, 5, 1), {text}));
         if (!waitFor(communication::MessageType_e::RegisterDevice))

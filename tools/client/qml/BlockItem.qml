@@ -118,6 +118,8 @@ Rectangle {
         objectName: "button_RemoveBlock_" + block.blockId
         visible: block.editing
         anchors { right: parent.right; top: parent.top; margins: 4 }
+        width: 32
+        height: 32
         text: "\u2715"
         ToolTip.visible: hovered
         ToolTip.text: qsTr("Remove block")

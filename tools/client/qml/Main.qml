@@ -13,6 +13,19 @@ ApplicationWindow {
     visibility: startFullscreen ? Window.FullScreen : Window.AutomaticVisibility
     title: controller.serverName !== "" ? qsTr("Tessivar Client - %1").arg(controller.serverName) : qsTr("Tessivar Client")
     color: theme.background
+    // The controls take the same colours as the pages.
+    palette.window: theme.background
+    palette.windowText: theme.text
+    palette.base: theme.surface
+    palette.text: theme.text
+    palette.button: theme.surface
+    palette.buttonText: theme.text
+    palette.highlight: theme.primary
+    palette.highlightedText: theme.onPrimary
+    palette.mid: theme.divider
+    palette.dark: theme.divider
+    palette.light: theme.surface
+    palette.placeholderText: theme.secondaryText
 
     // One palette, a light and a dark set; the system's choice unless one was asked for.
     QtObject {
