@@ -20,7 +20,7 @@ namespace {
 
 const QString kTextModule = QStringLiteral("com.tessivar.plugin.misc.text");
 // Away from the default port and from the other tests' ports.
-constexpr quint16 kPort = 20991;
+constexpr quint16 kPort = 20997;
 
 } // namespace
 

@@ -406,9 +406,9 @@ void ClientController::keepStateInStepWithLayout()
 
 void ClientController::sendData(quint32 blockId, const QVariantMap& data)
 {
+    // The widget holds what it wrote; the model takes the server's answer.
     if (!m_blocks.find(blockId))
         return;
-    m_blocks.updateData(blockId, data);
     if (m_session && m_session->isOpen())
         m_session->send(communication::Message_Data(blockId, data));
 }
