@@ -123,6 +123,7 @@ private Q_SLOTS:
         QTest::newRow("as asked") << 3000 << 3000;
         QTest::newRow("negative") << -5 << ClientController::kMinimumToastDuration;
         QTest::newRow("a day") << 86400000 << ClientController::kMaximumToastDuration;
+        QTest::newRow("a long text") << 3000 << 3000;
     }
 
     void showsNotificationsForABoundedTime()
@@ -131,9 +132,11 @@ private Q_SLOTS:
         QFETCH(int, shown);
         startRegistered();
         QSignalSpy toast(m_controller.get(), &ClientController::toast);
-        send(Message_Notification(QStringLiteral("Tea is ready"), asked));
+        const bool longText = QByteArray(QTest::currentDataTag()) == "a long text";
+        const QString text = longText ? QString(100000, QLatin1Char('x')) : QStringLiteral("Tea is ready");
+        send(Message_Notification(text, asked));
         QVERIFY(toast.wait(5000));
-        QCOMPARE(toast.first().at(0).toString(), QStringLiteral("Tea is ready"));
+        QCOMPARE(toast.first().at(0).toString(), text.left(ClientController::kMaximumToastLength));
         QCOMPARE(toast.first().at(1).toInt(), shown);
     }
 

@@ -182,7 +182,7 @@ void ClientController::wireSession()
     connect(session, &DeviceSession::dataReceived, this,
             [this](quint32 blockId, const QVariantMap& data) { m_blocks.updateData(blockId, data); });
     connect(session, &DeviceSession::notificationReceived, this, [this](const QString& text, int duration) {
-        emit toast(text, std::clamp(duration, kMinimumToastDuration, kMaximumToastDuration));
+        emit toast(text.left(kMaximumToastLength), std::clamp(duration, kMinimumToastDuration, kMaximumToastDuration));
     });
     connect(session, &DeviceSession::fileTransferReceived, this, &ClientController::onFileTransfer);
     connect(session, &DeviceSession::fileTransferRequested, this,
@@ -278,8 +278,14 @@ void ClientController::onRegistered()
 
     QStringList missing;
     for (const ModuleDataClassInfo_t& info : m_session->serverCatalogue()) {
-        if (info.fileList.isEmpty() || m_cache.isComplete(info))
+        if (info.fileList.isEmpty() || info.fileList.size() > DisplayFileCache::kMaximumFilesPerClass
+            || m_cache.isComplete(info))
             continue;
+        if (missing.size() >= kMaximumFetchedClasses) {
+            qWarning() << "The server offers more than" << kMaximumFetchedClasses << "data classes; not fetching"
+                       << info.classId << "and the ones after it";
+            break;
+        }
         m_cache.expect(info);
         missing.append(info.classId);
     }

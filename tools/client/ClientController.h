@@ -41,6 +41,10 @@ public:
     // A toast shows at least this long and at most a minute, whatever the server asks.
     static constexpr int kMinimumToastDuration = 1000;
     static constexpr int kMaximumToastDuration = 60000;
+    // A toast is a line or two; longer texts are cut.
+    static constexpr qsizetype kMaximumToastLength = 500;
+    // A server offers tens of data classes; those past this many are not fetched.
+    static constexpr qsizetype kMaximumFetchedClasses = 512;
 
     struct Folders {
         QString data;  // layout, settings, logs
