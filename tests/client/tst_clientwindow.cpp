@@ -4,8 +4,10 @@
 #include "app/TessivarServerApplication.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QQuickItem>
 #include <QQuickWindow>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -168,6 +170,27 @@ private Q_SLOTS:
                      .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
                      .size(),
                  1);
+    }
+
+    void theServersWindowDownloadsTheClientsLogs()
+    {
+        QQuickWindow* window = m_server->application().mainWindow();
+        if (!m_ui->isShown(QStringLiteral("deviceRow_0")))
+            QVERIFY(m_ui->click(QStringLiteral("button_NetworkStatus")));
+        QVERIFY(m_ui->waitUsable(QStringLiteral("deviceRow_0")));
+        QQuickItem* row = m_ui->find(QStringLiteral("deviceRow_0"));
+        QTest::mouseMove(window, row->mapToScene(QPointF(row->width() / 2, 8)).toPoint());
+        QVERIFY(m_ui->click(QStringLiteral("button_DownloadLogs")));
+        // The server files them under the device's name as it knows it.
+        const auto received = [this] {
+            QDirIterator it(m_server->folder().filePath(QStringLiteral("log")), {QStringLiteral("log_*_client.txt")},
+                            QDir::Files, QDirIterator::Subdirectories);
+            return it.hasNext() ? it.next() : QString();
+        };
+        QTRY_VERIFY2_WITH_TIMEOUT(!received().isEmpty(), qPrintable(clientLog().right(2000)), 20000);
+        QFile log(received());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("Registered with"));
     }
 };
 
