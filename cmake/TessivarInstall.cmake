@@ -1,10 +1,10 @@
 # The installed program: `cmake --install` and the Debian package (`cpack -G DEB`).
 #
-#   bin/                                tessivar, tessivar-helper, tessivar-device
+#   bin/                                tessivar, tessivar-helper, tessivar-device, tessivar-client
 #   lib/tessivar/                       libtessivarPlugin.so
 #   lib/tessivar/plugins/misc/          plugin.so
-#   share/applications/                 tessivar.desktop
-#   share/icons/hicolor/<n>x<n>/apps/   tessivar.png
+#   share/applications/                 tessivar.desktop, tessivar-client.desktop
+#   share/icons/hicolor/<n>x<n>/apps/   tessivar.png, tessivar-client.png
 #   share/doc/tessivar/                 copyright, licence texts
 #
 # Installed in a folder it cannot write, the program keeps its settings, logs and blocks
@@ -25,6 +25,9 @@ set(TESSIVAR_INSTALLED_PROGRAMS tessivar tessivar-helper)
 if(TARGET tessivar-device)
     list(APPEND TESSIVAR_INSTALLED_PROGRAMS tessivar-device)
 endif()
+if(TARGET tessivar-client)
+    list(APPEND TESSIVAR_INSTALLED_PROGRAMS tessivar-client)
+endif()
 set_target_properties(${TESSIVAR_INSTALLED_PROGRAMS} PROPERTIES INSTALL_RPATH "$ORIGIN/${TESSIVAR_BIN_TO_LIB}")
 install(TARGETS ${TESSIVAR_INSTALLED_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS tessivarPlugin
@@ -36,10 +39,14 @@ if(TARGET tessivar_misc_plugin)
 endif()
 
 set(TESSIVAR_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging/linux)
-install(FILES ${TESSIVAR_PACKAGING_DIR}/tessivar.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${TESSIVAR_PACKAGING_DIR}/tessivar.desktop ${TESSIVAR_PACKAGING_DIR}/tessivar-client.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The client shows the same mark as the server: both are Tessivar on the desktop.
 foreach(size 16 22 24 32 48 64 128 256)
-    install(FILES ${TESSIVAR_PACKAGING_DIR}/icons/${size}x${size}.png
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME tessivar.png)
+    foreach(program tessivar tessivar-client)
+        install(FILES ${TESSIVAR_PACKAGING_DIR}/icons/${size}x${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME ${program}.png)
+    endforeach()
 endforeach()
 install(FILES
     ${TESSIVAR_PACKAGING_DIR}/copyright

@@ -47,10 +47,11 @@ else
     pass "installed with cmake --install"
 fi
 
-expected=(usr/bin/tessivar usr/bin/tessivar-helper usr/bin/tessivar-device usr/lib/tessivar/libtessivarPlugin.so
-    usr/share/applications/tessivar.desktop usr/share/doc/tessivar/copyright usr/share/doc/tessivar/LICENSE.LGPL-3.txt)
+expected=(usr/bin/tessivar usr/bin/tessivar-helper usr/bin/tessivar-device usr/bin/tessivar-client
+    usr/lib/tessivar/libtessivarPlugin.so usr/share/applications/tessivar.desktop usr/share/applications/tessivar-client.desktop usr/share/doc/tessivar/copyright usr/share/doc/tessivar/LICENSE.LGPL-3.txt)
 for size in 16 22 24 32 48 64 128 256; do
-    expected+=("usr/share/icons/hicolor/${size}x${size}/apps/tessivar.png")
+    expected+=("usr/share/icons/hicolor/${size}x${size}/apps/tessivar.png"
+        "usr/share/icons/hicolor/${size}x${size}/apps/tessivar-client.png")
 done
 misc=0
 if [ "${2:-without-misc}" = with-misc ]; then
@@ -62,11 +63,15 @@ for file in "${expected[@]}"; do
 done
 grep -q '^Exec=tessivar$' "$root/usr/share/applications/tessivar.desktop" || fail "desktop entry does not start tessivar"
 grep -q '^Icon=tessivar$' "$root/usr/share/applications/tessivar.desktop" || fail "desktop entry names no icon"
+grep -q '^Exec=tessivar-client$' "$root/usr/share/applications/tessivar-client.desktop" \
+    || fail "client's desktop entry does not start tessivar-client"
+grep -q '^Icon=tessivar-client$' "$root/usr/share/applications/tessivar-client.desktop" \
+    || fail "client's desktop entry names no icon"
 for size in 16 256; do
     file "$root/usr/share/icons/hicolor/${size}x${size}/apps/tessivar.png" | grep -q "PNG image data, $size x $size" \
         || fail "icon ${size}x${size} is not a ${size} pixel PNG"
 done
-for program in tessivar tessivar-helper tessivar-device; do
+for program in tessivar tessivar-helper tessivar-device tessivar-client; do
     runpath="$(readelf -d "$root/usr/bin/$program" | grep -E 'RPATH|RUNPATH' || true)"
     case "$runpath" in
     *"$build"*) fail "$program still looks into the build tree: $runpath" ;;

@@ -119,7 +119,7 @@ QStringList importedModules()
 {
     QStringList modules;
     const QRegularExpression line(QStringLiteral(R"(^\s*import\s+([A-Za-z][\w.]*))"));
-    for (const char* folder : {"server/ui", "plugins/misc"}) {
+    for (const char* folder : {"server/ui", "plugins/misc", "tools/client/qml"}) {
         QDirIterator it(QStringLiteral(TESSIVAR_SOURCE_DIR "/") + QLatin1String(folder), {QStringLiteral("*.qml")},
                         QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
@@ -128,7 +128,9 @@ QStringList importedModules()
                 continue;
             for (const QString& text : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
                 const QString module = line.match(text).captured(1);
-                if (!module.isEmpty() && !module.startsWith(QLatin1String("com.tessivar")) && !modules.contains(module))
+                const bool ours
+                    = module.startsWith(QLatin1String("com.tessivar")) || module.startsWith(QLatin1String("Tessivar."));
+                if (!module.isEmpty() && !ours && !modules.contains(module))
                     modules.append(module);
             }
         }

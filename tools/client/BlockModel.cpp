@@ -1,5 +1,7 @@
 #include "BlockModel.h"
 
+#include "communication/JsonValues.h"
+
 #include <QColor>
 #include <QDir>
 #include <QFile>
@@ -9,6 +11,8 @@
 #include <QJsonObject>
 #include <QSaveFile>
 #include <QSet>
+
+#include <cmath>
 
 namespace tessivar::client {
 
@@ -62,12 +66,12 @@ QVariant BlockModel::data(const QModelIndex& index, int role) const
     case TitleRole:
         return block.parameters.value(kTitle).toString();
     case TitleColorRole:
-        return colorOf(block.parameters.value(kTitleColor), QColor());
+        return colorOf(block.parameters.value(kTitleColor), QColor(Qt::transparent));
     case BackgroundColorRole:
         // Background type 0 is a plain colour; the others are drawn as the palette's surface.
         if (block.parameters.value(kBackgroundType).toInt() != 0)
-            return QColor();
-        return colorOf(block.parameters.value(kBackgroundColor), QColor());
+            return QColor(Qt::transparent);
+        return colorOf(block.parameters.value(kBackgroundColor), QColor(Qt::transparent));
     default:
         return {};
     }
@@ -124,18 +128,33 @@ bool BlockModel::load()
         block.id = static_cast<quint32>(id);
         block.dataClass = dataClass;
         block.profile = entry.value(QStringLiteral("Profile")).toString();
+        if (block.profile.isEmpty())
+            block.profile = kDefaultProfile;
         const QJsonArray cell = entry.value(QStringLiteral("Cell")).toArray();
         if (cell.size() == 4)
-            block.cell = QRect(std::clamp(cell[0].toInt(), 0, kColumns - 1), std::clamp(cell[1].toInt(), 0, 1000),
-                               std::clamp(cell[2].toInt(1), 1, kColumns), std::clamp(cell[3].toInt(1), 1, 100));
+            block.cell = cellOf(QRectF(cell[0].toInt(), cell[1].toInt(), cell[2].toInt(1), cell[3].toInt(1)));
         block.z = entry.value(QStringLiteral("Z")).toInt();
+        block.parameters = communication::JsonValues::ReadMap(entry.value(QStringLiteral("Parameters")));
         seen.insert(block.id);
         loaded.push_back(block);
     }
+    QStringList profiles;
+    for (const QJsonValue& value : document.object().value(QStringLiteral("Profiles")).toArray()) {
+        const QString name = value.toString().left(kMaximumProfileNameLength);
+        if (!name.isEmpty() && !profiles.contains(name) && profiles.size() < kMaximumProfiles)
+            profiles.append(name);
+    }
+    for (const Block& block : loaded)
+        if (!profiles.contains(block.profile))
+            profiles.append(block.profile);
+    if (profiles.isEmpty())
+        profiles.append(kDefaultProfile);
     beginResetModel();
     m_blocks = std::move(loaded);
     endResetModel();
+    m_profiles = profiles;
     emit countChanged();
+    emit profilesChanged();
     return true;
 }
 
@@ -150,10 +169,14 @@ bool BlockModel::save() const
             {QStringLiteral("Cell"),
              QJsonArray{block.cell.x(), block.cell.y(), block.cell.width(), block.cell.height()}},
             {QStringLiteral("Z"), block.z},
+            {QStringLiteral("Parameters"), communication::JsonValues::WriteMap(block.parameters)},
         });
     QDir().mkpath(QFileInfo(m_layoutFile).absolutePath());
     QSaveFile file(m_layoutFile);
-    const QByteArray content = QJsonDocument(QJsonObject{{QStringLiteral("Blocks"), blocks}}).toJson();
+    const QByteArray content
+        = QJsonDocument(QJsonObject{{QStringLiteral("Blocks"), blocks},
+                                    {QStringLiteral("Profiles"), QJsonArray::fromStringList(m_profiles)}})
+              .toJson();
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit()) {
         qWarning() << "Cannot write the layout file" << m_layoutFile << file.errorString();
         return false;
@@ -221,6 +244,12 @@ bool BlockModel::addAt(const Block& block)
 {
     if (rowOf(block.id) >= 0 || static_cast<int>(m_blocks.size()) >= kMaximumBlocks)
         return false;
+    if (!m_profiles.contains(block.profile)) {
+        if (m_profiles.size() >= kMaximumProfiles)
+            return false;
+        m_profiles.append(block.profile);
+        emit profilesChanged();
+    }
     const int row = rowCount();
     beginInsertRows(QModelIndex(), row, row);
     m_blocks.push_back(block);
@@ -249,6 +278,7 @@ void BlockModel::updateParameters(quint32 id, const QVariantMap& parameters)
         return;
     m_blocks[static_cast<size_t>(row)].parameters.insert(parameters);
     emit dataChanged(index(row), index(row), {ParametersRole, TitleRole, TitleColorRole, BackgroundColorRole});
+    save();
 }
 
 void BlockModel::updateData(quint32 id, const QVariantMap& data)
@@ -270,13 +300,76 @@ void BlockModel::setWidgetUrl(const QString& dataClass, const QUrl& url)
     }
 }
 
+int BlockModel::countOn(const QString& profile) const
+{
+    return static_cast<int>(std::count_if(m_blocks.cbegin(), m_blocks.cend(),
+                                          [&profile](const Block& block) { return block.profile == profile; }));
+}
+
 QStringList BlockModel::profiles() const
 {
-    QStringList profiles;
-    for (const Block& block : m_blocks)
-        if (!profiles.contains(block.profile))
-            profiles.append(block.profile);
-    return profiles;
+    return m_profiles;
+}
+
+QRect BlockModel::cellOf(const QRectF& geometry)
+{
+    const auto whole = [](qreal value, int low, int high) {
+        return std::clamp(static_cast<int>(std::lround(std::clamp(value, qreal(low), qreal(high)))), low, high);
+    };
+    const int column = whole(geometry.x(), 0, kColumns - 1);
+    const int width = whole(geometry.width(), 1, kColumns - column);
+    return QRect(column, whole(geometry.y(), 0, kMaximumRows - 1), width, whole(geometry.height(), 1, kMaximumHeight));
+}
+
+bool BlockModel::moveBlock(quint32 id, int column, int row, int width, int height)
+{
+    const int at = rowOf(id);
+    if (at < 0)
+        return false;
+    const QRect cell = cellOf(QRectF(column, row, width, height));
+    Block& block = m_blocks[static_cast<size_t>(at)];
+    if (block.cell == cell)
+        return true;
+    block.cell = cell;
+    emit dataChanged(index(at), index(at), {CellRole});
+    save();
+    return true;
+}
+
+bool BlockModel::isValidNewProfileName(const QString& name) const
+{
+    if (name.trimmed().isEmpty() || name.size() > kMaximumProfileNameLength || m_profiles.contains(name)) {
+        qWarning() << "Refused the profile name" << name << ": empty, too long or already taken";
+        return false;
+    }
+    return true;
+}
+
+bool BlockModel::addProfile(const QString& name)
+{
+    if (m_profiles.size() >= kMaximumProfiles || !isValidNewProfileName(name))
+        return false;
+    m_profiles.append(name);
+    emit profilesChanged();
+    save();
+    return true;
+}
+
+bool BlockModel::renameProfile(const QString& name, const QString& newName)
+{
+    const qsizetype at = m_profiles.indexOf(name);
+    if (at < 0 || !isValidNewProfileName(newName))
+        return false;
+    m_profiles[at] = newName;
+    for (size_t row = 0; row < m_blocks.size(); ++row) {
+        if (m_blocks[row].profile != name)
+            continue;
+        m_blocks[row].profile = newName;
+        emit dataChanged(index(int(row)), index(int(row)), {ProfileRole});
+    }
+    emit profilesChanged();
+    save();
+    return true;
 }
 
 } // namespace tessivar::client

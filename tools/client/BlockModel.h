@@ -18,12 +18,22 @@ class BlockModel : public QAbstractListModel
     Q_OBJECT
     Q_PROPERTY(int columns READ columns CONSTANT)
     Q_PROPERTY(int count READ rowCount NOTIFY countChanged)
+    Q_PROPERTY(QStringList profiles READ profiles NOTIFY profilesChanged)
 public:
     static constexpr int kColumns = 4;
     // A dashboard holds tens of blocks; a layout file listing more is cut there.
     static constexpr int kMaximumBlocks = 1000;
     // The layout file is a few kilobytes; a larger one is not ours.
-    static constexpr qint64 kMaximumLayoutSize = 4 * 1024 * 1024;
+    // The layout file holds the blocks' parameters, icons included; a larger one is not ours.
+    static constexpr qint64 kMaximumLayoutSize = 32 * 1024 * 1024;
+    // Rows a dashboard may reach; cells further down are brought back to it.
+    static constexpr int kMaximumRows = 1000;
+    // A block spans at most this many rows.
+    static constexpr int kMaximumHeight = 100;
+    // Tabs a user keeps; names are short.
+    static constexpr int kMaximumProfiles = 64;
+    static constexpr int kMaximumProfileNameLength = 64;
+    static inline const QString kDefaultProfile = QStringLiteral("Dashboard");
 
     struct Block {
         quint32 id = 0;
@@ -72,19 +82,31 @@ public:
     void remove(quint32 id);
     void updateParameters(quint32 id, const QVariantMap& parameters);
     void updateData(quint32 id, const QVariantMap& data);
+    // Places the block at that cell and size, kept inside the grid; false if unknown.
+    Q_INVOKABLE bool moveBlock(quint32 id, int column, int row, int width, int height);
+    // New profiles get unique, non-empty names; false when refused (logged).
+    Q_INVOKABLE bool addProfile(const QString& name);
+    Q_INVOKABLE bool renameProfile(const QString& name, const QString& newName);
     void setWidgetUrl(const QString& dataClass, const QUrl& url);
     QRect firstFreeCell(const QString& profile) const;
     QStringList profiles() const;
+    Q_INVOKABLE int countOn(const QString& profile) const;
+    // The grid units of a geometry that came from elsewhere (an import), kept inside the grid.
+    static QRect cellOf(const QRectF& geometry);
 
 signals:
     void countChanged();
+    void profilesChanged();
 
 private:
     int rowOf(quint32 id) const;
     bool save() const;
 
     QString m_layoutFile;
+    bool isValidNewProfileName(const QString& name) const;
+
     std::vector<Block> m_blocks;
+    QStringList m_profiles{kDefaultProfile};
 };
 
 } // namespace tessivar::client

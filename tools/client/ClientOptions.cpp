@@ -27,7 +27,12 @@ ParsedClientOptions parseClientOptions(const QStringList& arguments)
     const QCommandLineOption dump(QStringLiteral("dump-texts"),
                                   QStringLiteral("Writes the visible texts to the file as they change."),
                                   QStringLiteral("file"));
-    parser.addOptions({help, version, address, port, name, reconnect, dump});
+    const QCommandLineOption fullscreen(QStringLiteral("fullscreen"),
+                                        QStringLiteral("Fills the screen, as a kiosk on a touch panel."));
+    const QCommandLineOption colors(QStringLiteral("colors"),
+                                    QStringLiteral("light or dark instead of the system's colours."),
+                                    QStringLiteral("scheme"));
+    parser.addOptions({help, version, address, port, name, reconnect, dump, fullscreen, colors});
 
     ParsedClientOptions result;
     if (!parser.parse(arguments)) {
@@ -79,6 +84,15 @@ ParsedClientOptions parseClientOptions(const QStringList& arguments)
         }
         options.reconnectInterval = std::chrono::milliseconds(ms);
     }
+    if (parser.isSet(colors)) {
+        options.colorScheme = parser.value(colors);
+        if (options.colorScheme != QLatin1String("light") && options.colorScheme != QLatin1String("dark")) {
+            result.message = QStringLiteral("Invalid colours: %1 (light or dark)").arg(options.colorScheme);
+            result.exitCode = 1;
+            return result;
+        }
+    }
+    options.fullscreen = parser.isSet(fullscreen);
     options.name = parser.value(name).left(128);
     options.dumpFile = parser.value(dump);
     result.options = options;

@@ -14,7 +14,9 @@ struct ClientOptions {
     quint16 port = 20948;
     QString name; // empty: the computer's name
     std::chrono::milliseconds reconnectInterval{2000};
-    QString dumpFile; // test hook: the visible texts, written as they change
+    bool fullscreen = false; // kiosk: the whole screen, no window frame
+    QString colorScheme;     // "light", "dark" or empty: the system's
+    QString dumpFile;        // test hook: the visible texts, written as they change
 };
 
 struct ParsedClientOptions {

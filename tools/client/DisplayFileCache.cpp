@@ -11,18 +11,9 @@
 
 namespace tessivar::client {
 
+using devicecli::isPlainFileName;
+
 namespace {
-
-constexpr quint16 kStatusStart = 0;
-constexpr quint16 kStatusData = 1;
-constexpr quint16 kStatusEnd = 2;
-
-// Names come from the server: none may climb out of its class's folder.
-bool isPlainFileName(const QString& name)
-{
-    return !name.isEmpty() && name.size() <= 255 && name != QLatin1String(".") && name != QLatin1String("..")
-        && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
-}
 
 // Class ids are reverse domain names; anything else is kept out of the file system.
 QString folderName(const QString& classId)
@@ -98,8 +89,6 @@ QString DisplayFileCache::errorString() const
 DisplayFileCache::Step DisplayFileCache::fail(const QString& error)
 {
     m_error = error;
-    m_current.reset();
-    m_content.clear();
     return Step::Failed;
 }
 
@@ -107,49 +96,36 @@ DisplayFileCache::Step DisplayFileCache::receive(const FileTransferMetaData_t& m
 {
     if (metaData.requestType != FileTransferRequestType_e::DataClassFiles)
         return Step::Ignored;
-    switch (metaData.status) {
-    case kStatusStart: {
+    constexpr quint16 kStatusStart = 0;
+    if (metaData.status == kStatusStart) {
         QString classId;
         QDataStream stream(metaData.transferData);
         stream.setVersion(kDataStreamVersion);
         stream >> classId;
-        if (stream.status() != QDataStream::Ok || classId.isEmpty())
-            return fail(QStringLiteral("The server sent %1 without its data class").arg(metaData.name));
-        if (!isPlainFileName(metaData.name))
-            return fail(QStringLiteral("The server sent a file with the name \"%1\"").arg(metaData.name));
-        if (metaData.size > kMaximumFileSize)
-            return fail(QStringLiteral("The server announced %1 bytes for %2").arg(metaData.size).arg(metaData.name));
-        m_current = metaData;
+        if (stream.status() != QDataStream::Ok || classId.isEmpty()) {
+            const QString error = QStringLiteral("The server sent %1 without its data class").arg(metaData.name);
+            m_reception.fail(error);
+            return fail(error);
+        }
         m_currentClass = classId;
-        m_content.clear();
-        m_content.reserve(static_cast<qsizetype>(metaData.size));
-        return Step::Acknowledge;
     }
-    case kStatusData:
-        if (!m_current || m_current->name != metaData.name)
-            return fail(QStringLiteral("The server sent data of %1 before announcing it").arg(metaData.name));
-        if (static_cast<quint64>(m_content.size()) + static_cast<quint64>(data.size()) > m_current->size)
-            return fail(
-                QStringLiteral("The server sent more than the %1 bytes of %2").arg(m_current->size).arg(metaData.name));
-        m_content.append(data);
+    switch (m_reception.receive(metaData, data)) {
+    case devicecli::FileReception::Step::Acknowledge:
         return Step::Acknowledge;
-    case kStatusEnd:
-        return finishFile(metaData);
-    default:
+    case devicecli::FileReception::Step::Failed:
+        return fail(m_reception.errorString());
+    case devicecli::FileReception::Step::Ignored:
         return Step::Ignored;
+    case devicecli::FileReception::Step::Received:
+        break;
     }
+    return keepFile(metaData);
 }
 
-DisplayFileCache::Step DisplayFileCache::finishFile(const FileTransferMetaData_t& metaData)
+DisplayFileCache::Step DisplayFileCache::keepFile(const FileTransferMetaData_t& metaData)
 {
-    if (!m_current || m_current->name != metaData.name)
-        return fail(QStringLiteral("The server ended %1 before announcing it").arg(metaData.name));
-    const quint16 crc = checksum(m_content);
-    if (crc != m_current->crc || static_cast<quint32>(m_content.size()) != m_current->size)
-        return fail(QStringLiteral("%1 arrived damaged: checksum %2, expected %3")
-                        .arg(metaData.name)
-                        .arg(crc)
-                        .arg(m_current->crc));
+    const QByteArray content = m_reception.takeContent();
+    const quint16 crc = checksum(content);
     const auto expected = std::find_if(m_expected.cbegin(), m_expected.cend(),
                                        [this](const auto& info) { return info.classId == m_currentClass; });
     const bool listed = expected != m_expected.cend()
@@ -161,10 +137,8 @@ DisplayFileCache::Step DisplayFileCache::finishFile(const FileTransferMetaData_t
     if (!folder.mkpath(QStringLiteral(".")))
         return fail(QStringLiteral("Cannot create the folder %1").arg(folder.absolutePath()));
     QSaveFile file(folder.filePath(metaData.name));
-    if (!file.open(QIODevice::WriteOnly) || file.write(m_content) != m_content.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
         return fail(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
-    m_current.reset();
-    m_content.clear();
     return metaData.index >= metaData.count ? Step::Done : Step::Acknowledge;
 }
 

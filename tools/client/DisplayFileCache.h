@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileReception.h"
+
 #include "communication/FileTransferMetaData.h"
 #include "core/ModuleDataClassInfo.h"
 
@@ -43,13 +45,12 @@ public:
 
 private:
     Step fail(const QString& error);
-    Step finishFile(const FileTransferMetaData_t& metaData);
+    Step keepFile(const FileTransferMetaData_t& metaData);
 
     QDir m_root;
     QList<ModuleDataClassInfo_t> m_expected;
-    std::optional<FileTransferMetaData_t> m_current;
+    devicecli::FileReception m_reception{kMaximumFileSize};
     QString m_currentClass;
-    QByteArray m_content;
     QString m_error;
 };
 

@@ -9,6 +9,7 @@
 #include "communication/messages/Message_Data.h"
 #include "communication/messages/Message_DeleteBlock.h"
 #include "communication/messages/Message_FileTransfer.h"
+#include "communication/messages/Message_FileTransferRequest.h"
 #include "communication/messages/Message_Hello.h"
 #include "communication/messages/Message_Notification.h"
 #include "communication/messages/Message_RegisterBlock.h"
@@ -47,6 +48,12 @@ DeviceSession::DeviceSession(const communication::MessageSender_t& self, DeviceS
     connect(&m_socket, &QWebSocket::textMessageReceived, this, &DeviceSession::onText);
 }
 
+DeviceSession::~DeviceSession()
+{
+    // A socket that goes while connected still reports it; nobody is left to hear.
+    m_socket.disconnect(this);
+}
+
 void DeviceSession::setClaimedClasses(ClaimedClasses_t claimed)
 {
     m_claimedClasses = std::move(claimed);
@@ -55,6 +62,11 @@ void DeviceSession::setClaimedClasses(ClaimedClasses_t claimed)
 void DeviceSession::setBlockAdmission(BlockAdmission_t admission)
 {
     m_blockAdmission = std::move(admission);
+}
+
+void DeviceSession::setDashboardLayout(DashboardLayout_t layout)
+{
+    m_dashboardLayout = std::move(layout);
 }
 
 const QList<ModuleDataClassInfo_t>& DeviceSession::serverCatalogue() const
@@ -123,6 +135,7 @@ QVersionNumber DeviceSession::serverVersion() const
 
 void DeviceSession::onText(const QString& text)
 {
+    emit messageArrived();
     const auto parsed = m_codec.Parse(text.toUtf8());
     if (!parsed) {
         qWarning() << "Rejected a message from the server that is not a valid envelope:" << text.left(200);
@@ -202,6 +215,11 @@ void DeviceSession::dispatch(const communication::MessageHeader_t& header, const
     case MessageType_e::DashboardImportRequest:
         importDashboard(header, message);
         break;
+    case MessageType_e::FileTransferRequest: {
+        const auto& request = static_cast<const communication::Message_FileTransferRequest&>(message);
+        emit fileTransferRequested(request.GetRequestType(), request.GetRequestData(), header.sequenceId);
+        break;
+    }
     case MessageType_e::FileTransfer: {
         const auto& transfer = static_cast<const communication::Message_FileTransfer&>(message);
         emit fileTransferReceived(transfer.GetMetaData(), transfer.GetFileData(), header.sequenceId);
@@ -282,6 +300,15 @@ void DeviceSession::createBlock(const communication::MessageHeader_t& header, co
 
 void DeviceSession::answerDashboardExport(const communication::MessageHeader_t& header)
 {
+    if (m_dashboardLayout) {
+        const auto profiles = m_dashboardLayout();
+        int count = 0;
+        for (const auto& blocks : profiles)
+            count += static_cast<int>(blocks.size());
+        send(communication::Message_DashboardExportResponse(profiles), header.sequenceId);
+        emit dashboardExported(count);
+        return;
+    }
     // A screen-less device lays its blocks out four to a row, one cell each, in id order.
     constexpr int kColumns = 4;
     communication::Message_DashboardExportResponse::Profiles_t profiles;

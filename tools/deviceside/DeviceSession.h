@@ -2,6 +2,7 @@
 
 #include "DeviceState.h"
 
+#include "communication/DashboardExportModule.h"
 #include "communication/FileTransferMetaData.h"
 #include "communication/IMessage.h"
 #include "communication/MessageCodec.h"
@@ -54,12 +55,17 @@ public:
     using ClaimedClasses_t = std::function<QList<ModuleDataClassInfo_t>(const QList<ModuleDataClassInfo_t>& catalogue)>;
     // Whether a block of that class can be created here (Created, or the status to answer).
     using BlockAdmission_t = std::function<BlockCreationStatus_e(const QString& dataClass)>;
+    // The dashboard this device shows, profile by profile, for an export.
+    using DashboardLayout_t = std::function<QMap<QString, QList<communication::DashboardExportModule>>()>;
 
     DeviceSession(const communication::MessageSender_t& self, DeviceState& state, QObject* parent = nullptr);
+    ~DeviceSession() override;
 
     // Without these the device claims the server's own classes and takes every block.
     void setClaimedClasses(ClaimedClasses_t claimed);
     void setBlockAdmission(BlockAdmission_t admission);
+    // Without it an export lays the blocks out four to a row.
+    void setDashboardLayout(DashboardLayout_t layout);
     const QList<ModuleDataClassInfo_t>& serverCatalogue() const;
     // Forgets a block here and tells the server (DeleteModule).
     void deleteBlock(quint32 blockId);
@@ -76,6 +82,8 @@ public:
 
 signals:
     void connected();
+    // Any message of the server arrived, valid or not: it is there.
+    void messageArrived();
     void catalogueReceived(const QList<ModuleDataClassInfo_t>& catalogue);
     void connectionFailed(const QString& error);
     void disconnected();
@@ -85,6 +93,9 @@ signals:
     void blockCreated(quint32 blockId, const QString& dataClass);
     void blockDeleted(quint32 blockId);
     void notificationReceived(const QString& text, int duration);
+    // The server asks for this device's log files (1) or settings file (2).
+    void fileTransferRequested(FileTransferRequestType_e requestType, const QByteArray& requestData,
+                               quint64 sequenceId);
     void fileTransferReceived(const FileTransferMetaData_t& metaData, const QByteArray& data, quint64 sequenceId);
     void dashboardExported(int blockCount);
     void dashboardImported(int createdCount, int requestedCount);
@@ -103,6 +114,7 @@ private:
 
     ClaimedClasses_t m_claimedClasses;
     BlockAdmission_t m_blockAdmission;
+    DashboardLayout_t m_dashboardLayout;
     QList<ModuleDataClassInfo_t> m_serverCatalogue;
     communication::MessageSender_t m_self;
     DeviceState& m_state;

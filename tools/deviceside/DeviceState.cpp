@@ -55,6 +55,17 @@ const QString& DeviceState::id() const
     return m_id;
 }
 
+QVariant DeviceState::value(const QString& key, const QVariant& fallback) const
+{
+    return m_settings->value(key, fallback);
+}
+
+void DeviceState::setValue(const QString& key, const QVariant& value)
+{
+    m_settings->setValue(key, value);
+    m_settings->sync();
+}
+
 QMap<quint32, QString> DeviceState::blocks() const
 {
     QMap<quint32, QString> blocks;

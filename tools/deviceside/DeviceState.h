@@ -26,6 +26,10 @@ public:
     void useId(const QString& id);
     const QString& id() const;
 
+    // Other things the program keeps (the last server, say), written at once.
+    QVariant value(const QString& key, const QVariant& fallback = {}) const;
+    void setValue(const QString& key, const QVariant& value);
+
     QMap<quint32, QString> blocks() const;
     void addBlock(quint32 blockId, const QString& dataClass);
     void removeBlock(quint32 blockId);

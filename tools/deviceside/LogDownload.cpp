@@ -1,25 +1,8 @@
 #include "LogDownload.h"
 
-#include "core/ApplicationConstants.h"
-
 #include <QSaveFile>
 
 namespace tessivar::devicecli {
-
-namespace {
-
-constexpr quint16 kStatusStart = 0;
-constexpr quint16 kStatusData = 1;
-constexpr quint16 kStatusEnd = 2;
-
-// The server names its files; a name must not climb out of the chosen folder.
-bool isPlainFileName(const QString& name)
-{
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
-        && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
-}
-
-} // namespace
 
 LogDownload::LogDownload(const QString& folder)
     : m_folder(folder)
@@ -38,8 +21,6 @@ bool LogDownload::prepare()
 LogDownload::Step LogDownload::fail(const QString& error)
 {
     m_error = error;
-    m_current.reset();
-    m_content.clear();
     return Step::Failed;
 }
 
@@ -47,47 +28,26 @@ LogDownload::Step LogDownload::receive(const FileTransferMetaData_t& metaData, c
 {
     if (metaData.requestType != FileTransferRequestType_e::LogFiles)
         return Step::Ignored;
-    switch (metaData.status) {
-    case kStatusStart:
-        if (!isPlainFileName(metaData.name))
-            return fail(QStringLiteral("The server sent a file with the name \"%1\"").arg(metaData.name));
-        if (metaData.size > kMaximumFileSize)
-            return fail(QStringLiteral("The server announced %1 bytes for %2").arg(metaData.size).arg(metaData.name));
-        m_current = metaData;
-        m_content.clear();
-        m_content.reserve(static_cast<qsizetype>(metaData.size));
+    switch (m_reception.receive(metaData, data)) {
+    case FileReception::Step::Acknowledge:
         return Step::Acknowledge;
-    case kStatusData:
-        if (!m_current || m_current->name != metaData.name)
-            return fail(QStringLiteral("The server sent data of %1 before announcing it").arg(metaData.name));
-        if (static_cast<quint64>(m_content.size()) + static_cast<quint64>(data.size()) > m_current->size)
-            return fail(
-                QStringLiteral("The server sent more than the %1 bytes of %2").arg(m_current->size).arg(metaData.name));
-        m_content.append(data);
-        return Step::Acknowledge;
-    case kStatusEnd:
-        return finishFile(metaData);
-    default:
+    case FileReception::Step::Failed:
+        return fail(m_reception.errorString());
+    case FileReception::Step::Ignored:
         return Step::Ignored;
+    case FileReception::Step::Received:
+        break;
     }
+    return writeFile(metaData);
 }
 
-LogDownload::Step LogDownload::finishFile(const FileTransferMetaData_t& metaData)
+LogDownload::Step LogDownload::writeFile(const FileTransferMetaData_t& metaData)
 {
-    if (!m_current || m_current->name != metaData.name)
-        return fail(QStringLiteral("The server ended %1 before announcing it").arg(metaData.name));
-    const quint16 crc = checksum(m_content);
-    if (crc != m_current->crc || static_cast<quint32>(m_content.size()) != m_current->size)
-        return fail(QStringLiteral("%1 arrived damaged: checksum %2, expected %3")
-                        .arg(metaData.name)
-                        .arg(crc)
-                        .arg(m_current->crc));
+    const QByteArray content = m_reception.takeContent();
     QSaveFile file(m_folder.filePath(metaData.name));
-    if (!file.open(QIODevice::WriteOnly) || file.write(m_content) != m_content.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
         return fail(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
     m_written.append(file.fileName());
-    m_current.reset();
-    m_content.clear();
     return metaData.index >= metaData.count ? Step::Done : Step::Acknowledge;
 }
 

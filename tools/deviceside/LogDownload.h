@@ -1,13 +1,13 @@
 #pragma once
 
+#include "FileReception.h"
+
 #include "communication/FileTransferMetaData.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QString>
 #include <QStringList>
-
-#include <optional>
 
 namespace tessivar::devicecli {
 
@@ -33,11 +33,10 @@ public:
 
 private:
     Step fail(const QString& error);
-    Step finishFile(const FileTransferMetaData_t& metaData);
+    Step writeFile(const FileTransferMetaData_t& metaData);
 
     QDir m_folder;
-    std::optional<FileTransferMetaData_t> m_current;
-    QByteArray m_content;
+    FileReception m_reception{kMaximumFileSize};
     QStringList m_written;
     QString m_error;
 };
