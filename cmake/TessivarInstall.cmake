@@ -39,6 +39,9 @@ if(TARGET tessivar_misc_plugin)
 endif()
 
 set(TESSIVAR_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging/linux)
+# Key replay through uinput: the device opened to the seat's user, its module loaded at boot.
+install(FILES ${TESSIVAR_PACKAGING_DIR}/70-tessivar-uinput.rules DESTINATION lib/udev/rules.d)
+install(FILES ${TESSIVAR_PACKAGING_DIR}/tessivar-uinput.conf DESTINATION lib/modules-load.d)
 install(FILES ${TESSIVAR_PACKAGING_DIR}/tessivar.desktop ${TESSIVAR_PACKAGING_DIR}/tessivar-client.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 # The client shows the same mark as the server: both are Tessivar on the desktop.

@@ -18,8 +18,12 @@ public:
     KeyInjector(const KeyInjector&) = delete;
     KeyInjector& operator=(const KeyInjector&) = delete;
 
-    // False where no input can be synthesised (no X server, no XTest extension).
+    // False where no input can be synthesised (Linux: no writable /dev/uinput, and no X
+    // server with the XTest extension).
     bool isAvailable() const;
+    // Linux: whether keys go through the kernel's uinput device (they reach Wayland windows
+    // too) rather than XTest (X11 windows only). False elsewhere.
+    bool usesUinput() const;
 
     // One key press or release; false if it could not be sent.
     bool sendKey(std::uint32_t virtualKey, std::uint32_t scanCode, bool release);

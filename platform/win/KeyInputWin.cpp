@@ -74,6 +74,11 @@ bool KeyInjector::isAvailable() const
     return true;
 }
 
+bool KeyInjector::usesUinput() const
+{
+    return false;
+}
+
 bool KeyInjector::sendKey(std::uint32_t virtualKey, std::uint32_t scanCode, bool release)
 {
     INPUT input = keyInputRecord(virtualKey, scanCode, release);

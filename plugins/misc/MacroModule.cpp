@@ -60,6 +60,8 @@ void MacroModule::playback(std::shared_ptr<ReplayState> state, MacroKeyEventList
         injector = std::make_unique<tessivar::platform::KeyInjector>();
         if (!injector->isAvailable())
             qWarning() << "Keyboard input cannot be synthesised on this desktop";
+        else if (!injector->usesUinput() && qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+            qWarning() << "Keys are replayed through X11 and reach X11 windows only: /dev/uinput is not writable";
         sender = [&injector](const MacroKeyEvent_t& event) {
             injector->sendKey(event.virtualKey, event.scanCode, event.action == kMacroKeyReleased);
         };

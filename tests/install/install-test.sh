@@ -48,7 +48,7 @@ else
 fi
 
 expected=(usr/bin/tessivar usr/bin/tessivar-helper usr/bin/tessivar-device usr/bin/tessivar-client
-    usr/lib/tessivar/libtessivarPlugin.so usr/share/applications/tessivar.desktop usr/share/applications/tessivar-client.desktop usr/share/doc/tessivar/copyright usr/share/doc/tessivar/LICENSE.LGPL-3.txt)
+    usr/lib/tessivar/libtessivarPlugin.so usr/share/applications/tessivar.desktop usr/share/applications/tessivar-client.desktop usr/lib/udev/rules.d/70-tessivar-uinput.rules usr/lib/modules-load.d/tessivar-uinput.conf usr/share/doc/tessivar/copyright usr/share/doc/tessivar/LICENSE.LGPL-3.txt)
 for size in 16 22 24 32 48 64 128 256; do
     expected+=("usr/share/icons/hicolor/${size}x${size}/apps/tessivar.png"
         "usr/share/icons/hicolor/${size}x${size}/apps/tessivar-client.png")

@@ -17,7 +17,13 @@
 #include <QTest>
 #include <QtQuickTest/quicktest.h>
 
+#include "platform/KeyInput.h"
+
 #include <X11/keysym.h>
+#include <fcntl.h>
+#include <linux/input.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <memory>
 
@@ -183,6 +189,8 @@ private Q_SLOTS:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DISPLAY"), display);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        // Keys through uinput would reach the real desktop, not this X server.
+        environment.insert(QStringLiteral("TESSIVAR_UINPUT"), QStringLiteral("none"));
         // In a sanitizer build: the X11 platform plugin's system libraries (D-Bus, GL)
         // keep allocations past exit and are unloaded before the leak check, so they
         // cannot be suppressed by name. The recording and the replay are leak-checked
@@ -196,6 +204,50 @@ private Q_SLOTS:
         QVERIFY(child.waitForFinished(90000));
         const QByteArray output = child.readAll();
         QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output.constData());
+    }
+
+    // Replay through the kernel's uinput device, read back from its event node. The node
+    // is grabbed, so that no key reaches the desktop.
+    void replayThroughUinput()
+    {
+        const int probe = ::open("/dev/uinput", O_WRONLY | O_CLOEXEC);
+        if (probe < 0)
+            QSKIP("No writable /dev/uinput here (module not loaded or no access): uinput replay not tested");
+        ::close(probe);
+        qunsetenv("TESSIVAR_UINPUT");
+        tessivar::platform::KeyInjector injector;
+        QVERIFY(injector.usesUinput());
+        int reader = -1;
+        for (const QString& node :
+             QDir(QStringLiteral("/dev/input")).entryList({QStringLiteral("event*")}, QDir::System)) {
+            const int fd = ::open(qPrintable(QStringLiteral("/dev/input/") + node), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            char name[256] = {};
+            if (fd >= 0 && ioctl(fd, EVIOCGNAME(sizeof name - 1), name) >= 0
+                && qstrcmp(name, "Tessivar key replay") == 0 && ioctl(fd, EVIOCGRAB, 1) == 0) {
+                reader = fd;
+                break;
+            }
+            if (fd >= 0)
+                ::close(fd);
+        }
+        if (reader < 0)
+            QSKIP("The uinput device has no readable event node here (no udev): uinput replay not tested");
+        // X keycodes are the kernel's codes plus 8; a code beyond the keyboard is refused.
+        QVERIFY(injector.sendKey(XK_a, KEY_A + 8, false));
+        QVERIFY(injector.sendKey(XK_a, KEY_A + 8, true));
+        QVERIFY(!injector.sendKey(0, 3, false));
+        QList<QPair<int, int>> keys;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                input_event event;
+                while (::read(reader, &event, sizeof event) == ssize_t(sizeof event))
+                    if (event.type == EV_KEY)
+                        keys.append({event.code, event.value});
+                return keys.size() >= 2;
+            },
+            2000));
+        ::close(reader);
+        QCOMPARE(keys, (QList<QPair<int, int>>{{KEY_A, 1}, {KEY_A, 0}}));
     }
 };
 
