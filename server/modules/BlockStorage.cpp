@@ -16,6 +16,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <optional>
 
@@ -234,6 +235,37 @@ bool BlockStorage::WriteValue(const QString& filePath, const QVariant& value)
     }
     if (!file.commit()) {
         qWarning() << "Could not write" << filePath << file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool BlockStorage::WriteValueUnsynced(const QString& filePath, const QVariant& value)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(tessivar::kDataStreamVersion);
+    out << value;
+    if (out.status() != QDataStream::Ok) {
+        qWarning() << "Could not write" << filePath << "value of type" << value.typeName();
+        return false;
+    }
+    // Never read: loading takes "<name>%new" only beside a "<name>%old".
+    const QString fresh = filePath + kNewSuffix;
+    QFile file(fresh);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)
+        || file.write(bytes) != bytes.size()) {
+        qWarning() << "Could not write" << fresh << file.errorString();
+        file.close();
+        QFile::remove(fresh);
+        return false;
+    }
+    file.close();
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(fresh).toStdString(), QFile::encodeName(filePath).toStdString(), error);
+    if (error) {
+        qWarning() << "Could not write" << filePath << QString::fromStdString(error.message());
+        QFile::remove(fresh);
         return false;
     }
     return true;

@@ -332,8 +332,9 @@ void ModuleRecord::WriteKey(const QString& key, const QVariant& value, bool repl
 
 void ModuleRecord::WriteCrc()
 {
-    if (!BlockStorage::WriteValue(m_folder.filePath(QLatin1String(tessivar::kModuleChecksumSuffix)),
-                                  QVariant::fromValue<ushort>(ComputeCrc())))
+    // The checksum follows each value, which is on the disk already; after a power
+    // cut a checksum that did not reach it only makes the block load with a warning.
+    if (!BlockStorage::WriteValueUnsynced(m_folder.filePath(kChecksum), QVariant::fromValue<ushort>(ComputeCrc())))
         qWarning() << "Could not store the checksum of block" << m_blockId << "in" << m_folder.absolutePath();
 }
 
