@@ -24,6 +24,7 @@
 #include <QDebug>
 #include <QQmlContext>
 #include <QQuickWindow>
+#include <QTimer>
 
 namespace tessivar {
 
@@ -200,8 +201,6 @@ void TessivarServerApplication::onMainWindowLoaded()
     connect(&m_updateFlow->updateManager(), &update::SoftwareUpdateManager::updateAvailable, this,
             &TessivarServerApplication::notifyTrayUpdateAvailable);
     m_userInterfaceFlow->connectUpdates(*m_updateFlow);
-    m_updateFlow->start();
-    startupMark("update check");
     m_greetingFlow->start();
     m_trayAndWindows->showAtStart(m_options.minimized, m_options.splashHideDelayMs);
     startupMark("window shown");
@@ -216,6 +215,9 @@ void TessivarServerApplication::onMainWindowLoaded()
     m_communicationHandler->Start();
     broadcastHello();
     startupMark("ready, sockets open");
+    // Nobody waits for the answer of the update server: the request, and the loading of
+    // the TLS library it needs, come after the start.
+    QTimer::singleShot(0, m_updateFlow.get(), [this] { m_updateFlow->start(); });
     Q_EMIT applicationReady();
 }
 
