@@ -211,7 +211,8 @@ void ModuleRecord::SetBlockId(BlockId_t blockId)
         if (!BlockStorage::WriteKey(m_folder, key, FieldValue(key), false))
             qWarning() << "Could not store" << key << "of block" << blockId << "in" << m_folder.absolutePath();
     }
-    WriteCrc();
+    // Synced: recovering an interrupted rename trusts only a folder whose checksum matches.
+    WriteCrc(Durability::Synced);
     if (!QDir().rename(staging, root + name)) {
         qWarning() << "Could not store block" << blockId << "in" << root + name;
         QDir(staging).removeRecursively();
@@ -327,14 +328,18 @@ void ModuleRecord::WriteKey(const QString& key, const QVariant& value, bool repl
     // record whose checksum is stale, which loads with a warning.
     if (!BlockStorage::WriteKey(m_folder, key, value, replace))
         qWarning() << "Could not store" << key << "of block" << m_blockId << "in" << m_folder.absolutePath();
-    WriteCrc();
+    WriteCrc(Durability::Unsynced);
 }
 
-void ModuleRecord::WriteCrc()
+void ModuleRecord::WriteCrc(Durability durability)
 {
-    // The checksum follows each value, which is on the disk already; after a power
-    // cut a checksum that did not reach it only makes the block load with a warning.
-    if (!BlockStorage::WriteValueUnsynced(m_folder.filePath(kChecksum), QVariant::fromValue<ushort>(ComputeCrc())))
+    // After a change the value is on the disk already; a checksum that did not reach
+    // it before a power cut only makes the block load with a warning.
+    const QString path = m_folder.filePath(kChecksum);
+    const QVariant crc = QVariant::fromValue<ushort>(ComputeCrc());
+    const bool written = durability == Durability::Synced ? BlockStorage::WriteValue(path, crc)
+                                                          : BlockStorage::WriteValueUnsynced(path, crc);
+    if (!written)
         qWarning() << "Could not store the checksum of block" << m_blockId << "in" << m_folder.absolutePath();
 }
 
