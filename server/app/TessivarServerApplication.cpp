@@ -15,6 +15,7 @@
 #include "communication/CommunicationHandler.h"
 #include "communication/MessageHandler.h"
 #include "core/ApplicationConstants.h"
+#include "core/StartupTrace.h"
 #include "network/NetworkFirewallModel.h"
 #include "network/NetworkStatusModel.h"
 #include "transfer/FileDialogs.h"
@@ -23,6 +24,7 @@
 #include <QDebug>
 #include <QQmlContext>
 #include <QQuickWindow>
+#include <QTimer>
 
 namespace tessivar {
 
@@ -64,7 +66,9 @@ TessivarServerApplication::TessivarServerApplication(const Options& options, Con
     , m_pluginManager(configuration)
 {
     setPingInterval(m_options.pingInterval);
+    startupMark("application members");
     m_parametersValid = m_configuration.checkParameterVersions();
+    startupMark("parameter check");
 
     // A first start cut short (a crash, a kill) may have stored its identifier already,
     // and devices may have met it: only a missing one is made.
@@ -81,11 +85,15 @@ TessivarServerApplication::TessivarServerApplication(const Options& options, Con
     auto messageHandler = std::make_unique<communication::MessageHandler>(communicationHandler.get());
 
     qInfo() << "Application running on device" << m_deviceManager->GetCurrentDevice();
+    startupMark("communication handler");
 
     createFlows();
+    startupMark("flows");
     registerServerQmlTypes();
     setRootContextProperties();
+    startupMark("QML registrations");
     createMainComponent();
+    startupMark("main component");
     if (!m_valid)
         return;
 
@@ -174,7 +182,9 @@ void TessivarServerApplication::onMainWindowLoaded()
         return;
     m_mainWindowLoaded = true;
 
+    startupMark("main window loaded");
     m_pluginManager.LoadPlugins();
+    startupMark("plugins");
     m_engine.rootContext()->setContextProperty(QStringLiteral("PluginInformationList"),
                                                m_pluginManager.GetPluginInformationList());
     m_trayAndWindows->findWindows(m_mainObject.get());
@@ -185,21 +195,29 @@ void TessivarServerApplication::onMainWindowLoaded()
     createErrorHandler();
     m_blockCreationFlow->connectWidgets(mainWindow(), m_errorHandler.get());
     m_trayAndWindows->buildTray();
+    startupMark("widgets and tray");
     m_blockSyncFlow->loadBlocks(m_pluginManager, m_errorHandler.get());
+    startupMark("blocks");
     connect(&m_updateFlow->updateManager(), &update::SoftwareUpdateManager::updateAvailable, this,
             &TessivarServerApplication::notifyTrayUpdateAvailable);
     m_userInterfaceFlow->connectUpdates(*m_updateFlow);
-    m_updateFlow->start();
     m_greetingFlow->start();
     m_trayAndWindows->showAtStart(m_options.minimized, m_options.splashHideDelayMs);
+    startupMark("window shown");
 
     checkSoftwareVersion();
+    startupMark("software version");
     m_firewallFlow->checkAtStartup();
+    startupMark("firewall check");
 
     qInfo() << "---- Application ready ----";
     qDebug() << "Starting communication";
     m_communicationHandler->Start();
     broadcastHello();
+    startupMark("ready, sockets open");
+    // Nobody waits for the answer of the update server: the request, and the loading of
+    // the TLS library it needs, come after the start.
+    QTimer::singleShot(0, m_updateFlow.get(), [this] { m_updateFlow->start(); });
     Q_EMIT applicationReady();
 }
 

@@ -5,6 +5,7 @@
 #include "core/ApplicationPaths.h"
 #include "core/Configuration.h"
 #include "core/Logging.h"
+#include "core/StartupTrace.h"
 #include "platform/Console.h"
 
 #include <QApplication>
@@ -47,6 +48,7 @@ std::optional<int> answerInformationRequest(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
+    tessivar::startupMark("main");
     // A GUI program on Windows: "--help" still reaches the console it was started from.
     tessivar::platform::attachParentConsole();
     if (const std::optional<int> answered = answerInformationRequest(argc, argv))
@@ -55,13 +57,16 @@ int main(int argc, char* argv[])
     const QString directory = tessivar::ApplicationPaths::instance().logDirectory();
     const bool logDebug = tessivar::Configuration::instance().LogDebug();
     tessivar::initLogging(logDebug, QStringLiteral("desktop"), directory);
+    tessivar::startupMark("logging");
 
     QApplication application(argc, argv);
+    tessivar::startupMark("QApplication");
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/Images/Icon_taskbar.ico")));
     QApplication::setApplicationDisplayName(QString::fromLatin1(tessivar::kApplicationDisplayName));
     for (const char* font : {"Bold", "Light", "Medium", "Regular", "Thin"})
         QFontDatabase::addApplicationFont(QStringLiteral(":/font/Font/Roboto-%1.ttf").arg(QLatin1String(font)));
     QApplication::setFont(QFont(QStringLiteral("Roboto-Thin")));
+    tessivar::startupMark("fonts");
     QApplication::setOrganizationName(QString::fromLatin1(tessivar::kOrganisationName));
     QApplication::setOrganizationDomain(QString::fromLatin1(tessivar::kOrganisationDomain));
     QApplication::setApplicationName(QString::fromLatin1(tessivar::kApplicationName));
@@ -75,11 +80,13 @@ int main(int argc, char* argv[])
                                     : tessivar::SingleInstance::Request::Show))
         return 0;
     instance.listen();
+    tessivar::startupMark("single instance");
 
     auto server = std::make_unique<tessivar::TessivarServerApplication>(QApplication::arguments());
     QObject::connect(server.get(), &QObject::destroyed, [] { tessivar::restorePreviousHandler(); });
     if (!server->isValid())
         return 1;
+    tessivar::startupMark("application constructed");
     QObject::connect(&instance, &tessivar::SingleInstance::showRequested, server.get(),
                      &tessivar::TessivarServerApplication::raiseMainWindow);
 

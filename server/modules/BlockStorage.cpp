@@ -8,14 +8,17 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonValue>
-#include <QtEndian>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QUrl>
+#include <QtEndian>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -59,30 +62,76 @@ bool needsEscape(QChar c)
     return c.unicode() < 0x20 || QStringView(u"%/\\:*?\"<>|").contains(c);
 }
 
+// Most stored values are a few bytes: one read of this size takes the whole file.
+constexpr qint64 kFirstReadSize = 4096;
+
+// The whole file, or nothing when it cannot be read or is larger than a value can be.
+std::optional<QByteArray> readFile(const QString& filePath)
+{
+    QFile file(filePath);
+    // Unbuffered: the bytes go straight into the array, without a copy through a
+    // buffer of the device, and without asking the size (one more call per file).
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return std::nullopt;
+    QByteArray bytes(kFirstReadSize, Qt::Uninitialized);
+    qint64 size = 0;
+    for (;;) {
+        const qint64 read = file.read(bytes.data() + size, bytes.size() - size);
+        if (read < 0)
+            return std::nullopt;
+        size += read;
+        // A file is read until its end or until the array is full.
+        if (size < bytes.size())
+            break;
+        if (size > kMaxValueFileSize) {
+            qWarning() << "Stored value too large:" << filePath;
+            return std::nullopt;
+        }
+        bytes.resize(std::min<qint64>(bytes.size() * 4, kMaxValueFileSize + 1));
+    }
+    bytes.truncate(size);
+    return bytes;
+}
+
 QVariant readValue(const QString& filePath, bool* ok)
 {
     *ok = false;
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = readFile(filePath);
+    if (!bytes)
         return {};
-    if (file.size() > kMaxValueFileSize) {
-        qWarning() << "Stored value too large:" << filePath;
-        return {};
-    }
-    const QByteArray bytes = file.readAll();
-    QDataStream in(bytes);
+    QDataStream in(*bytes);
     in.setVersion(tessivar::kDataStreamVersion);
     QVariant value;
     in >> value;
     // Qt reads an unknown type id as an invalid value without failing; only type 0
     // is what an invalid QVariant was written as.
-    const bool unknownType = !value.isValid() && (bytes.size() < 4 || qFromBigEndian<quint32>(bytes.constData()) != 0);
+    const bool unknownType
+        = !value.isValid() && (bytes->size() < 4 || qFromBigEndian<quint32>(bytes->constData()) != 0);
     if (in.status() != QDataStream::Ok || unknownType) {
         qWarning() << "Could not read stored value:" << filePath;
         return {};
     }
     *ok = true;
     return value;
+}
+
+// What one listing of a folder tells of its entries, by name.
+enum class EntryKind { File, Folder, Other };
+
+QHash<QString, EntryKind> listEntries(const QString& folderPath)
+{
+    QHash<QString, EntryKind> entries;
+    QDirIterator it(folderPath, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QFileInfo info = it.fileInfo();
+        // The listing gives the kind of an entry; a link is looked up as before.
+        EntryKind kind = EntryKind::Other;
+        if (!info.isSymLink())
+            kind = info.isDir() ? EntryKind::Folder : (info.isFile() ? EntryKind::File : EntryKind::Other);
+        entries.insert(it.fileName(), kind);
+    }
+    return entries;
 }
 
 } // namespace
@@ -136,6 +185,39 @@ QVariant BlockStorage::ReadKey(const QDir& folder, const QString& key)
     return ReadValue(path);
 }
 
+QList<QVariant> BlockStorage::ReadKeys(const QDir& folder, const QStringList& keys)
+{
+    const QHash<QString, EntryKind> entries = listEntries(folder.path());
+    QList<QVariant> values;
+    values.reserve(keys.size());
+    for (const QString& key : keys) {
+        QString name = key;
+        auto found = entries.constFind(name);
+        if (found == entries.cend()) {
+            // As currentCopy: the new version of a swap that an interruption cut short.
+            found = entries.constFind(key + kNewSuffix);
+            if (found == entries.cend() || !entries.contains(key + kOldSuffix)) {
+                values.append(QVariant());
+                continue;
+            }
+            name = key + kNewSuffix;
+        }
+        const QString path = folder.filePath(name);
+        switch (*found) {
+        case EntryKind::Folder:
+            values.append(ReadMap(path));
+            break;
+        case EntryKind::File:
+            values.append(ReadValue(path));
+            break;
+        case EntryKind::Other:
+            values.append(QFileInfo(path).isDir() ? QVariant(ReadMap(path)) : ReadValue(path));
+            break;
+        }
+    }
+    return values;
+}
+
 bool BlockStorage::WriteValue(const QString& filePath, const QVariant& value)
 {
     QSaveFile file(filePath);
@@ -153,6 +235,37 @@ bool BlockStorage::WriteValue(const QString& filePath, const QVariant& value)
     }
     if (!file.commit()) {
         qWarning() << "Could not write" << filePath << file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool BlockStorage::WriteValueUnsynced(const QString& filePath, const QVariant& value)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(tessivar::kDataStreamVersion);
+    out << value;
+    if (out.status() != QDataStream::Ok) {
+        qWarning() << "Could not write" << filePath << "value of type" << value.typeName();
+        return false;
+    }
+    // Never read: loading takes "<name>%new" only beside a "<name>%old".
+    const QString fresh = filePath + kNewSuffix;
+    QFile file(fresh);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)
+        || file.write(bytes) != bytes.size()) {
+        qWarning() << "Could not write" << fresh << file.errorString();
+        file.close();
+        QFile::remove(fresh);
+        return false;
+    }
+    file.close();
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(fresh).toStdString(), QFile::encodeName(filePath).toStdString(), error);
+    if (error) {
+        qWarning() << "Could not write" << filePath << QString::fromStdString(error.message());
+        QFile::remove(fresh);
         return false;
     }
     return true;
@@ -197,8 +310,8 @@ bool BlockStorage::WriteMap(const QString& folderPath, const QVariantMap& map, i
         return false;
     }
     bool written = true;
-    QStringList names = QDir(folderPath).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden
-                                                   | QDir::System);
+    QStringList names
+        = QDir(folderPath).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     names.erase(std::remove_if(names.begin(), names.end(), isSwapName), names.end());
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
         if (it.key().isEmpty()) {
@@ -405,9 +518,7 @@ QString BlockStorage::EntryName(const QString& folderPath, const QString& key, Q
 {
     const QString plain = EncodeKey(key);
     const auto decodesTo = [&key](const QString& name) { return DecodeKey(name) == key; };
-    const auto foldsTo = [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) == 0;
-    };
+    const auto foldsTo = [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; };
     const auto renameEntry = [&](const QString& from, const QString& to) {
         if (!QDir().rename(folderPath + QLatin1Char('/') + from, folderPath + QLatin1Char('/') + to)) {
             qWarning() << "Could not rename" << from << "to" << to << "in" << folderPath;

@@ -22,8 +22,16 @@ public:
     static QVariantMap ReadMap(const QString& folderPath);
     // The value of a key of a block folder: a map when the key is a folder.
     static QVariant ReadKey(const QDir& folder, const QString& key);
+    // The values of several keys of a block folder, in the order of `keys`, as ReadKey
+    // gives them, from one listing of the folder: what the listing tells (missing,
+    // file, folder) is not asked of the file system again for each key.
+    static QList<QVariant> ReadKeys(const QDir& folder, const QStringList& keys);
 
     static bool WriteValue(const QString& filePath, const QVariant& value);
+    // Replaces the file whole through a rename, as WriteValue, but without waiting for
+    // the disk: for what can be computed again (a checksum), where a lost write after a
+    // power cut costs a warning, not data.
+    static bool WriteValueUnsynced(const QString& filePath, const QVariant& value);
     // Writes `value` under `key` in `folder`. Map values are written as folders where
     // only entries that are absent or differ are written; with `replace`, the map is
     // written whole beside the old folder and swapped in, so that entries the map no

@@ -1,6 +1,7 @@
 #include "modules/ModuleList.h"
 
 #include "core/ApplicationConstants.h"
+#include "core/Logging.h"
 #include "modules/BlockStorage.h"
 #include "modules/PluginManager.h"
 #include "modules/sdk/TessivarModuleDataInfo.h"
@@ -114,8 +115,9 @@ QString ModuleList::FinishInterruptedWrite(const QString& root, const QString& n
 bool ModuleList::LoadModule(PluginManager& plugins, const QString& folderPath)
 {
     ModuleRecord record(folderPath);
-    qDebug() << "Module ID" << record.GetBlockId() << "Plugin:" << record.GetPluginId()
-             << "Module:" << record.GetModuleId() << "Device:" << record.GetDeviceId();
+    if (tessivar::debugLoggingEnabled())
+        qDebug() << "Module ID" << record.GetBlockId() << "Plugin:" << record.GetPluginId()
+                 << "Module:" << record.GetModuleId() << "Device:" << record.GetDeviceId();
     const QString name = QFileInfo(folderPath).fileName();
     if (!record.IsValid()) {
         // Not one of ours: reported and left alone.

@@ -21,6 +21,7 @@ const QString kDescription = QStringLiteral("Description");
 const QString kClientData = QStringLiteral("ClientData");
 const QString kClientParameters = QStringLiteral("ClientParameters");
 const QString kLocalParameters = QStringLiteral("LocalParameters");
+const QString kChecksum = QLatin1String(tessivar::kModuleChecksumSuffix);
 
 // Blocks of different devices that share one block id get folders "<id>-2", "<id>-3"...
 // There are never more such devices than this; it bounds the search for a free name.
@@ -28,8 +29,7 @@ constexpr int kMaxFoldersPerBlockId = 10000;
 
 // Converts a stored value to the field's type; an absent or unconvertible value
 // leaves the field as it is.
-template<typename T>
-void assign(const QVariant& value, T& field)
+template<typename T> void assign(const QVariant& value, T& field)
 {
     if (!value.isValid())
         return;
@@ -72,8 +72,8 @@ QString freeFolderName(const QString& root, BlockId_t blockId)
 
 const QStringList& ModuleRecord::StoredKeys()
 {
-    static const QStringList keys{kPluginId, kModuleId, kModuleDataClass, kDeviceId,
-                                  kProfiles, kDataWidget, kGeometry, kZ,
+    static const QStringList keys{kPluginId,    kModuleId,   kModuleDataClass,  kDeviceId,
+                                  kProfiles,    kDataWidget, kGeometry,         kZ,
                                   kDescription, kClientData, kClientParameters, kLocalParameters};
     return keys;
 }
@@ -103,15 +103,20 @@ void ModuleRecord::Load(const QString& folderPath)
     const quint16 stored = ReadFields().value_or(0);
     const quint16 computed = ComputeCrc();
     if (stored != computed)
-        qWarning() << "Invalid CRC" << "Expected" << stored << "Calculated" << computed;
+        qWarning() << "Invalid CRC"
+                   << "Expected" << stored << "Calculated" << computed;
 }
 
 std::optional<quint16> ModuleRecord::ReadFields()
 {
-    for (const QString& key : StoredKeys())
-        AssignStoredValue(key, BlockStorage::ReadKey(m_folder, key));
-    const QVariant crc = BlockStorage::ReadValue(m_folder.filePath(QLatin1String(tessivar::kModuleChecksumSuffix)));
-    if (!crc.isValid())
+    static const QStringList keysAndChecksum = StoredKeys() + QStringList{kChecksum};
+    const QList<QVariant> values = BlockStorage::ReadKeys(m_folder, keysAndChecksum);
+    const QStringList& keys = StoredKeys();
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        AssignStoredValue(keys[i], values[i]);
+    // A folder in the place of "crc" holds no checksum.
+    const QVariant& crc = values.last();
+    if (!crc.isValid() || BlockStorage::IsMapValue(crc))
         return std::nullopt;
     return crc.value<ushort>();
 }
@@ -206,7 +211,8 @@ void ModuleRecord::SetBlockId(BlockId_t blockId)
         if (!BlockStorage::WriteKey(m_folder, key, FieldValue(key), false))
             qWarning() << "Could not store" << key << "of block" << blockId << "in" << m_folder.absolutePath();
     }
-    WriteCrc();
+    // Synced: recovering an interrupted rename trusts only a folder whose checksum matches.
+    WriteCrc(Durability::Synced);
     if (!QDir().rename(staging, root + name)) {
         qWarning() << "Could not store block" << blockId << "in" << root + name;
         QDir(staging).removeRecursively();
@@ -218,8 +224,7 @@ void ModuleRecord::SetBlockId(BlockId_t blockId)
         BlockStorage::RemoveFolder(previous.absolutePath());
 }
 
-template<typename T>
-void ModuleRecord::SetField(T& field, const T& value, const QString& key)
+template<typename T> void ModuleRecord::SetField(T& field, const T& value, const QString& key)
 {
     if (field == value)
         return;
@@ -323,13 +328,18 @@ void ModuleRecord::WriteKey(const QString& key, const QVariant& value, bool repl
     // record whose checksum is stale, which loads with a warning.
     if (!BlockStorage::WriteKey(m_folder, key, value, replace))
         qWarning() << "Could not store" << key << "of block" << m_blockId << "in" << m_folder.absolutePath();
-    WriteCrc();
+    WriteCrc(Durability::Unsynced);
 }
 
-void ModuleRecord::WriteCrc()
+void ModuleRecord::WriteCrc(Durability durability)
 {
-    if (!BlockStorage::WriteValue(m_folder.filePath(QLatin1String(tessivar::kModuleChecksumSuffix)),
-                                  QVariant::fromValue<ushort>(ComputeCrc())))
+    // After a change the value is on the disk already; a checksum that did not reach
+    // it before a power cut only makes the block load with a warning.
+    const QString path = m_folder.filePath(kChecksum);
+    const QVariant crc = QVariant::fromValue<ushort>(ComputeCrc());
+    const bool written = durability == Durability::Synced ? BlockStorage::WriteValue(path, crc)
+                                                          : BlockStorage::WriteValueUnsynced(path, crc);
+    if (!written)
         qWarning() << "Could not store the checksum of block" << m_blockId << "in" << m_folder.absolutePath();
 }
 

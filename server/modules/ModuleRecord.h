@@ -87,7 +87,8 @@ private:
     void AssignStoredValue(const QString& key, const QVariant& value);
     QVariant FieldValue(const QString& key) const;
     void WriteKey(const QString& key, const QVariant& value, bool replace);
-    void WriteCrc();
+    enum class Durability { Synced, Unsynced };
+    void WriteCrc(Durability durability);
     template<typename T>
     void SetField(T& field, const T& value, const QString& key);
     void SetMapEntry(QVariantMap& map, const QString& mapKey, const QString& key, const QVariant& value);

@@ -34,9 +34,14 @@ ModuleSource::ModuleSource(const ModuleRecord& record, std::unique_ptr<TessivarM
     qRegisterMetaType<ModuleSource*>("ModuleSource*");
     m_instance = std::move(instance);
     ConnectInstance();
-    TessivarModuleInstanceData* data = m_instance->instanceData();
-    for (const auto& [key, value] : DefaultClientParameters())
-        data->setClientParameter(key, value);
+    // The defaults go in together, as the stored values do after them.
+    static const QVariantMap defaults = [] {
+        QVariantMap map;
+        for (const auto& [key, value] : DefaultClientParameters())
+            map.insert(key, value);
+        return map;
+    }();
+    m_instance->instanceData()->clientParameters()->loadVariantMap(defaults);
     if (fromStorage)
         RestoreStoredValues(record);
     m_constructing = false;

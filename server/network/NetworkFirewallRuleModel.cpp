@@ -8,11 +8,28 @@ NetworkFirewallRuleModel::NetworkFirewallRuleModel(FirewallProtocol_e protocol, 
     , m_protocol(protocol)
     , m_rules(std::move(rules))
 {
-    refresh();
+}
+
+const FirewallRule_t& NetworkFirewallRuleModel::rule() const
+{
+    const_cast<NetworkFirewallRuleModel*>(this)->readRule();
+    return m_rule;
 }
 
 void NetworkFirewallRuleModel::refresh()
 {
+    // A rule that is gone keeps the fields it was last read with: those are read first.
+    readRule();
+    m_read = false;
+    readRule();
+    Q_EMIT firewallEntryChanged();
+}
+
+void NetworkFirewallRuleModel::readRule()
+{
+    if (m_read)
+        return;
+    m_read = true;
     const QList<FirewallRule_t> rules = m_rules();
     // A rule for any protocol is not shown as the rule of this one.
     const auto found = std::find_if(rules.begin(), rules.end(),
@@ -21,12 +38,11 @@ void NetworkFirewallRuleModel::refresh()
         m_rule = *found;
     else
         m_rule.action = FirewallAction_e::Block;
-    Q_EMIT firewallEntryChanged();
 }
 
 bool NetworkFirewallRuleModel::allows(FirewallProfile_e profile) const
 {
-    return m_rule.action == FirewallAction_e::Allow && m_rule.profiles.contains(profile);
+    return rule().action == FirewallAction_e::Allow && rule().profiles.contains(profile);
 }
 
 } // namespace tessivar::network

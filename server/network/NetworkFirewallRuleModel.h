@@ -6,7 +6,9 @@
 
 namespace tessivar::network {
 
-// The program's first rule for one protocol, as the network status page shows it.
+// The program's first rule for one protocol, as the network status page shows it. The
+// rules are read when first asked for, not when the model is made: reading them costs
+// the start of the program a query of the firewall that nobody waits for.
 class NetworkFirewallRuleModel : public QObject
 {
     Q_OBJECT
@@ -21,7 +23,7 @@ public:
     bool publicAllowed() const { return allows(FirewallProfile_e::Public); }
     bool privateAllowed() const { return allows(FirewallProfile_e::Private); }
     bool domainAllowed() const { return allows(FirewallProfile_e::Domain); }
-    const FirewallRule_t& rule() const { return m_rule; }
+    const FirewallRule_t& rule() const;
 
     Q_INVOKABLE void refresh();
 
@@ -30,10 +32,13 @@ Q_SIGNALS:
 
 private:
     bool allows(FirewallProfile_e profile) const;
+    // The rule as the last refresh found it; the first call reads the rules.
+    void readRule();
 
     FirewallProtocol_e m_protocol;
     FirewallRuleSource m_rules;
     FirewallRule_t m_rule;
+    bool m_read = false;
 };
 
 } // namespace tessivar::network

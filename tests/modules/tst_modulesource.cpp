@@ -55,6 +55,8 @@ private Q_SLOTS:
     void processDataReachesTheModule();
     void metaDataIsTheModuleDescription();
     void removeFromStorageDeletesTheFolder();
+    void propertyMapLoadSetsEveryKeyAndSignalsEachChange_data();
+    void propertyMapLoadSetsEveryKeyAndSignalsEachChange();
 
 private:
     std::unique_ptr<ModuleSource> makeSource(const ModuleRecord& record, bool fromStorage);
@@ -81,11 +83,14 @@ void TestModuleSource::newBlockGetsDefaultTitleParameters()
     const auto source = makeSource(newRecord(), false);
     QVERIFY(source);
     const TessivarModuleInstanceData* data = source->GetInstance()->instanceData();
-    const QVariantMap expected{
-        {"TessivarModuleTitlePosition", 0}, {"TessivarModuleTitle", QString()},
-        {"TessivarModuleTitleSize", 20}, {"TessivarModuleTitleStyle", 0},
-        {"TessivarModuleTitleColor", QColor(Qt::black)}, {"TessivarModuleBackgroundType", 0},
-        {"TessivarModuleBackgroundColor", QColor(Qt::black)}, {"Text", "hello"}};
+    const QVariantMap expected{{"TessivarModuleTitlePosition", 0},
+                               {"TessivarModuleTitle", QString()},
+                               {"TessivarModuleTitleSize", 20},
+                               {"TessivarModuleTitleStyle", 0},
+                               {"TessivarModuleTitleColor", QColor(Qt::black)},
+                               {"TessivarModuleBackgroundType", 0},
+                               {"TessivarModuleBackgroundColor", QColor(Qt::black)},
+                               {"Text", "hello"}};
     QCOMPARE(data->clientParameters()->toVariantMap(), expected);
     // The record takes the instance's parameters; client data stays the device's business.
     QCOMPARE(source->GetRecord().GetClientParameters(), expected);
@@ -314,4 +319,43 @@ void TestModuleSource::removeFromStorageDeletesTheFolder()
 }
 
 QTEST_GUILESS_MAIN(TestModuleSource)
+void TestModuleSource::propertyMapLoadSetsEveryKeyAndSignalsEachChange_data()
+{
+    QTest::addColumn<QVariantMap>("before");
+    QTest::addColumn<QVariantMap>("loaded");
+    QTest::addColumn<QVariantMap>("after");
+    QTest::addColumn<QStringList>("signalled");
+
+    QTest::newRow("new keys") << QVariantMap() << QVariantMap{{"A", 1}, {"B", "two"}, {"C", 3.5}}
+                              << QVariantMap{{"A", 1}, {"B", "two"}, {"C", 3.5}} << QStringList{"A", "B", "C"};
+    QTest::newRow("new, changed and unchanged keys")
+        << QVariantMap{{"A", 1}, {"B", 2}} << QVariantMap{{"A", 1}, {"B", 5}, {"C", 6}, {"D", 7}}
+        << QVariantMap{{"A", 1}, {"B", 5}, {"C", 6}, {"D", 7}} << QStringList{"B", "C", "D"};
+    // "keys" names a member of the map itself: it is refused, the others are set.
+    QTest::newRow("a key the map refuses") << QVariantMap() << QVariantMap{{"A", 1}, {"keys", 2}, {"Z", 3}}
+                                           << QVariantMap{{"A", 1}, {"Z", 3}} << QStringList{"A", "Z"};
+}
+
+void TestModuleSource::propertyMapLoadSetsEveryKeyAndSignalsEachChange()
+{
+    QFETCH(QVariantMap, before);
+    QFETCH(QVariantMap, loaded);
+    QFETCH(QVariantMap, after);
+    QFETCH(QStringList, signalled);
+
+    TessivarPropertyMap map;
+    map.loadVariantMap(before);
+    QSignalSpy changes(&map, &TessivarPropertyMap::valueChanged);
+    map.loadVariantMap(loaded);
+    QCOMPARE(map.toVariantMap(), after);
+    QStringList keys;
+    for (const QList<QVariant>& change : std::as_const(changes)) {
+        keys.append(change.at(0).toString());
+        QCOMPARE(change.at(1), after.value(keys.last()));
+        // QML reads the same value as the signal carried.
+        QCOMPARE(map.value(keys.last()), after.value(keys.last()));
+    }
+    QCOMPARE(keys, signalled);
+}
+
 #include "tst_modulesource.moc"

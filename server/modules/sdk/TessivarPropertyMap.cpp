@@ -38,6 +38,26 @@ void TessivarPropertyMap::removeValue(const QString& key)
 
 void TessivarPropertyMap::loadVariantMap(const QVariantMap& values)
 {
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        setValue(it.key(), it.value());
+    // Keys the map lacks are added together: each key added alone rebuilds the map's
+    // meta-object, which for a block's dozen parameters costs more than reading them.
+    QVariantHash added;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        if (!contains(it.key()))
+            added.insert(it.key(), it.value());
+    }
+    if (added.size() > 1) {
+        insert(added);
+        // A key that clashes with the map's own members refuses the whole batch: the
+        // keys then go one by one, so that the others are still set.
+        if (!contains(added.cbegin().key()))
+            added.clear();
+    } else {
+        added.clear();
+    }
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        if (added.contains(it.key()))
+            Q_EMIT valueChanged(it.key(), it.value());
+        else
+            setValue(it.key(), it.value());
+    }
 }
