@@ -12,7 +12,7 @@ output="$build/screenshots"
 cmake --build "$build" -j2 --target tessivar_client_screenshots
 mkdir -p "$output"
 "$root/scripts/in-private-network.sh" \
-    xvfb-run -a -s "-screen 0 1600x1000x24" \
+    "$root/scripts/under-xvfb.sh" \
     env QT_QPA_PLATFORM=xcb QT_QUICK_BACKEND=software \
     "$build/tests/tessivar_client_screenshots" "$output"
 echo "Screenshots in $output"

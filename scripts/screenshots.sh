@@ -14,7 +14,7 @@ output="$build/screenshots"
 cmake --build "$build" -j2 --target tessivar_screenshots
 mkdir -p "$output"
 "$root/scripts/in-private-network.sh" \
-    xvfb-run -a -s "-screen 0 1600x1000x24" \
+    "$root/scripts/under-xvfb.sh" \
     env QT_QPA_PLATFORM=xcb QT_QUICK_BACKEND=software \
     "$build/tests/tessivar_screenshots" "$output" ${plugin:+"$plugin"}
 echo "Screenshots in $output"

@@ -62,6 +62,7 @@ printf '[common]\nPort=%s\nLogDebug=true\nShowTutorial=false\nShowSplashScreen=f
 printf '#!/bin/sh\ntouch "%s/marker"\n' "$work" >"$work/elsewhere/marker-program"
 chmod 755 "$work/elsewhere/marker-program"
 cp "$source_dir/tests/desktop/drive.py" "$work/drive.py"
+cp "$source_dir/scripts/under-xvfb.sh" "$work/under-xvfb.sh"
 
 run=()
 if [ "$(id -u)" -eq 0 ]; then
@@ -132,8 +133,8 @@ chmod 755 "$work/session.sh"
 status=0
 "${run[@]}" env -i PATH=/usr/bin:/bin HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" \
     XDG_CACHE_HOME="$home/cache" XDG_RUNTIME_DIR="$work/runtime" TEST_INTERFACE_ADDRESS="${TEST_INTERFACE_ADDRESS:-}" \
-    bash -c 'mkdir -m 700 -p "$XDG_RUNTIME_DIR" && exec xvfb-run -a -s "-screen 0 1600x1000x24" dbus-run-session -- "$@"' \
-    sh "$work/session.sh" "$work" "$port" "$data" || status=$?
+    bash -c 'mkdir -m 700 -p "$XDG_RUNTIME_DIR" && exec "$0" dbus-run-session -- "$@"' \
+    "$work/under-xvfb.sh" "$work/session.sh" "$work" "$port" "$data" || status=$?
 if [ $status -ne 0 ]; then
     echo "--- server log"; tail -n 60 "$data"/log/log_*_desktop.txt 2>/dev/null || true
     for peer in a b; do echo "--- device $peer"; tail -n 20 "$work/peer-$peer.out" 2>/dev/null || true; done

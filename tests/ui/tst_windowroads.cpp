@@ -19,8 +19,10 @@
 #include "modules/sdk/TessivarModuleInstanceData.h"
 #include "modules/sdk/TessivarPropertyMap.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
+#include <QCompleter>
 #include <QDirIterator>
 #include <QFileDialog>
 #include <QImage>
@@ -33,6 +35,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+
+#include <memory>
 
 using namespace tessivar;
 using namespace tessivar::communication;
@@ -52,23 +56,36 @@ constexpr quint16 kPort = 20984;
 // Answers the next modal QFileDialog as a user does: types the path, presses Enter.
 void answerNextFileDialog(const QString& path, bool* answered)
 {
+    // Typed and confirmed with Return, as a user does, again at every tick while the
+    // dialog stays open: under load the completer's popup can show up late and take the
+    // first Return, which left the dialog open and the test waiting inside it.
     auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, path, answered] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
+    auto seen = std::make_shared<bool>(false);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, path, answered, seen] {
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (!dialog || !dialog->isVisible()) {
+            if (*seen && !modal) {
+                poll->stop();
+                poll->deleteLater();
+                *answered = true;
+            }
             return;
-        poll->stop();
-        poll->deleteLater();
+        }
+        *seen = true;
         auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         if (!edit)
             return dialog->reject();
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClicks(edit, path);
+        if (edit->text() != path) {
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClicks(edit, path);
+        }
+        if (QCompleter* completer = edit->completer(); completer && completer->popup()->isVisible())
+            completer->popup()->hide();
         QTest::keyClick(edit, Qt::Key_Return);
-        *answered = true;
     });
-    poll->start(50);
+    poll->start(100);
 }
 
 // Two frames of one pixel, red then black: an animated GIF, which Qt reads but cannot write.
