@@ -17,7 +17,8 @@ cleanup() {
     pkill -KILL -f "$work/root/usr/bin/" 2>/dev/null || true
     ip link del tsvtest0 2>/dev/null || true
     ip netns del "$peer_namespace" 2>/dev/null || true
-    rm -rf "$work"
+    for address in $client_addresses; do ip addr del "$address/32" dev lo 2>/dev/null || true; done
+    [ -n "${TESSIVAR_KEEP_WORK:-}" ] && echo "work folder kept: $work" || rm -rf "$work"
 }
 trap cleanup EXIT
 
@@ -51,6 +52,13 @@ if [ -n "${TEST_INTERFACE_ADDRESS:-}" ] && ip netns add "$peer_namespace" 2>/dev
 else
     echo "no second host can be made here: both devices speak from loopback"
 fi
+
+# The clients speak from loopback addresses of their own: the server keeps one
+# connection per address, and Phone A holds 127.0.0.1.
+client_addresses=""
+for address in 127.0.0.5 127.0.0.6; do
+    ip addr add "$address/32" dev lo 2>/dev/null && client_addresses="$client_addresses $address"
+done
 
 home="$work/home"
 data="$home/data/Tessivar/Tessivar Remote Dashboard"
@@ -102,8 +110,37 @@ for peer in a b; do
     grep -qs '^Registered with' "$work/peer-$peer.out" || fail "device $peer did not register: $(cat "$work/peer-$peer.out")"
 done
 
-/usr/bin/python3 "$work/drive.py" "$server" "$work" window place_text place_shortcut export import network_address names
+# Two tessivar-client windows, each with folders of its own, as on two screens.
+steps=(window place_text place_shortcut export import)
+client_pids=()
+read -r -a addresses <<<"$CLIENT_ADDRESSES"
+if [ ${#addresses[@]} -eq 2 ]; then
+    for client in a b; do
+        name="Desk panel"; address=${addresses[0]}
+        [ $client = b ] && { name="Desk panel 2"; address=${addresses[1]}; }
+        XDG_DATA_HOME="$work/client-$client/data" XDG_CACHE_HOME="$work/client-$client/cache" \
+            XDG_CONFIG_HOME="$work/client-$client/config" "$root/usr/bin/tessivar-client" \
+            --address "$address:$port" --name "$name" >"$work/client-$client.out" 2>&1 &
+        client_pids+=($!)
+    done
+    for client in a b; do
+        log="$work/client-$client/data/Tessivar/tessivar-client/log"
+        for _ in $(seq 1 300); do cat "$log"/*.txt 2>/dev/null | grep -q 'Display files received' && break; sleep 0.1; done
+        cat "$log"/*.txt 2>/dev/null | grep -q 'Display files received' \
+            || fail "client $client got no display files: $(tail -n 20 "$work/client-$client.out")"
+    done
+    steps+=(client_press client_dashboard client_remove)
+else
+    echo "SKIP: no loopback addresses of their own for the clients here"
+fi
+
+CLIENT_PIDS="${client_pids[*]}" SERVER_DATA="$data" /usr/bin/python3 "$work/drive.py" "$server" "$work" \
+    "${steps[@]}" network_address names
 failures=$((failures + $?))
+if [ ${#client_pids[@]} -gt 0 ]; then
+    kill -TERM "${client_pids[@]}" 2>/dev/null
+    for pid in "${client_pids[@]}"; do wait "$pid" || fail "a client ended with status $?"; done
+fi
 
 # A second start hands over to the running program and ends at once.
 second_status=0
@@ -132,7 +169,7 @@ chmod 755 "$work/session.sh"
 
 status=0
 "${run[@]}" env -i PATH=/usr/bin:/bin HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" \
-    XDG_CACHE_HOME="$home/cache" XDG_RUNTIME_DIR="$work/runtime" TEST_INTERFACE_ADDRESS="${TEST_INTERFACE_ADDRESS:-}" \
+    XDG_CACHE_HOME="$home/cache" XDG_RUNTIME_DIR="$work/runtime" TEST_INTERFACE_ADDRESS="${TEST_INTERFACE_ADDRESS:-}" CLIENT_ADDRESSES="$client_addresses" \
     bash -c 'mkdir -m 700 -p "$XDG_RUNTIME_DIR" && exec "$0" dbus-run-session -- "$@"' \
     "$work/under-xvfb.sh" "$work/session.sh" "$work" "$port" "$data" || status=$?
 if [ $status -ne 0 ]; then

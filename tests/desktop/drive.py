@@ -26,6 +26,11 @@ BUTTONS = (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TOGGLE_BUTTON, pyatspi.ROLE_LI
            pyatspi.ROLE_PAGE_TAB, pyatspi.ROLE_TABLE_CELL)
 FIELDS = (pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY, pyatspi.ROLE_PASSWORD_TEXT)
 
+# The tessivar-client windows (Desk panel, Desk panel 2) and the server's data folder.
+CLIENT_PIDS = [int(pid) for pid in os.environ.get("CLIENT_PIDS", "").split()]
+SERVER_DATA = os.environ.get("SERVER_DATA", "")
+SHORTCUT = "com.tessivar.plugin.misc.shortcut"
+
 failures = 0
 
 
@@ -202,6 +207,16 @@ def choose_in_file_dialog(path):
     return True
 
 
+def raise_window(pid):
+    """Without a window manager the windows lie on one another: the one a mouse user
+    clicks in comes to the front first."""
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)],
+                           capture_output=True, text=True, check=False).stdout.split()
+    for window in found:
+        subprocess.run(["xdotool", "windowraise", window], check=False)
+    time.sleep(0.5)
+
+
 def press_below(roles, name, panel_name):
     """Presses a control further down a scrolling panel, reached as a mouse user does: by
     turning the wheel over the panel until the control shows."""
@@ -221,6 +236,7 @@ def press_below(roles, name, panel_name):
 
 
 def place_block(module, device, configure=None):
+    raise_window(SERVER_PID)
     if not press_named(BUTTONS, "Add a block"):
         return False
     if not press_named(BUTTONS, module):
@@ -243,7 +259,9 @@ def step_place_text():
            "a Text block placed on Phone A by its controls")
 
 
-def step_place_shortcut():
+def place_shortcut(device, created):
+    """Places a Shortcut block that runs the marker program; `created` says whether the
+    device took it."""
     program = os.path.join(WORK, "elsewhere", "marker-program")
 
     def choose_program():
@@ -265,8 +283,12 @@ def step_place_shortcut():
         return report(field is not None and program in field.queryText().getText(0, -1),
                       "the program chosen in the real file dialog fills the program field")
 
-    ok = place_block("Shortcut", "Phone A", choose_program)
-    report(ok and wait_file_contains(os.path.join(WORK, "peer-a.out"), "created: com.tessivar.plugin.misc.shortcut"),
+    return place_block("Shortcut", device, choose_program) and created()
+
+
+def step_place_shortcut():
+    created = lambda: wait_file_contains(os.path.join(WORK, "peer-a.out"), "created: " + SHORTCUT)
+    report(place_shortcut("Phone A", created),
            "a Shortcut block placed on Phone A with its program")
 
 
@@ -277,6 +299,7 @@ def open_network_page():
 def device_action(device, action):
     """A device row's action, as a keyboard user reaches it: the row takes the focus,
     which shows its actions, and the action is pressed among the row's own."""
+    raise_window(SERVER_PID)
     row = find((pyatspi.ROLE_LIST_ITEM,), device)
     if row is None:
         return report(False, "no row for %s; showing: %s" % (device, "; ".join(names())[:3000]))
@@ -316,6 +339,93 @@ def step_import():
     report(ok and wait_file_contains(os.path.join(WORK, "peer-b.out"), "Dashboard imported: 2 of 2 blocks"),
            "the dashboard imported onto Tablet B in the real open dialog")
     acknowledge_result("Dashboard Import Successful")
+
+
+def client_log(index):
+    folder = os.path.join(WORK, "client-" + "ab"[index], "data", "Tessivar", "tessivar-client", "log")
+    text = ""
+    for name in sorted(os.listdir(folder)) if os.path.isdir(folder) else []:
+        with open(os.path.join(folder, name), encoding="utf-8", errors="replace") as handle:
+            text += handle.read()
+    return text
+
+
+def client_block(index, timeout=STEP_TIMEOUT):
+    return find(None, SHORTCUT, pid=CLIENT_PIDS[index], timeout=timeout)
+
+
+def block_count():
+    folder = os.path.join(SERVER_DATA, "modules")
+    return len([name for name in os.listdir(folder) if os.path.isdir(os.path.join(folder, name))])
+
+
+def wait_for(condition, timeout=STEP_TIMEOUT):
+    deadline = time.time() + timeout
+    while not condition() and time.time() < deadline:
+        time.sleep(0.3)
+    return condition()
+
+
+def step_client_press():
+    """A Shortcut block placed on the client by the server's window; a click on it in the
+    client's window starts its program on the PC."""
+    created = lambda: wait_for(lambda: 'created: "%s"' % SHORTCUT in client_log(0))
+    block = client_block(0) if place_shortcut("Desk panel", created) else None
+    if not report(block is not None, "the Shortcut block placed on Desk panel shows in its window"):
+        print("client showing: %s" % "; ".join(names(CLIENT_PIDS[0]))[:3000])
+        return
+    raise_window(CLIENT_PIDS[0])
+    marker = os.path.join(WORK, "marker")
+    # A click that lands while the widget still loads is lost, as a user's would be.
+    for _ in range(5):
+        click(block)
+        if wait_for(lambda: os.path.exists(marker), timeout=STEP_TIMEOUT / 5):
+            break
+    report(os.path.exists(marker), "a click on the Shortcut block in the client starts its program on the PC")
+
+
+def window_offset(node):
+    """Where a node sits in its window, which is the same on two screens of one size."""
+    block = node.queryComponent().getExtents(pyatspi.WINDOW_COORDS)
+    return (block.x, block.y, block.width, block.height)
+
+
+def step_client_dashboard():
+    """Desk panel's dashboard saved through the server's window and loaded onto Desk panel 2
+    comes with the same layout."""
+    target = os.path.join(WORK, "client.dsx")
+    ok = open_network_page() and device_action("Desk panel", "Save the device's dashboard to a file")
+    ok = ok and choose_in_file_dialog(target) and wait_for(lambda: os.path.exists(target) and os.path.getsize(target) > 0)
+    report(ok, "Desk panel's dashboard exported in the real save dialog")
+    acknowledge_result("Dashboard Export Successful")
+    ok = ok and device_action("Desk panel 2", "Load a dashboard file onto the device") and choose_in_file_dialog(target)
+    ok = ok and wait_for(lambda: "Dashboard imported: 1 of 1 blocks" in client_log(1))
+    acknowledge_result("Dashboard Import Successful")
+    original, copy = client_block(0, timeout=5), client_block(1)
+    report(ok and original is not None and copy is not None and window_offset(original) == window_offset(copy),
+           "the dashboard imported onto Desk panel 2 shows the block where Desk panel has it (%s, %s)"
+           % (original and window_offset(original), copy and window_offset(copy)))
+
+
+def step_client_remove():
+    """A block removed in the client's edit mode (asked once) leaves the server's folder."""
+    before = block_count()
+    ok = press_client(0, "Edit the dashboard") and press_client(0, "Remove block " + SHORTCUT)
+    ok = ok and press_client(0, "Remove " + SHORTCUT)
+    report(ok and wait_for(lambda: block_count() == before - 1),
+           "a block removed in the client leaves the server's modules folder (%d, then %d)" % (before, block_count()))
+    press_client(0, "Leave edit mode")
+
+
+def press_client(index, name):
+    """A mouse user's click on the client's control, its window brought to the front."""
+    node = find(BUTTONS, name, pid=CLIENT_PIDS[index])
+    if node is None:
+        return report(False, "no control %r in the client; showing: %s"
+                      % (name, "; ".join(names(CLIENT_PIDS[index]))[:3000]))
+    raise_window(CLIENT_PIDS[index])
+    click(node)
+    return True
 
 
 def step_network_address():

@@ -53,12 +53,16 @@ private:
 
 int main(int argc, char* argv[])
 {
+    // Read before QGuiApplication, which takes X11's -name (and --name) for itself.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
     QGuiApplication application(argc, argv);
     QGuiApplication::setOrganizationName(QStringLiteral("Tessivar"));
     QGuiApplication::setApplicationName(QStringLiteral("tessivar-client"));
     QGuiApplication::setApplicationVersion(tessivar::softwareVersion().toString());
 
-    const auto parsed = tessivar::client::parseClientOptions(QGuiApplication::arguments());
+    const auto parsed = tessivar::client::parseClientOptions(arguments);
     if (!parsed.options) {
         QTextStream(parsed.exitCode == 0 ? stdout : stderr) << parsed.message << Qt::endl;
         return parsed.exitCode;

@@ -72,8 +72,9 @@ Item {
             Button {
                 objectName: "button_EditMode"
                 text: page.editing ? qsTr("Done") : qsTr("Edit")
-                checkable: true
-                checked: page.editing
+                // Not checkable: an assistive tool's toggle would flip `checked` without a
+                // click and leave the page where it was.
+                highlighted: page.editing
                 Accessible.name: page.editing ? qsTr("Leave edit mode") : qsTr("Edit the dashboard")
                 Accessible.role: Accessible.Button
                 onClicked: page.editing = !page.editing
