@@ -15,11 +15,7 @@ inline constexpr auto kCommandTimeout = std::chrono::milliseconds(15000);
 // More output than any rule listing gives; the rest is not read.
 inline constexpr size_t kOutputLimit = 4 * 1024 * 1024;
 
-struct CommandResult {
-    bool ran = false;
-    int exitCode = -1;
-    std::string output; // standard output
-};
+using CommandResult = ToolOutcome;
 
 // Runs a program found on PATH, standard error discarded, and collects its output.
 CommandResult run(std::vector<std::string> command);

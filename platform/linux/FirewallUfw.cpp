@@ -11,6 +11,20 @@ using namespace firewalltools;
 namespace {
 
 constexpr const char* kUfwCommentSeparator = " @ ";
+constexpr const char* kConfigPath = "/etc/ufw/ufw.conf";
+
+State stateOf(const CommandResult& status, const std::string& configPath)
+{
+    if (status.ran && status.output.find("Status: active") != std::string::npos)
+        return State::Active;
+    if (succeeded(status))
+        return State::Inactive;
+    std::ifstream config(configPath);
+    for (std::string line; std::getline(config, line);)
+        if (trimmed(line) == "ENABLED=yes")
+            return State::Unreadable;
+    return State::Inactive;
+}
 
 // One line of "ufw status": To, Action and From in columns, then "# comment".
 bool parseUfwLine(const std::string& line, FirewallRuleRecord& rule)
@@ -59,23 +73,66 @@ std::vector<std::pair<FirewallRuleRecord, std::string>> rulesOf(const std::strin
     return rules;
 }
 
+// One "ufw status"; refused to a user who is not root.
+class Reader : public FirewallReader
+{
+public:
+    Reader(std::string applicationPath, std::string configPath)
+        : m_path(std::move(applicationPath))
+        , m_configPath(std::move(configPath))
+    {
+    }
+
+    std::vector<std::string> nextCommand() override
+    {
+        if (m_done)
+            return {};
+        return {"ufw", "status"};
+    }
+
+    void commandFinished(const ToolOutcome& outcome) override
+    {
+        m_done = true;
+        switch (stateOf(outcome, m_configPath)) {
+        case State::Inactive:
+            m_reading.state = FirewallReadState::NoFirewall;
+            break;
+        case State::Unreadable:
+            m_reading.state = FirewallReadState::Unreadable;
+            m_reading.report.warning = "ufw rules can only be read by root";
+            break;
+        case State::Active:
+            m_reading.state = FirewallReadState::Read;
+            for (const auto& [rule, to] : rulesOf(outcome.output))
+                if (m_path.empty() || rule.application == m_path)
+                    m_reading.rules.push_back(rule);
+            break;
+        }
+    }
+
+    FirewallReading reading() const override { return m_reading; }
+
+private:
+    std::string m_path;
+    std::string m_configPath;
+    bool m_done = false;
+    FirewallReading m_reading{FirewallReadState::Unreadable, "ufw", {}, 0, {}};
+};
+
 } // namespace
 
 State state(CommandResult* status)
 {
     CommandResult result = run({"ufw", "status"});
-    if (result.ran && result.output.find("Status: active") != std::string::npos) {
-        if (status)
-            *status = result;
-        return State::Active;
-    }
-    if (succeeded(result))
-        return State::Inactive;
-    std::ifstream config("/etc/ufw/ufw.conf");
-    for (std::string line; std::getline(config, line);)
-        if (trimmed(line) == "ENABLED=yes")
-            return State::Unreadable;
-    return State::Inactive;
+    const State found = stateOf(result, kConfigPath);
+    if (found == State::Active && status)
+        *status = result;
+    return found;
+}
+
+std::unique_ptr<FirewallReader> startReading(const std::string& applicationPath, const std::string& configPath)
+{
+    return std::make_unique<Reader>(applicationPath, configPath);
 }
 
 FirewallRuleList list(const std::string& applicationPath)

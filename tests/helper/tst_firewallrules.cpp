@@ -1,5 +1,6 @@
 #include "app/FirewallFlow.h"
 #include "core/Configuration.h"
+#include "network/FirewallCheck.h"
 #include "network/FirewallRule.h"
 #include "network/FirewallStatus.h"
 #include "support/TestWorkingFolder.h"
@@ -139,18 +140,25 @@ private Q_SLOTS:
         tessivar::Configuration configuration(m_folder->filePath(QStringLiteral("config")));
         tessivar::FirewallFlow::Options options;
         options.helperPath = helperCopy();
-        tessivar::FirewallFlow flow(configuration, options);
+        FirewallCheck check;
+        tessivar::FirewallFlow flow(configuration, check, options);
         QSignalSpy requested(&flow, &tessivar::FirewallFlow::firewallInformationRequested);
+        QSignalSpy finished(&check, &FirewallCheck::finished);
 
         configuration.setIgnoreFirewall(true);
         flow.checkAtStartup();
-        QCOMPARE(requested.count(), 0);
+        QVERIFY(!check.running());
         configuration.setIgnoreFirewall(false);
         flow.checkAtStartup();
+        QVERIFY(finished.wait(10000));
         QCOMPARE(requested.count(), 1);
 
         QVERIFY(flow.addApplicationFirewallException());
+        // The answer of the check asked for now comes with the next call.
+        QVERIFY(!flow.applicationHasFirewallException());
+        QVERIFY(finished.wait(10000));
         QVERIFY(flow.applicationHasFirewallException());
+        QVERIFY(finished.wait(10000));
         flow.checkAtStartup();
         QCOMPARE(requested.count(), 1);
         QCOMPARE(ownFirewallRules().size(), 2);
@@ -161,19 +169,20 @@ private Q_SLOTS:
         tessivar::Configuration configuration(m_folder->filePath(QStringLiteral("config")));
         tessivar::FirewallFlow::Options options;
         options.helperPath = m_folder->filePath(QStringLiteral("missing-helper"));
-        tessivar::FirewallFlow missing(configuration, options);
+        FirewallCheck check;
+        tessivar::FirewallFlow missing(configuration, check, options);
         QTest::ignoreMessage(QtWarningMsg, "Helper failed to launch. Error: 2");
         QVERIFY(!missing.runHelper(QStringLiteral("firewall"), {}, false));
 
         options.helperPath = helperCopy();
-        tessivar::FirewallFlow flow(configuration, options);
+        tessivar::FirewallFlow flow(configuration, check, options);
         QTest::ignoreMessage(QtWarningMsg, "Exit code: 1");
         QVERIFY(!flow.runHelper(QStringLiteral("run"), {QStringLiteral("nothing")}, false));
 
         // A helper that does not finish is left running and not waited for.
         options.helperPath = QStringLiteral("/bin/sleep");
         options.helperTimeoutMs = 100;
-        tessivar::FirewallFlow slow(configuration, options);
+        tessivar::FirewallFlow slow(configuration, check, options);
         QTest::ignoreMessage(QtWarningMsg, "Helper did not finish in time");
         QVERIFY(!slow.runHelper(QStringLiteral("2"), {}, false));
     }
