@@ -11,6 +11,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace tessivar::network;
 
 namespace {
@@ -120,6 +122,78 @@ private Q_SLOTS:
         QVERIFY(calls.open(QIODevice::ReadOnly));
         const QByteArray log = calls.readAll();
         QVERIFY(log.contains("20990/tcp") && log.contains("20990/udp"));
+    }
+
+    // The port opened is the one in the settings that the program reads for the user who
+    // asked (pkexec's PKEXEC_UID, here a user of a passwd mounted for the helper alone):
+    // beside the program when that user may write its folder, else in the user's data
+    // folder; the default, said in the log, when none can be read. Root logs nothing
+    // into the folder beside the helper.
+    void portOfTheInvokingUser_data()
+    {
+        QTest::addColumn<bool>("userOwnsFolder");
+        QTest::addColumn<QString>("stored"); // empty: no settings file
+        QTest::addColumn<int>("port");
+        QTest::newRow("installed") << false << QStringLiteral("20991") << 20991;
+        QTest::newRow("beside the program") << true << QStringLiteral("20992") << 20992;
+        QTest::newRow("no settings") << false << QString() << 20948;
+        QTest::newRow("invalid port") << false << QStringLiteral("70000") << 20948;
+    }
+
+    void portOfTheInvokingUser()
+    {
+        QFETCH(bool, userOwnsFolder);
+        QFETCH(QString, stored);
+        QFETCH(int, port);
+        if (::geteuid() != 0)
+            QSKIP("Takes another user's rights: needs root");
+        useFirewall(QStringLiteral("ufw"));
+        constexpr unsigned kUid = 4242;
+        const QString home = m_folder->filePath(QStringLiteral("home"));
+        QFile passwd(m_folder->filePath(QStringLiteral("passwd")));
+        QFile system(QStringLiteral("/etc/passwd"));
+        QVERIFY(passwd.open(QIODevice::WriteOnly) && system.open(QIODevice::ReadOnly));
+        passwd.write(system.readAll() + "tessivartest:x:4242:4242::" + home.toUtf8() + ":/bin/sh\n");
+        passwd.close();
+        // The user reaches the program's folder; whether it may write there decides.
+        QVERIFY(QFile::setPermissions(m_folder->path(),
+                                      QFile::permissions(m_folder->path()) | QFile::ExeOther | QFile::ReadOther));
+        const QString appFolder = m_folder->filePath(QStringLiteral("app"));
+        if (userOwnsFolder)
+            QCOMPARE(::chown(appFolder.toLocal8Bit().constData(), kUid, kUid), 0);
+        const QString settingsFolder
+            = userOwnsFolder ? appFolder : home + QStringLiteral("/.local/share/Tessivar/Tessivar Remote Dashboard");
+        QFile::remove(appFolder + QStringLiteral("/config"));
+        if (!stored.isEmpty()) {
+            QVERIFY(QDir().mkpath(settingsFolder));
+            QSettings(settingsFolder + QStringLiteral("/config"), QSettings::IniFormat)
+                .setValue(QStringLiteral("common/Port"), stored);
+        }
+        if (!userOwnsFolder) // the settings beside the program are not this user's
+            QSettings(appFolder + QStringLiteral("/config"), QSettings::IniFormat)
+                .setValue(QStringLiteral("common/Port"), 20990);
+
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("PKEXEC_UID"), QString::number(kUid));
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QStringLiteral("unshare"),
+                      {QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"),
+                       QStringLiteral("mount --bind \"$0\" /etc/passwd && exec \"$@\""), passwd.fileName(),
+                       helperCopy(), QStringLiteral("firewall"), QStringLiteral("--add-rule"), kName, m_program});
+        QVERIFY(process.waitForFinished(30000));
+        const QByteArray output = process.readAll();
+        QVERIFY2(process.exitCode() == 0, output.constData());
+        QFile calls(m_folder->filePath(QStringLiteral("firewall/calls")));
+        QVERIFY(calls.open(QIODevice::ReadOnly));
+        const QByteArray log = calls.readAll();
+        QVERIFY2(log.contains(QByteArray::number(port) + "/tcp") && log.contains(QByteArray::number(port) + "/udp"),
+                 log.constData());
+        if (port == 20948)
+            QVERIFY2(output.contains("opening the default port"), output.constData());
+        QVERIFY(!QFileInfo::exists(m_folder->filePath(QStringLiteral("log"))));
+        QVERIFY(!QFileInfo::exists(appFolder + QStringLiteral("/log")));
     }
 
     void noFirewallActive()
