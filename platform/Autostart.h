@@ -8,8 +8,8 @@
 namespace tessivar::platform {
 
 struct AutostartEntry {
-    std::string name;    // the entry's name, the application display name
-    std::string program; // full path of the program to start
+    std::string name;                 // the entry's name, the application display name
+    std::string program;              // full path of the program to start
     std::vector<std::string> arguments;
 };
 
