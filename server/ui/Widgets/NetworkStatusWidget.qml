@@ -129,8 +129,10 @@ TessivarPage {
                 TessivarTextField {
                     id: openPortField
                     objectName: "text_FirewallOpenPortCommand"
-                    width: Math.min(page.contentWidth - copyButton.width - Theme.gap, 640)
+                    width: page.contentWidth - copyButton.width - Theme.gap
                     readOnly: true
+                    // The start of the command is what tells it apart.
+                    onTextChanged: cursorPosition = 0
                     font.family: "monospace"
                     label: qsTr("Command to open the port")
                     text: page.openPortCommand
