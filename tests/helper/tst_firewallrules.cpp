@@ -196,6 +196,32 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(appFolder + QStringLiteral("/log")));
     }
 
+    // As root the helper's lines go to the system log: a listener on /dev/log in a mount
+    // namespace of the test's own receives them.
+    void rootLogsToTheSystemLog()
+    {
+        if (::geteuid() != 0)
+            QSKIP("Logs to the system log as root only");
+        const QString dev = m_folder->filePath(QStringLiteral("dev"));
+        QVERIFY(QDir().mkpath(dev));
+        QFile null(dev + QStringLiteral("/null"));
+        QVERIFY(null.open(QIODevice::WriteOnly));
+        null.close();
+        QProcess process;
+        process.start(QStringLiteral("unshare"),
+                      {QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"),
+                       QStringLiteral("mount --bind /dev/null \"$0/null\" && mount --rbind \"$0\" /dev && exec \"$@\""),
+                       dev, QStringLiteral(STANDIN_DIR "/../syslog-capture.py"), helperCopy(),
+                       QStringLiteral("firewall"), QStringLiteral("--add-rule"), QStringLiteral("a")});
+        QVERIFY(process.waitForFinished(30000));
+        const QByteArray log = process.readAllStandardOutput();
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY2(log.contains("tessivar-helper[") && log.contains("Processing firewall add-rule command")
+                     && log.contains("Invalid arguments"),
+                 log.constData());
+        QVERIFY(!QFileInfo::exists(m_folder->filePath(QStringLiteral("log"))));
+    }
+
     void noFirewallActive()
     {
         QVERIFY(!firewallActive());
