@@ -17,8 +17,8 @@ struct InvokingUser {
     std::string home;
 };
 
-// The user on whose behalf a root process runs; not found when not root, or when
-// root itself started it.
+// The user on whose behalf a root process runs (pkexec's PKEXEC_UID, sudo's SUDO_UID);
+// not found when not root, or when root itself started it.
 InvokingUser invokingUser();
 
 // Runs work with that user's effective identity (user, group and groups), then takes

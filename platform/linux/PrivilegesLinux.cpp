@@ -45,7 +45,9 @@ InvokingUser invokingUser()
 {
     InvokingUser user;
     unsigned uid = 0;
-    if (!runningAsRoot() || !parseUid(std::getenv("PKEXEC_UID"), uid) || uid == 0)
+    // pkexec says who asked in PKEXEC_UID, sudo in SUDO_UID.
+    const bool asked = parseUid(std::getenv("PKEXEC_UID"), uid) || parseUid(std::getenv("SUDO_UID"), uid);
+    if (!runningAsRoot() || !asked || uid == 0)
         return user;
     const passwd* entry = ::getpwuid(uid);
     if (!entry || !entry->pw_dir)
