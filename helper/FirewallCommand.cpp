@@ -1,5 +1,6 @@
 #include "FirewallCommand.h"
 
+#include "core/ApplicationPaths.h"
 #include "network/FirewallRule.h"
 
 #include <QDebug>
@@ -16,14 +17,32 @@ using namespace tessivar::network;
 constexpr int kDefaultPort = 20948;
 constexpr int kHighestPort = 65535;
 
-// Firewalls that filter by port need the program's port: the one in the "config" it
-// reads from its own folder, where the helper starts it.
+// Firewalls that filter by port need the program's port: the one in the "config" that
+// the program reads for the user who asked for the exception.
 int programPort(const QString& programPath)
 {
     const QString config
-        = QFileInfo(QDir::fromNativeSeparators(programPath)).absoluteDir().filePath(QStringLiteral("config"));
-    const int port = QSettings(config, QSettings::IniFormat).value(QStringLiteral("common/Port"), kDefaultPort).toInt();
-    return port > 0 && port <= kHighestPort ? port : kDefaultPort;
+        = ApplicationPaths::settingsFileOfProgram(QFileInfo(QDir::fromNativeSeparators(programPath)).absolutePath());
+    if (config.isEmpty() || !QFileInfo(config).isReadable()) {
+        qWarning() << "Settings not readable, opening the default port" << kDefaultPort << config;
+        return kDefaultPort;
+    }
+    QSettings settings(config, QSettings::IniFormat);
+    const QVariant stored = settings.value(QStringLiteral("common/Port"));
+    if (settings.status() != QSettings::NoError) {
+        qWarning() << "Settings not readable, opening the default port" << kDefaultPort << config;
+        return kDefaultPort;
+    }
+    if (!stored.isValid())
+        return kDefaultPort;
+    bool number = false;
+    const int port = stored.toInt(&number);
+    if (!number || port <= 0 || port > kHighestPort) {
+        qWarning() << "Invalid port in the settings, opening the default port" << kDefaultPort << stored;
+        return kDefaultPort;
+    }
+    qInfo() << "Port" << port << "from" << config;
+    return port;
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "core/Logging.h"
 #include "platform/Console.h"
 #include "platform/PlatformNames.h"
+#include "platform/Privileges.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -42,13 +43,19 @@ int main(int argc, char* argv[])
     // The server's names, so that an installed helper shares the server's data folder.
     QCoreApplication::setOrganizationName(QString::fromLatin1(tessivar::kOrganisationName));
     QCoreApplication::setApplicationName(QString::fromLatin1(tessivar::kApplicationName));
-    // Beside the program when its folder takes files, as the helper always did; installed
-    // in a folder it cannot write, in the user's data folder with the server's log.
-    const tessivar::ApplicationPaths& paths = tessivar::ApplicationPaths::instance();
-    const QString logDirectory = paths.layout() == tessivar::ApplicationPaths::Layout::Installed
-        ? paths.logDirectory()
-        : QCoreApplication::applicationDirPath() + QStringLiteral("/log/");
-    tessivar::initLogging(true, QStringLiteral("helper"), logDirectory);
+    // As root (through pkexec) every folder takes files, so no folder of its own says
+    // where: it logs to the system's log. Otherwise beside the program when its folder
+    // takes files, as the helper always did; installed in a folder it cannot write, in
+    // the user's data folder with the server's log.
+    if (tessivar::platform::runningAsRoot()) {
+        tessivar::initSystemLogging(QStringLiteral("tessivar-helper"));
+    } else {
+        const tessivar::ApplicationPaths& paths = tessivar::ApplicationPaths::instance();
+        const QString logDirectory = paths.layout() == tessivar::ApplicationPaths::Layout::Installed
+            ? paths.logDirectory()
+            : QCoreApplication::applicationDirPath() + QStringLiteral("/log/");
+        tessivar::initLogging(true, QStringLiteral("helper"), logDirectory);
+    }
 
     const CommandTable firewallCommands{{QStringLiteral("--add-rule"), handleAddRule}};
     const CommandTable runCommands{{QStringLiteral("client"), runClient}, {QStringLiteral("server"), runServer}};

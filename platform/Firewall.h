@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,53 @@ struct FirewallChange {
     bool done = false;
     FirewallReport report;
 };
+
+// What a reading of the firewall found.
+enum class FirewallReadState {
+    NoFirewall, // nothing filters this machine's traffic
+    Read,       // the rules and profiles below are the firewall's
+    Unreadable, // a firewall filters, but its rules cannot be read (a user who is not root)
+};
+
+struct FirewallReading {
+    FirewallReadState state = FirewallReadState::Unreadable;
+    std::string firewallName; // "firewalld", "ufw"; empty for the Windows firewall or none
+    std::vector<FirewallRuleRecord> rules;
+    long profiles = 0;
+    FirewallReport report;
+};
+
+// One run of a command-line tool, as the reading asks for it and the caller reports it.
+struct ToolOutcome {
+    bool ran = false; // started and exited normally
+    int exitCode = -1;
+    std::string output; // standard output
+};
+
+struct FirewallReadOptions {
+    // ufw's own settings, readable by every user: they tell whether ufw filters.
+    std::string ufwConfigPath = "/etc/ufw/ufw.conf";
+};
+
+// Reading the rules of a program as a conversation: the caller runs each command the
+// reading asks for, in order, as it likes (waiting for it, or from an event loop), and
+// hands back its outcome. Readings that need no tool (Windows) ask for none.
+class FirewallReader
+{
+public:
+    virtual ~FirewallReader() = default;
+    // The next command (program and arguments), or empty when the reading is complete.
+    virtual std::vector<std::string> nextCommand() = 0;
+    virtual void commandFinished(const ToolOutcome& outcome) = 0;
+    virtual FirewallReading reading() const = 0;
+};
+
+std::unique_ptr<FirewallReader> startFirewallReading(const std::string& applicationPath,
+                                                     const FirewallReadOptions& options = {});
+
+// The command that a user with administrator rights runs to open the port for TCP and
+// UDP in that firewall; empty when there is none to give.
+std::string openPortCommand(const std::string& firewallName, int port);
 
 // False when no firewall filters this machine's traffic (nothing to ask for then).
 bool firewallActive();

@@ -307,3 +307,50 @@ FirewallChange addFirewallRule(const std::string& name, const std::string& appli
 }
 
 } // namespace tessivar::platform
+
+namespace tessivar::platform {
+
+namespace {
+
+// The Windows firewall answers in-process through COM: the reading is complete at once.
+class WindowsFirewallReader : public FirewallReader
+{
+public:
+    explicit WindowsFirewallReader(const std::string& applicationPath)
+    {
+        if (!firewallActive()) {
+            m_reading.state = FirewallReadState::NoFirewall;
+            return;
+        }
+        FirewallRuleList rules = readFirewallRules(applicationPath);
+        const FirewallProfiles profiles = currentFirewallProfiles();
+        m_reading.state = FirewallReadState::Read;
+        m_reading.rules = std::move(rules.rules);
+        m_reading.profiles = profiles.mask;
+        m_reading.report = rules.report;
+        if (m_reading.report.warning.empty())
+            m_reading.report.warning = profiles.report.warning;
+    }
+
+    std::vector<std::string> nextCommand() override { return {}; }
+    void commandFinished(const ToolOutcome&) override { }
+    FirewallReading reading() const override { return m_reading; }
+
+private:
+    FirewallReading m_reading;
+};
+
+} // namespace
+
+std::unique_ptr<FirewallReader> startFirewallReading(const std::string& applicationPath, const FirewallReadOptions&)
+{
+    return std::make_unique<WindowsFirewallReader>(applicationPath);
+}
+
+std::string openPortCommand(const std::string&, int)
+{
+    // The exception goes by program on Windows, through the helper.
+    return {};
+}
+
+} // namespace tessivar::platform

@@ -2,7 +2,7 @@
 
 #include "core/ApplicationConstants.h"
 #include "core/Configuration.h"
-#include "network/FirewallStatus.h"
+#include "network/FirewallCheck.h"
 #include "platform/Processes.h"
 
 #include <QCoreApplication>
@@ -11,23 +11,27 @@
 
 namespace tessivar {
 
-FirewallFlow::FirewallFlow(Configuration& configuration, QObject* parent)
-    : FirewallFlow(configuration, Options{}, parent)
+FirewallFlow::FirewallFlow(Configuration& configuration, network::FirewallCheck& check, QObject* parent)
+    : FirewallFlow(configuration, check, Options{}, parent)
 {
 }
 
-FirewallFlow::FirewallFlow(Configuration& configuration, Options options, QObject* parent)
+FirewallFlow::FirewallFlow(Configuration& configuration, network::FirewallCheck& check, Options options,
+                           QObject* parent)
     : QObject(parent)
     , m_configuration(configuration)
+    , m_check(check)
     , m_options(std::move(options))
 {
     if (m_options.helperPath.isEmpty())
         m_options.helperPath = QDir::toNativeSeparators(helperProgramPath());
+    connect(&m_check, &network::FirewallCheck::finished, this, &FirewallFlow::onCheckFinished);
 }
 
 bool FirewallFlow::applicationHasFirewallException()
 {
-    return m_options.check ? m_options.check() : network::applicationHasFirewallException();
+    m_check.request();
+    return m_check.state() != network::FirewallState_e::Blocked;
 }
 
 bool FirewallFlow::addApplicationFirewallException()
@@ -38,9 +42,30 @@ bool FirewallFlow::addApplicationFirewallException()
                      true);
 }
 
+void FirewallFlow::prepare()
+{
+    if (!m_configuration.IgnoreFirewall() && !m_check.checked())
+        m_check.request();
+}
+
 void FirewallFlow::checkAtStartup()
 {
-    if (!m_configuration.IgnoreFirewall() && !applicationHasFirewallException())
+    if (m_configuration.IgnoreFirewall())
+        return;
+    m_startupAnswerPending = true;
+    if (m_check.checked() && !m_check.running())
+        onCheckFinished();
+    else if (!m_check.running())
+        m_check.request();
+}
+
+void FirewallFlow::onCheckFinished()
+{
+    if (!m_startupAnswerPending)
+        return;
+    m_startupAnswerPending = false;
+    // "Unknown" asks nothing: adding the exception could not make the check pass.
+    if (m_check.state() == network::FirewallState_e::Blocked)
         Q_EMIT firewallInformationRequested();
 }
 

@@ -16,6 +16,7 @@
 #include "communication/MessageHandler.h"
 #include "core/ApplicationConstants.h"
 #include "core/StartupTrace.h"
+#include "network/FirewallCheck.h"
 #include "network/NetworkFirewallModel.h"
 #include "network/NetworkStatusModel.h"
 #include "transfer/FileDialogs.h"
@@ -123,7 +124,11 @@ void TessivarServerApplication::createFlows()
     m_greetingFlow
         = std::make_unique<GreetingFlow>(*this, m_pluginManager, m_options.helloInterval, m_options.wakeUpInterval);
     m_blockSyncFlow = std::make_unique<BlockSyncFlow>(*this, m_moduleList, m_options.checkLoadedSourcesDelay);
-    m_firewallFlow = std::make_unique<FirewallFlow>(m_configuration);
+    m_firewallCheck = std::make_unique<network::FirewallCheck>();
+    m_firewallCheck->setToolTimeout(m_options.firewallToolTimeout);
+    m_firewallCheck->setReadOptions(m_options.firewallReadOptions);
+    m_firewallFlow = std::make_unique<FirewallFlow>(m_configuration, *m_firewallCheck);
+    m_firewallFlow->prepare();
     m_blockCreationFlow = std::make_unique<BlockCreationFlow>(m_moduleList, m_pluginManager, *m_deviceManager);
     m_fileTransferFlow
         = std::make_unique<FileTransferFlow>(*this, m_pluginManager, m_configuration, FileTransferFlow::Options{});
@@ -131,7 +136,8 @@ void TessivarServerApplication::createFlows()
                                                       [this] { return m_errorHandler.get(); });
     m_updateFlow = std::make_unique<UpdateFlow>(m_configuration);
     m_networkStatus.reset(new network::NetworkStatusModel(this));
-    m_networkStatus->setFirewall(new network::NetworkFirewallModel(m_networkStatus.get()));
+    m_networkStatus->setFirewall(new network::NetworkFirewallModel(
+        *m_firewallCheck, [this] { return m_configuration.Port(); }, m_networkStatus.get()));
 }
 
 void TessivarServerApplication::connectFlows(communication::MessageHandler& messageHandler)

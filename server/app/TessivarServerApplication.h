@@ -15,6 +15,7 @@
 #include "device/DeleteLater.h"
 #include "modules/ModuleList.h"
 #include "modules/PluginManager.h"
+#include "platform/Firewall.h"
 #include "ui/ErrorAction.h"
 
 #include <QQmlComponent>
@@ -42,8 +43,9 @@ class UserInterfaceFlow;
 class UpdateFlow;
 
 namespace network {
+class FirewallCheck;
 class NetworkStatusModel;
-}
+} // namespace network
 
 namespace ui {
 class ModuleEditionWidget;
@@ -67,6 +69,9 @@ public:
         std::chrono::milliseconds pingInterval{2000};
         std::chrono::milliseconds wakeUpInterval{1000};
         std::chrono::milliseconds checkLoadedSourcesDelay{2000};
+        // A firewall tool that does not answer in this time reads as "unknown".
+        std::chrono::milliseconds firewallToolTimeout{15000};
+        platform::FirewallReadOptions firewallReadOptions;
     };
 
     explicit TessivarServerApplication(const QStringList& arguments,
@@ -172,6 +177,7 @@ private:
     std::unique_ptr<UserInterfaceFlow> m_userInterfaceFlow;
     std::unique_ptr<FileTransferFlow> m_fileTransferFlow;
     std::unique_ptr<DashboardFlow> m_dashboardFlow;
+    std::unique_ptr<network::FirewallCheck> m_firewallCheck;
     std::unique_ptr<FirewallFlow> m_firewallFlow;
     std::unique_ptr<UpdateFlow> m_updateFlow;
     // QML may still hold it while the application goes.

@@ -2,6 +2,7 @@
 
 #include "core/ApplicationConstants.h"
 #include "platform/ExecutablePath.h"
+#include "platform/Privileges.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -71,6 +72,31 @@ ApplicationPaths::Layout ApplicationPaths::layoutOf(const QString& programDirect
     // lists and read-only mounts alike.
     QTemporaryFile probe(programDirectory + QStringLiteral("/.tessivar-write-probe-XXXXXX"));
     return probe.open() ? Layout::BesideProgram : Layout::Installed;
+}
+
+QString ApplicationPaths::settingsFileOfProgram(const QString& programDirectory)
+{
+    const platform::InvokingUser user = platform::invokingUser();
+    if (!user.found) {
+        if (layoutOf(programDirectory) == Layout::BesideProgram)
+            return programDirectory + QStringLiteral("/config");
+        return ApplicationPaths(Layout::Installed, programDirectory, userDataDirectory()).settingsFilePath();
+    }
+    // Root may write everywhere: only the user's own rights say which layout the user's
+    // program takes.
+    Layout layout = Layout::Installed;
+    if (!platform::runAsUser(user, [&] { layout = layoutOf(programDirectory); })) {
+        qWarning() << "Could not take the rights of user" << user.uid;
+        return {};
+    }
+    if (layout == Layout::BesideProgram)
+        return programDirectory + QStringLiteral("/config");
+    // pkexec resets the environment, so the user's XDG_DATA_HOME is not known; its
+    // default is the one QStandardPaths takes.
+    userDataDirectory();
+    const QString data = QString::fromStdString(user.home) + QStringLiteral("/.local/share/")
+        + QCoreApplication::organizationName() + QLatin1Char('/') + QCoreApplication::applicationName();
+    return ApplicationPaths(Layout::Installed, programDirectory, data).settingsFilePath();
 }
 
 ApplicationPaths::Layout ApplicationPaths::layout() const

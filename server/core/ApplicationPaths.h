@@ -33,6 +33,12 @@ public:
     // Installed when the program's folder does not take a new file.
     static Layout layoutOf(const QString& programDirectory);
 
+    // The "config" that the program in that folder reads when its user starts it from
+    // there (the helper starts it so): beside it, or in the user's data folder when
+    // installed. Run as root for a user (pkexec), the folder is probed with that user's
+    // rights and the data folder is that user's. Empty when it cannot be told.
+    static QString settingsFileOfProgram(const QString& programDirectory);
+
     Layout layout() const;
     // The folder that holds "config", "log/" and "modules/"; no trailing slash.
     QString dataDirectory() const;

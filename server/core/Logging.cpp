@@ -1,5 +1,7 @@
 #include "core/Logging.h"
 
+#include "platform/SystemLog.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +19,7 @@ const QString kFileNamePattern = QStringLiteral("log_%1.txt");
 
 struct LogState {
     bool enabled = false;
+    bool systemLog = false; // lines go to the system's log, not to files
     QString directory;
     QString name;
     QString fileName;
@@ -52,6 +55,22 @@ QString levelName(QtMsgType type)
         return QStringLiteral("Fatal");
     }
     return QString();
+}
+
+platform::SystemLogLevel systemLevel(QtMsgType type)
+{
+    switch (type) {
+    case QtDebugMsg:
+        return platform::SystemLogLevel::Debug;
+    case QtInfoMsg:
+        return platform::SystemLogLevel::Info;
+    case QtWarningMsg:
+        return platform::SystemLogLevel::Warning;
+    case QtCriticalMsg:
+    case QtFatalMsg:
+        break;
+    }
+    return platform::SystemLogLevel::Error;
 }
 
 QString bannerText(const QDateTime& now)
@@ -133,6 +152,8 @@ void writeEntry(LogState& s, QtMsgType type, const QMessageLogContext& context, 
                         .arg(levelName(type), s.clock().toString(QStringLiteral("MM.dd-hh:mm:ss.zzz")), message);
         s.stream.flush();
     }
+    if (s.systemLog)
+        platform::writeSystemLog(systemLevel(type), message.toStdString());
     if (s.previousHandler && type != QtDebugMsg)
         s.previousHandler(type, context, message);
 }
@@ -174,6 +195,22 @@ void initLogging(bool enabled, const QString& name, const QString& directory)
     QLoggingCategory::defaultCategory()->setEnabled(QtDebugMsg, enabled);
     if (enabled)
         openLogFile();
+}
+
+bool initSystemLogging(const QString& name)
+{
+    LogState& s = state();
+    {
+        QMutexLocker locker(&s.lock);
+        s.enabled = false;
+        s.systemLog = platform::openSystemLog(name.toStdString());
+        s.name = name;
+    }
+    QtMessageHandler replaced = qInstallMessageHandler(logMessageHandler);
+    if (replaced != logMessageHandler)
+        s.previousHandler = replaced;
+    QLoggingCategory::defaultCategory()->setEnabled(QtDebugMsg, s.systemLog);
+    return s.systemLog;
 }
 
 void restorePreviousHandler()

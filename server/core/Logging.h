@@ -33,6 +33,11 @@ QString logDirectory();
 // Installs the handler; opens the day's file at once when enabled.
 void initLogging(bool enabled, const QString& name, const QString& directory);
 
+// Installs the handler with the system's log (syslog) in place of files, for a program
+// running as root, which has no folder of its own to write in. False where the system
+// has no such log; the lines then go to standard error only.
+bool initSystemLogging(const QString& name);
+
 // Puts back the handler that initLogging replaced.
 void restorePreviousHandler();
 

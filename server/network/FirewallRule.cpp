@@ -18,14 +18,6 @@ QString fromUtf8(const std::string& text)
     return QString::fromStdString(text);
 }
 
-void logReport(const platform::FirewallReport& report)
-{
-    if (!report.info.empty())
-        qInfo().noquote() << fromUtf8(report.info);
-    if (!report.warning.empty())
-        qWarning().noquote() << fromUtf8(report.warning);
-}
-
 FirewallProtocol_e protocolFrom(long number)
 {
     switch (number) {
@@ -64,7 +56,7 @@ FirewallAction_e actionFrom(long action)
     }
 }
 
-FirewallRule_t ruleFrom(const platform::FirewallRuleRecord& record)
+FirewallRule_t recordToRule(const platform::FirewallRuleRecord& record)
 {
     FirewallRule_t rule;
     rule.name = fromUtf8(record.name);
@@ -122,13 +114,26 @@ const char* actionText(FirewallAction_e action)
 
 } // namespace
 
+FirewallRule_t firewallRuleFrom(const platform::FirewallRuleRecord& record)
+{
+    return recordToRule(record);
+}
+
+void logFirewallReport(const platform::FirewallReport& report)
+{
+    if (!report.info.empty())
+        qInfo().noquote() << fromUtf8(report.info);
+    if (!report.warning.empty())
+        qWarning().noquote() << fromUtf8(report.warning);
+}
+
 QList<FirewallRule_t> listFirewallRules(const QString& applicationPath)
 {
     const platform::FirewallRuleList list = platform::readFirewallRules(utf8(applicationPath));
-    logReport(list.report);
+    logFirewallReport(list.report);
     QList<FirewallRule_t> rules;
     for (const platform::FirewallRuleRecord& record : list.rules)
-        rules.append(ruleFrom(record));
+        rules.append(firewallRuleFrom(record));
     return rules;
 }
 
@@ -136,7 +141,7 @@ bool removeFirewallRule(const QString& name)
 {
     qInfo() << "Removing firewall rule" << name;
     const platform::FirewallChange change = platform::removeFirewallRule(utf8(name));
-    logReport(change.report);
+    logFirewallReport(change.report);
     if (change.done)
         qInfo() << "Success";
     return change.done;
@@ -147,7 +152,7 @@ bool addFirewallRule(const QString& name, const QString& applicationPath, unsign
     qInfo() << "Adding firewall rule" << name << applicationPath << protocolNumber;
     const platform::FirewallChange change
         = platform::addFirewallRule(utf8(name), utf8(applicationPath), static_cast<long>(protocolNumber), port);
-    logReport(change.report);
+    logFirewallReport(change.report);
     if (change.done)
         qInfo() << "Success";
     return change.done;
@@ -170,14 +175,19 @@ bool addFirewallRuleFor(const QString& name, const QString& applicationPath, Fir
 QList<FirewallProfile_e> currentFirewallProfiles()
 {
     const platform::FirewallProfiles profiles = platform::currentFirewallProfiles();
-    logReport(profiles.report);
+    logFirewallReport(profiles.report);
+    return currentProfilesFromMask(profiles.mask);
+}
+
+QList<FirewallProfile_e> currentProfilesFromMask(long mask)
+{
     // Public first: the order in which the firewall reports the profiles in force.
     QList<FirewallProfile_e> current;
-    if (profiles.mask & platform::kProfilePublic)
+    if (mask & platform::kProfilePublic)
         current.append(FirewallProfile_e::Public);
-    if (profiles.mask & platform::kProfilePrivate)
+    if (mask & platform::kProfilePrivate)
         current.append(FirewallProfile_e::Private);
-    if (profiles.mask & platform::kProfileDomain)
+    if (mask & platform::kProfileDomain)
         current.append(FirewallProfile_e::Domain);
     return current;
 }

@@ -4,6 +4,11 @@
 #include <QList>
 #include <QString>
 
+namespace tessivar::platform {
+struct FirewallRuleRecord;
+struct FirewallReport;
+} // namespace tessivar::platform
+
 // One firewall rule as read from the machine's firewall, and the reading and changing
 // of rules shared by the server (which shows them) and tessivar-helper (which adds them).
 namespace tessivar::network {
@@ -25,6 +30,11 @@ struct FirewallRule_t {
     bool enabled = false;
 };
 
+// A rule as the platform reads it, in the system's own terms.
+FirewallRule_t firewallRuleFrom(const platform::FirewallRuleRecord& record);
+// The info and warning lines that a platform call had for the log.
+void logFirewallReport(const platform::FirewallReport& report);
+
 // All rules when applicationPath is empty, else the rules of that program.
 QList<FirewallRule_t> listFirewallRules(const QString& applicationPath);
 
@@ -38,6 +48,9 @@ bool addFirewallRuleFor(const QString& name, const QString& applicationPath, Fir
 
 // The active network profiles: Public, Private, Domain, in this order.
 QList<FirewallProfile_e> currentFirewallProfiles();
+
+// The profiles in force from the firewall's bit mask: Public, Private, Domain.
+QList<FirewallProfile_e> currentProfilesFromMask(long mask);
 
 // Profiles from the firewall's bit mask (Domain 1, Private 2, Public 4), in that order.
 QList<FirewallProfile_e> profilesFromMask(long mask);

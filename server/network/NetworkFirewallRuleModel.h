@@ -24,6 +24,8 @@ public:
     bool privateAllowed() const { return allows(FirewallProfile_e::Private); }
     bool domainAllowed() const { return allows(FirewallProfile_e::Domain); }
     const FirewallRule_t& rule() const;
+    // All the rules it chooses from, read again.
+    QList<FirewallRule_t> rules() const { return m_rules(); }
 
     Q_INVOKABLE void refresh();
 

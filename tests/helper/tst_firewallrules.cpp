@@ -1,5 +1,6 @@
 #include "app/FirewallFlow.h"
 #include "core/Configuration.h"
+#include "network/FirewallCheck.h"
 #include "network/FirewallRule.h"
 #include "network/FirewallStatus.h"
 #include "support/TestWorkingFolder.h"
@@ -9,6 +10,8 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace tessivar::network;
 
@@ -121,6 +124,104 @@ private Q_SLOTS:
         QVERIFY(log.contains("20990/tcp") && log.contains("20990/udp"));
     }
 
+    // The port opened is the one in the settings that the program reads for the user who
+    // asked (pkexec's PKEXEC_UID, here a user of a passwd mounted for the helper alone):
+    // beside the program when that user may write its folder, else in the user's data
+    // folder; the default, said in the log, when none can be read. Root logs nothing
+    // into the folder beside the helper.
+    void portOfTheInvokingUser_data()
+    {
+        QTest::addColumn<bool>("userOwnsFolder");
+        QTest::addColumn<QString>("stored"); // empty: no settings file
+        QTest::addColumn<int>("port");
+        QTest::newRow("installed") << false << QStringLiteral("20991") << 20991;
+        QTest::newRow("beside the program") << true << QStringLiteral("20992") << 20992;
+        QTest::newRow("no settings") << false << QString() << 20948;
+        QTest::newRow("invalid port") << false << QStringLiteral("70000") << 20948;
+    }
+
+    void portOfTheInvokingUser()
+    {
+        QFETCH(bool, userOwnsFolder);
+        QFETCH(QString, stored);
+        QFETCH(int, port);
+        if (::geteuid() != 0)
+            QSKIP("Takes another user's rights: needs root");
+        useFirewall(QStringLiteral("ufw"));
+        constexpr unsigned kUid = 4242;
+        const QString home = m_folder->filePath(QStringLiteral("home"));
+        QFile passwd(m_folder->filePath(QStringLiteral("passwd")));
+        QFile system(QStringLiteral("/etc/passwd"));
+        QVERIFY(passwd.open(QIODevice::WriteOnly) && system.open(QIODevice::ReadOnly));
+        passwd.write(system.readAll() + "tessivartest:x:4242:4242::" + home.toUtf8() + ":/bin/sh\n");
+        passwd.close();
+        // The user reaches the program's folder; whether it may write there decides.
+        QVERIFY(QFile::setPermissions(m_folder->path(),
+                                      QFile::permissions(m_folder->path()) | QFile::ExeOther | QFile::ReadOther));
+        const QString appFolder = m_folder->filePath(QStringLiteral("app"));
+        if (userOwnsFolder)
+            QCOMPARE(::chown(appFolder.toLocal8Bit().constData(), kUid, kUid), 0);
+        const QString settingsFolder
+            = userOwnsFolder ? appFolder : home + QStringLiteral("/.local/share/Tessivar/Tessivar Remote Dashboard");
+        QFile::remove(appFolder + QStringLiteral("/config"));
+        if (!stored.isEmpty()) {
+            QVERIFY(QDir().mkpath(settingsFolder));
+            QSettings(settingsFolder + QStringLiteral("/config"), QSettings::IniFormat)
+                .setValue(QStringLiteral("common/Port"), stored);
+        }
+        if (!userOwnsFolder) // the settings beside the program are not this user's
+            QSettings(appFolder + QStringLiteral("/config"), QSettings::IniFormat)
+                .setValue(QStringLiteral("common/Port"), 20990);
+
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("PKEXEC_UID"), QString::number(kUid));
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QStringLiteral("unshare"),
+                      {QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"),
+                       QStringLiteral("mount --bind \"$0\" /etc/passwd && exec \"$@\""), passwd.fileName(),
+                       helperCopy(), QStringLiteral("firewall"), QStringLiteral("--add-rule"), kName, m_program});
+        QVERIFY(process.waitForFinished(30000));
+        const QByteArray output = process.readAll();
+        QVERIFY2(process.exitCode() == 0, output.constData());
+        QFile calls(m_folder->filePath(QStringLiteral("firewall/calls")));
+        QVERIFY(calls.open(QIODevice::ReadOnly));
+        const QByteArray log = calls.readAll();
+        QVERIFY2(log.contains(QByteArray::number(port) + "/tcp") && log.contains(QByteArray::number(port) + "/udp"),
+                 log.constData());
+        if (port == 20948)
+            QVERIFY2(output.contains("opening the default port"), output.constData());
+        QVERIFY(!QFileInfo::exists(m_folder->filePath(QStringLiteral("log"))));
+        QVERIFY(!QFileInfo::exists(appFolder + QStringLiteral("/log")));
+    }
+
+    // As root the helper's lines go to the system log: a listener on /dev/log in a mount
+    // namespace of the test's own receives them.
+    void rootLogsToTheSystemLog()
+    {
+        if (::geteuid() != 0)
+            QSKIP("Logs to the system log as root only");
+        const QString dev = m_folder->filePath(QStringLiteral("dev"));
+        QVERIFY(QDir().mkpath(dev));
+        QFile null(dev + QStringLiteral("/null"));
+        QVERIFY(null.open(QIODevice::WriteOnly));
+        null.close();
+        QProcess process;
+        process.start(QStringLiteral("unshare"),
+                      {QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"),
+                       QStringLiteral("mount --bind /dev/null \"$0/null\" && mount --rbind \"$0\" /dev && exec \"$@\""),
+                       dev, QStringLiteral(STANDIN_DIR "/../syslog-capture.py"), helperCopy(),
+                       QStringLiteral("firewall"), QStringLiteral("--add-rule"), QStringLiteral("a")});
+        QVERIFY(process.waitForFinished(30000));
+        const QByteArray log = process.readAllStandardOutput();
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY2(log.contains("tessivar-helper[") && log.contains("Processing firewall add-rule command")
+                     && log.contains("Invalid arguments"),
+                 log.constData());
+        QVERIFY(!QFileInfo::exists(m_folder->filePath(QStringLiteral("log"))));
+    }
+
     void noFirewallActive()
     {
         QVERIFY(!firewallActive());
@@ -139,18 +240,25 @@ private Q_SLOTS:
         tessivar::Configuration configuration(m_folder->filePath(QStringLiteral("config")));
         tessivar::FirewallFlow::Options options;
         options.helperPath = helperCopy();
-        tessivar::FirewallFlow flow(configuration, options);
+        FirewallCheck check;
+        tessivar::FirewallFlow flow(configuration, check, options);
         QSignalSpy requested(&flow, &tessivar::FirewallFlow::firewallInformationRequested);
+        QSignalSpy finished(&check, &FirewallCheck::finished);
 
         configuration.setIgnoreFirewall(true);
         flow.checkAtStartup();
-        QCOMPARE(requested.count(), 0);
+        QVERIFY(!check.running());
         configuration.setIgnoreFirewall(false);
         flow.checkAtStartup();
+        QVERIFY(finished.wait(10000));
         QCOMPARE(requested.count(), 1);
 
         QVERIFY(flow.addApplicationFirewallException());
+        // The answer of the check asked for now comes with the next call.
+        QVERIFY(!flow.applicationHasFirewallException());
+        QVERIFY(finished.wait(10000));
         QVERIFY(flow.applicationHasFirewallException());
+        QVERIFY(finished.wait(10000));
         flow.checkAtStartup();
         QCOMPARE(requested.count(), 1);
         QCOMPARE(ownFirewallRules().size(), 2);
@@ -161,19 +269,20 @@ private Q_SLOTS:
         tessivar::Configuration configuration(m_folder->filePath(QStringLiteral("config")));
         tessivar::FirewallFlow::Options options;
         options.helperPath = m_folder->filePath(QStringLiteral("missing-helper"));
-        tessivar::FirewallFlow missing(configuration, options);
+        FirewallCheck check;
+        tessivar::FirewallFlow missing(configuration, check, options);
         QTest::ignoreMessage(QtWarningMsg, "Helper failed to launch. Error: 2");
         QVERIFY(!missing.runHelper(QStringLiteral("firewall"), {}, false));
 
         options.helperPath = helperCopy();
-        tessivar::FirewallFlow flow(configuration, options);
+        tessivar::FirewallFlow flow(configuration, check, options);
         QTest::ignoreMessage(QtWarningMsg, "Exit code: 1");
         QVERIFY(!flow.runHelper(QStringLiteral("run"), {QStringLiteral("nothing")}, false));
 
         // A helper that does not finish is left running and not waited for.
         options.helperPath = QStringLiteral("/bin/sleep");
         options.helperTimeoutMs = 100;
-        tessivar::FirewallFlow slow(configuration, options);
+        tessivar::FirewallFlow slow(configuration, check, options);
         QTest::ignoreMessage(QtWarningMsg, "Helper did not finish in time");
         QVERIFY(!slow.runHelper(QStringLiteral("2"), {}, false));
     }

@@ -19,7 +19,7 @@ class TestFirewallStartup : public QObject
 private:
     std::unique_ptr<tessivar::test::TestWorkingFolder> m_folder;
 
-    // True when the firewall information was requested before the server was ready.
+    // True when the firewall information was requested, once the check has answered.
     bool startRequestsInformation(bool ignoreFirewall)
     {
         Configuration configuration(m_folder->filePath(QStringLiteral("config")));
@@ -28,11 +28,32 @@ private:
         TessivarServerApplication::Options options;
         options.minimized = true;
         options.splashHideDelayMs = 0;
+        // ufw's settings say it filters whenever the stand-in's ufw is on.
+        const QString ufwConfig = m_folder->filePath(QStringLiteral("ufw.conf"));
+        QFile config(ufwConfig);
+        if (!config.open(QIODevice::WriteOnly))
+            qFatal("ufw.conf not written");
+        config.write(QDir(m_folder->filePath(QStringLiteral("firewall/ufw"))).exists() ? "ENABLED=yes\n"
+                                                                                       : "ENABLED=no\n");
+        config.close();
+        options.firewallReadOptions.ufwConfigPath = ufwConfig.toStdString();
         TessivarServerApplication application(options, configuration);
         QSignalSpy requested(&application, &TessivarServerApplication::firewallInformationRequested);
         QSignalSpy ready(&application, &TessivarServerApplication::applicationReady);
         if (!ready.wait(20000))
             qFatal("The application did not start");
+        QObject* firewall = application.engine()
+                                .rootContext()
+                                ->contextProperty(QStringLiteral("NetworkStatus"))
+                                .value<QObject*>()
+                                ->property("Firewall")
+                                .value<QObject*>();
+        // The check started with the program; the request follows its answer.
+        if (!ignoreFirewall && firewall->property("State").toString() == QLatin1String("checking")) {
+            QSignalSpy status(firewall, SIGNAL(firewallStatusChanged()));
+            if (!status.wait(10000))
+                qFatal("The firewall check did not answer");
+        }
         return requested.count() == 1;
     }
 
@@ -62,6 +83,16 @@ private Q_SLOTS:
         QVERIFY(!startRequestsInformation(true));
     }
 
+    // ufw refuses its rules to a user who is not root: no popup at all.
+    void unreadableRulesAskNothing()
+    {
+        QVERIFY(QDir().mkpath(m_folder->filePath(QStringLiteral("firewall/ufw"))));
+        qputenv("TESSIVAR_TEST_UID", "1000");
+        QVERIFY(!startRequestsInformation(false));
+        qunsetenv("TESSIVAR_TEST_UID");
+        QVERIFY(startRequestsInformation(false));
+    }
+
     void exceptionFromQml()
     {
         QVERIFY(QDir().mkpath(m_folder->filePath(QStringLiteral("firewall/firewalld"))));
@@ -74,19 +105,22 @@ private Q_SLOTS:
         QObject* controller = engine.rootContext()->contextProperty(QStringLiteral("Controller")).value<QObject*>();
         QCOMPARE(controller, &application);
 
-        bool allowed = true;
-        QVERIFY(QMetaObject::invokeMethod(controller, "applicationHasFirewallException", Q_RETURN_ARG(bool, allowed)));
-        QVERIFY(!allowed);
-        // The network page's view of the same rules.
+        // The network page's view of the same rules, once the check started with the
+        // program has answered.
         QObject* status = engine.rootContext()->contextProperty(QStringLiteral("NetworkStatus")).value<QObject*>();
         QVERIFY(status);
         QObject* firewall = status->property("Firewall").value<QObject*>();
         QVERIFY(firewall);
+        QTRY_COMPARE_WITH_TIMEOUT(firewall->property("State").toString(), QStringLiteral("blocked"), 10000);
+        bool allowed = true;
+        QVERIFY(QMetaObject::invokeMethod(controller, "applicationHasFirewallException", Q_RETURN_ARG(bool, allowed)));
+        QVERIFY(!allowed);
         QObject* tcp = firewall->property("Tcp").value<QObject*>();
         QVERIFY(!tcp->property("PublicAllowed").toBool());
 
         QVERIFY(QMetaObject::invokeMethod(controller, "addApplicationFirewallException"));
         QVERIFY(QMetaObject::invokeMethod(firewall, "refresh"));
+        QTRY_COMPARE_WITH_TIMEOUT(firewall->property("State").toString(), QStringLiteral("allowed"), 10000);
         QVERIFY(tcp->property("PublicAllowed").toBool());
         QVERIFY(QMetaObject::invokeMethod(controller, "applicationHasFirewallException", Q_RETURN_ARG(bool, allowed)));
         QVERIFY(allowed);

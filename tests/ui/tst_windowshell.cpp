@@ -4,10 +4,14 @@
 #include "app/TessivarServerApplication.h"
 #include "core/Configuration.h"
 
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
 #include <QNetworkInterface>
 #include <QProcess>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tessivar;
@@ -98,6 +102,41 @@ private Q_SLOTS:
         QTRY_VERIFY2(rows().contains(QStringLiteral("10.79.0.1, 10.79.1.1, fd00:79::1")), qPrintable(rows()));
         QVERIFY(ip(QStringLiteral("link del tsh0")));
         QTRY_VERIFY(m_ui->isShown(QStringLiteral("text_NoNetwork")));
+    }
+
+    // ufw refuses its rules to a user who is not root: the page says the firewall could
+    // not be checked and gives the command to open the port, which Copy puts on the
+    // clipboard.
+    void networkPageGivesCommandWhereRulesAreUnreadable()
+    {
+        QTemporaryDir firewall;
+        QVERIFY(QDir().mkpath(firewall.filePath(QStringLiteral("ufw"))));
+        QFile config(firewall.filePath(QStringLiteral("ufw.conf")));
+        QVERIFY(config.open(QIODevice::WriteOnly) && config.write("ENABLED=yes\n") > 0);
+        config.close();
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QByteArray(STANDIN_DIR) + ':' + path);
+        qputenv("TESSIVAR_TEST_FIREWALL_DIR", firewall.path().toLocal8Bit());
+        qputenv("TESSIVAR_TEST_UID", "1000");
+        m_server->options().firewallReadOptions.ufwConfigPath = config.fileName().toStdString();
+        startServer();
+        qputenv("PATH", path);
+        qunsetenv("TESSIVAR_TEST_UID");
+        if (QTest::currentTestFailed())
+            return;
+
+        QVERIFY(m_ui->click(QStringLiteral("button_NetworkStatus")));
+        QTRY_COMPARE(m_ui->text(QStringLiteral("text_FirewallState")),
+                     QStringLiteral("The firewall could not be checked: its rules can only be read with administrator "
+                                    "rights."));
+        const QString command = QStringLiteral("sudo ufw allow 20976/tcp && sudo ufw allow 20976/udp");
+        QVERIFY(m_ui->isShown(QStringLiteral("text_FirewallOpenPortCommand")));
+        QCOMPARE(m_ui->text(QStringLiteral("text_FirewallOpenPortCommand")), command);
+        QCOMPARE(m_ui->find(QStringLiteral("text_FirewallOpenPortCommand"))->property("readOnly").toBool(), true);
+        QVERIFY(m_ui->isShown(QStringLiteral("button_FirewallAddException")));
+        QGuiApplication::clipboard()->clear();
+        QVERIFY(m_ui->click(QStringLiteral("button_FirewallCopyCommand")));
+        QCOMPARE(QGuiApplication::clipboard()->text(), command);
     }
 
     // Without a blocking firewall here, the popup finds the exception and closes itself.

@@ -10,16 +10,10 @@ TessivarPage {
     readonly property var status: typeof NetworkStatus !== "undefined" ? NetworkStatus : null
     readonly property var interfaces: status ? status.Interfaces : null
     readonly property var firewall: status ? status.Firewall : null
-    // Allowed when every profile the firewall requires lets both protocols in.
-    function profileAllowed(required, key) {
-        if (!required)
-            return true
-        return firewall.Tcp !== null && firewall.Udp !== null && firewall.Tcp[key] && firewall.Udp[key]
-    }
-    readonly property bool firewallAllows: firewall
-        ? profileAllowed(firewall.PublicRequired, "PublicAllowed") && profileAllowed(firewall.PrivateRequired, "PrivateAllowed")
-          && profileAllowed(firewall.DomainRequired, "DomainAllowed")
-        : true
+    // "checking", "allowed", "blocked", or "unknown" when this user may not read the rules.
+    readonly property string firewallState: firewall ? firewall.State : "allowed"
+    readonly property bool firewallAllows: firewallState === "allowed"
+    readonly property string openPortCommand: firewall ? firewall.OpenPortCommand : ""
 
     // How often the interfaces and the firewall are read again while the page is shown.
     property int refreshIntervalMs: 5000
@@ -103,20 +97,64 @@ TessivarPage {
                 width: 8
                 height: 8
                 radius: 4
-                color: page.firewallAllows ? Theme.success : Theme.warning
+                color: page.firewallAllows ? Theme.success
+                                           : page.firewallState === "checking" ? Theme.secondaryText : Theme.warning
             }
             TessivarLabel {
                 objectName: "text_FirewallState"
                 anchors.verticalCenter: parent.verticalCenter
-                text: page.firewallAllows ? qsTr("The firewall lets devices reach Tessivar.")
-                                          : qsTr("The firewall may keep devices from reaching Tessivar.")
+                text: {
+                    switch (page.firewallState) {
+                    case "allowed": return qsTr("The firewall lets devices reach Tessivar.")
+                    case "checking": return qsTr("Checking the firewall…")
+                    case "unknown": return qsTr("The firewall could not be checked: its rules can only be read with administrator rights.")
+                    }
+                    return qsTr("The firewall may keep devices from reaching Tessivar.")
+                }
+            }
+        }
+        // What to run by hand where the program cannot tell, or to open the port without it.
+        Column {
+            width: parent.width
+            spacing: Theme.gap
+            visible: page.openPortCommand !== "" && (page.firewallState === "unknown" || page.firewallState === "blocked")
+            TessivarLabel {
+                width: parent.width
+                wrapMode: Text.Wrap
+                color: Theme.secondaryText
+                text: qsTr("To let devices reach Tessivar, open port %1 for TCP and UDP with this command:").arg(Configuration.Port)
+            }
+            Row {
+                spacing: Theme.gap
+                TessivarTextField {
+                    id: openPortField
+                    objectName: "text_FirewallOpenPortCommand"
+                    width: page.contentWidth - copyButton.width - Theme.gap
+                    readOnly: true
+                    // The start of the command is what tells it apart.
+                    onTextChanged: cursorPosition = 0
+                    font.family: "monospace"
+                    label: qsTr("Command to open the port")
+                    text: page.openPortCommand
+                }
+                TessivarButton {
+                    id: copyButton
+                    objectName: "button_FirewallCopyCommand"
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: qsTr("Copy")
+                    onClicked: {
+                        openPortField.selectAll()
+                        openPortField.copy()
+                        openPortField.deselect()
+                    }
+                }
             }
         }
         Row {
             spacing: Theme.gap
             TessivarButton {
                 objectName: "button_FirewallAddException"
-                visible: !page.firewallAllows
+                visible: page.firewallState === "blocked" || page.firewallState === "unknown"
                 primary: true
                 text: qsTr("Add exception")
                 onClicked: {
