@@ -1,6 +1,9 @@
 #pragma once
 
+#include "communication/ConnectionAttribution.h"
+#include "communication/DatagramFilter.h"
 #include "communication/DeviceConnectionList.h"
+#include "communication/FirstContactLimiter.h"
 #include "communication/ICommunicationHandler.h"
 #include "communication/MessageCodec.h"
 #include "communication/network/NetworkClock.h"
@@ -10,13 +13,8 @@
 #include "core/DeviceTypes.h"
 #include "core/Logging.h"
 
-#include <QList>
-
 #include <chrono>
-#include <map>
 #include <memory>
-#include <set>
-#include <vector>
 
 namespace tessivar {
 class CommonConfiguration;
@@ -30,30 +28,17 @@ class IDeviceManager;
 namespace tessivar::communication {
 
 // Turns outgoing messages into bytes on the right transport, and received bytes into
-// messages attributed to devices: creates devices on first contact, drops echoes,
-// other servers and repeated datagrams, ties WebSocket connections to devices and
-// remembers them in the device connection list.
+// messages attributed to devices: drops echoes and other servers, has devices created
+// on first contact (within the bounds of FirstContactLimiter), repeated datagrams
+// dropped (DatagramFilter) and WebSocket connections tied to devices
+// (ConnectionAttribution), and remembers them in the device connection list.
 class CommunicationHandler final : public ICommunicationHandler
 {
     Q_OBJECT
 public:
-    // Devices created on first contact that have not registered yet cost a device object
-    // and a row in the user interface each. A classroom of tablets arriving together
-    // stays far below this; past it the oldest unconnected one is forgotten.
-    static constexpr int kMaximumUnregisteredDevices = 1024;
-    // A flood of invented ids comes from few addresses: each address may hold this many
-    // unregistered devices (a few clients behind one address), then its own oldest
-    // unconnected one is forgotten, so the flood costs its sender and nobody else.
-    static constexpr int kMaximumUnregisteredDevicesPerAddress = 8;
-    // Addresses remembered per not-yet-connected device; one is the normal case.
-    static constexpr int kMaximumDatagramEndPointsPerDevice = 8;
-    // A live device answers the server's greeting this often...
-    static constexpr std::chrono::milliseconds kDefaultGreetingInterval{2000};
-    // ...so a connection that missed this many greetings no longer keeps a device that
-    // reappears over another connection (a phone that changed networks) waiting.
-    static constexpr int kMissedGreetingsBeforeTakeover = 3;
-    // Dropped first contacts are reported at most this often, with a count.
-    static constexpr std::chrono::seconds kDroppedContactLogInterval{10};
+    // The unregistered devices one address may hold (see FirstContactLimiter).
+    static constexpr int kMaximumUnregisteredDevicesPerAddress
+        = FirstContactLimiter::kMaximumUnregisteredDevicesPerAddress;
 
     // The connection list is kept in the given configuration (the program's "config").
     CommunicationHandler(device::IDeviceManager* deviceManager, device::ApplicationType_e type, quint16 port,
@@ -84,17 +69,8 @@ private Q_SLOTS:
     void OnNetworkError(tessivar::communication::network::SocketError error);
 
 private:
-    bool admitOverConnection(const NetworkDeviceId_t& senderId, const network::PeerEndPoint& endPoint);
-    bool admitOverNewConnection(const NetworkDeviceId_t& senderId, const network::PeerEndPoint& endPoint);
     device::IDevice* attributeSender(const MessageSender_t& sender, const network::PeerEndPoint& endPoint);
-    bool admitFirstContact(const NetworkDeviceId_t& senderId, const QHostAddress& address);
-    bool makeRoomForFirstContact(const QHostAddress* address, int limit);
-    void forgetUnregisteredDevice(const NetworkDeviceId_t& deviceId, const QHostAddress& address);
-    bool acceptDatagram(device::IDevice& device, const network::PeerEndPoint& endPoint, const MessageHeader_t& header);
-    void recordDatagramEndPoint(const NetworkDeviceId_t& deviceId, const network::PeerEndPoint& endPoint);
-    std::optional<NetworkDeviceId_t> findDatagramSender(const network::PeerEndPoint& endPoint) const;
-    device::IDevice* findDeviceAddedByHand(const QHostAddress& address) const;
-    void ProcessConnection(device::IDevice& device, const network::PeerEndPoint& endPoint);
+    void forgetUnregisteredDevice(const NetworkDeviceId_t& deviceId);
     MessageSender_t localSender() const;
 
     device::ApplicationType_e m_type;
@@ -103,25 +79,10 @@ private:
     std::unique_ptr<network::SocketManager> m_socketManager;
     DeviceConnectionList m_deviceConnections;
     MessageCodec m_codec;
-    std::map<NetworkDeviceId_t, QList<network::PeerEndPoint>> m_datagramEndPoints;
-    std::set<network::PeerEndPoint> m_pendingPeers;
-    // Connections given to a device by their address alone (earlier datagrams or a saved
-    // record), until a message of that device confirms them.
-    std::set<network::PeerEndPoint> m_guessedConnections;
-    std::chrono::milliseconds m_greetingInterval = kDefaultGreetingInterval;
-    std::map<NetworkDeviceId_t, quint64> m_lastSequence;
-
-    network::Clock m_clock = network::systemNow;
-    // Devices this handler created that have not registered yet, oldest first, with the
-    // address of their first message (pruned lazily).
-    struct FirstContact {
-        NetworkDeviceId_t deviceId;
-        QHostAddress address;
-    };
-    std::vector<FirstContact> m_firstContactDevices;
-    std::optional<network::TimePoint> m_lastDroppedContactLog;
     LogFloodGuard m_dropLog;
-    int m_droppedContactsSinceLog = 0;
+    DatagramFilter m_datagrams;
+    FirstContactLimiter m_firstContacts;
+    ConnectionAttribution m_attribution;
 };
 
 } // namespace tessivar::communication

@@ -1,31 +1,15 @@
 #pragma once
 
+#include "communication/JsonSpanScanner.h"
 #include "communication/MessageSender.h"
 
 #include <QByteArrayView>
 #include <QString>
 #include <QVarLengthArray>
 
-#include <functional>
 #include <optional>
 
 namespace tessivar::communication {
-
-// A stretch of the received text: [begin, end) in bytes.
-struct TextSpan {
-    qsizetype begin = 0;
-    qsizetype end = 0;
-};
-
-// A string as it stands between its quotes in the text.
-struct JsonText {
-    QByteArrayView bytes;
-    bool escaped = false;
-
-    // Whether it reads as the given ASCII text.
-    bool Is(QByteArrayView ascii) const;
-    QString Decoded() const;
-};
 
 // What an envelope holds, read straight from its text.
 struct EnvelopeText {
@@ -51,11 +35,10 @@ struct EnvelopeText {
 };
 
 // Reads the envelope of a received message from its UTF-8 text in one pass. The
-// whole text is checked to be well-formed JSON no deeper than the limit, as
-// QJsonDocument would read it (its leniencies included: unknown escapes stand for the
-// escaped character, lone surrogates are kept, "1." and ".5" are numbers); the header
-// is read here and the body left as a span for QJsonDocument. Turning the whole
-// envelope into QJsonObjects cost more than all the rest of the receive path.
+// whole text is checked by JsonSpanScanner to be well-formed JSON no deeper than the
+// limit; the header is read here and the body left as a span for QJsonDocument or
+// the span reading of JsonSpanScanner. Turning the whole envelope into QJsonObjects
+// cost more than all the rest of the receive path.
 class EnvelopeReader
 {
 public:
@@ -70,23 +53,6 @@ public:
     // The value of the member of "message.v1" named key (the last one when the name
     // repeats).
     static std::optional<TextSpan> FindMessage(QByteArrayView text, const EnvelopeText& envelope, const QString& key);
-
-    // For message bodies read without QJsonDocument; the text was checked by Read().
-    // Each member of the object at span, in order, with its name and value.
-    template<typename Member> static void ForEachMember(QByteArrayView text, TextSpan object, Member&& member)
-    {
-        forEachMember(text, object, std::function<void(const JsonText&, TextSpan)>(std::forward<Member>(member)));
-    }
-    static bool IsObject(QByteArrayView text, TextSpan value);
-    // The string at span; nothing when the value there is not a string.
-    static std::optional<JsonText> StringAt(QByteArrayView text, TextSpan value);
-    // A string of decimal digits read as 32-bit, as QString::toUInt reads it; anything
-    // else, and a value that does not fit, reads as 0.
-    static quint32 DecimalAt(QByteArrayView text, TextSpan value);
-
-private:
-    static void forEachMember(QByteArrayView text, TextSpan object,
-                              const std::function<void(const JsonText&, TextSpan)>& member);
 };
 
 } // namespace tessivar::communication

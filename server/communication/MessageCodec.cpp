@@ -111,7 +111,7 @@ std::optional<std::pair<MessageHeader_t, TextSpan>> MessageCodec::parseEnvelope(
 std::optional<QJsonObject> MessageCodec::bodyObject(const QByteArray& data, TextSpan body) const
 {
     // Only the body becomes a QJsonObject: message classes read their members from it.
-    if (!EnvelopeReader::IsObject(data, body))
+    if (!JsonSpanScanner::IsObject(data, body))
         return QJsonObject();
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(
@@ -134,8 +134,8 @@ std::optional<std::pair<MessageHeader_t, QJsonObject>> MessageCodec::Parse(const
     return std::make_pair(std::move(envelope->first), std::move(*body));
 }
 
-std::optional<std::pair<MessageHeader_t, std::unique_ptr<IMessage>>> MessageCodec::ParseMessage(
-    const QByteArray& data) const
+std::optional<std::pair<MessageHeader_t, std::unique_ptr<IMessage>>>
+MessageCodec::ParseMessage(const QByteArray& data) const
 {
     std::optional<std::pair<MessageHeader_t, TextSpan>> envelope = parseEnvelope(data);
     if (!envelope)

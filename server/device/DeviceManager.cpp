@@ -80,6 +80,11 @@ void DeviceManager::forwardConnectionChanges(IDevice& device)
     });
 }
 
+IDevice& DeviceManager::AddNetworkDevice(const NetworkDeviceId_t& id, ApplicationType_e type)
+{
+    return AddDevice(std::make_unique<LocalNetworkDevice>(id, type));
+}
+
 IDevice& DeviceManager::AddDevice(std::unique_ptr<IDevice> device)
 {
     qInfo() << "DeviceManager: adding device" << *device;
@@ -108,8 +113,8 @@ IDevice& DeviceManager::AddDevice(std::unique_ptr<IDevice> device)
 
 void DeviceManager::RemoveDevice(const NetworkDeviceId_t& id)
 {
-    const auto found = std::find_if(m_devices.begin(), m_devices.end(),
-                                    [&id](const auto& device) { return device->GetId() == id; });
+    const auto found
+        = std::find_if(m_devices.begin(), m_devices.end(), [&id](const auto& device) { return device->GetId() == id; });
     if (found == m_devices.end())
         return;
     qInfo() << "Removing device" << **found;
@@ -199,8 +204,8 @@ int DeviceManager::GetDeviceCount() const
 
 IDevice* DeviceManager::findById(const NetworkDeviceId_t& id) const
 {
-    const auto found = std::find_if(m_devices.begin(), m_devices.end(),
-                                    [&id](const auto& device) { return device->GetId() == id; });
+    const auto found
+        = std::find_if(m_devices.begin(), m_devices.end(), [&id](const auto& device) { return device->GetId() == id; });
     return found == m_devices.end() ? nullptr : found->get();
 }
 

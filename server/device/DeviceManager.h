@@ -27,6 +27,7 @@ public:
     ~DeviceManager() override;
 
     IDevice& AddDevice(std::unique_ptr<IDevice> device) override;
+    IDevice& AddNetworkDevice(const NetworkDeviceId_t& id, ApplicationType_e type) override;
     // An empty id forgets the first device added by hand that has no id yet.
     void RemoveDevice(const NetworkDeviceId_t& id) override;
     // Through a throttle: at once when the list was not saved lately, else once shortly

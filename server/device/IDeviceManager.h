@@ -23,6 +23,8 @@ public:
 
     // The device now held for it: the new one, or a held one that absorbed it.
     virtual IDevice& AddDevice(std::unique_ptr<IDevice> device) = 0;
+    // AddDevice() of a device first heard from on the network, under its id and type.
+    virtual IDevice& AddNetworkDevice(const NetworkDeviceId_t& id, ApplicationType_e type) = 0;
     virtual void RemoveDevice(const NetworkDeviceId_t& id) = 0;
     virtual void SaveKnownDevices() = 0;
     virtual void SetDeviceConnectedCallback(DeviceCallback callback) = 0;

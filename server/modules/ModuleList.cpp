@@ -2,7 +2,7 @@
 
 #include "core/ApplicationConstants.h"
 #include "core/Logging.h"
-#include "modules/BlockStorage.h"
+#include "modules/FolderSwap.h"
 #include "modules/PluginManager.h"
 #include "modules/sdk/TessivarModuleDataInfo.h"
 #include "modules/sdk/TessivarModuleInstance.h"
@@ -67,7 +67,7 @@ bool ModuleList::LoadModules(PluginManager& plugins)
     }
     QStringList folders;
     for (const QString& name : std::as_const(names)) {
-        if (!BlockStorage::IsUnfinishedFolderName(name)) {
+        if (!tessivar::FolderSwap::IsUnfinishedFolderName(name)) {
             folders.append(root + name);
             continue;
         }
@@ -99,7 +99,7 @@ QString ModuleList::FinishInterruptedWrite(const QString& root, const QString& n
     // complete staged copy (its "crc" matches) whose rename did not happen is the block
     // the device accepted: it is put in place. Anything else there is an unfinished
     // write or removal and goes.
-    const QString target = BlockStorage::StagedFolderTarget(name);
+    const QString target = tessivar::FolderSwap::StagedFolderTarget(name);
     const QString blockIdText = target.section(QLatin1Char('-'), 0, 0);
     if (!target.isEmpty() && !QFileInfo::exists(root + target)
         && ModuleRecord::HoldsCompleteBlock(root + name, blockIdText.toUInt())

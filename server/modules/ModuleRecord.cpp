@@ -1,7 +1,8 @@
 #include "modules/ModuleRecord.h"
 
 #include "core/ApplicationConstants.h"
-#include "modules/BlockStorage.h"
+#include "modules/FolderSwap.h"
+#include "modules/ValueFiles.h"
 
 #include <QDataStream>
 #include <QFileInfo>
@@ -110,13 +111,13 @@ void ModuleRecord::Load(const QString& folderPath)
 std::optional<quint16> ModuleRecord::ReadFields()
 {
     static const QStringList keysAndChecksum = StoredKeys() + QStringList{kChecksum};
-    const QList<QVariant> values = BlockStorage::ReadKeys(m_folder, keysAndChecksum);
+    const QList<QVariant> values = tessivar::ValueFiles::ReadKeys(m_folder, keysAndChecksum);
     const QStringList& keys = StoredKeys();
     for (qsizetype i = 0; i < keys.size(); ++i)
         AssignStoredValue(keys[i], values[i]);
     // A folder in the place of "crc" holds no checksum.
     const QVariant& crc = values.last();
-    if (!crc.isValid() || BlockStorage::IsMapValue(crc))
+    if (!crc.isValid() || tessivar::ValueFiles::IsMapValue(crc))
         return std::nullopt;
     return crc.value<ushort>();
 }
@@ -195,7 +196,7 @@ void ModuleRecord::SetBlockId(BlockId_t blockId)
     m_blockId = blockId;
     const QString root = tessivar::moduleDirectory();
     const QString name = freeFolderName(root, blockId);
-    const QString staging = root + BlockStorage::StagingName(name);
+    const QString staging = root + tessivar::FolderSwap::StagingName(name);
     if (!name.isEmpty())
         QDir(staging).removeRecursively(); // left over from an interrupted write
     if (name.isEmpty() || !QDir().mkpath(staging)) {
@@ -208,7 +209,7 @@ void ModuleRecord::SetBlockId(BlockId_t blockId)
     const bool wasStored = IsStored();
     m_folder = QDir(staging);
     for (const QString& key : StoredKeys()) {
-        if (!BlockStorage::WriteKey(m_folder, key, FieldValue(key), false))
+        if (!tessivar::ValueFiles::WriteKey(m_folder, key, FieldValue(key), false))
             qWarning() << "Could not store" << key << "of block" << blockId << "in" << m_folder.absolutePath();
     }
     // Synced: recovering an interrupted rename trusts only a folder whose checksum matches.
@@ -221,7 +222,7 @@ void ModuleRecord::SetBlockId(BlockId_t blockId)
     }
     m_folder = QDir(root + name);
     if (wasStored)
-        BlockStorage::RemoveFolder(previous.absolutePath());
+        tessivar::FolderSwap::RemoveFolder(previous.absolutePath());
 }
 
 template<typename T> void ModuleRecord::SetField(T& field, const T& value, const QString& key)
@@ -326,7 +327,7 @@ void ModuleRecord::WriteKey(const QString& key, const QVariant& value, bool repl
         return;
     // The value first, "crc" last: an interruption in between leaves a complete
     // record whose checksum is stale, which loads with a warning.
-    if (!BlockStorage::WriteKey(m_folder, key, value, replace))
+    if (!tessivar::ValueFiles::WriteKey(m_folder, key, value, replace))
         qWarning() << "Could not store" << key << "of block" << m_blockId << "in" << m_folder.absolutePath();
     WriteCrc(Durability::Unsynced);
 }
@@ -337,8 +338,8 @@ void ModuleRecord::WriteCrc(Durability durability)
     // it before a power cut only makes the block load with a warning.
     const QString path = m_folder.filePath(kChecksum);
     const QVariant crc = QVariant::fromValue<ushort>(ComputeCrc());
-    const bool written = durability == Durability::Synced ? BlockStorage::WriteValue(path, crc)
-                                                          : BlockStorage::WriteValueUnsynced(path, crc);
+    const bool written = durability == Durability::Synced ? tessivar::ValueFiles::WriteValue(path, crc)
+                                                          : tessivar::ValueFiles::WriteValueUnsynced(path, crc);
     if (!written)
         qWarning() << "Could not store the checksum of block" << m_blockId << "in" << m_folder.absolutePath();
 }
@@ -358,7 +359,7 @@ void ModuleRecord::Remove()
 {
     if (!IsStored())
         return;
-    BlockStorage::RemoveFolder(m_folder.absolutePath());
+    tessivar::FolderSwap::RemoveFolder(m_folder.absolutePath());
     m_folder = QDir();
 }
 

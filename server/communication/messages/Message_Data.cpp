@@ -1,6 +1,6 @@
 #include "communication/messages/Message_Data.h"
 
-#include "communication/EnvelopeReader.h"
+#include "communication/JsonSpanScanner.h"
 #include "communication/JsonValues.h"
 
 namespace tessivar::communication {
@@ -41,7 +41,7 @@ void Message_Data::AppendJson(QByteArray& out) const
 std::optional<std::unique_ptr<IMessage>> Message_Data::FromJson(const QJsonObject& body)
 {
     return std::make_unique<Message_Data>(JsonValues::ReadDecimal(body.value(QLatin1StringView("ModuleId"))),
-                                        JsonValues::ReadMap(body.value(QLatin1StringView("ModuleData"))));
+                                          JsonValues::ReadMap(body.value(QLatin1StringView("ModuleData"))));
 }
 
 std::unique_ptr<IMessage> Message_Data::FromText(QByteArrayView text, TextSpan body)
@@ -50,7 +50,7 @@ std::unique_ptr<IMessage> Message_Data::FromText(QByteArrayView text, TextSpan b
     // last time; members of the wrong type read as empty values.
     std::optional<TextSpan> blockId;
     std::optional<TextSpan> data;
-    EnvelopeReader::ForEachMember(text, body, [&](const JsonText& name, TextSpan value) {
+    JsonSpanScanner::ForEachMember(text, body, [&](const JsonText& name, TextSpan value) {
         if (name.Is("ModuleId"))
             blockId = value;
         else if (name.Is("ModuleData"))
@@ -58,17 +58,17 @@ std::unique_ptr<IMessage> Message_Data::FromText(QByteArrayView text, TextSpan b
     });
     std::optional<TextSpan> mapData;
     if (data) {
-        EnvelopeReader::ForEachMember(text, *data, [&mapData](const JsonText& name, TextSpan value) {
+        JsonSpanScanner::ForEachMember(text, *data, [&mapData](const JsonText& name, TextSpan value) {
             if (name.Is("MapData"))
                 mapData = value;
         });
     }
     QVariantMap map;
     if (mapData) {
-        const std::optional<JsonText> mapText = EnvelopeReader::StringAt(text, *mapData);
+        const std::optional<JsonText> mapText = JsonSpanScanner::StringAt(text, *mapData);
         map = JsonValues::ReadMapData(mapText ? mapText->Decoded() : QString());
     }
-    return std::make_unique<Message_Data>(blockId ? EnvelopeReader::DecimalAt(text, *blockId) : 0, std::move(map));
+    return std::make_unique<Message_Data>(blockId ? JsonSpanScanner::DecimalAt(text, *blockId) : 0, std::move(map));
 }
 
 } // namespace tessivar::communication

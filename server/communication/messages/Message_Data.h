@@ -1,6 +1,6 @@
 #pragma once
 
-#include "communication/EnvelopeReader.h"
+#include "communication/JsonSpanScanner.h"
 #include "communication/TessivarMessage.h"
 #include "core/ModuleTypes.h"
 
