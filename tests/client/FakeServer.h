@@ -7,6 +7,8 @@
 #include "communication/messages/Message_RegisterDevice.h"
 
 #include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QWebSocket>
 #include <QWebSocketServer>
@@ -26,7 +28,14 @@ public:
 
     FakeServer()
     {
-        m_server.listen(QHostAddress::LocalHost);
+        // Accepted here, as the server does, to send without waiting for ACKs.
+        m_listener.listen(QHostAddress::LocalHost);
+        connect(&m_listener, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = m_listener.nextPendingConnection()) {
+                socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+                m_server.handleConnection(socket);
+            }
+        });
         connect(&m_server, &QWebSocketServer::newConnection, this, [this] {
             m_peer = m_server.nextPendingConnection();
             connect(m_peer, &QWebSocket::textMessageReceived, this, [this](const QString& text) {
@@ -36,7 +45,7 @@ public:
         });
     }
 
-    quint16 port() const { return m_server.serverPort(); }
+    quint16 port() const { return m_listener.serverPort(); }
     QWebSocket* peer() const { return m_peer; }
 
     void send(const communication::IMessage& message)
@@ -91,6 +100,7 @@ public:
     std::vector<std::unique_ptr<communication::IMessage>> received;
 
 private:
+    QTcpServer m_listener;
     QWebSocketServer m_server{QStringLiteral("test"), QWebSocketServer::NonSecureMode};
     QWebSocket* m_peer = nullptr;
     communication::MessageCodec m_codec;

@@ -17,6 +17,7 @@
 #include "communication/messages/Message_RegisterDevice.h"
 #include "communication/messages/Message_UpdateParameters.h"
 
+#include <QTcpSocket>
 #include <QUrl>
 
 namespace tessivar::devicecli {
@@ -31,6 +32,11 @@ DeviceSession::DeviceSession(const communication::MessageSender_t& self, DeviceS
     m_socket.setMaxAllowedIncomingMessageSize(kMaximumIncomingMessageSize);
     m_socket.setMaxAllowedIncomingFrameSize(kMaximumIncomingMessageSize);
     connect(&m_socket, &QWebSocket::connected, this, [this] {
+        // A press is one small message: without this it waits for the ACK of the one
+        // before, which the server holds back for up to 40 ms. QWebSocket keeps its TCP
+        // socket as a child and offers no option of its own.
+        if (auto* tcp = m_socket.findChild<QTcpSocket*>())
+            tcp->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         m_wasConnected = true;
         send(communication::Message_Hello(m_self.id));
         emit connected();

@@ -65,7 +65,8 @@ void ConnectedSocketServer::OnTcpConnection()
     while (QTcpSocket* socket = m_listener.nextPendingConnection()) {
         const QHostAddress address = socket->peerAddress();
         const auto fromAddress = std::count(m_unfinished.cbegin(), m_unfinished.cend(), address);
-        if (m_unfinished.size() >= kMaximumUnfinishedHandshakes || fromAddress >= kMaximumUnfinishedHandshakesPerAddress) {
+        if (m_unfinished.size() >= kMaximumUnfinishedHandshakes
+            || fromAddress >= kMaximumUnfinishedHandshakesPerAddress) {
             if (!m_refusedLogged.contains(address)) {
                 qWarning().nospace() << *this << ": too many unfinished handshakes, refusing connections from "
                                      << address.toString();
@@ -89,6 +90,9 @@ void ConnectedSocketServer::OnTcpConnection()
                               << socket->peerAddress().toString();
             socket->abort();
         });
+        // Small messages one after another: without this an answer waits for the ACK of
+        // the previous one, which the peer holds back for up to 40 ms.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         m_server->handleConnection(socket);
     }
 }
