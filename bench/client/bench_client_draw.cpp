@@ -14,6 +14,7 @@
 #include "communication/messages/Message_DeleteBlock.h"
 #include "communication/messages/Message_RegisterBlock.h"
 #include "core/ApplicationConstants.h"
+#include "core/Checksum.h"
 
 #include <QDir>
 #include <QElapsedTimer>

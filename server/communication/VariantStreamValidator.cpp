@@ -1,3 +1,4 @@
+// One job, one file: a QVariant stream is validated type by type, and the types are many.
 #include "communication/VariantStreamValidator.h"
 
 #include "core/ApplicationConstants.h"

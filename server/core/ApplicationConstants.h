@@ -18,10 +18,6 @@ inline const QVersionNumber& softwareVersion()
 // messages, export files) uses this one stream version.
 inline constexpr QDataStream::Version kDataStreamVersion = QDataStream::Qt_5_15; // version 19
 
-// The one checksum of the system: CRC-16 of ISO 3309 (X.25), the value qChecksum
-// gives with Qt::ChecksumIso3309, computed eight bytes at a time.
-quint16 checksum(QByteArrayView data);
-
 inline constexpr const char* kApplicationDisplayName = "Tessivar";
 inline constexpr const char* kOrganisationName = "Tessivar";
 inline constexpr const char* kOrganisationDomain = "tessivar.app";

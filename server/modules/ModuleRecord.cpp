@@ -1,6 +1,7 @@
 #include "modules/ModuleRecord.h"
 
 #include "core/ApplicationConstants.h"
+#include "core/Checksum.h"
 #include "modules/FolderSwap.h"
 #include "modules/ValueFiles.h"
 

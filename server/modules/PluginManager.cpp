@@ -2,6 +2,7 @@
 
 #include "core/ApplicationConstants.h"
 #include "core/ApplicationPaths.h"
+#include "core/Checksum.h"
 #include "core/Configuration.h"
 #include "modules/sdk/TessivarModuleDataInfo.h"
 #include "modules/sdk/TessivarModuleInfo.h"

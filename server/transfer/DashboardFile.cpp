@@ -2,6 +2,7 @@
 
 #include "communication/VariantStreamValidator.h"
 #include "core/ApplicationConstants.h"
+#include "core/Checksum.h"
 
 #include <QCoreApplication>
 #include <QDataStream>

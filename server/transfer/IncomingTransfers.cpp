@@ -1,6 +1,7 @@
 #include "transfer/IncomingTransfers.h"
 
 #include "core/ApplicationConstants.h"
+#include "core/Checksum.h"
 #include "transfer/ReceivedFileNames.h"
 
 #include <QDebug>

@@ -1,6 +1,7 @@
 #include "transfer/OutgoingTransfers.h"
 
 #include "core/ApplicationConstants.h"
+#include "core/Checksum.h"
 
 #include <QDebug>
 #include <QFile>

@@ -1,6 +1,7 @@
 #include "transfer/ServerDashboardExporter.h"
 
 #include "core/ApplicationConstants.h"
+#include "core/Checksum.h"
 #include "core/TaskManager.h"
 #include "transfer/DashboardFile.h"
 #include "transfer/FileDialogs.h"

@@ -8,6 +8,7 @@
 
 #include "communication/messages/Message_RegisterBlock.h"
 #include "core/ApplicationConstants.h"
+#include "core/Checksum.h"
 
 #include <QColor>
 #include <QDir>

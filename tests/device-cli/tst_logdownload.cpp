@@ -1,6 +1,7 @@
 #include "LogDownload.h"
 
 #include "core/ApplicationConstants.h"
+#include "core/Checksum.h"
 
 #include <QDir>
 #include <QFile>

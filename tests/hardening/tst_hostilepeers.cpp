@@ -13,6 +13,7 @@
 #include "communication/messages/Message_RegisterBlockResponse.h"
 #include "communication/messages/Message_RegisterDevice.h"
 #include "core/ApplicationConstants.h"
+#include "core/Checksum.h"
 #include "modules/ModuleRecord.h"
 
 #include <QDir>

@@ -8,6 +8,7 @@
 #include "communication/messages/Message_FileTransferRequest.h"
 #include "communication/messages/Message_RegisterDevice.h"
 #include "core/ApplicationConstants.h"
+#include "core/Checksum.h"
 #include "core/TaskManager.h"
 
 #include <QDir>

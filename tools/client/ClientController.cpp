@@ -1,3 +1,4 @@
+// The client's one session with a server: connection, registration, display files, blocks and requests, each a few lines.
 #include "ClientController.h"
 
 #include "communication/messages/Message_BlockList.h"

@@ -1,6 +1,7 @@
 #include "DisplayFileCache.h"
 
 #include "core/ApplicationConstants.h"
+#include "core/Checksum.h"
 
 #include <QDataStream>
 #include <QFile>

@@ -1,6 +1,7 @@
 #include "FileReception.h"
 
 #include "core/ApplicationConstants.h"
+#include "core/Checksum.h"
 
 namespace tessivar::devicecli {
 

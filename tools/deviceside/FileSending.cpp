@@ -1,6 +1,7 @@
 #include "FileSending.h"
 
 #include "core/ApplicationConstants.h"
+#include "core/Checksum.h"
 
 #include <QDebug>
 

@@ -5,6 +5,7 @@
 // would reserve memory for it.
 #include "communication/JsonValues.h"
 #include "core/ApplicationConstants.h"
+#include "core/Checksum.h"
 
 #include <QBitArray>
 #include <QCborArray>

@@ -2,6 +2,7 @@
 
 #include "communication/messages/Message_FileTransfer.h"
 #include "core/ApplicationConstants.h"
+#include "core/Checksum.h"
 
 #include <QTest>
 
@@ -14,8 +15,7 @@ PeerFileTransfer::PeerFileTransfer(TestPeer& peer, QObject* parent)
     : QObject(parent)
     , m_peer(peer)
 {
-    connect(&m_peer, &TestPeer::messageReceived, this,
-            [this](MessageType_e type, bool) { onMessage(type); });
+    connect(&m_peer, &TestPeer::messageReceived, this, [this](MessageType_e type, bool) { onMessage(type); });
 }
 
 void PeerFileTransfer::setAcknowledging(bool acknowledging)
