@@ -275,7 +275,15 @@ bool CommunicationHandler::ConnectToDevice(const NetworkDeviceId_t& deviceId)
 void CommunicationHandler::OnNetworkError(SocketError error)
 {
     qDebug() << "Network error:" << static_cast<int>(error);
-    if (error == SocketError::BindFailed || error == SocketError::ListenFailed)
+    if (error != SocketError::BindFailed && error != SocketError::ListenFailed)
+        return;
+    // "In use" is what a user can act on (close the other program, change the port);
+    // any other reason is shown as it is, not as a port conflict that is not there.
+    const std::optional<QAbstractSocket::SocketError> reason = m_socketManager->ServerListenError();
+    if (error == SocketError::ListenFailed && reason && *reason != QAbstractSocket::AddressInUseError)
+        Q_EMIT NetworkErrorOccurred(
+            tr("Port %1 cannot be opened: %2").arg(m_port).arg(m_socketManager->ServerListenErrorString()));
+    else
         Q_EMIT NetworkErrorOccurred(tr("Port %1 is already in use").arg(m_port));
 }
 

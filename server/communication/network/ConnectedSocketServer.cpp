@@ -44,15 +44,27 @@ ConnectedSocketServer::~ConnectedSocketServer()
         (*it)->disconnect(this);
 }
 
-void ConnectedSocketServer::Listen()
+bool ConnectedSocketServer::Listen()
 {
     qInfo().nospace() << *this << ": trying to listen to connected communication on port " << m_port;
     if (m_listener.listen(QHostAddress::Any, m_port)) {
         qInfo().nospace() << *this << ": Ready";
-        return;
+        return true;
     }
     qWarning() << "Could not listen";
+    qWarning().nospace().noquote() << *this << ": " << m_listener.errorString();
     emit ErrorOccurred(SocketError::ListenFailed);
+    return false;
+}
+
+QAbstractSocket::SocketError ConnectedSocketServer::ListenError() const
+{
+    return m_listener.serverError();
+}
+
+QString ConnectedSocketServer::ListenErrorString() const
+{
+    return m_listener.errorString();
 }
 
 bool ConnectedSocketServer::IsListening() const

@@ -2,6 +2,7 @@
 
 #include "communication/network/SocketError.h"
 
+#include <QAbstractSocket>
 #include <QHash>
 #include <QHostAddress>
 #include <QObject>
@@ -39,8 +40,11 @@ public:
     ConnectedSocketServer(const QString& name, quint16 port);
     ~ConnectedSocketServer() override;
 
-    void Listen();
+    // Whether it listens now; on failure ListenError() tells why.
+    bool Listen();
     bool IsListening() const;
+    QAbstractSocket::SocketError ListenError() const;
+    QString ListenErrorString() const;
     // Shortens the handshake bound for tests.
     void SetHandshakeTimeout(std::chrono::milliseconds timeout);
 

@@ -54,6 +54,18 @@ void SocketManager::StartServer()
     m_server->Listen();
 }
 
+std::optional<QAbstractSocket::SocketError> SocketManager::ServerListenError() const
+{
+    if (!m_server || m_server->IsListening())
+        return std::nullopt;
+    return m_server->ListenError();
+}
+
+QString SocketManager::ServerListenErrorString() const
+{
+    return m_server ? m_server->ListenErrorString() : QString();
+}
+
 void SocketManager::AddListenerSocket(std::unique_ptr<INonConnectedSocket> socket)
 {
     if (!socket)
@@ -67,8 +79,9 @@ void SocketManager::StartListeners()
     for (const auto& socket : m_listenerSockets) {
         // Started twice, a listener would report each datagram twice.
         socket->disconnect(this);
-        connect(socket.get(), &INonConnectedSocket::DataReceived, this,
-                [this](const QByteArray& data, const PeerEndPoint& endPoint) { emit DataReceived(data, endPoint, false); });
+        connect(
+            socket.get(), &INonConnectedSocket::DataReceived, this,
+            [this](const QByteArray& data, const PeerEndPoint& endPoint) { emit DataReceived(data, endPoint, false); });
         connect(socket.get(), &INonConnectedSocket::ErrorOccurred, this, &SocketManager::ErrorOccurred);
         socket->Bind();
     }

@@ -7,6 +7,7 @@
 #include "communication/network/PeerEndPoint.h"
 #include "communication/network/SocketError.h"
 
+#include <QAbstractSocket>
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -39,6 +40,9 @@ public:
     ~SocketManager() override;
 
     void StartServer();
+    // Why the connected server does not listen; nullopt while it listens or before it starts.
+    std::optional<QAbstractSocket::SocketError> ServerListenError() const;
+    QString ServerListenErrorString() const;
     void AddListenerSocket(std::unique_ptr<INonConnectedSocket> socket);
     void StartListeners();
     void ConnectTo(const PeerEndPoint& endPoint);

@@ -5,8 +5,8 @@
 #include "communication/messages/Message_BlockList.h"
 #include "communication/messages/Message_DeleteBlock.h"
 #include "communication/messages/Message_Hello.h"
-#include "communication/messages/Message_RegisterBlockResponse.h"
 #include "communication/messages/Message_Notification.h"
+#include "communication/messages/Message_RegisterBlockResponse.h"
 #include "device/LocalNetworkDevice.h"
 
 #include <QJsonObject>
@@ -14,6 +14,12 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QUdpSocket>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 using namespace tessivar;
 using namespace tessivar::communication;
@@ -157,8 +163,8 @@ private Q_SLOTS:
     void deviceAddedByHandTakesSenderId()
     {
         const QHostAddress tabletAddress(QStringLiteral("127.0.0.6"));
-        device::IDevice& byHand =
-            m_server->devices->AddDevice(std::make_unique<device::LocalNetworkDevice>(tabletAddress));
+        device::IDevice& byHand
+            = m_server->devices->AddDevice(std::make_unique<device::LocalNetworkDevice>(tabletAddress));
         start();
         QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
         TestPeer peer(kTabletId, tabletAddress);
@@ -261,7 +267,8 @@ private Q_SLOTS:
         QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
         phone.send(Message_Hello(kPhoneId));
         QVERIFY(received.wait());
-        m_server->handler->SendMessage(*factory.CreateNotificationMessage(QStringLiteral("Hi"), 1500, kPhoneId).Build());
+        m_server->handler->SendMessage(
+            *factory.CreateNotificationMessage(QStringLiteral("Hi"), 1500, kPhoneId).Build());
         const TestPeer::Received* notification = phone.waitForMessage(MessageType_e::Notification);
         QVERIFY(notification);
         QVERIFY(notification->overWebSocket);
@@ -283,19 +290,49 @@ private Q_SLOTS:
         QCOMPARE(log.count(QStringLiteral("Could not listen")), 1);
     }
 
+    // Out of file descriptors, the server cannot listen, and the user reads that reason,
+    // not a port conflict that is not there.
+    void aListenFailureOtherThanPortInUseSaysWhy()
+    {
+        ServerUnderTest server;
+        server.createHandler();
+        QSignalSpy errors(server.handler.get(), &ICommunicationHandler::NetworkErrorOccurred);
+        LogCapture log;
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_NOFILE, &saved), 0);
+        rlimit tight = saved;
+        // A new descriptor takes the lowest free number: with the limit there, none is left.
+        const int lowestFree = ::open("/dev/null", O_RDONLY);
+        QVERIFY(lowestFree >= 0);
+        ::close(lowestFree);
+        tight.rlim_cur = static_cast<rlim_t>(lowestFree);
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &tight), 0);
+        server.handler->Start();
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &saved), 0);
+        QTRY_VERIFY2(!errors.isEmpty(), qPrintable(log.lines().join(QLatin1Char('\n'))));
+        QStringList texts;
+        for (const QList<QVariant>& error : errors)
+            texts.append(error.at(0).toString());
+        const QString prefix = QStringLiteral("Port %1 cannot be opened: ").arg(server.port);
+        QVERIFY2(std::any_of(texts.cbegin(), texts.cend(),
+                             [&prefix](const QString& text) { return text.startsWith(prefix); }),
+                 qPrintable(texts.join(QLatin1Char('\n'))));
+        QCOMPARE(log.count(QStringLiteral("Could not listen")), 1);
+    }
+
     // At start only the records of devices the manager holds stay; the next save
     // writes the list without the others.
     void startKeepsOnlyKnownDevices()
     {
         const QHostAddress phoneAddress(QStringLiteral("127.0.0.5"));
         m_server->devices->AddDevice(std::make_unique<device::LocalNetworkDevice>(kPhoneId, phoneAddress));
-        const QByteArray stored =
-            QStringLiteral("[{\"DeviceId\": \"%1\", \"LastKnownEndPointUrl\": \"ws://127.0.0.9:20948\","
-                           " \"LastOnlineTimeStampSeconds\": 12},"
-                           " {\"DeviceId\": \"%2\", \"LastKnownEndPointUrl\": \"ws://127.0.0.5:20948\","
-                           " \"LastOnlineTimeStampSeconds\": 1600000000}]")
-                .arg(kTabletId, kPhoneId)
-                .toUtf8();
+        const QByteArray stored
+            = QStringLiteral("[{\"DeviceId\": \"%1\", \"LastKnownEndPointUrl\": \"ws://127.0.0.9:20948\","
+                             " \"LastOnlineTimeStampSeconds\": 12},"
+                             " {\"DeviceId\": \"%2\", \"LastKnownEndPointUrl\": \"ws://127.0.0.5:20948\","
+                             " \"LastOnlineTimeStampSeconds\": 1600000000}]")
+                  .arg(kTabletId, kPhoneId)
+                  .toUtf8();
         m_server->configuration->setDeviceConnections(stored);
         start();
 
