@@ -35,7 +35,9 @@ void TrayAndWindows::setTrayAvailable(bool available)
 
 bool TrayAndWindows::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_mainWindow && event->type() == QEvent::Close && !m_quitting) {
+    // The type first: a window being destroyed still sends its hide events here, and
+    // reading the guarded pointer then would cast a half-destroyed window.
+    if (event->type() == QEvent::Close && !m_quitting && watched == m_mainWindow) {
         event->ignore();
         // After the event: quitting closes the windows, which must not happen inside it.
         QMetaObject::invokeMethod(this, &TrayAndWindows::closeWindow, Qt::QueuedConnection);

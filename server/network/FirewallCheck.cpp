@@ -30,7 +30,15 @@ FirewallCheck::FirewallCheck(QObject* parent)
 
 FirewallCheck::~FirewallCheck()
 {
-    stopTool();
+    m_timeout.stop();
+    if (!m_process)
+        return;
+    // No event loop may be left to reap it later: the killed tool is reaped here, which
+    // takes as long as the kernel needs to end it.
+    m_process->disconnect(this);
+    m_process->kill();
+    m_process->waitForFinished(1000);
+    delete m_process;
 }
 
 void FirewallCheck::request()

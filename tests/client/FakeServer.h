@@ -38,6 +38,7 @@ public:
         });
         connect(&m_server, &QWebSocketServer::newConnection, this, [this] {
             m_peer = m_server.nextPendingConnection();
+            m_peer->setParent(this); // the caller owns what nextPendingConnection() returns
             connect(m_peer, &QWebSocket::textMessageReceived, this, [this](const QString& text) {
                 if (auto parsed = m_codec.ParseMessage(text.toUtf8()))
                     received.push_back(std::move(parsed->second));
