@@ -7,12 +7,13 @@
 // The server is the real program in a temporary working folder. Run it inside a private
 // network namespace (scripts/in-private-network.sh): it refuses to run on a real network.
 
+#include "BenchSupport.h"
 #include "TestPeer.h"
 
-#include "core/ApplicationConstants.h"
 #include "communication/messages/Message_Data.h"
 #include "communication/messages/Message_Hello.h"
 #include "communication/messages/Message_RegisterDevice.h"
+#include "core/ApplicationConstants.h"
 #include "modules/ModuleRecord.h"
 
 #include <QCoreApplication>
@@ -20,7 +21,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
-#include <QNetworkInterface>
 #include <QProcess>
 #include <QSettings>
 #include <QTcpSocket>
@@ -55,17 +55,6 @@ struct Options {
     int idleSeconds = 10;
     int baselineSeconds = 20;
 };
-
-bool onlyLoopbackIsUp()
-{
-    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
-    for (const QNetworkInterface& interface : interfaces) {
-        const bool up = interface.flags().testFlag(QNetworkInterface::IsUp);
-        if (up && !interface.flags().testFlag(QNetworkInterface::IsLoopBack))
-            return false;
-    }
-    return true;
-}
 
 void wait(int ms)
 {
@@ -314,7 +303,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList arguments = app.arguments();
-    if (!onlyLoopbackIsUp()) {
+    if (!bench::onlyLoopbackIsUp()) {
         std::fprintf(stderr, "Run me inside scripts/in-private-network.sh: only loopback may be up.\n");
         return 2;
     }

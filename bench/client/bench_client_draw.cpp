@@ -6,6 +6,7 @@
 // plain window, to its first frame) in the same run, printed as ratios. Run it inside a
 // private network namespace (scripts/in-private-network.sh).
 
+#include "BenchSupport.h"
 #include "ClientController.h"
 #include "ClientQml.h"
 #include "DisplayFileCache.h"
@@ -20,7 +21,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
-#include <QNetworkInterface>
 #include <QQmlApplicationEngine>
 #include <QQmlComponent>
 #include <QQmlContext>
@@ -35,31 +35,11 @@
 #include <vector>
 
 using namespace tessivar;
+using tessivar::bench::waitFor;
 
 namespace {
 
 constexpr int kBlocks = 200;
-
-bool onlyLoopbackIsUp()
-{
-    for (const QNetworkInterface& interface : QNetworkInterface::allInterfaces())
-        if (interface.flags().testFlag(QNetworkInterface::IsUp)
-            && !interface.flags().testFlag(QNetworkInterface::IsLoopBack))
-            return false;
-    return true;
-}
-
-bool waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 struct Figures {
     double medianMs = 0;
@@ -164,7 +144,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_QUICK_BACKEND", "software");
     QGuiApplication app(argc, argv);
-    if (!onlyLoopbackIsUp()) {
+    if (!bench::onlyLoopbackIsUp()) {
         std::fprintf(stderr, "Run me inside scripts/in-private-network.sh: only loopback may be up.\n");
         return 2;
     }

@@ -5,6 +5,7 @@
 // same envelope in the same run, printed as ratios. Run it inside a private network
 // namespace (scripts/in-private-network.sh): it refuses to run on a real network.
 
+#include "BenchSupport.h"
 #include "ClientController.h"
 
 #include "communication/MessageCodec.h"
@@ -19,7 +20,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkInterface>
 #include <QProcess>
 #include <QSettings>
 #include <QTcpSocket>
@@ -33,6 +33,7 @@
 #include <vector>
 
 using namespace tessivar;
+using tessivar::bench::waitFor;
 
 namespace {
 
@@ -42,27 +43,6 @@ const QString kClientId = QStringLiteral("0badc0de0badc0de0badc0de0badc0de");
 const QString kPlugin = QStringLiteral("com.tessivar.test");
 const QString kEcho = QStringLiteral("com.tessivar.test.echo");
 constexpr quint32 kBlock = 1;
-
-bool onlyLoopbackIsUp()
-{
-    for (const QNetworkInterface& interface : QNetworkInterface::allInterfaces())
-        if (interface.flags().testFlag(QNetworkInterface::IsUp)
-            && !interface.flags().testFlag(QNetworkInterface::IsLoopBack))
-            return false;
-    return true;
-}
-
-bool waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 // The server's folder: the test plugin and the echo block of this client.
 bool prepareServer(const QString& folder)
@@ -183,7 +163,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (!onlyLoopbackIsUp()) {
+    if (!bench::onlyLoopbackIsUp()) {
         std::fprintf(stderr, "Run me inside scripts/in-private-network.sh: only loopback may be up.\n");
         return 2;
     }
