@@ -21,11 +21,6 @@ std::string serviceId(const std::string& name)
     return id;
 }
 
-std::string serviceQuery(const std::string& id, const std::string& query)
-{
-    return trimmed(run({"firewall-cmd", "--permanent", "--service=" + id, query}).output);
-}
-
 // --state, then the services of the zone, then for each service its description (the
 // program's path) and, for the program's services, their short name and ports.
 class Reader : public FirewallReader
@@ -148,34 +143,6 @@ std::unique_ptr<FirewallReader> startReading(const std::string& applicationPath)
 bool running()
 {
     return succeeded(run({"firewall-cmd", "--state"}));
-}
-
-FirewallRuleList rules(const std::string& applicationPath)
-{
-    FirewallRuleList list;
-    const CommandResult services = run({"firewall-cmd", "--permanent", "--list-services"});
-    if (!succeeded(services)) {
-        list.report.warning = "firewall-cmd --list-services failed";
-        return list;
-    }
-    for (const std::string& id : words(services.output)) {
-        FirewallRuleRecord rule;
-        rule.application = serviceQuery(id, "--get-description");
-        if (!applicationPath.empty() && rule.application != applicationPath)
-            continue;
-        const std::string shortName = serviceQuery(id, "--get-short");
-        rule.name = shortName.empty() ? id : shortName;
-        rule.description = rule.name;
-        rule.service = id;
-        const std::vector<std::string> ports = words(serviceQuery(id, "--get-ports"));
-        rule.protocol = ports.empty() ? kIpProtocolAny : protocolOf(ports.front());
-        rule.direction = kRuleDirectionIn;
-        rule.action = kRuleActionAllow;
-        rule.profiles = kAllProfiles;
-        rule.enabled = true;
-        list.rules.push_back(rule);
-    }
-    return list;
 }
 
 FirewallChange remove(const std::string& name)

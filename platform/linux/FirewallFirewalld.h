@@ -8,7 +8,6 @@ namespace tessivar::platform::firewalld {
 bool running();
 // Ends as NoFirewall when firewalld does not run.
 std::unique_ptr<FirewallReader> startReading(const std::string& applicationPath);
-FirewallRuleList rules(const std::string& applicationPath);
 FirewallChange remove(const std::string& name);
 FirewallChange add(const std::string& name, const std::string& path, long protocolNumber, int port);
 

@@ -135,20 +135,6 @@ std::unique_ptr<FirewallReader> startReading(const std::string& applicationPath,
     return std::make_unique<Reader>(applicationPath, configPath);
 }
 
-FirewallRuleList list(const std::string& applicationPath)
-{
-    FirewallRuleList list;
-    CommandResult status;
-    if (state(&status) != State::Active) {
-        list.report.warning = "ufw rules can only be read by root";
-        return list;
-    }
-    for (const auto& [rule, to] : rulesOf(status.output))
-        if (applicationPath.empty() || rule.application == applicationPath)
-            list.rules.push_back(rule);
-    return list;
-}
-
 FirewallChange remove(const std::string& name)
 {
     CommandResult status;

@@ -14,7 +14,6 @@ enum class State { Inactive, Active, Unreadable };
 State state(firewalltools::CommandResult* status = nullptr);
 // Ends as NoFirewall when ufw does not filter.
 std::unique_ptr<FirewallReader> startReading(const std::string& applicationPath, const std::string& configPath);
-FirewallRuleList list(const std::string& applicationPath);
 FirewallChange remove(const std::string& name);
 FirewallChange add(const std::string& name, const std::string& path, long protocolNumber, int port);
 
