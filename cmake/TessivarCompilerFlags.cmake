@@ -8,3 +8,6 @@ if(TESSIVAR_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 add_compile_definitions(QT_MESSAGELOGCONTEXT)
+# signals/slots/emit are plain words elsewhere (and macros in some libraries): the
+# project writes Q_SIGNALS, Q_SLOTS and Q_EMIT.
+add_compile_definitions(QT_NO_KEYWORDS)

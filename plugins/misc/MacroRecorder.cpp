@@ -38,7 +38,7 @@ void MacroRecorder::reload()
     for (const MacroKeyEvent_t& event : m_data->decodeSequence()) {
         m_keyNames.append(keyName(event));
         m_keyActions.append(event.action == kMacroKeyPressed);
-        emit keysChanged();
+        Q_EMIT keysChanged();
     }
 }
 
@@ -54,9 +54,9 @@ void MacroRecorder::startRecording(QObject* keyCapturingObject)
         m_capturingObject->installEventFilter(this);
     m_keyNames.clear();
     m_keyActions.clear();
-    emit keysChanged();
+    Q_EMIT keysChanged();
     m_recording = true;
-    emit recordingChanged();
+    Q_EMIT recordingChanged();
     m_lastEventTime = 0;
     m_events.clear();
 }
@@ -70,8 +70,8 @@ void MacroRecorder::endRecording()
         m_capturingObject->removeEventFilter(this);
     m_capturingObject = nullptr;
     m_recording = false;
-    emit recordingChanged();
-    emit macroRecorded(m_events);
+    Q_EMIT recordingChanged();
+    Q_EMIT macroRecorded(m_events);
 }
 
 bool MacroRecorder::eventFilter(QObject* watched, QEvent* event)
@@ -99,7 +99,7 @@ void MacroRecorder::appendKey(const MacroKeyEvent_t& event)
     const QString name = keyName(event);
     m_keyNames.append(name);
     m_keyActions.append(event.action == kMacroKeyPressed);
-    emit keysChanged();
+    Q_EMIT keysChanged();
     qDebug() << "Key Event:" << name << (event.action == kMacroKeyPressed ? "pressed" : "released");
     qDebug() << qPrintable(QStringLiteral("Virtual key: 0x%1").arg(event.virtualKey, 0, 16));
 }

@@ -31,7 +31,7 @@ public:
 
     static QString keyName(const MacroKeyEvent_t& event);
 
-signals:
+Q_SIGNALS:
     void macroRecorded(std::list<MacroKeyEvent_t> macro);
     void recordingChanged();
     void keysChanged();

@@ -23,5 +23,5 @@ void ShortcutModuleData::onLocalParameterChanged(const QString& key, const QVari
     if (key == QLatin1String("ProgramPathFull"))
         setLocalParameter(QStringLiteral("ProgramPath"), value.toUrl().toLocalFile());
     else if (key == QLatin1String("IconPath"))
-        emit selectedIconChanged(value.toUrl());
+        Q_EMIT selectedIconChanged(value.toUrl());
 }

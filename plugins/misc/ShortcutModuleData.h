@@ -19,7 +19,7 @@ public:
 
     ShortcutHelper& helper() { return m_helper; }
 
-signals:
+Q_SIGNALS:
     void selectedIconChanged(QUrl fileUrl);
 
 private:

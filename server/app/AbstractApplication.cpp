@@ -1,12 +1,13 @@
 #include "app/AbstractApplication.h"
 
-#include "core/ApplicationConstants.h"
 #include "communication/ICommunicationHandler.h"
 #include "communication/MessageEmissionBuilderFactory.h"
 #include "communication/MessageHandler.h"
 #include "communication/MessageReception.h"
 #include "communication/messages/Message_BlockList.h"
 #include "communication/messages/Message_RegisterDevice.h"
+#include "core/ApplicationConstants.h"
+#include "core/Logging.h"
 #include "device/LocalNetworkDevice.h"
 
 #include <QCoreApplication>
@@ -53,7 +54,9 @@ void AbstractApplication::init(std::unique_ptr<communication::MessageHandler> me
     });
     // Greeted at once, so that its answer brings the registration without waiting for a ping.
     connect(m_deviceApprovals.get(), &device::DeviceApprovals::deviceApproved, this,
-            [this](const NetworkDeviceId_t& deviceId) { sendHello({deviceId, {}}, false); });
+            [this](const NetworkDeviceId_t& deviceId) {
+                sendHello({deviceId, {}}, false);
+            });
     connect(m_communicationHandler.get(), &communication::ICommunicationHandler::NetworkErrorOccurred, this,
             &AbstractApplication::onNetworkError, Qt::QueuedConnection);
 
@@ -65,9 +68,9 @@ void AbstractApplication::init(std::unique_ptr<communication::MessageHandler> me
     });
 
     m_deviceManager->SetDeviceConnectedCallback(
-        [](const device::IDevice& device) { qInfo() << "Device connected:" << device; });
+        [](const device::IDevice& device) { qCInfo(lcApp) << "Device connected:" << device; });
     m_deviceManager->SetDeviceDisconnectedCallback([this](const device::IDevice& device) {
-        qInfo() << "Device disconnected:" << device;
+        qCInfo(lcApp) << "Device disconnected:" << device;
         onDeviceDisconnected(device.GetId());
     });
 
@@ -113,21 +116,21 @@ void AbstractApplication::onRegisterDeviceReceived(const communication::MessageR
 {
     const auto& message = static_cast<const communication::Message_RegisterDevice&>(reception.GetMessage());
     const NetworkDeviceId_t senderId = reception.GetSenderId();
-    const std::optional<device::IDevice*> device = m_deviceManager->GetDevice(senderId);
+    device::IDevice* device = m_deviceManager->GetDevice(senderId);
     if (device) {
-        (*device)->Register(message.GetName(), message.GetApplicationType(), message.GetSoftwareVersion());
+        device->Register(message.GetName(), message.GetApplicationType(), message.GetSoftwareVersion());
         m_deviceManager->SaveKnownDevices();
-        qInfo() << "Device registered:" << **device;
+        qCInfo(lcApp) << "Device registered:" << *device;
     } else {
-        qInfo() << "Device registered:"
-                << "nullopt";
+        qCInfo(lcApp) << "Device registered:"
+                      << "nullopt";
     }
     onDeviceRegistered(senderId, message.GetName(), message.GetSoftwareVersion(), message.GetDataClassInfoList());
 }
 
 void AbstractApplication::onBlockListReceived(QList<BlockId_t> deviceBlocks, NetworkDeviceId_t deviceId)
 {
-    qDebug() << "Module list of" << deviceId << ": " << deviceBlocks;
+    qCDebug(lcApp) << "Module list of" << deviceId << ": " << deviceBlocks;
 }
 
 void AbstractApplication::onDeviceRegistered(NetworkDeviceId_t, QString, QVersionNumber, QList<ModuleDataClassInfo_t>)

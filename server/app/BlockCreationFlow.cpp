@@ -64,10 +64,10 @@ void BlockCreationFlow::connectWidgets(QQuickWindow* mainWindow, ErrorHandler* e
         connect(m_moduleSelectionWidget, &ui::ModuleSelectionWidget::invalidModuleInfoPressed, this,
                 &BlockCreationFlow::moduleInformationRequested);
     } else {
-        qWarning() << "Module selection widget not found";
+        qCWarning(lcApp) << "Module selection widget not found";
     }
     if (!m_moduleEditionWidget)
-        qWarning() << "Module edition widget not found";
+        qCWarning(lcApp) << "Module edition widget not found";
 }
 
 ModuleSource* BlockCreationFlow::moduleBeingCreated() const
@@ -97,8 +97,8 @@ void BlockCreationFlow::handleBlockCreationResponse(const NetworkDeviceId_t& dev
         // Another device's request index (or none open): taken, it would rewrite or drop
         // a block of a device that never answered.
         if (m_dropLog.Allow(QStringLiteral("block creation answer not asked for"), deviceId))
-            qWarning() << "Block creation answer from" << deviceId << "for request" << requestId
-                       << "that is not open for it, ignored";
+            qCWarning(lcApp) << "Block creation answer from" << deviceId << "for request" << requestId
+                             << "that is not open for it, ignored";
         return;
     }
     if (status == BlockCreationStatus_e::Created) {
@@ -110,8 +110,8 @@ void BlockCreationFlow::handleBlockCreationResponse(const NetworkDeviceId_t& dev
         return;
     switch (status) {
     case BlockCreationStatus_e::IncompatibleVersion: {
-        const std::optional<device::IDevice*> device = m_deviceManager.GetDevice(deviceId);
-        const QString deviceVersion = device ? (*device)->GetVersion().toString() : QString();
+        device::IDevice* device = m_deviceManager.GetDevice(deviceId);
+        const QString deviceVersion = device ? device->GetVersion().toString() : QString();
         m_errorHandler->report(ErrorHandler::VersionError, {}, deviceVersion, softwareVersion().toString());
         break;
     }
@@ -171,7 +171,7 @@ void BlockCreationFlow::modifyNewModule(const PluginId_t& pluginId, const Module
 
     std::unique_ptr<TessivarModuleInstance> instance = m_pluginManager.InstantiateModule(pluginId, moduleId);
     if (!instance) {
-        qWarning() << "Could not create module" << moduleId << "of plugin" << pluginId;
+        qCWarning(lcApp) << "Could not create module" << moduleId << "of plugin" << pluginId;
         dropModuleBeingCreated();
         return;
     }
@@ -193,10 +193,10 @@ void BlockCreationFlow::acceptNewModuleModification(const NetworkDeviceId_t& sel
     hideModuleWidgets();
     if (!m_moduleBeingCreated)
         return;
-    ModuleSource* module = m_moduleBeingCreated.release();
-    module->SetDeviceId(selectedDevice);
-    const QString dataClassId = module->GetRecord().GetModuleDataClass();
-    m_moduleList.AddNewModule(module, m_pluginManager.FindModuleDataClass(dataClassId), true);
+    m_moduleBeingCreated->SetDeviceId(selectedDevice);
+    const QString dataClassId = m_moduleBeingCreated->GetRecord().GetModuleDataClass();
+    m_moduleList.AddNewModule(std::unique_ptr<ModuleSource>(m_moduleBeingCreated.release()),
+                              m_pluginManager.FindModuleDataClass(dataClassId), true);
 }
 
 void BlockCreationFlow::cancelNewModuleModification()

@@ -41,15 +41,15 @@ bool DashboardFlow::isFromDevice(const MessageReception& reception, const Networ
     if (reception.GetSenderId() == deviceId)
         return true;
     if (m_dropLog.Allow(QStringLiteral("dashboard answer from another device"), reception.GetSenderId()))
-        qWarning() << "Answer to the dashboard request of" << deviceId << "from" << reception.GetSenderId()
-                   << "ignored";
+        qCWarning(lcApp) << "Answer to the dashboard request of" << deviceId << "from" << reception.GetSenderId()
+                         << "ignored";
     Q_UNUSED(sequenceId);
     return false;
 }
 
 void DashboardFlow::requestDashboardExport(const NetworkDeviceId_t& deviceId)
 {
-    qInfo() << "Requesting dashboard export for device" << deviceId;
+    qCInfo(lcApp) << "Requesting dashboard export for device" << deviceId;
     auto exporter = std::make_shared<transfer::ServerDashboardExporter>(*m_dialogs);
     if (!exporter->Start())
         return;
@@ -96,7 +96,7 @@ void DashboardFlow::requestDashboardImport(const NetworkDeviceId_t& deviceId)
 void DashboardFlow::sendImportRequest(const NetworkDeviceId_t& deviceId,
                                       const communication::DashboardImportData_t& data)
 {
-    qInfo() << "Requesting dashboard import for device" << deviceId;
+    qCInfo(lcApp) << "Requesting dashboard import for device" << deviceId;
     auto builder = m_application.emissionFactory().CreateDashboardImportRequestMessage(data, deviceId);
     const quint64 sequenceId = m_application.emissionFactory().GetNextSequenceId() - 1;
     std::weak_ptr<transfer::ServerDashboardImporter> weak = m_importer;

@@ -1,5 +1,7 @@
 #include "app/ErrorHandler.h"
 
+#include "core/Logging.h"
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QVariantList>
@@ -19,15 +21,21 @@ const QList<ErrorEntry_t>& ErrorHandler::catalogue()
         using ui::ErrorAction_e;
         return QList<ErrorEntry_t>{
             {0, tr("Unknown error"), tr("An unknown error occured. Please restart the application."), {}},
-            {1, tr("Network error"),
+            {1,
+             tr("Network error"),
              tr("A network error occurred.\nCheck your connection, change the port, and restart the "
                 "application.\nDetails: '%1'."),
              {ErrorAction_e::ChangeSettings}},
-            {2, tr("Initialization error"), tr("The application failed to initialize.\nDetails: %1"),
+            {2,
+             tr("Initialization error"),
+             tr("The application failed to initialize.\nDetails: %1"),
              {ErrorAction_e::ChangeSettings}},
-            {3, tr("Settings error"), tr("Configuration is not valid, settings have been reset."),
+            {3,
+             tr("Settings error"),
+             tr("Configuration is not valid, settings have been reset."),
              {ErrorAction_e::ChangeSettings}},
-            {4, tr("Version error"),
+            {4,
+             tr("Version error"),
              tr("Remote device version %1 is not compatible with current software %2.\nPlease update both "
                 "software to latest version."),
              {}},
@@ -80,10 +88,10 @@ void ErrorHandler::show(int code, ui::ErrorWidget::ActionCallback callback, cons
     QString description = entry.description;
     for (const QString& argument : arguments)
         description = description.arg(argument);
-    qWarning().noquote() << "Error reported:" << entry.code << entry.title << "-" << description;
+    qCWarning(lcApp).noquote() << "Error reported:" << entry.code << entry.title << "-" << description;
 
     if (!m_widget) {
-        qWarning() << "No error widget to show the error on";
+        qCWarning(lcApp) << "No error widget to show the error on";
         return;
     }
     QVariantList actions;

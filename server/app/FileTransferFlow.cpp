@@ -73,14 +73,14 @@ FileTransferFlow::~FileTransferFlow() = default;
 
 bool FileTransferFlow::isRegistered(const NetworkDeviceId_t& deviceId)
 {
-    const std::optional<device::IDevice*> device = m_application.deviceManager().GetDevice(deviceId);
-    return device && (*device)->IsRegistered();
+    device::IDevice* device = m_application.deviceManager().GetDevice(deviceId);
+    return device && device->IsRegistered();
 }
 
 QString FileTransferFlow::deviceFolder(const NetworkDeviceId_t& deviceId)
 {
-    const std::optional<device::IDevice*> device = m_application.deviceManager().GetDevice(deviceId);
-    const QString name = device ? (*device)->GetName() : QString();
+    device::IDevice* device = m_application.deviceManager().GetDevice(deviceId);
+    const QString name = device ? device->GetName() : QString();
     return m_logFolder + transfer::deviceFolderName(name, deviceId);
 }
 
@@ -95,14 +95,14 @@ void FileTransferFlow::onFileTransferReceived(const MessageReception& reception)
 void FileTransferFlow::onFileTransferRequestReceived(FileTransferRequestType_e requestType,
                                                      const QByteArray& requestData, const NetworkDeviceId_t& sender)
 {
-    qInfo() << "File transfer requested" << quint16(requestType) << "from" << sender;
+    qCInfo(lcApp) << "File transfer requested" << quint16(requestType) << "from" << sender;
     bool queued = false;
     switch (requestType) {
     case FileTransferRequestType_e::LogFiles:
     case FileTransferRequestType_e::SettingsFile:
         // The server's logs and settings are the user's data: registered devices only.
         if (!isRegistered(sender)) {
-            qWarning() << "Request for the server's files from a device not registered refused:" << sender;
+            qCWarning(lcApp) << "Request for the server's files from a device not registered refused:" << sender;
             return;
         }
         if (requestType == FileTransferRequestType_e::LogFiles) {

@@ -2,6 +2,7 @@
 
 #include "core/ApplicationConstants.h"
 #include "core/Configuration.h"
+#include "core/Logging.h"
 #include "network/FirewallCheck.h"
 #include "platform/Processes.h"
 
@@ -78,27 +79,27 @@ bool FirewallFlow::runHelper(const QString& command, const QStringList& argument
     const QString parameters = command
         + QString::fromStdString(platform::quotedParameters({helperArguments.begin() + 1, helperArguments.end()}));
 
-    qInfo() << "Launching helper" << m_options.helperPath;
-    qInfo() << "Parameters:" << parameters;
-    qInfo() << "Working directory" << workingDirectory;
-    const platform::WaitedRun run
-        = platform::runAndWait(m_options.helperPath.toStdString(), helperArguments, workingDirectory.toStdString(),
-                               elevated, m_options.helperTimeoutMs, [] { qInfo() << "Waiting for helper to finish"; });
+    qCInfo(lcApp) << "Launching helper" << m_options.helperPath;
+    qCInfo(lcApp) << "Parameters:" << parameters;
+    qCInfo(lcApp) << "Working directory" << workingDirectory;
+    const platform::WaitedRun run = platform::runAndWait(
+        m_options.helperPath.toStdString(), helperArguments, workingDirectory.toStdString(), elevated,
+        m_options.helperTimeoutMs, [] { qCInfo(lcApp) << "Waiting for helper to finish"; });
     if (run.status == platform::WaitedRun::Status::LaunchFailed) {
-        qWarning().nospace() << "Helper failed to launch. Error: " << run.error;
+        qCWarning(lcApp).nospace() << "Helper failed to launch. Error: " << run.error;
         return false;
     }
     if (run.status == platform::WaitedRun::Status::TimedOut) {
-        qWarning() << "Helper did not finish in time";
+        qCWarning(lcApp) << "Helper did not finish in time";
         return false;
     }
-    qInfo() << "Helper action completed";
+    qCInfo(lcApp) << "Helper action completed";
     if (run.status == platform::WaitedRun::Status::NoExitCode) {
-        qWarning() << "Failed to get exit code";
+        qCWarning(lcApp) << "Failed to get exit code";
         return false;
     }
     if (run.exitCode != 0) {
-        qWarning() << "Exit code:" << run.exitCode;
+        qCWarning(lcApp) << "Exit code:" << run.exitCode;
         return false;
     }
     return true;

@@ -5,6 +5,7 @@
 #include "communication/MessageHandler.h"
 #include "communication/MessageReception.h"
 #include "communication/messages/Message_Hello.h"
+#include "core/Logging.h"
 #include "modules/PluginManager.h"
 
 #include <QDebug>
@@ -51,28 +52,28 @@ void GreetingFlow::onHelloReceived(const MessageReception& reception)
 {
     const auto& hello = static_cast<const communication::Message_Hello&>(reception.GetMessage());
     device::DeviceManager& devices = m_application.deviceManager();
-    const std::optional<device::IDevice*> device = devices.GetDevice(hello.GetSenderDeviceId());
+    device::IDevice* device = devices.GetDevice(hello.GetSenderDeviceId());
     if (!device) {
-        qInfo().nospace() << "Received Hello from unknown device id [" << hello.GetSenderDeviceId() << "]";
+        qCInfo(lcApp).nospace() << "Received Hello from unknown device id [" << hello.GetSenderDeviceId() << "]";
         return;
     }
-    qDebug().nospace() << "Received Hello from device [" << **device << "]";
-    if ((*device)->IsRegistered())
+    qCDebug(lcApp).nospace() << "Received Hello from device [" << *device << "]";
+    if (device->IsRegistered())
         return;
-    qInfo() << "Requesting device registration";
+    qCInfo(lcApp) << "Requesting device registration";
     const device::IDevice& local = devices.GetCurrentDevice();
     m_application.messageHandler().SendMessage(
         m_application.emissionFactory()
             .CreateRegisterDeviceMessage(local.GetName(), local.GetApplicationType(), local.GetVersion(),
-                                         m_pluginManager.DataClassCatalogue(), (*device)->GetId())
+                                         m_pluginManager.DataClassCatalogue(), device->GetId())
             .Build());
 }
 
 void GreetingFlow::checkDataClasses(const QList<ModuleDataClassInfo_t>& dataClassInfoList) const
 {
-    qDebug() << "Plugins:";
+    qCDebug(lcApp) << "Plugins:";
     for (const ModuleDataClassInfo_t& dataClass : dataClassInfoList)
-        qDebug() << "   " << dataClass;
+        qCDebug(lcApp) << "   " << dataClass;
 
     const QList<ModuleDataClassInfo_t>& ours = m_pluginManager.DataClassCatalogue();
     QList<ModuleDataClassInfo_t> invalid;
@@ -89,9 +90,9 @@ void GreetingFlow::checkDataClasses(const QList<ModuleDataClassInfo_t>& dataClas
             invalid.append(theirs);
     }
     if (!invalid.isEmpty()) {
-        qDebug() << "Invalid data classes:";
+        qCDebug(lcApp) << "Invalid data classes:";
         for (const ModuleDataClassInfo_t& dataClass : std::as_const(invalid))
-            qDebug() << "   " << dataClass;
+            qCDebug(lcApp) << "   " << dataClass;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "app/SingleInstance.h"
 
+#include "core/Logging.h"
+
 #include <QCryptographicHash>
 #include <QDebug>
 #include <QFileInfo>
@@ -53,10 +55,10 @@ bool SingleInstance::handOver(Request request)
     if (answer != kAnswer) {
         // Someone listens but does not answer as the program does: run anyway rather
         // than not at all; the port then tells whether another copy really runs.
-        qWarning() << "The running instance did not answer:" << m_name;
+        qCWarning(lcApp) << "The running instance did not answer:" << m_name;
         return false;
     }
-    qInfo() << "Handed over to the running instance";
+    qCInfo(lcApp) << "Handed over to the running instance";
     return true;
 }
 
@@ -64,7 +66,7 @@ bool SingleInstance::listen()
 {
     if (m_server.listen(m_name))
         return true;
-    qWarning() << "Single instance socket not available:" << m_name << m_server.errorString();
+    qCWarning(lcApp) << "Single instance socket not available:" << m_name << m_server.errorString();
     return false;
 }
 
@@ -85,11 +87,11 @@ void SingleInstance::onNewConnection()
             }
             const QByteArray request = socket->readLine(kRequestLimit);
             if (request != kShow && request != kNothing) {
-                qWarning() << "Unknown request on the single instance socket:" << request.left(kRequestLimit);
+                qCWarning(lcApp) << "Unknown request on the single instance socket:" << request.left(kRequestLimit);
                 socket->abort();
                 return;
             }
-            qInfo() << "Later start asked:" << request.trimmed();
+            qCInfo(lcApp) << "Later start asked:" << request.trimmed();
             socket->write(kAnswer);
             socket->flush();
             socket->disconnectFromServer();

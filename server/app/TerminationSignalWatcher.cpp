@@ -1,5 +1,6 @@
 #include "app/TerminationSignalWatcher.h"
 
+#include "core/Logging.h"
 #include "platform/QuitSignals.h"
 
 #include <QDebug>
@@ -18,7 +19,7 @@ TerminationSignalWatcher::TerminationSignalWatcher(QObject* parent)
         const int signalNumber = platform::takeQuitSignal(m_descriptor);
         if (signalNumber == 0)
             return;
-        qInfo() << "Termination requested by signal" << signalNumber;
+        qCInfo(lcApp) << "Termination requested by signal" << signalNumber;
         Q_EMIT terminationRequested(signalNumber);
     });
 }

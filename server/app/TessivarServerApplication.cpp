@@ -15,6 +15,7 @@
 #include "communication/CommunicationHandler.h"
 #include "communication/MessageHandler.h"
 #include "core/ApplicationConstants.h"
+#include "core/Logging.h"
 #include "core/StartupTrace.h"
 #include "network/FirewallCheck.h"
 #include "network/NetworkFirewallModel.h"
@@ -47,7 +48,7 @@ quint16 configuredPort(const Configuration& configuration)
     const int port = configuration.Port();
     if (port > 0 && port <= 65535)
         return static_cast<quint16>(port);
-    qWarning() << "Invalid port in the settings:" << port << "- using" << CommonConfiguration::kDefaultPort;
+    qCWarning(lcApp) << "Invalid port in the settings:" << port << "- using" << CommonConfiguration::kDefaultPort;
     return static_cast<quint16>(CommonConfiguration::kDefaultPort);
 }
 
@@ -85,7 +86,7 @@ TessivarServerApplication::TessivarServerApplication(const Options& options, Con
         m_deviceManager.get(), device::ApplicationType_e::Server, port, m_configuration);
     auto messageHandler = std::make_unique<communication::MessageHandler>(communicationHandler.get());
 
-    qInfo() << "Application running on device" << m_deviceManager->GetCurrentDevice();
+    qCInfo(lcApp) << "Application running on device" << m_deviceManager->GetCurrentDevice();
     startupMark("communication handler");
 
     createFlows();
@@ -172,12 +173,12 @@ void TessivarServerApplication::createMainComponent()
     m_mainComponent.loadUrl(QUrl(QStringLiteral("qrc:/MainWindow.qml")));
     m_mainObject.reset(m_mainComponent.create());
     if (!m_mainObject) {
-        qWarning() << "Component not created";
-        qWarning() << "Errors" << m_mainComponent.errors();
+        qCWarning(lcApp) << "Component not created";
+        qCWarning(lcApp) << "Errors" << m_mainComponent.errors();
         m_valid = false;
         return;
     }
-    qInfo() << "Component created";
+    qCInfo(lcApp) << "Component created";
     connect(m_mainObject.get(), SIGNAL(mainWindowLoaded()), this, SLOT(onMainWindowLoaded()));
     m_valid = true;
 }
@@ -216,8 +217,8 @@ void TessivarServerApplication::onMainWindowLoaded()
     m_firewallFlow->checkAtStartup();
     startupMark("firewall check");
 
-    qInfo() << "---- Application ready ----";
-    qDebug() << "Starting communication";
+    qCInfo(lcApp) << "---- Application ready ----";
+    qCDebug(lcApp) << "Starting communication";
     m_communicationHandler->Start();
     broadcastHello();
     startupMark("ready, sockets open");
@@ -231,7 +232,7 @@ void TessivarServerApplication::createErrorHandler()
 {
     ui::ErrorWidget* widget = mainWindow() ? mainWindow()->findChild<ui::ErrorWidget*>() : nullptr;
     if (!widget)
-        qWarning() << "Error widget not found";
+        qCWarning(lcApp) << "Error widget not found";
     m_errorHandler = std::make_unique<ErrorHandler>(widget);
     if (!m_parametersValid)
         m_errorHandler->report(ErrorHandler::SettingsError,
@@ -248,7 +249,7 @@ void TessivarServerApplication::checkSoftwareVersion()
 {
     const QVersionNumber stored = m_configuration.SoftwareVersion();
     if (stored != softwareVersion()) {
-        qInfo().noquote() << "Software updated from" << stored.toString() << "to" << softwareVersion().toString();
+        qCInfo(lcApp).noquote() << "Software updated from" << stored.toString() << "to" << softwareVersion().toString();
         Q_EMIT releaseNotesRequested();
     }
     m_configuration.setSoftwareVersion(softwareVersion());
@@ -257,7 +258,7 @@ void TessivarServerApplication::checkSoftwareVersion()
 void TessivarServerApplication::onNetworkError(QString errorDescription)
 {
     if (!m_errorHandler) {
-        qWarning() << "Network error before the window was ready:" << errorDescription;
+        qCWarning(lcApp) << "Network error before the window was ready:" << errorDescription;
         return;
     }
     m_errorHandler->report(

@@ -1,6 +1,7 @@
 #include "app/TrayAndWindows.h"
 
 #include "core/Configuration.h"
+#include "core/Logging.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -84,7 +85,7 @@ void TrayAndWindows::findWindows(QObject* root)
             m_mainWindow = window;
     }
     if (!m_mainWindow)
-        qWarning() << "Main window not found";
+        qCWarning(lcApp) << "Main window not found";
     else
         m_mainWindow->installEventFilter(this);
 }

@@ -4,6 +4,7 @@
 #include "app/UpdateFlow.h"
 #include "core/ApplicationConstants.h"
 #include "core/Configuration.h"
+#include "core/Logging.h"
 #include "modules/ModuleList.h"
 #include "modules/ModuleSource.h"
 #include "network/DesktopInformationProvider.h"
@@ -91,7 +92,7 @@ UserInterfaceFlow::UserInterfaceFlow(TessivarServerApplication& application, Con
 void UserInterfaceFlow::registerWidgetFile(const char* module, const char* type, const QString& url)
 {
     const int typeId = qmlRegisterType(QUrl(url), module, 1, 0, type);
-    qDebug().noquote() << "Registering widget" << type << ":" << typeId;
+    qCDebug(lcApp).noquote() << "Registering widget" << type << ":" << typeId;
 }
 
 void UserInterfaceFlow::registerQmlTypes()
@@ -139,7 +140,7 @@ void UserInterfaceFlow::wire(QQuickWindow* mainWindow)
         connect(m_topBar, &ui::TopBarWidget::closeButtonClicked, &m_application,
                 &TessivarServerApplication::closeWindow);
     } else {
-        qWarning() << "Top bar not found";
+        qCWarning(lcApp) << "Top bar not found";
     }
 
     m_bottomBar = mainWindow->findChild<ui::BottomBarWidget*>();
@@ -158,18 +159,18 @@ void UserInterfaceFlow::wire(QQuickWindow* mainWindow)
     if (m_settings)
         m_settings->setConfiguration(&m_configuration);
     else
-        qWarning() << "Settings widget not found";
+        qCWarning(lcApp) << "Settings widget not found";
 
     if (auto* moduleListWidget = mainWindow->findChild<ui::ModuleListWidget*>())
         moduleListWidget->setModuleList(&m_moduleList);
     else
-        qWarning() << "Module list widget not found";
+        qCWarning(lcApp) << "Module list widget not found";
 }
 
 void UserInterfaceFlow::connectUpdates(UpdateFlow& updates)
 {
     if (!m_bottomBar) {
-        qWarning() << "Bottom bar not found";
+        qCWarning(lcApp) << "Bottom bar not found";
         return;
     }
     connect(&updates.updateManager(), &update::SoftwareUpdateManager::updateAvailable, m_bottomBar,

@@ -97,8 +97,7 @@ void CommunicationHandler::SendMessage(const MessageEmission& emission)
         = m_codec.Serialize(emission.GetMessage(), emission.GetSequenceId(), emission.GetResponseTo(), localSender());
 
     if (emission.IsBroadcast()) {
-        if (debugLoggingEnabled())
-            qDebug().nospace().noquote() << "Broadcasting message: " << emission.GetMessage();
+        qCDebug(lcCommunication).nospace().noquote() << "Broadcasting message: " << emission.GetMessage();
         if (data)
             m_socketManager->Broadcast(*data);
         return;
@@ -107,23 +106,23 @@ void CommunicationHandler::SendMessage(const MessageEmission& emission)
     if (emission.GetDestination().isEmpty() && emission.GetDestinationAddress()) {
         // A device added by hand has no id until it answers; only a datagram can reach it.
         const PeerEndPoint endPoint(*emission.GetDestinationAddress(), m_port);
-        if (debugLoggingEnabled())
-            qDebug().nospace().noquote() << "Sending message to endpoint [" << endPoint
-                                         << "]: " << emission.GetMessage();
+        qCDebug(lcCommunication).nospace().noquote()
+            << "Sending message to endpoint [" << endPoint << "]: " << emission.GetMessage();
         if (emission.IsNonConnectedAllowed() && data)
             m_socketManager->SendNonConnected(*data, endPoint);
         return;
     }
 
-    const std::optional<device::IDevice*> found = m_deviceManager->GetDevice(emission.GetDestination());
+    device::IDevice* found = m_deviceManager->GetDevice(emission.GetDestination());
     if (!found) {
-        qWarning().nospace().noquote() << "Trying to send message [" << emission.GetMessage() << "] to unknown device ["
-                                       << emission.GetDestination() << "]. The message will not be sent.";
+        qCWarning(lcCommunication).nospace().noquote()
+            << "Trying to send message [" << emission.GetMessage() << "] to unknown device ["
+            << emission.GetDestination() << "]. The message will not be sent.";
         return;
     }
-    device::IDevice& device = **found;
-    if (debugLoggingEnabled())
-        qDebug().nospace().noquote() << "Sending message to device [" << device << "]: " << emission.GetMessage();
+    device::IDevice& device = *found;
+    qCDebug(lcCommunication).nospace().noquote()
+        << "Sending message to device [" << device << "]: " << emission.GetMessage();
 
     if (const std::optional<PeerEndPoint> endPoint = m_deviceConnections.FindActiveEndPoint(device.GetId())) {
         if (data)
@@ -135,7 +134,7 @@ void CommunicationHandler::SendMessage(const MessageEmission& emission)
             m_socketManager->SendNonConnected(*data, PeerEndPoint(device.GetAddress(), m_port));
         return;
     }
-    qDebug() << "No active endpoint found for device, ignoring";
+    qCDebug(lcCommunication) << "No active endpoint found for device, ignoring";
 }
 
 void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndPoint& endPoint, bool connected)
@@ -143,27 +142,27 @@ void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndP
     std::optional<std::pair<MessageHeader_t, std::unique_ptr<IMessage>>> parsed = m_codec.ParseMessage(data);
     if (!parsed) {
         if (m_dropLog.Allow(QStringLiteral("invalid message"), endPoint.GetAddress().toString()))
-            qWarning().nospace() << "Invalid message received from endpoint [" << endPoint << "]";
+            qCWarning(lcCommunication).nospace() << "Invalid message received from endpoint [" << endPoint << "]";
         return;
     }
     const MessageHeader_t& header = parsed->first;
     std::unique_ptr<IMessage>& message = parsed->second;
     if (!message) {
         if (m_dropLog.Allow(QStringLiteral("invalid message body"), endPoint.GetAddress().toString())) {
-            qWarning() << "Invalid message received - could not parse message body";
-            qWarning() << "Message content:" << loggedContent(data);
+            qCWarning(lcCommunication) << "Invalid message received - could not parse message body";
+            qCWarning(lcCommunication) << "Message content:" << loggedContent(data);
         }
         return;
     }
     if (header.sender.id == m_deviceManager->GetCurrentDevice().GetId()) {
-        qDebug() << "Ignoring message from self device";
+        qCDebug(lcCommunication) << "Ignoring message from self device";
         return;
     }
     if (header.sender.applicationType == m_type) {
-        qDebug().nospace().noquote() << "Ignoring message from device [" << header.sender.id << "("
-                                     << header.sender.name << ")] "
-                                     << "because it is of application type ["
-                                     << device::applicationTypeName(header.sender.applicationType) << "]";
+        qCDebug(lcCommunication).nospace().noquote()
+            << "Ignoring message from device [" << header.sender.id << "(" << header.sender.name << ")] "
+            << "because it is of application type [" << device::applicationTypeName(header.sender.applicationType)
+            << "]";
         return;
     }
 
@@ -184,15 +183,13 @@ void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndP
     if (!connected && !m_datagrams.Accept(*device, endPoint, header))
         return;
 
-    if (debugLoggingEnabled()) {
-        qDebug() << "Received message from endpoint" << endPoint;
-        qDebug() << "    Header:" << header;
-        qDebug() << "    Device:" << *device;
-        qDebug() << "    Message:" << *message;
-    }
+    qCDebug(lcCommunication) << "Received message from endpoint" << endPoint;
+    qCDebug(lcCommunication) << "    Header:" << header;
+    qCDebug(lcCommunication) << "    Device:" << *device;
+    qCDebug(lcCommunication) << "    Message:" << *message;
 
     if (m_type == device::ApplicationType_e::Client && !device->IsConnected()) {
-        qDebug() << "Connecting to device" << *device;
+        qCDebug(lcCommunication) << "Connecting to device" << *device;
         m_socketManager->ConnectTo(endPoint);
     }
     m_attribution.Attribute(*device, endPoint);
@@ -202,8 +199,9 @@ void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndP
     const bool overOwnConnection = owner && *owner == device->GetId();
     if (!overOwnConnection && changesStoredState(message->GetType())) {
         if (m_dropLog.Allow(QStringLiteral("message over another connection"), device->GetId()))
-            qWarning().nospace().noquote() << "Message [" << header.id << "] from device [" << device->GetId()
-                                           << "] dropped: only the device's own connection may send it";
+            qCWarning(lcCommunication).nospace().noquote()
+                << "Message [" << header.id << "] from device [" << device->GetId()
+                << "] dropped: only the device's own connection may send it";
         return;
     }
 
@@ -213,8 +211,8 @@ void CommunicationHandler::OnDataReceived(const QByteArray& data, const PeerEndP
 
 device::IDevice* CommunicationHandler::attributeSender(const MessageSender_t& sender, const PeerEndPoint& endPoint)
 {
-    if (const std::optional<device::IDevice*> known = m_deviceManager->GetDevice(sender.id))
-        return *known;
+    if (device::IDevice* known = m_deviceManager->GetDevice(sender.id))
+        return known;
     // Only a device still waiting for its id takes the sender's: one that has an id is
     // found by it, and handing it another would lose the device it stands for.
     device::IDevice* byHand = m_attribution.FindDeviceAddedByHand(endPoint.GetAddress());
@@ -250,7 +248,7 @@ void CommunicationHandler::OnPeerDisconnected(const PeerEndPoint& endPoint)
 bool CommunicationHandler::ConnectToEndPoint(const QHostAddress& address)
 {
     const PeerEndPoint endPoint(address, m_port);
-    qDebug().nospace() << "Trying to connect to endpoint [" << endPoint << "]";
+    qCDebug(lcCommunication).nospace() << "Trying to connect to endpoint [" << endPoint << "]";
     m_socketManager->ConnectTo(endPoint);
     m_attribution.ConnectingTo(endPoint);
     return true;
@@ -258,31 +256,36 @@ bool CommunicationHandler::ConnectToEndPoint(const QHostAddress& address)
 
 bool CommunicationHandler::ConnectToDevice(const NetworkDeviceId_t& deviceId)
 {
-    const std::optional<device::IDevice*> device = m_deviceManager->GetDevice(deviceId);
+    device::IDevice* device = m_deviceManager->GetDevice(deviceId);
     if (device)
-        qDebug() << "Trying to connect to device" << **device;
+        qCDebug(lcCommunication) << "Trying to connect to device" << *device;
     else
-        qDebug() << "Trying to connect to device"
-                 << "N/A";
+        qCDebug(lcCommunication) << "Trying to connect to device"
+                                 << "N/A";
     if (const std::optional<PeerEndPoint> endPoint = m_deviceConnections.FindInactiveEndPoint(deviceId)) {
         m_socketManager->ConnectTo(*endPoint);
         return true;
     }
-    qWarning().nospace().noquote() << "Cannot connect to device [" << deviceId << "], no known connection";
+    qCWarning(lcCommunication).nospace().noquote()
+        << "Cannot connect to device [" << deviceId << "], no known connection";
     return false;
 }
 
 void CommunicationHandler::OnNetworkError(SocketError error)
 {
-    qDebug() << "Network error:" << static_cast<int>(error);
+    qCDebug(lcCommunication) << "Network error:" << static_cast<int>(error);
     if (error != SocketError::BindFailed && error != SocketError::ListenFailed)
         return;
     // "In use" is what a user can act on (close the other program, change the port);
     // any other reason is shown as it is, not as a port conflict that is not there.
-    const std::optional<QAbstractSocket::SocketError> reason = m_socketManager->ServerListenError();
-    if (error == SocketError::ListenFailed && reason && *reason != QAbstractSocket::AddressInUseError)
-        Q_EMIT NetworkErrorOccurred(
-            tr("Port %1 cannot be opened: %2").arg(m_port).arg(m_socketManager->ServerListenErrorString()));
+    const bool listening = error == SocketError::ListenFailed;
+    const std::optional<QAbstractSocket::SocketError> reason
+        = listening ? m_socketManager->ServerListenError() : m_socketManager->ListenerBindError();
+    if (reason && *reason != QAbstractSocket::AddressInUseError)
+        Q_EMIT NetworkErrorOccurred(tr("Port %1 cannot be opened: %2")
+                                        .arg(m_port)
+                                        .arg(listening ? m_socketManager->ServerListenErrorString()
+                                                       : m_socketManager->ListenerBindErrorString()));
     else
         Q_EMIT NetworkErrorOccurred(tr("Port %1 is already in use").arg(m_port));
 }

@@ -33,19 +33,20 @@ bool ConnectionAttribution::AdmitOverConnection(const NetworkDeviceId_t& senderI
     if (owner) {
         if (m_guessedConnections.count(endPoint) == 0) {
             if (m_dropLog.Allow(QStringLiteral("message over a connection of another device"), senderId))
-                qWarning().nospace().noquote() << "Message from device [" << senderId << "] dropped: connection ["
-                                               << endPoint << "] belongs to device [" << *owner << "]";
+                qCWarning(lcCommunication).nospace().noquote()
+                    << "Message from device [" << senderId << "] dropped: connection [" << endPoint
+                    << "] belongs to device [" << *owner << "]";
             return false;
         }
         if (!admitOverNewConnection(senderId, endPoint))
             return false;
         // The address named the wrong device: the connection is this sender's.
-        qInfo().nospace().noquote() << "Connection [" << endPoint << "] belongs to device [" << senderId << "], not ["
-                                    << *owner << "]";
+        qCInfo(lcCommunication).nospace().noquote()
+            << "Connection [" << endPoint << "] belongs to device [" << senderId << "], not [" << *owner << "]";
         m_guessedConnections.erase(endPoint);
         m_connections.SetInactive(*owner);
-        if (const std::optional<device::IDevice*> previous = m_deviceManager.GetDevice(*owner))
-            (*previous)->SetConnected(false);
+        if (device::IDevice* previous = m_deviceManager.GetDevice(*owner))
+            previous->SetConnected(false);
         m_pendingPeers.erase(endPoint);
         m_pendingPeers.insert(endPoint);
         return true;
@@ -67,11 +68,13 @@ bool ConnectionAttribution::admitOverNewConnection(const NetworkDeviceId_t& send
     const network::Ticks takeover = kMissedGreetingsBeforeTakeover * m_greetingInterval;
     if (silence && *silence <= takeover) {
         if (m_dropLog.Allow(QStringLiteral("message over a second connection"), senderId))
-            qWarning().nospace().noquote() << "Message from device [" << senderId << "] over [" << endPoint
-                                           << "] dropped: the device is connected over [" << *own << "]";
+            qCWarning(lcCommunication).nospace().noquote()
+                << "Message from device [" << senderId << "] over [" << endPoint
+                << "] dropped: the device is connected over [" << *own << "]";
         return false;
     }
-    qInfo().nospace().noquote() << "Device [" << senderId << "] moved from [" << *own << "] to [" << endPoint << "]";
+    qCInfo(lcCommunication).nospace().noquote()
+        << "Device [" << senderId << "] moved from [" << *own << "] to [" << endPoint << "]";
     if (silence)
         m_socketManager.Disconnect(*own); // reported back as that peer's disconnect
     if (m_connections.FindActiveEndPoint(senderId))
@@ -82,7 +85,7 @@ bool ConnectionAttribution::admitOverNewConnection(const NetworkDeviceId_t& send
 void ConnectionAttribution::Attribute(device::IDevice& device, const PeerEndPoint& endPoint)
 {
     if (const auto pending = m_pendingPeers.find(endPoint); pending != m_pendingPeers.end()) {
-        qDebug() << "Peer is pending for connection";
+        qCDebug(lcCommunication) << "Peer is pending for connection";
         // The connection's own endpoint (with its port) is the one to remember.
         const PeerEndPoint connectionEndPoint = *pending;
         m_pendingPeers.erase(pending);
@@ -108,20 +111,20 @@ device::IDevice* ConnectionAttribution::FindDeviceAddedByHand(const QHostAddress
 
 void ConnectionAttribution::PeerConnected(const PeerEndPoint& endPoint)
 {
-    qDebug() << "Peer connected:" << endPoint;
+    qCDebug(lcCommunication) << "Peer connected:" << endPoint;
     std::optional<NetworkDeviceId_t> deviceId = m_datagrams.FindSender(endPoint);
     if (deviceId) {
-        qDebug() << "Device has already sent non-connected data";
+        qCDebug(lcCommunication) << "Device has already sent non-connected data";
     } else {
         deviceId = m_connections.FindInactiveDevice(endPoint);
         if (deviceId)
-            qDebug() << "Device has saved connection data";
+            qCDebug(lcCommunication) << "Device has saved connection data";
     }
 
     device::IDevice* device = nullptr;
     if (deviceId) {
-        if (const std::optional<device::IDevice*> found = m_deviceManager.GetDevice(*deviceId))
-            device = *found;
+        if (device::IDevice* found = m_deviceManager.GetDevice(*deviceId))
+            device = found;
         m_datagrams.ForgetEndPoints(*deviceId);
     } else {
         device = FindDeviceAddedByHand(endPoint.GetAddress());
@@ -132,7 +135,7 @@ void ConnectionAttribution::PeerConnected(const PeerEndPoint& endPoint)
     }
 
     if (!device) {
-        qDebug() << "No known device, connection will be processed later";
+        qCDebug(lcCommunication) << "No known device, connection will be processed later";
         m_pendingPeers.erase(endPoint);
         m_pendingPeers.insert(endPoint);
         return;
@@ -151,13 +154,13 @@ void ConnectionAttribution::processConnection(device::IDevice& device, const Pee
 
 void ConnectionAttribution::PeerDisconnected(const PeerEndPoint& endPoint)
 {
-    qDebug() << "Peer disconnected:" << endPoint;
+    qCDebug(lcCommunication) << "Peer disconnected:" << endPoint;
     if (const std::optional<NetworkDeviceId_t> deviceId = m_connections.FindActiveDevice(endPoint)) {
         // The connection is gone even when its device was removed meanwhile: a record
         // left active would route later messages for that id into a dead endpoint.
         m_connections.SetInactive(*deviceId);
-        if (const std::optional<device::IDevice*> device = m_deviceManager.GetDevice(*deviceId))
-            (*device)->SetConnected(false);
+        if (device::IDevice* device = m_deviceManager.GetDevice(*deviceId))
+            device->SetConnected(false);
         m_datagrams.Forget(*deviceId);
     }
     m_pendingPeers.erase(endPoint);

@@ -1,5 +1,6 @@
 #include "communication/DatagramFilter.h"
 
+#include "core/Logging.h"
 #include "device/IDevice.h"
 
 #include <QDebug>
@@ -13,14 +14,15 @@ using network::PeerEndPoint;
 bool DatagramFilter::Accept(device::IDevice& device, const PeerEndPoint& endPoint, const MessageHeader_t& header)
 {
     if (device.IsConnected()) {
-        qDebug().nospace() << "Device [" << device << "] already connected. Ignoring non-connected message.";
+        qCDebug(lcCommunication).nospace()
+            << "Device [" << device << "] already connected. Ignoring non-connected message.";
         return false;
     }
     recordEndPoint(device.GetId(), endPoint);
     const auto last = m_lastSequence.find(device.GetId());
     if (last != m_lastSequence.end() && header.sequenceId <= last->second) {
-        qDebug().nospace().noquote() << "Message [" << header.id << "] sequence ID [" << header.sequenceId
-                                     << "] already processed, ignoring";
+        qCDebug(lcCommunication).nospace().noquote()
+            << "Message [" << header.id << "] sequence ID [" << header.sequenceId << "] already processed, ignoring";
         return false;
     }
     m_lastSequence[device.GetId()] = header.sequenceId;
@@ -37,7 +39,7 @@ void DatagramFilter::recordEndPoint(const NetworkDeviceId_t& deviceId, const Pee
     const bool hadEndPoints = !endPoints.isEmpty();
     endPoints.append(endPoint);
     if (hadEndPoints)
-        qDebug().nospace() << "EndPoint[" << endPoint << "] added for device [" << deviceId << "]";
+        qCDebug(lcCommunication).nospace() << "EndPoint[" << endPoint << "] added for device [" << deviceId << "]";
 }
 
 std::optional<NetworkDeviceId_t> DatagramFilter::FindSender(const PeerEndPoint& endPoint) const

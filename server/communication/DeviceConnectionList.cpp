@@ -1,6 +1,7 @@
 #include "communication/DeviceConnectionList.h"
 
 #include "core/CommonConfiguration.h"
+#include "core/Logging.h"
 
 #include <QDebug>
 #include <QJsonArray>
@@ -75,17 +76,17 @@ std::vector<DeviceConnectionData_t> DeviceConnectionList::FromJson(const QByteAr
     QSet<NetworkDeviceId_t> seen;
     for (const QJsonValue& value : document.array()) {
         if (static_cast<int>(connections.size()) >= kMaximumStoredConnections) {
-            qWarning() << "Too many stored device connections, ignoring the rest";
+            qCWarning(lcCommunication) << "Too many stored device connections, ignoring the rest";
             break;
         }
         std::optional<DeviceConnectionData_t> record = readRecord(value);
         if (!record) {
-            qWarning() << "Ignoring invalid stored device connection" << value;
+            qCWarning(lcCommunication) << "Ignoring invalid stored device connection" << value;
             continue;
         }
         // One record per device: a hand-edited duplicate would shadow the real one.
         if (seen.contains(record->DeviceId)) {
-            qWarning() << "Ignoring duplicate stored device connection for" << record->DeviceId;
+            qCWarning(lcCommunication) << "Ignoring duplicate stored device connection for" << record->DeviceId;
             continue;
         }
         seen.insert(record->DeviceId);
@@ -103,10 +104,15 @@ void DeviceConnectionList::Load()
 
 void DeviceConnectionList::logRecords(const char* verb) const
 {
-    qDebug().nospace() << verb << " [" << m_connections.size() << "] device connection(s)";
+    if (!lcCommunication().isDebugEnabled())
+        return;
+    qCDebug(lcCommunication).nospace() << verb << " [" << m_connections.size() << "] device connection(s)";
     const network::TimePoint now = m_clock();
     for (const DeviceConnectionData_t& connection : m_connections) {
-        QDebug debug = qDebug().noquote().nospace();
+        QDebug debug = QMessageLogger(QT_MESSAGELOG_FILE, QT_MESSAGELOG_LINE, QT_MESSAGELOG_FUNC)
+                           .debug(lcCommunication())
+                           .noquote()
+                           .nospace();
         debug << "    ";
         PrintDeviceConnection(debug, connection, now);
     }
@@ -170,8 +176,7 @@ std::optional<network::PeerEndPoint> DeviceConnectionList::FindActiveEndPoint(co
     return std::nullopt;
 }
 
-std::optional<network::PeerEndPoint> DeviceConnectionList::FindInactiveEndPoint(
-    const NetworkDeviceId_t& deviceId) const
+std::optional<network::PeerEndPoint> DeviceConnectionList::FindInactiveEndPoint(const NetworkDeviceId_t& deviceId) const
 {
     const DeviceConnectionData_t* connection = find(deviceId);
     if (connection && !connection->Active)

@@ -1,5 +1,6 @@
 #include "communication/FirstContactLimiter.h"
 
+#include "core/Logging.h"
 #include "device/IDevice.h"
 #include "device/IDeviceManager.h"
 
@@ -21,17 +22,16 @@ bool FirstContactLimiter::Admit(const NetworkDeviceId_t& senderId, const QHostAd
     // Devices that registered or were removed since no longer count against the bounds.
     m_devices.erase(std::remove_if(m_devices.begin(), m_devices.end(),
                                    [this](const FirstContact& contact) {
-                                       const std::optional<device::IDevice*> device
-                                           = m_deviceManager.GetDevice(contact.deviceId);
-                                       return !device || (*device)->IsRegistered();
+                                       device::IDevice* device = m_deviceManager.GetDevice(contact.deviceId);
+                                       return !device || device->IsRegistered();
                                    }),
                     m_devices.end());
     if (makeRoom(&address, kMaximumUnregisteredDevicesPerAddress) && makeRoom(nullptr, kMaximumUnregisteredDevices))
         return true;
 
     // Every device in the way is connected: the newcomer waits for one to register or leave.
-    qWarning().nospace().noquote() << "Too many unregistered devices [" << m_devices.size()
-                                   << "], dropping message from new device [" << senderId << "]";
+    qCWarning(lcCommunication).nospace().noquote() << "Too many unregistered devices [" << m_devices.size()
+                                                   << "], dropping message from new device [" << senderId << "]";
     return false;
 }
 
@@ -48,8 +48,8 @@ bool FirstContactLimiter::makeRoom(const QHostAddress* address, int limit)
     for (auto it = m_devices.begin(); it != m_devices.end(); ++it) {
         if (!counted(*it))
             continue;
-        const std::optional<device::IDevice*> device = m_deviceManager.GetDevice(it->deviceId);
-        if (device && (*device)->IsConnected())
+        device::IDevice* device = m_deviceManager.GetDevice(it->deviceId);
+        if (device && device->IsConnected())
             continue;
         const FirstContact oldest = *it;
         m_devices.erase(it);
@@ -64,9 +64,9 @@ void FirstContactLimiter::forgetUnregisteredDevice(const NetworkDeviceId_t& devi
     ++m_droppedContactsSinceLog;
     const network::TimePoint now = m_clock();
     if (!m_lastDroppedContactLog || now - *m_lastDroppedContactLog >= kDroppedContactLogInterval) {
-        qWarning().nospace().noquote() << "Too many unregistered devices, forgetting device [" << deviceId
-                                       << "] first heard from [" << address.toString() << "] and ["
-                                       << m_droppedContactsSinceLog - 1 << "] other(s) since the last report";
+        qCWarning(lcCommunication).nospace().noquote()
+            << "Too many unregistered devices, forgetting device [" << deviceId << "] first heard from ["
+            << address.toString() << "] and [" << m_droppedContactsSinceLog - 1 << "] other(s) since the last report";
         m_lastDroppedContactLog = now;
         m_droppedContactsSinceLog = 0;
     }

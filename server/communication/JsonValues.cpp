@@ -1,7 +1,8 @@
 #include "communication/JsonValues.h"
 
-#include "core/ApplicationConstants.h"
 #include "communication/VariantStreamValidator.h"
+#include "core/ApplicationConstants.h"
+#include "core/Logging.h"
 
 #include <QDataStream>
 #include <QDebug>
@@ -82,7 +83,7 @@ std::optional<QByteArray> decodeBase64(const QString& value)
 
 QVariantMap rejectMap(const QString& reason)
 {
-    qWarning().noquote() << "Invalid QVariantMap in message, reading an empty map:" << reason;
+    qCWarning(lcCommunication).noquote() << "Invalid QVariantMap in message, reading an empty map:" << reason;
     return {};
 }
 

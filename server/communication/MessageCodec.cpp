@@ -4,6 +4,7 @@
 #include "communication/JsonValues.h"
 #include "communication/MessageCatalogue.h"
 #include "communication/messages/Message_Data.h"
+#include "core/Logging.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -86,23 +87,23 @@ std::optional<std::pair<MessageHeader_t, TextSpan>> MessageCodec::parseEnvelope(
     EnvelopeText envelope;
     QString error;
     if (!EnvelopeReader::Read(data, kMaximumJsonDepth, envelope, error)) {
-        qWarning().noquote() << "Could not parse message, invalid JSON:" << error;
-        qWarning().noquote() << "Failed to parse header from message" << logForm(QJsonObject());
+        qCWarning(lcCommunication).noquote() << "Could not parse message, invalid JSON:" << error;
+        qCWarning(lcCommunication).noquote() << "Failed to parse header from message" << logForm(QJsonObject());
         return std::nullopt;
     }
     if (!envelope.hasHeader) {
-        qWarning().noquote() << "Failed to parse header from message" << logForm(documentOf(data));
+        qCWarning(lcCommunication).noquote() << "Failed to parse header from message" << logForm(documentOf(data));
         return std::nullopt;
     }
     MessageHeader_t header = headerOf(data, envelope);
     if (!envelope.messages) {
-        qWarning().noquote() << kMessageKey << "not found in JSON object" << logForm(documentOf(data));
+        qCWarning(lcCommunication).noquote() << kMessageKey << "not found in JSON object" << logForm(documentOf(data));
         return std::nullopt;
     }
     const std::optional<TextSpan> body = EnvelopeReader::FindMessage(data, envelope, header.id);
     if (!body) {
-        qWarning().noquote().nospace() << "Message ID [" << header.id << "] not found in JSON object "
-                                       << logForm(documentOf(data));
+        qCWarning(lcCommunication).noquote().nospace()
+            << "Message ID [" << header.id << "] not found in JSON object " << logForm(documentOf(data));
         return std::nullopt;
     }
     return std::make_pair(std::move(header), *body);
@@ -117,7 +118,7 @@ std::optional<QJsonObject> MessageCodec::bodyObject(const QByteArray& data, Text
     const QJsonDocument document = QJsonDocument::fromJson(
         QByteArray::fromRawData(data.constData() + body.begin, body.end - body.begin), &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        qWarning().noquote() << "Could not parse message, invalid JSON:" << parseError.errorString();
+        qCWarning(lcCommunication).noquote() << "Could not parse message, invalid JSON:" << parseError.errorString();
         return std::nullopt;
     }
     return document.object();
@@ -155,13 +156,13 @@ std::optional<std::unique_ptr<IMessage>> MessageCodec::CreateMessage(const QJson
 {
     const std::optional<MessageType_e> type = MessageCatalogue::TypeOfIdentifier(messageId);
     if (!type) {
-        qWarning().noquote().nospace() << "Unsupported message ID[" << messageId << "]";
+        qCWarning(lcCommunication).noquote().nospace() << "Unsupported message ID[" << messageId << "]";
         return std::nullopt;
     }
     const MessageCreationMethod_t create = MessageCatalogue::CreationMethod(*type);
     if (!create) {
-        qWarning().noquote().nospace() << "No message creation method for message type ["
-                                       << MessageCatalogue::PrintName(*type) << "]";
+        qCWarning(lcCommunication).noquote().nospace()
+            << "No message creation method for message type [" << MessageCatalogue::PrintName(*type) << "]";
         return std::nullopt;
     }
     return create(body);
@@ -173,7 +174,7 @@ std::optional<QByteArray> MessageCodec::Serialize(const IMessage& message, quint
 {
     const std::optional<QString> identifier = MessageCatalogue::Identifier(message.GetType());
     if (!identifier) {
-        qWarning().noquote().nospace() << "Cannot send message of unsupported ID[" << message << "]";
+        qCWarning(lcCommunication).noquote().nospace() << "Cannot send message of unsupported ID[" << message << "]";
         return std::nullopt;
     }
     // The envelope is written as text around the parts QJsonDocument writes, in the

@@ -1,5 +1,7 @@
 #include "communication/MessageEmissionBuilder.h"
 
+#include "core/Logging.h"
+
 #include <QDebug>
 
 namespace tessivar::communication {
@@ -43,7 +45,7 @@ MessageEmissionBuilder& MessageEmissionBuilder::WithResponseCallback(MessageEmis
 MessageEmissionBuilder& MessageEmissionBuilder::WithTimeoutCallback(MessageEmission::TimeoutCallback callback)
 {
     if (!m_emission || !m_emission->GetResponseHandling()) {
-        qWarning() << "Must define response callback before timeout callback";
+        qCWarning(lcCommunication) << "Must define response callback before timeout callback";
         return *this;
     }
     MessageEmission::ResponseHandling_t handling = *m_emission->GetResponseHandling();
@@ -55,7 +57,7 @@ MessageEmissionBuilder& MessageEmissionBuilder::WithTimeoutCallback(MessageEmiss
 std::unique_ptr<MessageEmission> MessageEmissionBuilder::Build()
 {
     if (!m_emission)
-        qWarning() << "Message emission already built";
+        qCWarning(lcCommunication) << "Message emission already built";
     return std::move(m_emission);
 }
 

@@ -39,11 +39,11 @@ void MessageHandler::registerResponse(const MessageEmission& emission,
 {
     const quint64 sequenceId = emission.GetSequenceId();
     if (m_pendingResponses.count(sequenceId) != 0) {
-        qWarning().nospace() << "Failed to register response callback for sequence ID [" << sequenceId << "]";
+        qCWarning(lcCommunication).nospace()
+            << "Failed to register response callback for sequence ID [" << sequenceId << "]";
         return;
     }
-    if (debugLoggingEnabled())
-        qDebug().nospace() << "Adding response callback for sequence ID [" << sequenceId << "]";
+    qCDebug(lcCommunication).nospace() << "Adding response callback for sequence ID [" << sequenceId << "]";
     m_pendingResponses[sequenceId]
         = PendingResponse_t{handling.responseCallback, emission.GetDestination(), handling.timeoutCallback,
                             handling.timeout, Clock::now() + handling.timeout};
@@ -102,14 +102,13 @@ bool MessageHandler::deliverResponse(const MessageReception& reception)
         // Sequence ids are easy to guess: another device's answer neither completes the
         // request nor keeps it open, and reaches no type handler either.
         if (m_dropLog.Allow(QStringLiteral("answer from another device"), reception.GetSenderId()))
-            qWarning().nospace().noquote()
+            qCWarning(lcCommunication).nospace().noquote()
                 << "Answer to sequence ID [" << sequenceId << "] sent to [" << pending->second.destination
                 << "] came from [" << reception.GetSenderId() << "], dropped";
         return true;
     }
 
-    if (debugLoggingEnabled())
-        qDebug() << "Message has a response callback";
+    qCDebug(lcCommunication) << "Message has a response callback";
     // The callback may send, register or reset: hold a copy, not an iterator.
     const MessageEmission::ResponseCallback callback = pending->second.responseCallback;
     if (callback)
@@ -130,17 +129,18 @@ bool MessageHandler::deliverResponse(const MessageReception& reception)
 
 void MessageHandler::ResetTimeout(quint64 sequenceId, std::chrono::milliseconds interval)
 {
-    qInfo().nospace() << "Resetting timeout to [" << interval.count() << "] milliseconds for sequence ID ["
-                      << sequenceId << "]";
+    qCInfo(lcCommunication).nospace() << "Resetting timeout to [" << interval.count()
+                                      << "] milliseconds for sequence ID [" << sequenceId << "]";
     const auto pending = m_pendingResponses.find(sequenceId);
     if (pending == m_pendingResponses.end()) {
-        qWarning().nospace() << "No response pending for sequence ID [" << sequenceId << "]";
+        qCWarning(lcCommunication).nospace() << "No response pending for sequence ID [" << sequenceId << "]";
         return;
     }
     if (pending->second.deadline) {
         const auto remaining
             = std::chrono::duration_cast<std::chrono::milliseconds>(*pending->second.deadline - Clock::now());
-        qInfo().nospace() << "Timeout expires in [" << std::max<qint64>(remaining.count(), 0) << "] milliseconds";
+        qCInfo(lcCommunication).nospace()
+            << "Timeout expires in [" << std::max<qint64>(remaining.count(), 0) << "] milliseconds";
     }
     pending->second.interval = interval;
     pending->second.deadline.reset();
@@ -160,7 +160,7 @@ void MessageHandler::OnTimeoutTimer()
         const auto pending = m_pendingResponses.find(sequenceId);
         if (pending == m_pendingResponses.end())
             continue;
-        qWarning().nospace() << "Message response timed out for sequence ID [" << sequenceId << "]";
+        qCWarning(lcCommunication).nospace() << "Message response timed out for sequence ID [" << sequenceId << "]";
         const std::optional<MessageEmission::TimeoutCallback> timeoutCallback = pending->second.timeoutCallback;
         m_pendingResponses.erase(pending);
         if (timeoutCallback && *timeoutCallback)

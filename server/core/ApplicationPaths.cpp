@@ -1,6 +1,7 @@
 #include "core/ApplicationPaths.h"
 
 #include "core/ApplicationConstants.h"
+#include "core/Logging.h"
 #include "platform/ExecutablePath.h"
 #include "platform/Privileges.h"
 
@@ -51,7 +52,7 @@ const ApplicationPaths& ApplicationPaths::instance()
             return ApplicationPaths(layout, program, QString());
         const QString data = userDataDirectory();
         if (!QDir().mkpath(data))
-            qWarning() << "Data folder not created:" << data;
+            qCWarning(lcCore) << "Data folder not created:" << data;
         return ApplicationPaths(layout, program, data);
     }();
     return paths;
@@ -86,7 +87,7 @@ QString ApplicationPaths::settingsFileOfProgram(const QString& programDirectory)
     // program takes.
     Layout layout = Layout::Installed;
     if (!platform::runAsUser(user, [&] { layout = layoutOf(programDirectory); })) {
-        qWarning() << "Could not take the rights of user" << user.uid;
+        qCWarning(lcCore) << "Could not take the rights of user" << user.uid;
         return {};
     }
     if (layout == Layout::BesideProgram)

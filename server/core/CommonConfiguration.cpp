@@ -3,6 +3,7 @@
 #include "core/ApplicationConstants.h"
 #include "core/ApplicationPaths.h"
 #include "core/DisabledPlugin.h"
+#include "core/Logging.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -27,7 +28,7 @@ void keepUnreadableFile(const QString& filePath)
     const QString copy = filePath + QStringLiteral(".unreadable");
     QFile::remove(copy);
     if (QFile::copy(filePath, copy))
-        qWarning() << "Unreadable settings kept as" << copy;
+        qCWarning(lcCore) << "Unreadable settings kept as" << copy;
 }
 
 } // namespace
@@ -43,11 +44,11 @@ CommonConfiguration::CommonConfiguration(const QString& filePath, QObject* paren
 
     if (m_settings->status() != QSettings::NoError) {
         const char* statusName = QMetaEnum::fromType<QSettings::Status>().valueToKey(m_settings->status());
-        qDebug().noquote() << "Settings error " << statusName << " in " << m_settings->fileName();
+        qCDebug(lcCore).noquote() << "Settings error " << statusName << " in " << m_settings->fileName();
         if (m_settings->status() == QSettings::FormatError)
             keepUnreadableFile(filePath);
     } else {
-        qDebug() << "Settings file opened:" << m_settings->fileName();
+        qCDebug(lcCore) << "Settings file opened:" << m_settings->fileName();
     }
 }
 
@@ -102,11 +103,10 @@ void CommonConfiguration::writeValue(const QString& group, const QString& key, c
     m_settings->setValue(kParameterVersionsKey, versions);
     m_settings->sync();
     if (m_settings->status() == QSettings::AccessError)
-        qWarning() << "Settings not written to" << m_settings->fileName();
+        qCWarning(lcCore) << "Settings not written to" << m_settings->fileName();
 }
 
-template<>
-QVersionNumber CommonConfiguration::convertTo<QVersionNumber>(QVariant value)
+template<> QVersionNumber CommonConfiguration::convertTo<QVersionNumber>(QVariant value)
 {
     if (value.metaType() == QMetaType::fromType<QVersionNumber>())
         return value.value<QVersionNumber>();
@@ -251,7 +251,7 @@ bool CommonConfiguration::checkParameterVersions()
                           .arg(it.key(), it.value().toString());
         } else {
             const QVersionNumber current = recorded.value(it.key());
-            qDebug() << "Current version:" << current;
+            qCDebug(lcCore) << "Current version:" << current;
             if (current < it.value())
                 problem = QStringLiteral("Parameter %1 version incompatible. Current: %2. Minimum: %3.")
                               .arg(it.key(), current.toString(), it.value().toString());
@@ -259,19 +259,19 @@ bool CommonConfiguration::checkParameterVersions()
         if (problem.isEmpty())
             continue;
         allValid = false;
-        qDebug().noquote() << problem;
+        qCDebug(lcCore).noquote() << problem;
         m_settings->remove(it.key());
         m_settings->sync();
     }
 
-    qDebug() << "----------------------";
-    qDebug() << "----- PARAMETERS -----";
-    qDebug() << "----------------------";
+    qCDebug(lcCore) << "----------------------";
+    qCDebug(lcCore) << "----- PARAMETERS -----";
+    qCDebug(lcCore) << "----------------------";
     const QStringList keys = m_settings->allKeys();
     for (const QString& key : keys) {
         const QVariant value = m_settings->value(key);
         if (value.canConvert<QString>())
-            qDebug().noquote() << key << ":" << value.toString();
+            qCDebug(lcCore).noquote() << key << ":" << value.toString();
     }
     return allValid;
 }

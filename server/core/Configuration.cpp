@@ -1,6 +1,7 @@
 #include "core/Configuration.h"
 
 #include "core/ApplicationConstants.h"
+#include "core/Logging.h"
 #include "platform/Autostart.h"
 
 #include <QHostInfo>
@@ -165,7 +166,7 @@ void Configuration::enableLaunchAtStartup(bool enable)
     const bool done = enable ? platform::writeAutostartEntry(launchAtStartupEntry())
                              : platform::removeAutostartEntry(kApplicationDisplayName);
     if (!done)
-        qWarning() << "Launch at start-up not changed, enable:" << enable;
+        qCWarning(lcCore) << "Launch at start-up not changed, enable:" << enable;
 }
 
 void Configuration::resetPort()

@@ -9,7 +9,18 @@
 #include <QRecursiveMutex>
 #include <QTextStream>
 
+#include <atomic>
 #include <cstdlib>
+
+Q_LOGGING_CATEGORY(lcApp, "tessivar.app")
+Q_LOGGING_CATEGORY(lcCommunication, "tessivar.communication")
+Q_LOGGING_CATEGORY(lcCore, "tessivar.core")
+Q_LOGGING_CATEGORY(lcDevice, "tessivar.device")
+Q_LOGGING_CATEGORY(lcModules, "tessivar.modules")
+Q_LOGGING_CATEGORY(lcNetwork, "tessivar.network")
+Q_LOGGING_CATEGORY(lcTransfer, "tessivar.transfer")
+Q_LOGGING_CATEGORY(lcUi, "tessivar.ui")
+Q_LOGGING_CATEGORY(lcUpdate, "tessivar.update")
 
 namespace tessivar {
 
@@ -163,6 +174,31 @@ void writeInfo(LogState& s, const QString& message)
     writeEntry(s, QtInfoMsg, QMessageLogContext(), message);
 }
 
+// Debug lines go only where they are kept: a line built for nothing still costs its
+// formatting, which per message adds up. A filter rather than rules, so that rules set
+// later (QT_LOGGING_RULES, a program's own) cannot turn them back on.
+std::atomic<bool> g_debugLines{true};
+QLoggingCategory::CategoryFilter g_rulesFilter = nullptr;
+
+void categoryFilter(QLoggingCategory* category)
+{
+    if (g_rulesFilter)
+        g_rulesFilter(category);
+    const bool ours
+        = qstrcmp(category->categoryName(), "default") == 0 || qstrncmp(category->categoryName(), "tessivar.", 9) == 0;
+    if (ours && !g_debugLines)
+        category->setEnabled(QtDebugMsg, false);
+}
+
+void enableDebugLines(bool enabled)
+{
+    g_debugLines = enabled;
+    // Installing the filter applies it to every category there is.
+    const QLoggingCategory::CategoryFilter previous = QLoggingCategory::installFilter(categoryFilter);
+    if (previous != categoryFilter)
+        g_rulesFilter = previous;
+}
+
 } // namespace
 
 QString logDirectory()
@@ -192,7 +228,7 @@ void initLogging(bool enabled, const QString& name, const QString& directory)
         s.previousHandler = replaced;
     // Debug lines only ever go to the log file; without one they are dropped anyway, so
     // code that builds costly debug output can skip it.
-    QLoggingCategory::defaultCategory()->setEnabled(QtDebugMsg, enabled);
+    enableDebugLines(enabled);
     if (enabled)
         openLogFile();
 }
@@ -209,7 +245,7 @@ bool initSystemLogging(const QString& name)
     QtMessageHandler replaced = qInstallMessageHandler(logMessageHandler);
     if (replaced != logMessageHandler)
         s.previousHandler = replaced;
-    QLoggingCategory::defaultCategory()->setEnabled(QtDebugMsg, s.systemLog);
+    enableDebugLines(s.systemLog);
     return s.systemLog;
 }
 
@@ -295,11 +331,6 @@ void logMessageHandler(QtMsgType type, const QMessageLogContext& context, const 
         std::abort();
 }
 
-bool debugLoggingEnabled()
-{
-    return QLoggingCategory::defaultCategory()->isDebugEnabled();
-}
-
 LogFloodGuard::LogFloodGuard(Clock clock)
     : m_clock(clock ? std::move(clock) : Clock([] { return std::chrono::steady_clock::now(); }))
 {
@@ -314,9 +345,9 @@ LogFloodGuard::~LogFloodGuard()
 void LogFloodGuard::summarise(const Key& key, const Window& window)
 {
     if (window.suppressed > 0)
-        qInfo().noquote() << QStringLiteral("\u2026 and %1 more like it from %2 in the last minute (%3)")
-                                 .arg(window.suppressed)
-                                 .arg(key.second, key.first);
+        qCInfo(lcCore).noquote() << QStringLiteral("\u2026 and %1 more like it from %2 in the last minute (%3)")
+                                        .arg(window.suppressed)
+                                        .arg(key.second, key.first);
 }
 
 bool LogFloodGuard::Allow(const QString& kind, const QString& peer)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -9,6 +10,18 @@
 #include <functional>
 #include <map>
 #include <utility>
+
+// One category per subsystem ("tessivar.<subsystem>"): debug lines follow the "LogDebug"
+// setting through initLogging; QT_LOGGING_RULES can still pick out one subsystem.
+Q_DECLARE_LOGGING_CATEGORY(lcApp)
+Q_DECLARE_LOGGING_CATEGORY(lcCommunication)
+Q_DECLARE_LOGGING_CATEGORY(lcCore)
+Q_DECLARE_LOGGING_CATEGORY(lcDevice)
+Q_DECLARE_LOGGING_CATEGORY(lcModules)
+Q_DECLARE_LOGGING_CATEGORY(lcNetwork)
+Q_DECLARE_LOGGING_CATEGORY(lcTransfer)
+Q_DECLARE_LOGGING_CATEGORY(lcUi)
+Q_DECLARE_LOGGING_CATEGORY(lcUpdate)
 
 // The process-wide message handler: every qDebug/qInfo/qWarning/qCritical/qFatal goes
 // through it. With file logging on, it writes a daily file "log_<date>_<name>.txt" in
@@ -54,10 +67,6 @@ QStringList logFiles();
 
 // The clock behind dates and time stamps; tests replace it to cross midnight.
 void setLogClock(std::function<QDateTime()> clock);
-
-// Whether debug lines are written at all: a line built for nothing still costs its
-// formatting, which per message adds up.
-bool debugLoggingEnabled();
 
 // Lines of one kind about one peer (a refused message, a chunk received): the first
 // kLinesPerWindow of a minute are logged, the others counted, and the count is logged

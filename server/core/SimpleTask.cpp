@@ -1,5 +1,7 @@
 #include "core/SimpleTask.h"
 
+#include "core/Logging.h"
+
 #include <QDebug>
 
 namespace tessivar {
@@ -16,7 +18,7 @@ SimpleTask::SimpleTask(int intervalMs, Condition condition, const QString& descr
 
 void SimpleTask::start()
 {
-    qInfo() << "Starting task" << m_description;
+    qCInfo(lcCore) << "Starting task" << m_description;
     m_pollTimer.start();
     Q_EMIT started();
 }
@@ -31,7 +33,7 @@ void SimpleTask::poll()
 {
     if (!m_condition || !m_condition())
         return;
-    qInfo() << "Task" << m_description << "finished";
+    qCInfo(lcCore) << "Task" << m_description << "finished";
     m_pollTimer.stop();
     Q_EMIT finished();
 }

@@ -1,6 +1,7 @@
 #include "device/DeviceApprovals.h"
 
 #include "core/Configuration.h"
+#include "core/Logging.h"
 #include "device/DeviceManagerModel.h"
 
 #include <QDebug>
@@ -38,9 +39,10 @@ bool DeviceApprovals::Admits(const NetworkDeviceId_t& deviceId)
         if (m_ignoredLogged.size() >= kMaxIgnoredLogged)
             m_ignoredLogged.clear();
         m_ignoredLogged.insert(deviceId);
-        qInfo().nospace() << (state == DeviceModel::Approval_e::Refused ? "Ignoring messages of refused device ["
-                                                                        : "Device waiting for approval [")
-                          << deviceId << "]";
+        qCInfo(lcDevice).nospace() << (state == DeviceModel::Approval_e::Refused
+                                           ? "Ignoring messages of refused device ["
+                                           : "Device waiting for approval [")
+                                   << deviceId << "]";
         // The device may be new to the list since the last refresh.
         refreshRows();
     }
@@ -69,7 +71,7 @@ void DeviceApprovals::decide(const NetworkDeviceId_t& deviceId, bool approved)
     m_configuration.setApprovedDevices(approvedIds);
     m_configuration.setRefusedDevices(refusedIds);
     m_ignoredLogged.remove(deviceId);
-    qInfo().nospace() << (approved ? "Device approved [" : "Device refused [") << deviceId << "]";
+    qCInfo(lcDevice).nospace() << (approved ? "Device approved [" : "Device refused [") << deviceId << "]";
     refreshRows();
     if (approved)
         Q_EMIT deviceApproved(deviceId);

@@ -1,6 +1,7 @@
 #include "device/DeviceManager.h"
 
 #include "core/CommonConfiguration.h"
+#include "core/Logging.h"
 #include "device/LocalNetworkDevice.h"
 
 #include <QDebug>
@@ -47,11 +48,11 @@ void DeviceManager::restoreKnownDevices()
     for (const DeviceData_t& record : stored) {
         // Without an id a stored device could never be told apart from a new one.
         if (record.id.isEmpty()) {
-            qWarning() << "DeviceManager: ignoring stored device without ID";
+            qCWarning(lcDevice) << "DeviceManager: ignoring stored device without ID";
             continue;
         }
         if (findById(record.id)) {
-            qWarning() << "DeviceManager: ignoring stored device with a duplicate ID" << record.id;
+            qCWarning(lcDevice) << "DeviceManager: ignoring stored device with a duplicate ID" << record.id;
             continue;
         }
         auto device = std::make_unique<LocalNetworkDevice>(record.id, record.address);
@@ -59,7 +60,7 @@ void DeviceManager::restoreKnownDevices()
         device->SetApplicationType(record.applicationType);
         device->SetVersion(record.version);
         device->SetKnown(true);
-        qInfo() << "DeviceManager: restored known device" << *device;
+        qCInfo(lcDevice) << "DeviceManager: restored known device" << *device;
         holdDevice(std::move(device));
     }
 }
@@ -87,10 +88,10 @@ IDevice& DeviceManager::AddNetworkDevice(const NetworkDeviceId_t& id, Applicatio
 
 IDevice& DeviceManager::AddDevice(std::unique_ptr<IDevice> device)
 {
-    qInfo() << "DeviceManager: adding device" << *device;
+    qCInfo(lcDevice) << "DeviceManager: adding device" << *device;
     // Devices added by hand have no id yet; two of them are still two devices.
     if (IDevice* held = device->GetId().isEmpty() ? nullptr : findById(device->GetId())) {
-        qInfo() << "ID already known, ignoring";
+        qCInfo(lcDevice) << "ID already known, ignoring";
         return *held;
     }
     // A device without an id has none to hand over.
@@ -117,7 +118,7 @@ void DeviceManager::RemoveDevice(const NetworkDeviceId_t& id)
         = std::find_if(m_devices.begin(), m_devices.end(), [&id](const auto& device) { return device->GetId() == id; });
     if (found == m_devices.end())
         return;
-    qInfo() << "Removing device" << **found;
+    qCInfo(lcDevice) << "Removing device" << *found;
     const bool stored = isStored(**found);
     m_model->RemoveDevice((*found)->GetModel());
     m_devices.erase(found);
@@ -169,11 +170,9 @@ void DeviceManager::SetDeviceDisconnectedCallback(DeviceCallback callback)
     m_disconnectedCallback = std::move(callback);
 }
 
-std::optional<IDevice*> DeviceManager::GetDevice(const NetworkDeviceId_t& id)
+IDevice* DeviceManager::GetDevice(const NetworkDeviceId_t& id)
 {
-    if (IDevice* device = id.isEmpty() ? nullptr : findById(id))
-        return device;
-    return std::nullopt;
+    return id.isEmpty() ? nullptr : findById(id);
 }
 
 IDevice& DeviceManager::GetCurrentDevice()

@@ -38,7 +38,7 @@ public:
     void SetDeviceConnectedCallback(DeviceCallback callback) override;
     void SetDeviceDisconnectedCallback(DeviceCallback callback) override;
     // Empty for an empty id: a device without an id is nobody's match.
-    std::optional<IDevice*> GetDevice(const NetworkDeviceId_t& id) override;
+    IDevice* GetDevice(const NetworkDeviceId_t& id) override;
     IDevice& GetCurrentDevice() override;
     const IDevice& GetCurrentDevice() const override;
     DeviceManagerModel* GetModel() override;

@@ -1,5 +1,6 @@
 #include "device/DeviceManagerModel.h"
 
+#include "core/Logging.h"
 #include "device/DeleteLater.h"
 #include "device/DeviceModel.h"
 
@@ -97,7 +98,7 @@ QObject* DeviceManagerModel::GetDeviceById(NetworkDeviceId_t deviceId) const
 {
     DeviceModel* model = findModel(deviceId);
     if (!model)
-        qWarning() << "DeviceManagerModel::GetDeviceById: invalid device ID" << deviceId;
+        qCWarning(lcDevice) << "DeviceManagerModel::GetDeviceById: invalid device ID" << deviceId;
     return model;
 }
 

@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 namespace tessivar::device {
 
@@ -29,8 +28,8 @@ public:
     virtual void SaveKnownDevices() = 0;
     virtual void SetDeviceConnectedCallback(DeviceCallback callback) = 0;
     virtual void SetDeviceDisconnectedCallback(DeviceCallback callback) = 0;
-    // A remote device; the local one is never returned.
-    virtual std::optional<IDevice*> GetDevice(const NetworkDeviceId_t& id) = 0;
+    // A remote device, null when there is none; the local one is never returned.
+    virtual IDevice* GetDevice(const NetworkDeviceId_t& id) = 0;
     virtual IDevice& GetCurrentDevice() = 0;
     virtual const IDevice& GetCurrentDevice() const = 0;
     virtual DeviceManagerModel* GetModel() = 0;

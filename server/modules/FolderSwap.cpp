@@ -1,5 +1,7 @@
 #include "modules/FolderSwap.h"
 
+#include "core/Logging.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -36,12 +38,12 @@ bool FolderSwap::SwapIn(const QString& path, const std::function<bool(const QStr
     }
     const bool hadOld = pathExists(path);
     if (hadOld && !QDir().rename(path, old)) {
-        qWarning() << "Could not replace" << path;
+        qCWarning(lcModules) << "Could not replace" << path;
         RemovePath(fresh);
         return false;
     }
     if (!QDir().rename(fresh, path)) {
-        qWarning() << "Could not replace" << path;
+        qCWarning(lcModules) << "Could not replace" << path;
         if (hadOld)
             QDir().rename(old, path);
         RemovePath(fresh);
@@ -54,7 +56,7 @@ void FolderSwap::FinishSwap(const QString& path)
 {
     const QString current = CurrentCopy(path);
     if (current != path && !QDir().rename(current, path))
-        qWarning() << "Could not finish replacing" << path;
+        qCWarning(lcModules) << "Could not finish replacing" << path;
     for (const QString& suffix : {kNewSuffix, kOldSuffix, kGoneSuffix}) {
         if (pathExists(path + suffix))
             RemovePath(path + suffix);

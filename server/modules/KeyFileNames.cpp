@@ -1,5 +1,6 @@
 #include "modules/KeyFileNames.h"
 
+#include "core/Logging.h"
 #include "modules/FolderSwap.h"
 
 #include <QDebug>
@@ -91,7 +92,7 @@ QString KeyFileNames::EntryName(const QString& folderPath, const QString& key, Q
     const auto foldsTo = [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; };
     const auto renameEntry = [&](const QString& from, const QString& to) {
         if (!QDir().rename(folderPath + QLatin1Char('/') + from, folderPath + QLatin1Char('/') + to)) {
-            qWarning() << "Could not rename" << from << "to" << to << "in" << folderPath;
+            qCWarning(lcModules) << "Could not rename" << from << "to" << to << "in" << folderPath;
             return false;
         }
         for (QString& name : names) {
@@ -131,7 +132,7 @@ QString KeyFileNames::EntryName(const QString& folderPath, const QString& key, Q
     }
     for (const QString& name : std::as_const(names)) {
         if (name != chosen && foldsTo(name, chosen)) {
-            qWarning() << "Cannot store entry" << key << "in" << folderPath << ": its name meets" << name;
+            qCWarning(lcModules) << "Cannot store entry" << key << "in" << folderPath << ": its name meets" << name;
             return {};
         }
     }

@@ -48,9 +48,9 @@ QVariant ModuleList::get(int index) const
 
 bool ModuleList::LoadModules(PluginManager& plugins)
 {
-    qDebug() << kSeparator;
-    qDebug() << "--- ACTIVE MODULES ---";
-    qDebug() << kSeparator;
+    qCDebug(lcModules) << kSeparator;
+    qCDebug(lcModules) << "--- ACTIVE MODULES ---";
+    qCDebug(lcModules) << kSeparator;
     const QString root = tessivar::moduleDirectory();
     bool allLoaded = true;
     QStringList names;
@@ -59,7 +59,7 @@ bool ModuleList::LoadModules(PluginManager& plugins)
         it.next();
         if (it.fileInfo().isSymLink()) {
             // What a link points to is no block of ours: never loaded, never deleted.
-            qWarning() << "Invalid module" << it.fileName() << "is a link";
+            qCWarning(lcModules) << "Invalid module" << it.fileName() << "is a link";
             allLoaded = false;
             continue;
         }
@@ -86,10 +86,10 @@ bool ModuleList::LoadModules(PluginManager& plugins)
     });
     for (const QString& folder : std::as_const(folders)) {
         allLoaded = LoadModule(plugins, folder) && allLoaded;
-        qDebug() << kSeparator;
+        qCDebug(lcModules) << kSeparator;
     }
-    qDebug() << kSeparator;
-    qDebug() << kSeparator;
+    qCDebug(lcModules) << kSeparator;
+    qCDebug(lcModules) << kSeparator;
     return allLoaded;
 }
 
@@ -104,10 +104,10 @@ QString ModuleList::FinishInterruptedWrite(const QString& root, const QString& n
     if (!target.isEmpty() && !QFileInfo::exists(root + target)
         && ModuleRecord::HoldsCompleteBlock(root + name, blockIdText.toUInt())
         && QDir().rename(root + name, root + target)) {
-        qInfo() << "Recovered block folder" << target << "of an interrupted write";
+        qCInfo(lcModules) << "Recovered block folder" << target << "of an interrupted write";
         return target;
     }
-    qDebug() << "Removing unfinished block folder" << root + name;
+    qCDebug(lcModules) << "Removing unfinished block folder" << root + name;
     QDir(root + name).removeRecursively();
     return {};
 }
@@ -115,53 +115,53 @@ QString ModuleList::FinishInterruptedWrite(const QString& root, const QString& n
 bool ModuleList::LoadModule(PluginManager& plugins, const QString& folderPath)
 {
     ModuleRecord record(folderPath);
-    if (tessivar::debugLoggingEnabled())
-        qDebug() << "Module ID" << record.GetBlockId() << "Plugin:" << record.GetPluginId()
-                 << "Module:" << record.GetModuleId() << "Device:" << record.GetDeviceId();
+    qCDebug(lcModules) << "Module ID" << record.GetBlockId() << "Plugin:" << record.GetPluginId()
+                       << "Module:" << record.GetModuleId() << "Device:" << record.GetDeviceId();
     const QString name = QFileInfo(folderPath).fileName();
     if (!record.IsValid()) {
         // Not one of ours: reported and left alone.
-        qWarning() << "Invalid module" << name;
+        qCWarning(lcModules) << "Invalid module" << name;
         return false;
     }
     std::unique_ptr<TessivarModuleInstance> instance
         = plugins.InstantiateModule(record.GetPluginId(), record.GetModuleId());
     if (!instance) {
-        qWarning() << "Invalid module" << name;
-        qWarning() << "Could not create module instance with plugin Id" << record.GetPluginId() << "and module Id"
-                   << record.GetModuleId();
+        qCWarning(lcModules) << "Invalid module" << name;
+        qCWarning(lcModules) << "Could not create module instance with plugin Id" << record.GetPluginId()
+                             << "and module Id" << record.GetModuleId();
         record.Remove();
         return false;
     }
-    AddModule(new ModuleSource(record, std::move(instance), true));
+    AddModule(std::make_unique<ModuleSource>(record, std::move(instance), true));
     return true;
 }
 
-void ModuleList::AddModule(ModuleSource* block)
+void ModuleList::AddModule(std::unique_ptr<ModuleSource> owned)
 {
+    // As a child of the list the block is never taken over by QML's garbage collector.
+    ModuleSource* block = owned.release();
+    block->setParent(this);
     connect(block, &ModuleSource::blockDataUpdated, this, &ModuleList::moduleDataUpdated);
     connect(block, &ModuleSource::blockParametersUpdated, this, &ModuleList::moduleParametersUpdated);
     connect(block, &ModuleSource::notificationSent, this, &ModuleList::moduleNotificationSent);
-    // As a child of the list the block is never taken over by QML's garbage collector.
-    block->setParent(this);
     const int row = int(m_modules.size());
     beginInsertRows(QModelIndex(), row, row);
     m_modules.push_back(block);
     endInsertRows();
 }
 
-BlockCreationRequestId_t ModuleList::AddNewModule(ModuleSource* block, const TessivarModuleDataInfo* dataClass,
-                                                  bool requestCreation)
+BlockCreationRequestId_t ModuleList::AddNewModule(std::unique_ptr<ModuleSource> block,
+                                                  const TessivarModuleDataInfo* dataClass, bool requestCreation)
 {
     if (!dataClass) {
-        block->deleteLater();
+        block.release()->deleteLater();
         return kNoCreationRequest;
     }
     const BlockCreationRequestId_t requestId = m_creationRequestCounter++;
     block->SetCreationRequestId(requestId);
-    AddModule(block);
+    const ModuleRecord& record = block->GetRecord();
+    AddModule(std::move(block));
     if (requestCreation) {
-        const ModuleRecord& record = block->GetRecord();
         Q_EMIT moduleCreationRequested(dataClass->getId(), dataClass->getClientDataDisplayWidgetPath().fileName(),
                                        record.GetClientParameters(), record.GetClientData(), requestId,
                                        record.GetDeviceId());
@@ -188,8 +188,8 @@ void ModuleList::RemoveStaleBlock(BlockId_t blockId, const ModuleSource* created
         if (block == created || !block->GetRecord().IsStored() || block->GetBlockId() != blockId
             || block->GetDeviceId() != created->GetDeviceId())
             continue;
-        qWarning() << "Device" << created->GetDeviceId() << "handed out block id" << blockId
-                   << "again, removing the block that held it";
+        qCWarning(lcModules) << "Device" << created->GetDeviceId() << "handed out block id" << blockId
+                             << "again, removing the block that held it";
         block->RemoveFromStorage();
         RemoveRow(int(row));
         return;
@@ -243,7 +243,7 @@ void ModuleList::SyncBlockList(const NetworkDeviceId_t& deviceId, const QList<Bl
         // only that answer may keep or drop it.
         if (!block->GetRecord().IsStored())
             continue;
-        qDebug() << "Deleting block" << block->GetBlockId() << "on" << deviceId;
+        qCDebug(lcModules) << "Deleting block" << block->GetBlockId() << "on" << deviceId;
         block->RemoveFromStorage();
         RemoveRow(row);
     }

@@ -33,11 +33,11 @@ public:
     // Loads every block stored under "modules/"; false if any had to be dropped.
     bool LoadModules(PluginManager& plugins);
     // Takes ownership of the block and appends it.
-    void AddModule(ModuleSource* block);
+    void AddModule(std::unique_ptr<ModuleSource> block);
     // Takes ownership; gives the block a creation request id (returned) and, with
     // `requestCreation`, asks for its creation through moduleCreationRequested.
     // Without a data class the block is destroyed and -1 returned.
-    BlockCreationRequestId_t AddNewModule(ModuleSource* block, const TessivarModuleDataInfo* dataClass,
+    BlockCreationRequestId_t AddNewModule(std::unique_ptr<ModuleSource> block, const TessivarModuleDataInfo* dataClass,
                                           bool requestCreation);
     void OnBlockCreated(BlockId_t blockId, BlockCreationRequestId_t requestId);
     void RemoveModuleByRequestId(BlockCreationRequestId_t requestId);

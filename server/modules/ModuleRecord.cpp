@@ -2,6 +2,7 @@
 
 #include "core/ApplicationConstants.h"
 #include "core/Checksum.h"
+#include "core/Logging.h"
 #include "modules/FolderSwap.h"
 #include "modules/ValueFiles.h"
 
@@ -98,15 +99,15 @@ void ModuleRecord::Load(const QString& folderPath)
     const std::optional<BlockId_t> blockId = blockIdOfFolder(m_folder.dirName());
     m_valid = blockId.has_value();
     if (!m_valid) {
-        qWarning() << "Could not open module" << folderPath;
+        qCWarning(lcModules) << "Could not open module" << folderPath;
         return;
     }
     m_blockId = *blockId;
     const quint16 stored = ReadFields().value_or(0);
     const quint16 computed = ComputeCrc();
     if (stored != computed)
-        qWarning() << "Invalid CRC"
-                   << "Expected" << stored << "Calculated" << computed;
+        qCWarning(lcModules) << "Invalid CRC"
+                             << "Expected" << stored << "Calculated" << computed;
 }
 
 std::optional<quint16> ModuleRecord::ReadFields()
@@ -201,7 +202,7 @@ void ModuleRecord::SetBlockId(BlockId_t blockId)
     if (!name.isEmpty())
         QDir(staging).removeRecursively(); // left over from an interrupted write
     if (name.isEmpty() || !QDir().mkpath(staging)) {
-        qWarning() << "Could not create the folder of block" << blockId << "in" << root;
+        qCWarning(lcModules) << "Could not create the folder of block" << blockId << "in" << root;
         return;
     }
     // Everything is written into a folder that loading ignores, then renamed into
@@ -211,12 +212,13 @@ void ModuleRecord::SetBlockId(BlockId_t blockId)
     m_folder = QDir(staging);
     for (const QString& key : StoredKeys()) {
         if (!tessivar::ValueFiles::WriteKey(m_folder, key, FieldValue(key), false))
-            qWarning() << "Could not store" << key << "of block" << blockId << "in" << m_folder.absolutePath();
+            qCWarning(lcModules) << "Could not store" << key << "of block" << blockId << "in"
+                                 << m_folder.absolutePath();
     }
     // Synced: recovering an interrupted rename trusts only a folder whose checksum matches.
     WriteCrc(Durability::Synced);
     if (!QDir().rename(staging, root + name)) {
-        qWarning() << "Could not store block" << blockId << "in" << root + name;
+        qCWarning(lcModules) << "Could not store block" << blockId << "in" << root + name;
         QDir(staging).removeRecursively();
         m_folder = wasStored ? previous : QDir();
         return;
@@ -329,7 +331,7 @@ void ModuleRecord::WriteKey(const QString& key, const QVariant& value, bool repl
     // The value first, "crc" last: an interruption in between leaves a complete
     // record whose checksum is stale, which loads with a warning.
     if (!tessivar::ValueFiles::WriteKey(m_folder, key, value, replace))
-        qWarning() << "Could not store" << key << "of block" << m_blockId << "in" << m_folder.absolutePath();
+        qCWarning(lcModules) << "Could not store" << key << "of block" << m_blockId << "in" << m_folder.absolutePath();
     WriteCrc(Durability::Unsynced);
 }
 
@@ -342,7 +344,7 @@ void ModuleRecord::WriteCrc(Durability durability)
     const bool written = durability == Durability::Synced ? tessivar::ValueFiles::WriteValue(path, crc)
                                                           : tessivar::ValueFiles::WriteValueUnsynced(path, crc);
     if (!written)
-        qWarning() << "Could not store the checksum of block" << m_blockId << "in" << m_folder.absolutePath();
+        qCWarning(lcModules) << "Could not store the checksum of block" << m_blockId << "in" << m_folder.absolutePath();
 }
 
 quint16 ModuleRecord::ComputeCrc() const

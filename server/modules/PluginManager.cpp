@@ -4,6 +4,7 @@
 #include "core/ApplicationPaths.h"
 #include "core/Checksum.h"
 #include "core/Configuration.h"
+#include "core/Logging.h"
 #include "modules/sdk/TessivarModuleDataInfo.h"
 #include "modules/sdk/TessivarModuleInfo.h"
 #include "modules/sdk/TessivarModuleInfoList.h"
@@ -51,11 +52,11 @@ void PluginManager::LoadPlugins()
         const QDir folder(folders.next());
         QCoreApplication::addLibraryPath(folder.absolutePath());
         const QString signature = FolderSignature(folder);
-        qDebug() << "Plugin" << signature;
+        qCDebug(lcModules) << "Plugin" << signature;
         const auto record = findDisabled(disabled, folder.dirName());
         if (record != disabled.end()) {
             if (record->signature == signature) {
-                qDebug() << "Plugin" << signature << "ignored";
+                qCDebug(lcModules) << "Plugin" << signature << "ignored";
                 continue;
             }
             // The folder changed since it was disabled: the plugin counts as enabled again.
@@ -78,7 +79,7 @@ TessivarPlugin* PluginManager::LoadLibrary(const QString& libraryPath)
 {
     auto library = std::make_unique<QLibrary>(libraryPath);
     if (!library->load()) {
-        qWarning() << library->fileName() << "is not a valid library." << library->errorString();
+        qCWarning(lcModules) << library->fileName() << "is not a valid library." << library->errorString();
         return nullptr;
     }
     const auto instance
@@ -94,7 +95,7 @@ TessivarPlugin* PluginManager::LoadLibrary(const QString& libraryPath)
 
 void PluginManager::AddPlugin(TessivarPlugin* plugin)
 {
-    qDebug() << "PluginLoaded" << plugin->name();
+    qCDebug(lcModules) << "PluginLoaded" << plugin->name();
     m_informationList.Add(plugin->pluginData());
     m_plugins.append(plugin);
 }
@@ -117,12 +118,12 @@ void PluginManager::HandOverToMainThread() const
 
 void PluginManager::LogLoadedPlugins() const
 {
-    qDebug() << "Plugins loaded";
+    qCDebug(lcModules) << "Plugins loaded";
     for (TessivarPlugin* plugin : m_plugins) {
-        qDebug().noquote() << "    " + plugin->name();
-        qDebug().noquote() << "        Modules";
+        qCDebug(lcModules).noquote() << "    " + plugin->name();
+        qCDebug(lcModules).noquote() << "        Modules";
         for (TessivarModuleInfo* module : plugin->pluginData()->moduleInfoList()->infoList())
-            qDebug().noquote() << "            " + module->name();
+            qCDebug(lcModules).noquote() << "            " + module->name();
     }
 }
 
@@ -152,7 +153,7 @@ std::unique_ptr<TessivarModuleInstance> PluginManager::InstantiateModule(const P
         return {};
     std::unique_ptr<TessivarModuleInstance> instance((*plugin)->createModuleInstance(moduleId));
     if (instance && !instance->instanceData()) {
-        qWarning() << "Plugin" << pluginId << "made an instance of" << moduleId << "without its data";
+        qCWarning(lcModules) << "Plugin" << pluginId << "made an instance of" << moduleId << "without its data";
         return {};
     }
     if (instance)

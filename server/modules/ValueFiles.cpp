@@ -1,6 +1,7 @@
 #include "modules/ValueFiles.h"
 
 #include "core/ApplicationConstants.h"
+#include "core/Logging.h"
 #include "modules/FolderSwap.h"
 #include "modules/KeyFileNames.h"
 
@@ -51,7 +52,7 @@ std::optional<QByteArray> readFile(const QString& filePath)
         if (size < bytes.size())
             break;
         if (size > kMaxValueFileSize) {
-            qWarning() << "Stored value too large:" << filePath;
+            qCWarning(lcModules) << "Stored value too large:" << filePath;
             return std::nullopt;
         }
         bytes.resize(std::min<qint64>(bytes.size() * 4, kMaxValueFileSize + 1));
@@ -75,7 +76,7 @@ QVariant readValue(const QString& filePath, bool* ok)
     const bool unknownType
         = !value.isValid() && (bytes->size() < 4 || qFromBigEndian<quint32>(bytes->constData()) != 0);
     if (in.status() != QDataStream::Ok || unknownType) {
-        qWarning() << "Could not read stored value:" << filePath;
+        qCWarning(lcModules) << "Could not read stored value:" << filePath;
         return {};
     }
     *ok = true;
@@ -118,7 +119,7 @@ QVariantMap ValueFiles::ReadMap(const QString& folderPath, int depth)
 {
     QVariantMap map;
     if (depth > kMaxMapDepth) {
-        qWarning() << "Stored map nested too deeply:" << folderPath;
+        qCWarning(lcModules) << "Stored map nested too deeply:" << folderPath;
         return map;
     }
     QDirIterator entries(folderPath, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks);
@@ -189,19 +190,19 @@ bool ValueFiles::WriteValue(const QString& filePath, const QVariant& value)
 {
     QSaveFile file(filePath);
     if (!file.open(QIODevice::WriteOnly)) {
-        qWarning() << "Could not write" << filePath << file.errorString();
+        qCWarning(lcModules) << "Could not write" << filePath << file.errorString();
         return false;
     }
     QDataStream out(&file);
     out.setVersion(kDataStreamVersion);
     out << value;
     if (out.status() != QDataStream::Ok) {
-        qWarning() << "Could not write" << filePath << "value of type" << value.typeName();
+        qCWarning(lcModules) << "Could not write" << filePath << "value of type" << value.typeName();
         file.cancelWriting();
         return false;
     }
     if (!file.commit()) {
-        qWarning() << "Could not write" << filePath << file.errorString();
+        qCWarning(lcModules) << "Could not write" << filePath << file.errorString();
         return false;
     }
     return true;
@@ -214,7 +215,7 @@ bool ValueFiles::WriteValueUnsynced(const QString& filePath, const QVariant& val
     out.setVersion(kDataStreamVersion);
     out << value;
     if (out.status() != QDataStream::Ok) {
-        qWarning() << "Could not write" << filePath << "value of type" << value.typeName();
+        qCWarning(lcModules) << "Could not write" << filePath << "value of type" << value.typeName();
         return false;
     }
     // Never read: loading takes "<name>%new" only beside a "<name>%old".
@@ -222,7 +223,7 @@ bool ValueFiles::WriteValueUnsynced(const QString& filePath, const QVariant& val
     QFile file(fresh);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)
         || file.write(bytes) != bytes.size()) {
-        qWarning() << "Could not write" << fresh << file.errorString();
+        qCWarning(lcModules) << "Could not write" << fresh << file.errorString();
         file.close();
         QFile::remove(fresh);
         return false;
@@ -231,7 +232,7 @@ bool ValueFiles::WriteValueUnsynced(const QString& filePath, const QVariant& val
     std::error_code error;
     std::filesystem::rename(QFile::encodeName(fresh).toStdString(), QFile::encodeName(filePath).toStdString(), error);
     if (error) {
-        qWarning() << "Could not write" << filePath << QString::fromStdString(error.message());
+        qCWarning(lcModules) << "Could not write" << filePath << QString::fromStdString(error.message());
         QFile::remove(fresh);
         return false;
     }
@@ -269,11 +270,11 @@ bool ValueFiles::WriteEntry(const QString& path, const QVariant& value, bool rep
 bool ValueFiles::WriteMap(const QString& folderPath, const QVariantMap& map, int depth)
 {
     if (depth > kMaxMapDepth) {
-        qWarning() << "Map nested too deeply to be stored:" << folderPath;
+        qCWarning(lcModules) << "Map nested too deeply to be stored:" << folderPath;
         return false;
     }
     if (!QDir().mkpath(folderPath)) {
-        qWarning() << "Could not create" << folderPath;
+        qCWarning(lcModules) << "Could not create" << folderPath;
         return false;
     }
     bool written = true;
@@ -282,7 +283,7 @@ bool ValueFiles::WriteMap(const QString& folderPath, const QVariantMap& map, int
     names.erase(std::remove_if(names.begin(), names.end(), FolderSwap::IsSwapName), names.end());
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
         if (it.key().isEmpty()) {
-            qWarning() << "Cannot store an entry without a name in" << folderPath;
+            qCWarning(lcModules) << "Cannot store an entry without a name in" << folderPath;
             written = false;
             continue;
         }

@@ -1,5 +1,6 @@
 #include "network/FirewallCheck.h"
 
+#include "core/Logging.h"
 #include "network/FirewallStatus.h"
 
 #include <QCoreApplication>
@@ -20,7 +21,8 @@ FirewallCheck::FirewallCheck(QObject* parent)
 {
     m_timeout.setSingleShot(true);
     connect(&m_timeout, &QTimer::timeout, this, [this] {
-        qWarning() << "Firewall tool did not answer in time:" << (m_process ? m_process->program() : QString());
+        qCWarning(lcNetwork) << "Firewall tool did not answer in time:"
+                             << (m_process ? m_process->program() : QString());
         stopTool();
         platform::FirewallReading reading = m_reader ? m_reader->reading() : platform::FirewallReading{};
         reading.rules.clear();
@@ -52,7 +54,7 @@ void FirewallCheck::request()
 
 void FirewallCheck::start()
 {
-    qInfo() << "Checking firewall status";
+    qCInfo(lcNetwork) << "Checking firewall status";
     const QString path = m_applicationPath.isEmpty() ? QDir::toNativeSeparators(QCoreApplication::applicationFilePath())
                                                      : m_applicationPath;
     m_reader = platform::startFirewallReading(path.toStdString(), m_readOptions);
@@ -130,10 +132,10 @@ void FirewallCheck::complete(const platform::FirewallReading& reading, bool time
     if (timedOut) {
         m_state = FirewallState_e::Unknown;
     } else if (reading.state == platform::FirewallReadState::NoFirewall) {
-        qInfo() << "No active firewall";
+        qCInfo(lcNetwork) << "No active firewall";
         m_state = FirewallState_e::Allowed;
     } else if (reading.state == platform::FirewallReadState::Unreadable) {
-        qWarning() << "Firewall rules could not be read:" << m_firewallName;
+        qCWarning(lcNetwork) << "Firewall rules could not be read:" << m_firewallName;
         m_state = FirewallState_e::Unknown;
     } else {
         m_state = firewallRulesAllowTraffic(m_rules, m_profiles) ? FirewallState_e::Allowed : FirewallState_e::Blocked;

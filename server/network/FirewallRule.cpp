@@ -1,5 +1,6 @@
 #include "network/FirewallRule.h"
 
+#include "core/Logging.h"
 #include "platform/Firewall.h"
 
 #include <QDir>
@@ -122,9 +123,9 @@ FirewallRule_t firewallRuleFrom(const platform::FirewallRuleRecord& record)
 void logFirewallReport(const platform::FirewallReport& report)
 {
     if (!report.info.empty())
-        qInfo().noquote() << fromUtf8(report.info);
+        qCInfo(lcNetwork).noquote() << fromUtf8(report.info);
     if (!report.warning.empty())
-        qWarning().noquote() << fromUtf8(report.warning);
+        qCWarning(lcNetwork).noquote() << fromUtf8(report.warning);
 }
 
 QList<FirewallRule_t> listFirewallRules(const QString& applicationPath)
@@ -139,22 +140,22 @@ QList<FirewallRule_t> listFirewallRules(const QString& applicationPath)
 
 bool removeFirewallRule(const QString& name)
 {
-    qInfo() << "Removing firewall rule" << name;
+    qCInfo(lcNetwork) << "Removing firewall rule" << name;
     const platform::FirewallChange change = platform::removeFirewallRule(utf8(name));
     logFirewallReport(change.report);
     if (change.done)
-        qInfo() << "Success";
+        qCInfo(lcNetwork) << "Success";
     return change.done;
 }
 
 bool addFirewallRule(const QString& name, const QString& applicationPath, unsigned protocolNumber, int port)
 {
-    qInfo() << "Adding firewall rule" << name << applicationPath << protocolNumber;
+    qCInfo(lcNetwork) << "Adding firewall rule" << name << applicationPath << protocolNumber;
     const platform::FirewallChange change
         = platform::addFirewallRule(utf8(name), utf8(applicationPath), static_cast<long>(protocolNumber), port);
     logFirewallReport(change.report);
     if (change.done)
-        qInfo() << "Success";
+        qCInfo(lcNetwork) << "Success";
     return change.done;
 }
 
@@ -167,7 +168,7 @@ bool addFirewallRuleFor(const QString& name, const QString& applicationPath, Fir
     case FirewallProtocol_e::Udp:
         return addFirewallRule(name, path, platform::kIpProtocolUdp, port);
     default:
-        qWarning() << "Invalid protocol" << static_cast<int>(protocol);
+        qCWarning(lcNetwork) << "Invalid protocol" << static_cast<int>(protocol);
         return false;
     }
 }
@@ -243,17 +244,17 @@ QDebug operator<<(QDebug debug, const FirewallRule_t& rule)
 
 void printFirewallRule(const FirewallRule_t& rule)
 {
-    qDebug() << "Firewall rule";
-    qDebug() << "\tName:" << rule.name;
-    qDebug() << "\tDescription:" << rule.description;
-    qDebug() << "\tApplication:" << rule.application;
+    qCDebug(lcNetwork) << "Firewall rule";
+    qCDebug(lcNetwork) << "\tName:" << rule.name;
+    qCDebug(lcNetwork) << "\tDescription:" << rule.description;
+    qCDebug(lcNetwork) << "\tApplication:" << rule.application;
     if (!rule.service.isEmpty())
-        qDebug() << "\tService:" << rule.service;
-    qDebug().noquote() << "\tProtocol:" << protocolText(rule.protocol);
-    qDebug().noquote() << "\tDirection:" << directionText(rule.direction);
-    qDebug().noquote() << "\tAction:" << actionText(rule.action);
-    qDebug() << "\tProfiles:" << rule.profiles;
-    qDebug() << "\tEnabled:" << rule.enabled;
+        qCDebug(lcNetwork) << "\tService:" << rule.service;
+    qCDebug(lcNetwork).noquote() << "\tProtocol:" << protocolText(rule.protocol);
+    qCDebug(lcNetwork).noquote() << "\tDirection:" << directionText(rule.direction);
+    qCDebug(lcNetwork).noquote() << "\tAction:" << actionText(rule.action);
+    qCDebug(lcNetwork) << "\tProfiles:" << rule.profiles;
+    qCDebug(lcNetwork) << "\tEnabled:" << rule.enabled;
 }
 
 } // namespace tessivar::network

@@ -1,5 +1,7 @@
 #include "network/FirewallStatus.h"
 
+#include "core/Logging.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -30,28 +32,28 @@ bool firewallAllows(const QList<FirewallRule_t>& rules, const QList<FirewallProf
 bool firewallRulesAllowTraffic(const QList<FirewallRule_t>& rules, const QList<FirewallProfile_e>& profiles)
 {
     if (rules.isEmpty())
-        qDebug() << "No firewall rules found";
+        qCDebug(lcNetwork) << "No firewall rules found";
     for (const FirewallRule_t& rule : rules)
         printFirewallRule(rule);
     if (profiles.isEmpty())
-        qDebug() << "Couldn't find current profile";
+        qCDebug(lcNetwork) << "Couldn't find current profile";
     else
-        qDebug() << "Current profiles:" << profiles;
+        qCDebug(lcNetwork) << "Current profiles:" << profiles;
 
     const bool udpAllowed = firewallAllows(rules, profiles, FirewallProtocol_e::Udp);
     const bool tcpAllowed = firewallAllows(rules, profiles, FirewallProtocol_e::Tcp);
     if (!udpAllowed)
-        qWarning() << "UDP not allowed";
+        qCWarning(lcNetwork) << "UDP not allowed";
     if (!tcpAllowed)
-        qWarning() << "TCP not allowed";
+        qCWarning(lcNetwork) << "TCP not allowed";
     return udpAllowed && tcpAllowed;
 }
 
 bool applicationHasFirewallException(const FirewallRuleSource& rules, const FirewallProfileSource& profiles)
 {
-    qInfo() << "Checking firewall status";
+    qCInfo(lcNetwork) << "Checking firewall status";
     if (!firewallActive()) {
-        qInfo() << "No active firewall";
+        qCInfo(lcNetwork) << "No active firewall";
         return true;
     }
     return firewallRulesAllowTraffic(rules(), profiles());

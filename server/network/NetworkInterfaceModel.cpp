@@ -1,5 +1,7 @@
 #include "network/NetworkInterfaceModel.h"
 
+#include "core/Logging.h"
+
 #include <QDebug>
 
 namespace tessivar::network {
@@ -13,7 +15,7 @@ NetworkInterfaceModel::NetworkInterfaceModel(const QNetworkInterface& networkInt
 void NetworkInterfaceModel::setInterface(const QNetworkInterface& networkInterface)
 {
     m_interface = networkInterface;
-    qDebug() << "Network interface" << InterfaceName() << IpAddress();
+    qCDebug(lcNetwork) << "Network interface" << InterfaceName() << IpAddress();
     Q_EMIT interfaceChanged();
 }
 

@@ -3,6 +3,7 @@
 #include "communication/VariantStreamValidator.h"
 #include "core/ApplicationConstants.h"
 #include "core/Checksum.h"
+#include "core/Logging.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -45,17 +46,17 @@ QByteArray encodeFile(const QByteArray& payload)
 
 Read_t decodeFile(const QByteArray& content)
 {
-    qInfo() << "Reading import file";
+    qCInfo(lcTransfer) << "Reading import file";
     QDataStream file(content);
     file.setVersion(kDataStreamVersion);
     quint16 expected = 0;
     QByteArray payload;
     file >> expected >> payload;
     const quint16 calculated = checksum(payload);
-    qInfo() << "Expected CRC:" << expected;
-    qInfo() << "Calculated CRC:" << calculated;
+    qCInfo(lcTransfer) << "Expected CRC:" << expected;
+    qCInfo(lcTransfer) << "Calculated CRC:" << calculated;
     if (file.status() != QDataStream::Ok || expected != calculated) {
-        qWarning() << "Invalid CRC";
+        qCWarning(lcTransfer) << "Invalid CRC";
         return {{}, tr("The file is invalid")};
     }
 
@@ -63,10 +64,10 @@ Read_t decodeFile(const QByteArray& content)
     stream.setVersion(kDataStreamVersion);
     qint32 version = 0;
     stream >> version;
-    qInfo() << "File version:" << version;
-    qInfo() << "Expected version:" << kVersion;
+    qCInfo(lcTransfer) << "File version:" << version;
+    qCInfo(lcTransfer) << "Expected version:" << kVersion;
     if (stream.status() != QDataStream::Ok || version != kVersion) {
-        qWarning() << "Unsupported version";
+        qCWarning(lcTransfer) << "Unsupported version";
         return {{}, tr("Unsupported format.")};
     }
 
@@ -77,7 +78,7 @@ Read_t decodeFile(const QByteArray& content)
     const auto checked = [&](bool (communication::VariantStreamValidator::*validate)(qsizetype)) {
         if ((validator.*validate)(stream.device()->pos()))
             return true;
-        qWarning() << "Import file refused:" << validator.Error();
+        qCWarning(lcTransfer) << "Import file refused:" << validator.Error();
         return false;
     };
     using Validator = communication::VariantStreamValidator;
@@ -101,7 +102,7 @@ Read_t decodeFile(const QByteArray& content)
         if (valid)
             stream >> entry.localParameters;
         if (!valid || stream.status() != QDataStream::Ok) {
-            qWarning() << "Invalid entry" << read.entries.size() << "in the import file";
+            qCWarning(lcTransfer) << "Invalid entry" << read.entries.size() << "in the import file";
             return {{}, tr("The file is invalid")};
         }
         read.entries.append(std::move(entry));

@@ -1,5 +1,7 @@
 #include "transfer/FileTransferManager.h"
 
+#include "core/Logging.h"
+
 #include <QDebug>
 
 namespace tessivar::transfer {
@@ -76,7 +78,7 @@ bool FileTransferManager::HasIncoming() const
 
 void FileTransferManager::CancelTransfers(const NetworkDeviceId_t& deviceId)
 {
-    qInfo() << "Cancelling transfers to/from" << deviceId;
+    qCInfo(lcTransfer) << "Cancelling transfers to/from" << deviceId;
     m_incoming.Cancel(deviceId);
     m_outgoing.Cancel(deviceId);
     // Whatever was asked of the device, or was arriving from it, is over.

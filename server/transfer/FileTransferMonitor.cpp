@@ -1,5 +1,6 @@
 #include "transfer/FileTransferMonitor.h"
 
+#include "core/Logging.h"
 #include "core/TaskManager.h"
 #include "transfer/FileTransferManager.h"
 
@@ -30,7 +31,7 @@ void FileTransferMonitor::onOk()
 {
     if (!m_completed)
         return;
-    qInfo() << "---------- File transfer complete ----------";
+    qCInfo(lcTransfer) << "---------- File transfer complete ----------";
     m_openFolder(QUrl::fromLocalFile(m_logFolder));
 }
 
@@ -85,7 +86,7 @@ void FileTransferMonitor::awaitTransfer(const NetworkDeviceId_t& device, FileTra
 
 void FileTransferMonitor::onSilence(const NetworkDeviceId_t& device, FileTransferRequestType_e type)
 {
-    qWarning() << "No file received from the device in time for request type" << quint16(type);
+    qCWarning(lcTransfer) << "No file received from the device in time for request type" << quint16(type);
     end(device, type,
         type == FileTransferRequestType_e::LogFiles ? tr("The device did not send its logs")
                                                     : tr("The device did not send its settings"));
@@ -97,7 +98,7 @@ void FileTransferMonitor::onStarted(const NetworkDeviceId_t& device, FileTransfe
     if (request == m_requests.end() || request->arriving)
         return;
     // What the user asked for is arriving: from now on the transfer's own end counts.
-    qInfo() << "---------- File transfer starting ----------";
+    qCInfo(lcTransfer) << "---------- File transfer starting ----------";
     request->silence->stop();
     request->arriving = true;
     describe(*request);
@@ -108,7 +109,7 @@ void FileTransferMonitor::onEnded(const NetworkDeviceId_t& device, FileTransferR
     const auto request = find(device, type);
     if (request == m_requests.end() || !request->arriving)
         return;
-    qInfo() << "---------- File transfer ended ----------";
+    qCInfo(lcTransfer) << "---------- File transfer ended ----------";
     m_completed = true;
     end(device, type,
         type == FileTransferRequestType_e::LogFiles ? tr("Log Transfer Complete") : tr("Settings Transfer Complete"));
@@ -119,7 +120,7 @@ void FileTransferMonitor::onAborted(const NetworkDeviceId_t& device)
     for (const Request& request : m_requests) {
         if (request.device != device)
             continue;
-        qInfo() << "---------- File transfer interrupted ----------";
+        qCInfo(lcTransfer) << "---------- File transfer interrupted ----------";
         end(device, std::nullopt, {});
         return;
     }
@@ -130,7 +131,7 @@ void FileTransferMonitor::onDropped(const NetworkDeviceId_t& device, const QStri
     for (const Request& request : m_requests) {
         if (request.device != device)
             continue;
-        qInfo() << "---------- File transfer dropped ----------";
+        qCInfo(lcTransfer) << "---------- File transfer dropped ----------";
         end(device, std::nullopt, {}, reason);
         return;
     }

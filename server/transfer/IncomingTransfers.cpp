@@ -102,12 +102,12 @@ void IncomingTransfers::refuse(const NetworkDeviceId_t& source, const QString& l
     if (m_refused.contains(source))
         return;
     m_refused.insert(source);
-    qWarning().noquote() << line;
+    qCWarning(lcTransfer).noquote() << line;
 }
 
 void IncomingTransfers::dropIncomingFrom(const NetworkDeviceId_t& source, const QString& reason)
 {
-    qWarning().noquote() << reason;
+    qCWarning(lcTransfer).noquote() << reason;
     m_incoming.erase(std::remove_if(m_incoming.begin(), m_incoming.end(),
                                     [&source](const Incoming& entry) { return entry.source == source; }),
                      m_incoming.end());
@@ -180,8 +180,8 @@ bool IncomingTransfers::appendChunk(const NetworkDeviceId_t& source, const QByte
         return false;
     const qint64 received = entry->data.size() + data.size();
     if (received > qint64(entry->metaData.size)) {
-        qWarning() << "File" << entry->name << "from" << source << "exceeds its announced size of"
-                   << entry->metaData.size << "bytes: transfer dropped";
+        qCWarning(lcTransfer) << "File" << entry->name << "from" << source << "exceeds its announced size of"
+                              << entry->metaData.size << "bytes: transfer dropped";
         dropIncoming(entry);
         return false;
     }
@@ -214,7 +214,8 @@ bool IncomingTransfers::isFrontValid(const NetworkDeviceId_t& source) const
     const quint16 calculated = checksum(entry->data);
     if (calculated == entry->expectedCrc)
         return true;
-    qWarning() << "Invalid file CRC" << entry->name << "Expected:" << entry->expectedCrc << "Calculated:" << calculated;
+    qCWarning(lcTransfer) << "Invalid file CRC" << entry->name << "Expected:" << entry->expectedCrc
+                          << "Calculated:" << calculated;
     return false;
 }
 
@@ -226,7 +227,7 @@ void IncomingTransfers::writeReceivedFiles(const QString& folder, const NetworkD
         return;
     }
     if (folder.isEmpty()) {
-        qWarning() << "No folder for the files received from" << source;
+        qCWarning(lcTransfer) << "No folder for the files received from" << source;
         dropReceivedFiles(source);
         Q_EMIT fileTransferEnded(source, type);
         return;
@@ -237,21 +238,21 @@ void IncomingTransfers::writeReceivedFiles(const QString& folder, const NetworkD
         QDir().mkpath(folder);
         const quint16 calculated = checksum(file.data);
         if (calculated != file.expectedCrc) {
-            qWarning().noquote() << QStringLiteral("Checksum incorrect. Expected: %1, calculated: %2")
-                                        .arg(file.expectedCrc)
-                                        .arg(calculated);
+            qCWarning(lcTransfer).noquote() << QStringLiteral("Checksum incorrect. Expected: %1, calculated: %2")
+                                                   .arg(file.expectedCrc)
+                                                   .arg(calculated);
             continue;
         }
         const QString plainName = plainFileName(file.name);
         if (plainName.isEmpty()) {
-            qWarning() << "Received file name not usable:" << file.name;
+            qCWarning(lcTransfer) << "Received file name not usable:" << file.name;
             continue;
         }
         const QString path = QDir(folder).filePath(plainName);
-        qInfo().noquote() << QStringLiteral("Writing file %1. Checksum: %2.").arg(path).arg(calculated);
+        qCInfo(lcTransfer).noquote() << QStringLiteral("Writing file %1. Checksum: %2.").arg(path).arg(calculated);
         QSaveFile out(path);
         if (!out.open(QIODevice::WriteOnly) || out.write(file.data) != file.data.size() || !out.commit())
-            qWarning() << "Could not write file" << path << out.errorString();
+            qCWarning(lcTransfer) << "Could not write file" << path << out.errorString();
     }
     Q_EMIT fileTransferEnded(source, type);
 }
@@ -260,7 +261,7 @@ void IncomingTransfers::dropReceivedFiles(const NetworkDeviceId_t& source)
 {
     while (hasIncomingFrom(source)) {
         if (!isFrontValid(source))
-            qInfo() << "Invalid file received";
+            qCInfo(lcTransfer) << "Invalid file received";
         // A valid file would go to the application's received-file hook; the server has none.
         m_incoming.erase(newestFrom(source));
     }
@@ -283,7 +284,7 @@ void IncomingTransfers::HandleStart(const NetworkDeviceId_t& source, const FileT
                    .arg(source));
         return;
     }
-    qInfo() << "Starting transfer of" << metaData.name;
+    qCInfo(lcTransfer) << "Starting transfer of" << metaData.name;
     if (metaData.size > kMaxIncomingFileSize || int(m_incoming.size()) >= m_limits.files
         || incomingFilesFrom(source) >= m_limits.filesPerDevice) {
         dropIncomingFrom(source,
@@ -312,11 +313,11 @@ void IncomingTransfers::HandleData(const NetworkDeviceId_t& source, const FileTr
         return;
     const int percent = metaData.size == 0 ? 100 : int(quint64(metaData.transferredBytes) * 100 / metaData.size);
     if (m_progressLog.Allow(QStringLiteral("file transfer progress"), source))
-        qInfo().noquote() << QStringLiteral("File %1 (%2/%3) transfer: %4%")
-                                 .arg(metaData.name)
-                                 .arg(metaData.index)
-                                 .arg(metaData.count)
-                                 .arg(percent);
+        qCInfo(lcTransfer).noquote() << QStringLiteral("File %1 (%2/%3) transfer: %4%")
+                                            .arg(metaData.name)
+                                            .arg(metaData.index)
+                                            .arg(metaData.count)
+                                            .arg(percent);
     acknowledge(source, metaData);
 }
 
@@ -330,13 +331,13 @@ void IncomingTransfers::HandleEnd(const NetworkDeviceId_t& source, const FileTra
         return;
     }
     newestFrom(source)->lastActivity = Clock::now();
-    qInfo() << "File" << metaData.name << "received";
+    qCInfo(lcTransfer) << "File" << metaData.name << "received";
     if (metaData.index != metaData.count) {
-        qInfo() << "Waiting for next file.";
+        qCInfo(lcTransfer) << "Waiting for next file.";
         acknowledge(source, metaData);
         return;
     }
-    qInfo() << "All files received.";
+    qCInfo(lcTransfer) << "All files received.";
     const auto type = metaData.requestType;
     const auto request = openRequest(source, type);
     if (request != m_requests.end())

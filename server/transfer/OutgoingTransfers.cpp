@@ -2,6 +2,7 @@
 
 #include "core/ApplicationConstants.h"
 #include "core/Checksum.h"
+#include "core/Logging.h"
 
 #include <QDebug>
 #include <QFile>
@@ -62,12 +63,13 @@ std::optional<OutgoingTransfers::Outgoing> OutgoingTransfers::readFile(const QUr
     const QString path = pathOf(url);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        qWarning().noquote() << QStringLiteral("File %1 doesn't exist or is not readable.").arg(path);
+        qCWarning(lcTransfer).noquote() << QStringLiteral("File %1 doesn't exist or is not readable.").arg(path);
         return std::nullopt;
     }
     if (file.size() > std::numeric_limits<quint32>::max()
         || queuedBytesFor(destination) + plannedBytes + file.size() > m_queuedBytesPerDevice) {
-        qWarning().noquote() << QStringLiteral("File %1 not queued: too much queued for %2.").arg(path, destination);
+        qCWarning(lcTransfer).noquote()
+            << QStringLiteral("File %1 not queued: too much queued for %2.").arg(path, destination);
         return std::nullopt;
     }
     const QByteArray content = file.readAll();
@@ -90,7 +92,7 @@ bool OutgoingTransfers::QueueFile(const QUrl& url, const QString& name, const Ne
                                   FileTransferRequestType_e requestType, qint32 index, qint32 count,
                                   const QByteArray& transferData)
 {
-    qInfo().noquote()
+    qCInfo(lcTransfer).noquote()
         << QStringLiteral("Sending file %1 (%2/%3) to %4.").arg(url.toString()).arg(index).arg(count).arg(destination);
     std::optional<Outgoing> entry = readFile(url, name, destination, requestType, transferData, 0);
     if (!entry)
@@ -122,11 +124,11 @@ bool OutgoingTransfers::QueueFiles(const QList<QPair<QUrl, QString>>& files, con
         Outgoing& entry = entries[size_t(i)];
         entry.metaData.index = i + 1;
         entry.metaData.count = count;
-        qInfo().noquote() << QStringLiteral("Sending file %1 (%2/%3) to %4.")
-                                 .arg(entry.metaData.name)
-                                 .arg(i + 1)
-                                 .arg(count)
-                                 .arg(destination);
+        qCInfo(lcTransfer).noquote() << QStringLiteral("Sending file %1 (%2/%3) to %4.")
+                                            .arg(entry.metaData.name)
+                                            .arg(i + 1)
+                                            .arg(count)
+                                            .arg(destination);
         m_outgoing.push_back(std::move(entry));
     }
     return count > 0;
@@ -142,7 +144,7 @@ void OutgoingTransfers::StartNextTransfer()
     if (m_outgoing.empty() || m_outgoing.front().announced)
         return;
     Outgoing& front = m_outgoing.front();
-    qInfo() << "Starting transfer of" << front.metaData.name;
+    qCInfo(lcTransfer) << "Starting transfer of" << front.metaData.name;
     front.announced = true;
     front.metaData.status = wire(FileTransferStatus_e::Start);
     m_stallTimer.start();
@@ -172,7 +174,7 @@ void OutgoingTransfers::finishCurrentTransfer()
         return;
     Outgoing front = std::move(m_outgoing.front());
     m_outgoing.pop_front();
-    qInfo() << "Transfer of" << front.metaData.name << "finished";
+    qCInfo(lcTransfer) << "Transfer of" << front.metaData.name << "finished";
     front.metaData.status = wire(FileTransferStatus_e::End);
     m_stallTimer.stop();
     Q_EMIT statusUpdated(front.destination, front.metaData, {});
@@ -184,8 +186,8 @@ void OutgoingTransfers::onStalled()
     if (m_outgoing.empty())
         return;
     const NetworkDeviceId_t destination = m_outgoing.front().destination;
-    qWarning() << "Transfer of" << m_outgoing.front().metaData.name << "to" << destination
-               << "stalled: no acknowledgement, dropping the transfers to that device";
+    qCWarning(lcTransfer) << "Transfer of" << m_outgoing.front().metaData.name << "to" << destination
+                          << "stalled: no acknowledgement, dropping the transfers to that device";
     m_outgoing.erase(std::remove_if(m_outgoing.begin(), m_outgoing.end(),
                                     [&destination](const Outgoing& entry) { return entry.destination == destination; }),
                      m_outgoing.end());
@@ -198,7 +200,7 @@ void OutgoingTransfers::Acknowledged(const NetworkDeviceId_t& source)
     if (m_outgoing.empty() || m_outgoing.front().destination != source || !m_outgoing.front().announced)
         return;
     if (isCurrentTransferDone()) {
-        qInfo() << "Transfer over, sending next file";
+        qCInfo(lcTransfer) << "Transfer over, sending next file";
         finishCurrentTransfer();
     } else {
         sendNextChunk();

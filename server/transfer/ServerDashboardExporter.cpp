@@ -2,6 +2,7 @@
 
 #include "core/ApplicationConstants.h"
 #include "core/Checksum.h"
+#include "core/Logging.h"
 #include "core/TaskManager.h"
 #include "transfer/DashboardFile.h"
 #include "transfer/FileDialogs.h"
@@ -27,7 +28,7 @@ bool ServerDashboardExporter::Start()
                                            tr("Tessivar Export File (*.%1)").arg(DashboardFile::kExtension));
     if (m_filePath.isEmpty())
         return false;
-    qInfo() << "Starting dashboard export task";
+    qCInfo(lcTransfer) << "Starting dashboard export task";
     m_task = std::make_unique<BaseTask>(tr("Dashboard Export In Progress"));
     TaskManager::instance().addTask(m_task.get());
     m_task->start();
@@ -46,10 +47,10 @@ void ServerDashboardExporter::Finalize(const communication::Message_DashboardExp
                                        const QList<ModuleRecord>& records)
 {
     if (!m_task || m_task->isFinished()) {
-        qWarning() << "Must start dashboard export before finalizing";
+        qCWarning(lcTransfer) << "Must start dashboard export before finalizing";
         return;
     }
-    qInfo() << "Ending dashboard export task";
+    qCInfo(lcTransfer) << "Ending dashboard export task";
     QList<DashboardExportEntry> entries;
     for (auto profile = profiles.cbegin(); profile != profiles.cend(); ++profile) {
         for (const communication::DashboardExportModule& block : profile.value()) {
@@ -72,13 +73,13 @@ void ServerDashboardExporter::Finalize(const communication::Message_DashboardExp
     }
 
     const QByteArray payload = DashboardFile::encodePayload(entries);
-    qInfo() << "Exporting data to" << m_filePath;
-    qInfo() << "Crc:" << checksum(payload);
+    qCInfo(lcTransfer) << "Exporting data to" << m_filePath;
+    qCInfo(lcTransfer) << "Crc:" << checksum(payload);
     QSaveFile file(m_filePath);
     const QByteArray content = DashboardFile::encodeFile(payload);
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit()) {
         // A file that was not written is a failed export, whatever else went well.
-        qWarning() << "Failed to open file" << m_filePath << file.errorString();
+        qCWarning(lcTransfer) << "Failed to open file" << m_filePath << file.errorString();
         close(tr("Dashboard export failed"));
         return;
     }
@@ -87,7 +88,7 @@ void ServerDashboardExporter::Finalize(const communication::Message_DashboardExp
 
 void ServerDashboardExporter::Fail()
 {
-    qWarning() << "Dashboard export failed";
+    qCWarning(lcTransfer) << "Dashboard export failed";
     if (m_task && !m_task->isFinished())
         close(tr("Dashboard export failed"));
 }

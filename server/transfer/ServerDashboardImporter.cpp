@@ -1,6 +1,7 @@
 #include "transfer/ServerDashboardImporter.h"
 
 #include "core/ApplicationConstants.h"
+#include "core/Logging.h"
 #include "core/TaskManager.h"
 #include "modules/ModuleList.h"
 #include "modules/PluginManager.h"
@@ -34,18 +35,18 @@ ServerDashboardImporter::~ServerDashboardImporter()
 
 void ServerDashboardImporter::Start(const NetworkDeviceId_t& deviceId)
 {
-    qInfo() << "Starting dashboard import";
+    qCInfo(lcTransfer) << "Starting dashboard import";
     m_deviceId = deviceId;
     const QString path = m_dialogs.getOpenFileName(
         tr("Import dashboard"), QStandardPaths::writableLocation(QStandardPaths::DownloadLocation),
         tr("Tessivar Export File (*.%1);;All (*)").arg(DashboardFile::kExtension));
     if (path.isEmpty()) {
-        qInfo() << "Dashboard import cancelled: no file selected";
+        qCInfo(lcTransfer) << "Dashboard import cancelled: no file selected";
         return;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > DashboardFile::kMaxFileSize) {
-        qWarning() << "Could not open file" << path;
+        qCWarning(lcTransfer) << "Could not open file" << path;
         Q_EMIT ImportFailed(tr("File %1 cannot be read").arg(path));
         return;
     }
@@ -55,7 +56,7 @@ void ServerDashboardImporter::Start(const NetworkDeviceId_t& deviceId)
         return;
     }
 
-    qInfo() << "Starting dashboard import task";
+    qCInfo(lcTransfer) << "Starting dashboard import task";
     m_task = std::make_unique<BaseTask>(tr("Dashboard Import In Progress"));
     TaskManager::instance().addTask(m_task.get());
     m_task->start();
@@ -68,7 +69,8 @@ communication::DashboardImportData_t ServerDashboardImporter::createBlocks(const
     for (const DashboardExportEntry& entry : entries) {
         std::unique_ptr<TessivarModuleInstance> instance = m_plugins.InstantiateModule(entry.pluginId, entry.moduleId);
         if (!instance) {
-            qWarning() << "Skipping imported block: no module" << entry.moduleId << "of plugin" << entry.pluginId;
+            qCWarning(lcTransfer) << "Skipping imported block: no module" << entry.moduleId << "of plugin"
+                                  << entry.pluginId;
             continue;
         }
         const QString dataClassId = instance->instanceData()->classId();
@@ -85,8 +87,9 @@ communication::DashboardImportData_t ServerDashboardImporter::createBlocks(const
         record.SetGeometry(entry.geometry);
         record.SetZ(entry.z);
         // Built like a stored block, so that the instance takes the file's values.
-        auto* block = new ModuleSource(record, std::move(instance), true);
-        const BlockCreationRequestId_t requestId = m_modules.AddNewModule(block, dataClass, false);
+        auto block = std::make_unique<ModuleSource>(record, std::move(instance), true);
+        const ModuleRecord& placed = block->GetRecord();
+        const BlockCreationRequestId_t requestId = m_modules.AddNewModule(std::move(block), dataClass, false);
         if (requestId == kNoCreationRequest)
             continue;
         m_pending.insert(requestId);
@@ -99,8 +102,8 @@ communication::DashboardImportData_t ServerDashboardImporter::createBlocks(const
         module.dataClassId = dataClassId;
         module.dataWidget = dataClass->getClientDataDisplayWidgetPath().fileName();
         module.version = softwareVersion();
-        module.parameters = block->GetRecord().GetClientParameters();
-        module.data = block->GetRecord().GetClientData();
+        module.parameters = placed.GetClientParameters();
+        module.data = placed.GetClientData();
         importData.append(module);
     }
     return importData;
@@ -118,13 +121,13 @@ void ServerDashboardImporter::close(const QString& title, const QString& message
 bool ServerDashboardImporter::ProcessResponse(const communication::Message_DashboardImportResponse& response)
 {
     if (!m_task || m_task->isFinished()) {
-        qWarning() << "Must start dashboard import before importing data";
+        qCWarning(lcTransfer) << "Must start dashboard import before importing data";
         return false;
     }
     const auto& created = response.GetCreatedBlocks();
     for (auto it = created.cbegin(); it != created.cend(); ++it) {
-        qInfo().nospace() << "Processing dashboard import: requestId[" << it.key() << "], responseId[" << it.value()
-                          << "]";
+        qCInfo(lcTransfer).nospace() << "Processing dashboard import: requestId[" << it.key() << "], responseId["
+                                     << it.value() << "]";
         // Only the blocks of this import, and each once.
         if (!m_pending.remove(it.key()))
             continue;
@@ -150,7 +153,7 @@ bool ServerDashboardImporter::ProcessResponse(const communication::Message_Dashb
 void ServerDashboardImporter::removeUnconfirmed()
 {
     for (const BlockCreationRequestId_t requestId : std::as_const(m_pending)) {
-        qWarning() << "Imported block not confirmed by the device, removed: request" << requestId;
+        qCWarning(lcTransfer) << "Imported block not confirmed by the device, removed: request" << requestId;
         m_modules.RemoveModuleByRequestId(requestId);
     }
     m_pending.clear();
@@ -160,7 +163,7 @@ void ServerDashboardImporter::Fail()
 {
     if (!m_task || m_task->isFinished())
         return;
-    qWarning() << "Dashboard import failed";
+    qCWarning(lcTransfer) << "Dashboard import failed";
     removeUnconfirmed();
     close(tr("Dashboard import failed"),
           tr("The selected dashboard could not be fully imported.\nMake sure the necessary plugins are installed and "

@@ -1,6 +1,7 @@
 #include "ui/SettingsWidget.h"
 
 #include "core/Configuration.h"
+#include "core/Logging.h"
 
 #include <QDebug>
 
@@ -46,7 +47,7 @@ void SettingsWidget::enableLaunchAtStartup(bool enable)
 void SettingsWidget::callReloadSettings()
 {
     if (!QMetaObject::invokeMethod(this, "reloadSettings"))
-        qWarning() << "Settings page without reloadSettings()";
+        qCWarning(lcUi) << "Settings page without reloadSettings()";
 }
 
 } // namespace tessivar::ui

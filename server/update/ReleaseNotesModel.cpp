@@ -1,5 +1,7 @@
 #include "update/ReleaseNotesModel.h"
 
+#include "core/Logging.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -66,13 +68,13 @@ void ReleaseNotesModel::load(const QString& filePath)
 {
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly)) {
-        qWarning() << "Failed to load JSON release notes" << filePath << file.errorString();
+        qCWarning(lcUpdate) << "Failed to load JSON release notes" << filePath << file.errorString();
         return;
     }
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
     if (!document.isArray() || document.array().isEmpty()) {
-        qWarning() << "Invalid JSON release notes" << error.errorString();
+        qCWarning(lcUpdate) << "Invalid JSON release notes" << error.errorString();
         return;
     }
     for (const QJsonValue& element : document.array())

@@ -2,6 +2,7 @@
 
 #include "core/ApplicationConstants.h"
 #include "core/Configuration.h"
+#include "core/Logging.h"
 
 #include <QDesktopServices>
 #include <QNetworkReply>
@@ -25,10 +26,11 @@ SoftwareUpdateManager::SoftwareUpdateManager(Configuration& configuration, QObje
 
 void SoftwareUpdateManager::Start()
 {
-    qInfo() << "Initializing software update manager";
-    qInfo().noquote() << QStringLiteral("SupportsSSL[%1] BuildSSLVersion[%2] LibrarySSLVersion[%3]")
-                             .arg(QSslSocket::supportsSsl() ? QStringLiteral("true") : QStringLiteral("false"),
-                                  QSslSocket::sslLibraryBuildVersionString(), QSslSocket::sslLibraryVersionString());
+    qCInfo(lcUpdate) << "Initializing software update manager";
+    qCInfo(lcUpdate).noquote() << QStringLiteral("SupportsSSL[%1] BuildSSLVersion[%2] LibrarySSLVersion[%3]")
+                                      .arg(QSslSocket::supportsSsl() ? QStringLiteral("true") : QStringLiteral("false"),
+                                           QSslSocket::sslLibraryBuildVersionString(),
+                                           QSslSocket::sslLibraryVersionString());
     m_timer.start();
     check();
 }
@@ -45,7 +47,7 @@ void SoftwareUpdateManager::check()
 void SoftwareUpdateManager::onReply(QNetworkReply* reply)
 {
     if (reply->error() != QNetworkReply::NoError) {
-        qWarning().noquote() << "Software update request failed:" << reply->errorString();
+        qCWarning(lcUpdate).noquote() << "Software update request failed:" << reply->errorString();
         Q_EMIT checkFinished(false);
     } else {
         handleVersion(reply->read(kMaxVersionBodyBytes + 1));
@@ -57,11 +59,11 @@ void SoftwareUpdateManager::onReply(QNetworkReply* reply)
 void SoftwareUpdateManager::handleVersion(const QByteArray& body)
 {
     if (body.size() > kMaxVersionBodyBytes) {
-        qWarning() << "Software update answer is not a version number, size" << body.size();
+        qCWarning(lcUpdate) << "Software update answer is not a version number, size" << body.size();
         return;
     }
     const QVersionNumber latest = QVersionNumber::fromString(QString::fromUtf8(body).trimmed());
-    qInfo().noquote() << "Latest version is:" << latest.toString();
+    qCInfo(lcUpdate).noquote() << "Latest version is:" << latest.toString();
     if (latest > m_runningVersion) {
         m_timer.stop();
         Q_EMIT updateAvailable(latest);
@@ -79,7 +81,7 @@ QUrl SoftwareUpdateManager::latestVersionUrl() const
     QUrl url(QStringLiteral("https://%1/version/latest").arg(host), QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty() || url.path() != QLatin1String("/version/latest")
         || !url.userInfo().isEmpty() || url.hasQuery() || url.hasFragment()) {
-        qWarning() << "Invalid update server host, using the default:" << host;
+        qCWarning(lcUpdate) << "Invalid update server host, using the default:" << host;
         url = QUrl(QStringLiteral("https://%1/version/latest").arg(Configuration::kDefaultUpdateServerHost));
     }
     return url;

@@ -146,15 +146,15 @@ private Q_SLOTS:
             return;
 
         // Registered and remembered.
-        const std::optional<device::IDevice*> device = application().deviceManager().GetDevice(kPeerId);
+        device::IDevice* device = application().deviceManager().GetDevice(kPeerId);
         QVERIFY(device);
-        QVERIFY((*device)->IsRegistered());
-        QVERIFY((*device)->IsConnected());
+        QVERIFY(device->IsRegistered());
+        QVERIFY(device->IsConnected());
         {
             device::DeviceManager reader(m_server->configuration());
-            const std::optional<device::IDevice*> stored = reader.GetDevice(kPeerId);
+            device::IDevice* stored = reader.GetDevice(kPeerId);
             QVERIFY(stored);
-            QCOMPARE((*stored)->GetName(), QStringLiteral("Phone"));
+            QCOMPARE(stored->GetName(), QStringLiteral("Phone"));
         }
 
         const BlockCreationRequestId_t requestId = createBlockThroughTheInterface();
@@ -194,7 +194,7 @@ private Q_SLOTS:
         // Going away deactivates the device's blocks.
         QVERIFY(m_peer->disconnectFromServer());
         QTRY_VERIFY(!block->IsConnected());
-        QTRY_VERIFY(!(*device)->IsConnected());
+        QTRY_VERIFY(!device->IsConnected());
 
         // Back again: the block list names the block, which goes live again; then the
         // device deletes it.

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QProcess>
 #include <QTest>
 
@@ -112,6 +113,37 @@ private Q_SLOTS:
         QVERIFY(!QDir(dir()).exists());
         QVERIFY(!g_passedOn.join('\n').contains(QStringLiteral("hidden")));
         QVERIFY(g_passedOn.join('\n').contains(QStringLiteral("shown")));
+    }
+
+    // Each subsystem's debug lines follow the setting, also when rules set later would
+    // turn every debug line on.
+    void subsystemDebugLinesFollowTheSetting_data()
+    {
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("laterRules");
+        QTest::newRow("on") << true << false;
+        QTest::newRow("off") << false << false;
+        QTest::newRow("off, rules set later") << false << true;
+    }
+
+    void subsystemDebugLinesFollowTheSetting()
+    {
+        QFETCH(bool, enabled);
+        QFETCH(bool, laterRules);
+        install(enabled);
+        if (laterRules)
+            QLoggingCategory::setFilterRules(QStringLiteral("*.debug=true"));
+        // Off, a debug line is not even formatted.
+        QCOMPARE(lcModules().isDebugEnabled(), enabled);
+        QCOMPARE(lcTransfer().isDebugEnabled(), enabled);
+        qCDebug(lcModules) << "a block's debug line";
+        qCDebug(lcCommunication) << "a message's debug line";
+        qCInfo(lcModules) << "a block's info line";
+        QLoggingCategory::setFilterRules(QString());
+        const QByteArray content = readFile(dir() + QStringLiteral("log_2021-03-04_desktop.txt"));
+        QCOMPARE(content.contains("a block's debug line"), enabled);
+        QCOMPARE(content.contains("a message's debug line"), enabled);
+        QCOMPARE(g_passedOn.join('\n').contains(QStringLiteral("a block's info line")), true);
     }
 
     void changeOfDaySwitchesFile()

@@ -129,7 +129,7 @@ private Q_SLOTS:
         // The name given on the command line, which Qt's own -name option must not swallow.
         const auto device = m_server->application().deviceManager().GetDevice(id);
         QVERIFY(device);
-        QCOMPARE((*device)->GetName(), QStringLiteral("Desk panel"));
+        QCOMPARE(device->GetName(), QStringLiteral("Desk panel"));
         QTRY_VERIFY_WITH_TIMEOUT(clientLog().contains(QStringLiteral("Display files received")), 20000);
 
         QVERIFY(m_ui->click(QStringLiteral("button_AddModule")));

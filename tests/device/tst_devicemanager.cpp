@@ -87,7 +87,7 @@ private Q_SLOTS:
         QCOMPARE(&second, &first);
         QCOMPARE(ids(manager), QStringList{QStringLiteral("a")});
         QCOMPARE(manager.GetModel()->rowCount(), 1);
-        QCOMPARE(manager.GetDevice(QStringLiteral("a")).value_or(nullptr), &first);
+        QCOMPARE(manager.GetDevice(QStringLiteral("a")), &first);
         QVERIFY(!manager.GetDevice(QStringLiteral("A")));
     }
 
@@ -219,13 +219,13 @@ private Q_SLOTS:
         IDevice& added = manager.AddDevice(heardOf(QStringLiteral("added")));
 
         added.SetConnected(true);
-        manager.GetDevice(QStringLiteral("restored")).value()->SetConnected(true);
+        manager.GetDevice(QStringLiteral("restored"))->SetConnected(true);
         added.SetConnected(true);
         added.SetConnected(false);
         QCOMPARE(events, (QStringList{"+added", "+restored", "-added"}));
 
         manager.SetDeviceDisconnectedCallback({});
-        manager.GetDevice(QStringLiteral("restored")).value()->SetConnected(false);
+        manager.GetDevice(QStringLiteral("restored"))->SetConnected(false);
         QCOMPARE(events.size(), 3);
     }
 
@@ -240,7 +240,7 @@ private Q_SLOTS:
         DeviceManager manager(*m_configuration);
         QCOMPARE(ids(manager), (QStringList{QStringLiteral("first"), QStringLiteral("second")}));
         QCOMPARE(saved.count(), 0);
-        IDevice& device = *manager.GetDevice(QStringLiteral("first")).value();
+        IDevice& device = *manager.GetDevice(QStringLiteral("first"));
         QVERIFY(device.IsKnown());
         QVERIFY(!device.IsConnected());
         QVERIFY(!device.IsRegistered());

@@ -85,18 +85,18 @@ private Q_SLOTS:
         {
             CommonConfiguration configuration(m_path);
             DeviceManager manager(configuration);
-            IDevice& first = manager.AddDevice(std::make_unique<LocalNetworkDevice>(QStringLiteral("id-1"),
-                                                                                   ApplicationType_e::Client));
+            IDevice& first = manager.AddDevice(
+                std::make_unique<LocalNetworkDevice>(QStringLiteral("id-1"), ApplicationType_e::Client));
             first.SetAddress(QHostAddress(QStringLiteral("192.168.1.7")));
             first.Register(QStringLiteral("Phone é"), ApplicationType_e::Client, QVersionNumber(1, 4, 2));
-            IDevice& second = manager.AddDevice(std::make_unique<LocalNetworkDevice>(QStringLiteral("id-2"),
-                                                                                    ApplicationType_e::Client));
+            IDevice& second = manager.AddDevice(
+                std::make_unique<LocalNetworkDevice>(QStringLiteral("id-2"), ApplicationType_e::Client));
             second.Register(QStringLiteral("Tablet"), ApplicationType_e::Helper, QVersionNumber(2));
             manager.SaveKnownDevices();
         }
 
-        const std::optional<QByteArray> value = IniValueText::read(m_path, QStringLiteral("common"),
-                                                                   QStringLiteral("KnownDevices"));
+        const std::optional<QByteArray> value
+            = IniValueText::read(m_path, QStringLiteral("common"), QStringLiteral("KnownDevices"));
         QVERIFY(value);
         QVERIFY(value->startsWith("@Variant(") && value->endsWith(")"));
         QDataStream in(value->mid(9, value->size() - 10));
@@ -131,20 +131,20 @@ private Q_SLOTS:
         PlainRecord notKnown = phone(QStringLiteral("b"), 0x0A000002);
         notKnown.known = false;
         notKnown.applicationType = 2;
-        writeKnownDevices(IniValueText::userTypeVariant("QList<DeviceData_t>",
-                                                        plainList({phone(QStringLiteral("a")), notKnown})));
+        writeKnownDevices(
+            IniValueText::userTypeVariant("QList<DeviceData_t>", plainList({phone(QStringLiteral("a")), notKnown})));
 
         CommonConfiguration configuration(m_path);
         DeviceManager manager(configuration);
         QCOMPARE(manager.GetDeviceCount(), 2);
-        IDevice& a = *manager.GetDevice(QStringLiteral("a")).value();
+        IDevice& a = *manager.GetDevice(QStringLiteral("a"));
         QCOMPARE(a.GetName(), QStringLiteral("Phone a"));
         QCOMPARE(a.GetVersion(), QVersionNumber(1, 4, 2));
         QCOMPARE(a.GetAddress(), QHostAddress(QStringLiteral("192.168.1.7")));
         QCOMPARE(a.GetApplicationType(), ApplicationType_e::Client);
         QVERIFY(a.IsKnown());
         QVERIFY(!a.IsConnected());
-        IDevice& b = *manager.GetDevice(QStringLiteral("b")).value();
+        IDevice& b = *manager.GetDevice(QStringLiteral("b"));
         QCOMPARE(b.GetAddress(), QHostAddress(QStringLiteral("10.0.0.2")));
         QCOMPARE(b.GetApplicationType(), ApplicationType_e::Server);
         QVERIFY(b.IsKnown());
@@ -175,9 +175,11 @@ private Q_SLOTS:
         QTest::newRow("version announcing four billion segments")
             << IniValueText::userTypeVariant(type, bytes) << QStringList{"a"};
 
-        QTest::newRow("odd string length")
-            << IniValueText::userTypeVariant(type, QByteArray::fromHex("00000001" "00000003" "0061"))
-            << QStringList();
+        QTest::newRow("odd string length") << IniValueText::userTypeVariant(type,
+                                                                            QByteArray::fromHex("00000001"
+                                                                                                "00000003"
+                                                                                                "0061"))
+                                           << QStringList();
         QTest::newRow("unregistered type name")
             << IniValueText::userTypeVariant("QList<SomethingElse>", two) << QStringList();
         QTest::newRow("plain text") << QByteArray("192.168.1.7") << QStringList();

@@ -112,7 +112,7 @@ ModuleSource* TestModuleList::placeBlock(ModuleList& list, const QString& device
     std::unique_ptr<ModuleSource> block = newBlock(device);
     ModuleSource* placed = block.get();
     const BlockCreationRequestId_t request
-        = list.AddNewModule(block.release(), m_plugins->plugins->FindModuleDataClass(kEcho), true);
+        = list.AddNewModule(std::move(block), m_plugins->plugins->FindModuleDataClass(kEcho), true);
     list.OnBlockCreated(id, request);
     return placed;
 }
@@ -300,8 +300,8 @@ void TestModuleList::newBlocksGetCreationRequestIds()
 
     std::unique_ptr<ModuleSource> first = newBlock(kDeviceA);
     first->GetInstance()->instanceData()->setClientParameter("Text", "first");
-    QCOMPARE(list.AddNewModule(first.get(), dataClass, true), 0);
-    ModuleSource* placed = first.release();
+    ModuleSource* placed = first.get();
+    QCOMPARE(list.AddNewModule(std::move(first), dataClass, true), 0);
     QCOMPARE(placed->GetCreationRequestId(), 0);
     QCOMPARE(placed->GetState(), ModuleSource::CreationRequested);
     QCOMPARE(requested.count(), 1);
@@ -315,17 +315,18 @@ void TestModuleList::newBlocksGetCreationRequestIds()
     QCOMPARE(request[5].toString(), kDeviceA);
 
     // Without a request the block is listed and numbered all the same.
-    QCOMPARE(list.AddNewModule(newBlock(kDeviceB).release(), dataClass, false), 1);
+    QCOMPARE(list.AddNewModule(newBlock(kDeviceB), dataClass, false), 1);
     QCOMPARE(requested.count(), 0);
     QCOMPARE(list.rowCount(), 2);
 
     // Without a data class the block is destroyed and nothing is listed.
-    QPointer<ModuleSource> orphan = newBlock(kDeviceA).release();
-    QCOMPARE(list.AddNewModule(orphan, nullptr, true), -1);
+    std::unique_ptr<ModuleSource> orphanBlock = newBlock(kDeviceA);
+    QPointer<ModuleSource> orphan = orphanBlock.get();
+    QCOMPARE(list.AddNewModule(std::move(orphanBlock), nullptr, true), -1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(orphan.isNull());
     QCOMPARE(list.rowCount(), 2);
-    QCOMPARE(list.AddNewModule(newBlock(kDeviceA).release(), dataClass, true), 2);
+    QCOMPARE(list.AddNewModule(newBlock(kDeviceA), dataClass, true), 2);
     QVERIFY(storedFolders().isEmpty());
 }
 
@@ -336,10 +337,12 @@ void TestModuleList::confirmedBlockIsStoredAndGoesLive()
     QSignalSpy parameters(&list, &ModuleList::moduleParametersUpdated);
     QSignalSpy data(&list, &ModuleList::moduleDataUpdated);
     const TessivarModuleDataInfo* dataClass = m_plugins->plugins->FindModuleDataClass(kEcho);
-    ModuleSource* waiting = newBlock(kDeviceA).release();
-    ModuleSource* confirmed = newBlock(kDeviceA).release();
-    list.AddNewModule(waiting, dataClass, true);
-    const BlockCreationRequestId_t request = list.AddNewModule(confirmed, dataClass, true);
+    std::unique_ptr<ModuleSource> waitingOwned = newBlock(kDeviceA);
+    ModuleSource* waiting = waitingOwned.get();
+    std::unique_ptr<ModuleSource> confirmedOwned = newBlock(kDeviceA);
+    ModuleSource* confirmed = confirmedOwned.get();
+    list.AddNewModule(std::move(waitingOwned), dataClass, true);
+    const BlockCreationRequestId_t request = list.AddNewModule(std::move(confirmedOwned), dataClass, true);
 
     list.OnBlockCreated(17, 99); // no such request
     QVERIFY(storedFolders().isEmpty());
@@ -371,7 +374,7 @@ void TestModuleList::refusedBlockLeavesTheList()
     ModuleList list;
     placeBlock(list, kDeviceA, 3);
     const TessivarModuleDataInfo* dataClass = m_plugins->plugins->FindModuleDataClass(kEcho);
-    const BlockCreationRequestId_t request = list.AddNewModule(newBlock(kDeviceA).release(), dataClass, true);
+    const BlockCreationRequestId_t request = list.AddNewModule(newBlock(kDeviceA), dataClass, true);
     QSignalSpy removed(&list, &QAbstractItemModel::rowsRemoved);
 
     list.RemoveModuleByRequestId(request + 1);
@@ -451,8 +454,9 @@ void TestModuleList::syncBlockListKeepsABlockNotYetConfirmed()
     ModuleList list;
     placeBlock(list, kDeviceA, 3);
     const TessivarModuleDataInfo* dataClass = m_plugins->plugins->FindModuleDataClass(kEcho);
-    ModuleSource* waiting = newBlock(kDeviceA).release();
-    const BlockCreationRequestId_t request = list.AddNewModule(waiting, dataClass, true);
+    std::unique_ptr<ModuleSource> waitingOwned = newBlock(kDeviceA);
+    ModuleSource* waiting = waitingOwned.get();
+    const BlockCreationRequestId_t request = list.AddNewModule(std::move(waitingOwned), dataClass, true);
 
     list.SyncBlockList(kDeviceA, {});
     QCOMPARE(list.rowCount(), 1);

@@ -39,7 +39,8 @@ TransferTestServer::TransferTestServer(Configuration& configuration, quint16 por
     transfers = std::make_unique<FileTransferFlow>(*this, plugins, configuration, options);
     auto scripted = std::make_unique<ScriptedFileDialogs>();
     dialogs = scripted.get();
-    dashboards = std::make_unique<DashboardFlow>(*this, modules, plugins, [] { return nullptr; }, std::move(scripted));
+    dashboards = std::make_unique<DashboardFlow>(
+        *this, modules, plugins, [] { return nullptr; }, std::move(scripted));
     transfers->registerHandlers(*handler);
     init(std::move(handler), std::move(communicationHandler));
     m_communicationHandler->Start();
@@ -55,8 +56,8 @@ void TransferTestServer::onDeviceDisconnected(const NetworkDeviceId_t& deviceId)
 
 bool TransferTestServer::isRegistered(const NetworkDeviceId_t& deviceId)
 {
-    const std::optional<device::IDevice*> device = m_deviceManager->GetDevice(deviceId);
-    return device && (*device)->IsRegistered();
+    device::IDevice* device = m_deviceManager->GetDevice(deviceId);
+    return device && device->IsRegistered();
 }
 
 bool connectAndRegister(TransferTestServer& server, TestPeer& peer, quint16 port, const QString& name)
@@ -65,8 +66,8 @@ bool connectAndRegister(TransferTestServer& server, TestPeer& peer, quint16 port
     peer.sender().name = name;
     if (!peer.connectToServer(port))
         return false;
-    peer.send(communication::Message_RegisterDevice(name, device::ApplicationType_e::Client, QVersionNumber(2, 0, 0),
-                                                    {}));
+    peer.send(
+        communication::Message_RegisterDevice(name, device::ApplicationType_e::Client, QVersionNumber(2, 0, 0), {}));
     return QTest::qWaitFor([&] { return server.isRegistered(peer.sender().id); }, 5000);
 }
 

@@ -129,9 +129,10 @@ private:
         record.SetModuleDataClass(instance->instanceData()->classId());
         record.SetDeviceId(deviceId);
         record.SetDescription(description);
-        auto* block = new ModuleSource(record, std::move(instance), false);
+        auto owned = std::make_unique<ModuleSource>(record, std::move(instance), false);
+        ModuleSource* block = owned.get();
         const auto requestId
-            = m_server->modules.AddNewModule(block, m_server->plugins.FindModuleDataClass(kEcho), false);
+            = m_server->modules.AddNewModule(std::move(owned), m_server->plugins.FindModuleDataClass(kEcho), false);
         m_server->modules.OnBlockCreated(blockId, requestId);
         QCOMPARE(block->GetBlockId(), blockId);
     }
@@ -158,7 +159,7 @@ private:
         return as<Message_DashboardImportRequest>(received);
     }
 
-private slots:
+private Q_SLOTS:
     void init()
     {
         m_folder = std::make_unique<test::TestWorkingFolder>();

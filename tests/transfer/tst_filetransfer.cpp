@@ -137,7 +137,7 @@ private:
         QCOMPARE(steps.size(), step);
     }
 
-private slots:
+private Q_SLOTS:
     void init()
     {
         m_folder = std::make_unique<test::TestWorkingFolder>();

@@ -44,7 +44,7 @@ class TestTransferApplication : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void transfersThroughTheApplication()
     {
         test::TestWorkingFolder folder;

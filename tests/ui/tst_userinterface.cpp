@@ -274,7 +274,7 @@ private Q_SLOTS:
         // Untitled, a text block is told apart by its text.
         QCOMPARE(m_ui->text(QStringLiteral("text_ModuleTitle")), QStringLiteral("typed by hand"));
         QCOMPARE(placed->GetDisplayName(), QStringLiteral("typed by hand"));
-        const QString deviceName = (*application().deviceManager().GetDevice(kPeerId))->GetName();
+        const QString deviceName = application().deviceManager().GetDevice(kPeerId)->GetName();
         QVERIFY(!deviceName.isEmpty());
         QTRY_VERIFY2(m_ui->text(QStringLiteral("text_ModuleDetails")).contains(deviceName),
                      qPrintable(m_ui->text(QStringLiteral("text_ModuleDetails"))));

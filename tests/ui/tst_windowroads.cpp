@@ -463,13 +463,13 @@ private Q_SLOTS:
         // The peer's greetings may rename it: the row shows whatever name the device has now.
         const auto onTheDevice = [this, &details] {
             const auto device = application().deviceManager().GetDevice(kPeerId);
-            return device && details().endsWith(QStringLiteral("on %1 · live").arg((*device)->GetName()));
+            return device && details().endsWith(QStringLiteral("on %1 · live").arg(device->GetName()));
         };
         QTRY_VERIFY2(onTheDevice(), qPrintable(details()));
 
         hoverDeviceRow();
         QTRY_COMPARE(m_ui->text(QStringLiteral("text_DeviceName")),
-                     (*application().deviceManager().GetDevice(kPeerId))->GetName());
+                     application().deviceManager().GetDevice(kPeerId)->GetName());
         QVERIFY(m_ui->click(QStringLiteral("button_RemoveDevice")));
         QVERIFY(m_ui->click(QStringLiteral("button_RemoveConfirm")));
         QTRY_VERIFY(!application().deviceManager().GetDevice(kPeerId));

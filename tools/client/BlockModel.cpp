@@ -153,8 +153,8 @@ bool BlockModel::load()
     m_blocks = std::move(loaded);
     endResetModel();
     m_profiles = profiles;
-    emit countChanged();
-    emit profilesChanged();
+    Q_EMIT countChanged();
+    Q_EMIT profilesChanged();
     return true;
 }
 
@@ -248,13 +248,13 @@ bool BlockModel::addAt(const Block& block)
         if (m_profiles.size() >= kMaximumProfiles)
             return false;
         m_profiles.append(block.profile);
-        emit profilesChanged();
+        Q_EMIT profilesChanged();
     }
     const int row = rowCount();
     beginInsertRows(QModelIndex(), row, row);
     m_blocks.push_back(block);
     endInsertRows();
-    emit countChanged();
+    Q_EMIT countChanged();
     save();
     return true;
 }
@@ -267,7 +267,7 @@ void BlockModel::remove(quint32 id)
     beginRemoveRows(QModelIndex(), row, row);
     m_blocks.erase(m_blocks.begin() + row);
     endRemoveRows();
-    emit countChanged();
+    Q_EMIT countChanged();
     save();
 }
 
@@ -277,7 +277,7 @@ void BlockModel::updateParameters(quint32 id, const QVariantMap& parameters)
     if (row < 0)
         return;
     m_blocks[static_cast<size_t>(row)].parameters.insert(parameters);
-    emit dataChanged(index(row), index(row), {ParametersRole, TitleRole, TitleColorRole, BackgroundColorRole});
+    Q_EMIT dataChanged(index(row), index(row), {ParametersRole, TitleRole, TitleColorRole, BackgroundColorRole});
     save();
 }
 
@@ -287,7 +287,7 @@ void BlockModel::updateData(quint32 id, const QVariantMap& data)
     if (row < 0)
         return;
     m_blocks[static_cast<size_t>(row)].data.insert(data);
-    emit dataChanged(index(row), index(row), {DataRole});
+    Q_EMIT dataChanged(index(row), index(row), {DataRole});
 }
 
 void BlockModel::setWidgetUrl(const QString& dataClass, const QUrl& url)
@@ -296,7 +296,7 @@ void BlockModel::setWidgetUrl(const QString& dataClass, const QUrl& url)
         if (m_blocks[row].dataClass != dataClass || m_blocks[row].widgetUrl == url)
             continue;
         m_blocks[row].widgetUrl = url;
-        emit dataChanged(index(int(row)), index(int(row)), {WidgetUrlRole});
+        Q_EMIT dataChanged(index(int(row)), index(int(row)), {WidgetUrlRole});
     }
 }
 
@@ -331,7 +331,7 @@ bool BlockModel::moveBlock(quint32 id, int column, int row, int width, int heigh
     if (block.cell == cell)
         return true;
     block.cell = cell;
-    emit dataChanged(index(at), index(at), {CellRole});
+    Q_EMIT dataChanged(index(at), index(at), {CellRole});
     save();
     return true;
 }
@@ -350,7 +350,7 @@ bool BlockModel::addProfile(const QString& name)
     if (m_profiles.size() >= kMaximumProfiles || !isValidNewProfileName(name))
         return false;
     m_profiles.append(name);
-    emit profilesChanged();
+    Q_EMIT profilesChanged();
     save();
     return true;
 }
@@ -365,9 +365,9 @@ bool BlockModel::renameProfile(const QString& name, const QString& newName)
         if (m_blocks[row].profile != name)
             continue;
         m_blocks[row].profile = newName;
-        emit dataChanged(index(int(row)), index(int(row)), {ProfileRole});
+        Q_EMIT dataChanged(index(int(row)), index(int(row)), {ProfileRole});
     }
-    emit profilesChanged();
+    Q_EMIT profilesChanged();
     save();
     return true;
 }

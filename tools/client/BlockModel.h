@@ -94,7 +94,7 @@ public:
     // The grid units of a geometry that came from elsewhere (an import), kept inside the grid.
     static QRect cellOf(const QRectF& geometry);
 
-signals:
+Q_SIGNALS:
     void countChanged();
     void profilesChanged();
 

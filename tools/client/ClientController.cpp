@@ -1,4 +1,5 @@
-// The client's one session with a server: connection, registration, display files, blocks and requests, each a few lines.
+// The client's one session with a server: connection, registration, display files, blocks and requests, each a few
+// lines.
 #include "ClientController.h"
 
 #include "communication/messages/Message_BlockList.h"
@@ -183,7 +184,8 @@ void ClientController::wireSession()
     connect(session, &DeviceSession::dataReceived, this,
             [this](quint32 blockId, const QVariantMap& data) { m_blocks.updateData(blockId, data); });
     connect(session, &DeviceSession::notificationReceived, this, [this](const QString& text, int duration) {
-        emit toast(text.left(kMaximumToastLength), std::clamp(duration, kMinimumToastDuration, kMaximumToastDuration));
+        Q_EMIT toast(text.left(kMaximumToastLength),
+                     std::clamp(duration, kMinimumToastDuration, kMaximumToastDuration));
     });
     connect(session, &DeviceSession::fileTransferReceived, this, &ClientController::onFileTransfer);
     connect(session, &DeviceSession::fileTransferRequested, this,
@@ -299,7 +301,7 @@ void ClientController::onRegistered()
     stream << missing;
     m_fetching = missing;
     m_session->send(communication::Message_FileTransferRequest(FileTransferRequestType_e::DataClassFiles, request));
-    emit displayFilesRequested(missing);
+    Q_EMIT displayFilesRequested(missing);
 }
 
 void ClientController::onBlockCreated(quint32 blockId, const QString& dataClass)
@@ -435,7 +437,7 @@ void ClientController::setState(const QString& state)
     if (state == m_state)
         return;
     m_state = state;
-    emit stateChanged();
+    Q_EMIT stateChanged();
 }
 
 QString ClientController::state() const
@@ -468,7 +470,7 @@ void ClientController::setCurrentProfile(const QString& profile)
     if (profile == m_currentProfile || !m_blocks.profiles().contains(profile))
         return;
     m_currentProfile = profile;
-    emit currentProfileChanged();
+    Q_EMIT currentProfileChanged();
 }
 
 BlockModel* ClientController::blockModel()

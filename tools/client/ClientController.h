@@ -82,7 +82,7 @@ public:
     void setReconnectInterval(std::chrono::milliseconds interval);
     void setSilenceLimit(std::chrono::milliseconds limit);
 
-signals:
+Q_SIGNALS:
     void stateChanged();
     void currentProfileChanged();
     void toast(const QString& text, int duration);

@@ -12,7 +12,7 @@ DataWidgetHost::DataWidgetHost(QQuickItem* parent)
     connect(&m_dataMap, &QQmlPropertyMap::valueChanged, this, [this](const QString& key, const QVariant& value) {
         // Only the widget's own writes come here: insert() from the server does not signal.
         m_data.insert(key, value);
-        emit dataWritten({{key, value}});
+        Q_EMIT dataWritten({{key, value}});
     });
 }
 
@@ -31,7 +31,7 @@ void DataWidgetHost::setSource(const QUrl& source)
     if (source == m_source)
         return;
     m_source = source;
-    emit sourceChanged();
+    Q_EMIT sourceChanged();
     if (isComponentComplete())
         reload();
 }
@@ -45,7 +45,7 @@ void DataWidgetHost::setParameters(const QVariantMap& parameters)
 {
     m_parameters = parameters;
     fill(m_parameterMap, parameters);
-    emit parametersChanged();
+    Q_EMIT parametersChanged();
 }
 
 QVariantMap DataWidgetHost::blockData() const
@@ -57,7 +57,7 @@ void DataWidgetHost::setBlockData(const QVariantMap& data)
 {
     m_data = data;
     fill(m_dataMap, data);
-    emit blockDataChanged();
+    Q_EMIT blockDataChanged();
 }
 
 bool DataWidgetHost::failed() const
@@ -95,7 +95,7 @@ void DataWidgetHost::clear()
     delete m_widget.data();
     m_context.reset();
     if (wasLoaded)
-        emit loadedChanged();
+        Q_EMIT loadedChanged();
 }
 
 void DataWidgetHost::setFailed(bool failed)
@@ -103,7 +103,7 @@ void DataWidgetHost::setFailed(bool failed)
     if (failed == m_failed)
         return;
     m_failed = failed;
-    emit failedChanged();
+    Q_EMIT failedChanged();
 }
 
 void DataWidgetHost::reload()
@@ -137,7 +137,7 @@ void DataWidgetHost::reload()
     item->setSize(size());
     m_widget = item;
     setFailed(false);
-    emit loadedChanged();
+    Q_EMIT loadedChanged();
 }
 
 } // namespace tessivar::client

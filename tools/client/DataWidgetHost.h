@@ -37,7 +37,7 @@ public:
     bool failed() const;
     bool loaded() const;
 
-signals:
+Q_SIGNALS:
     void sourceChanged();
     void parametersChanged();
     void blockDataChanged();

@@ -43,7 +43,7 @@ void ServerListModel::heard(const QString& name, const QString& address, quint16
             continue;
         if (m_servers[row].name != shown) {
             m_servers[row].name = shown;
-            emit dataChanged(index(row), index(row), {NameRole});
+            Q_EMIT dataChanged(index(row), index(row), {NameRole});
         }
         return;
     }
@@ -52,7 +52,7 @@ void ServerListModel::heard(const QString& name, const QString& address, quint16
     beginInsertRows(QModelIndex(), rowCount(), rowCount());
     m_servers.append({shown, address, port});
     endInsertRows();
-    emit countChanged();
+    Q_EMIT countChanged();
 }
 
 } // namespace tessivar::client

@@ -25,7 +25,7 @@ public:
     // A new row, or the name of a known address brought up to date.
     void heard(const QString& name, const QString& address, quint16 port);
 
-signals:
+Q_SIGNALS:
     void countChanged();
 
 private:

@@ -337,12 +337,12 @@ void DeviceRun::finish(int exitCode)
     m_stepTimer.disconnect();
     m_out.flush();
     if (!m_session || !m_session->isOpen()) {
-        emit finished(exitCode);
+        Q_EMIT finished(exitCode);
         return;
     }
     // The close frame follows whatever was sent, so the server reads it all first.
-    connect(m_session.get(), &DeviceSession::disconnected, this, [this, exitCode] { emit finished(exitCode); });
-    connect(&m_stepTimer, &QTimer::timeout, this, [this, exitCode] { emit finished(exitCode); });
+    connect(m_session.get(), &DeviceSession::disconnected, this, [this, exitCode] { Q_EMIT finished(exitCode); });
+    connect(&m_stepTimer, &QTimer::timeout, this, [this, exitCode] { Q_EMIT finished(exitCode); });
     m_stepTimer.start(kCloseTime);
     m_session->close();
 }

@@ -34,7 +34,7 @@ public:
 
     void start();
 
-signals:
+Q_SIGNALS:
     void finished(int exitCode);
 
 private:

@@ -39,17 +39,17 @@ DeviceSession::DeviceSession(const communication::MessageSender_t& self, DeviceS
             tcp->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         m_wasConnected = true;
         send(communication::Message_Hello(m_self.id));
-        emit connected();
+        Q_EMIT connected();
     });
     connect(&m_socket, &QWebSocket::disconnected, this, [this] {
         if (m_wasConnected)
-            emit disconnected();
+            Q_EMIT disconnected();
         else
-            emit connectionFailed(m_socket.errorString());
+            Q_EMIT connectionFailed(m_socket.errorString());
     });
     connect(&m_socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this, [this] {
         if (!m_wasConnected)
-            emit connectionFailed(m_socket.errorString());
+            Q_EMIT connectionFailed(m_socket.errorString());
     });
     connect(&m_socket, &QWebSocket::textMessageReceived, this, &DeviceSession::onText);
 }
@@ -141,7 +141,7 @@ QVersionNumber DeviceSession::serverVersion() const
 
 void DeviceSession::onText(const QString& text)
 {
-    emit messageArrived();
+    Q_EMIT messageArrived();
     const auto parsed = m_codec.Parse(text.toUtf8());
     if (!parsed) {
         qWarning() << "Rejected a message from the server that is not a valid envelope:" << text.left(200);
@@ -176,7 +176,7 @@ void DeviceSession::dispatch(const communication::MessageHeader_t& header, const
         }
         if (!m_registered) {
             m_registered = true;
-            emit registered(m_listed);
+            Q_EMIT registered(m_listed);
         }
         break;
     }
@@ -190,7 +190,7 @@ void DeviceSession::dispatch(const communication::MessageHeader_t& header, const
             break;
         updated->parametersReceived = true;
         updated->parameters.insert(update.GetParameters());
-        emit parametersReceived(update.GetBlockId(), update.GetParameters());
+        Q_EMIT parametersReceived(update.GetBlockId(), update.GetParameters());
         break;
     }
     case MessageType_e::Data: {
@@ -199,7 +199,7 @@ void DeviceSession::dispatch(const communication::MessageHeader_t& header, const
         if (!updated)
             break;
         updated->data.insert(data.GetData());
-        emit dataReceived(data.GetBlockId(), data.GetData());
+        Q_EMIT dataReceived(data.GetBlockId(), data.GetData());
         break;
     }
     case MessageType_e::DeleteModule: {
@@ -207,12 +207,12 @@ void DeviceSession::dispatch(const communication::MessageHeader_t& header, const
         m_blocks.erase(blockId);
         m_listed.removeAll(blockId);
         m_state.removeBlock(blockId);
-        emit blockDeleted(blockId);
+        Q_EMIT blockDeleted(blockId);
         break;
     }
     case MessageType_e::Notification: {
         const auto& notification = static_cast<const communication::Message_Notification&>(message);
-        emit notificationReceived(notification.GetText(), notification.GetDuration());
+        Q_EMIT notificationReceived(notification.GetText(), notification.GetDuration());
         break;
     }
     case MessageType_e::DashboardExportRequest:
@@ -223,12 +223,12 @@ void DeviceSession::dispatch(const communication::MessageHeader_t& header, const
         break;
     case MessageType_e::FileTransferRequest: {
         const auto& request = static_cast<const communication::Message_FileTransferRequest&>(message);
-        emit fileTransferRequested(request.GetRequestType(), request.GetRequestData(), header.sequenceId);
+        Q_EMIT fileTransferRequested(request.GetRequestType(), request.GetRequestData(), header.sequenceId);
         break;
     }
     case MessageType_e::FileTransfer: {
         const auto& transfer = static_cast<const communication::Message_FileTransfer&>(message);
-        emit fileTransferReceived(transfer.GetMetaData(), transfer.GetFileData(), header.sequenceId);
+        Q_EMIT fileTransferReceived(transfer.GetMetaData(), transfer.GetFileData(), header.sequenceId);
         break;
     }
     default:
@@ -243,7 +243,7 @@ void DeviceSession::answerRegistration(const communication::MessageHeader_t& hea
     m_serverName = request.GetName();
     m_serverVersion = request.GetSoftwareVersion();
     m_serverCatalogue = request.GetDataClassInfoList();
-    emit catalogueReceived(m_serverCatalogue);
+    Q_EMIT catalogueReceived(m_serverCatalogue);
     // A device that shows no block claims the server's own data classes: the server then
     // has no files to offer it.
     send(communication::Message_RegisterDevice(m_self.name, m_self.applicationType, m_self.softwareVersion,
@@ -301,7 +301,7 @@ void DeviceSession::createBlock(const communication::MessageHeader_t& header, co
     send(communication::Message_RegisterBlockResponse(BlockCreationStatus_e::Created, blockId,
                                                       request.GetRequestIndex()),
          header.sequenceId);
-    emit blockCreated(blockId, created->dataClass);
+    Q_EMIT blockCreated(blockId, created->dataClass);
 }
 
 void DeviceSession::answerDashboardExport(const communication::MessageHeader_t& header)
@@ -312,7 +312,7 @@ void DeviceSession::answerDashboardExport(const communication::MessageHeader_t& 
         for (const auto& blocks : profiles)
             count += static_cast<int>(blocks.size());
         send(communication::Message_DashboardExportResponse(profiles), header.sequenceId);
-        emit dashboardExported(count);
+        Q_EMIT dashboardExported(count);
         return;
     }
     // A screen-less device lays its blocks out four to a row, one cell each, in id order.
@@ -331,7 +331,7 @@ void DeviceSession::answerDashboardExport(const communication::MessageHeader_t& 
         ++count;
     }
     send(communication::Message_DashboardExportResponse(profiles), header.sequenceId);
-    emit dashboardExported(count);
+    Q_EMIT dashboardExported(count);
 }
 
 void DeviceSession::importDashboard(const communication::MessageHeader_t& header,
@@ -353,7 +353,7 @@ void DeviceSession::importDashboard(const communication::MessageHeader_t& header
         added->z = entry.z;
         added->profiles = entry.profiles;
         ++createdCount;
-        emit blockCreated(blockId, added->dataClass);
+        Q_EMIT blockCreated(blockId, added->dataClass);
     }
     const bool complete = createdCount == request.GetImportData().size();
     send(communication::Message_DashboardImportResponse(
@@ -361,7 +361,7 @@ void DeviceSession::importDashboard(const communication::MessageHeader_t& header
              complete ? communication::Message_DashboardImportResponse::kStatusSuccessful
                       : communication::Message_DashboardImportResponse::kStatusFailed),
          header.sequenceId);
-    emit dashboardImported(createdCount, static_cast<int>(request.GetImportData().size()));
+    Q_EMIT dashboardImported(createdCount, static_cast<int>(request.GetImportData().size()));
 }
 
 } // namespace tessivar::devicecli

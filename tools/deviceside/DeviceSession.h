@@ -80,7 +80,7 @@ public:
     QVersionNumber serverVersion() const;
     bool isOpen() const;
 
-signals:
+Q_SIGNALS:
     void connected();
     // Any message of the server arrived, valid or not: it is there.
     void messageArrived();

@@ -19,7 +19,7 @@ ServerDiscovery::ServerDiscovery(quint16 port, QObject* parent)
     m_timeout.setSingleShot(true);
     connect(&m_timeout, &QTimer::timeout, this, [this] {
         m_socket.close();
-        emit timedOut();
+        Q_EMIT timedOut();
     });
     connect(&m_socket, &QUdpSocket::readyRead, this, &ServerDiscovery::readDatagrams);
 }
@@ -74,12 +74,12 @@ void ServerDiscovery::readDatagrams()
         if (isIpv4)
             sender = ipv4;
         if (!m_stopAtFirst) {
-            emit serverFound(sender, parsed->first.sender.name);
+            Q_EMIT serverFound(sender, parsed->first.sender.name);
             continue;
         }
         m_timeout.stop();
         m_socket.close();
-        emit serverFound(sender, parsed->first.sender.name);
+        Q_EMIT serverFound(sender, parsed->first.sender.name);
         return;
     }
 }

@@ -26,7 +26,7 @@ public:
     void stop();
     QString errorString() const;
 
-signals:
+Q_SIGNALS:
     void serverFound(const QHostAddress& address, const QString& serverName);
     void timedOut();
 

@@ -1,6 +1,7 @@
 #include "communication/messages/Message_DashboardImportResponse.h"
 
 #include "communication/JsonValues.h"
+#include "core/Logging.h"
 
 #include <QDebug>
 
@@ -41,7 +42,8 @@ std::optional<std::unique_ptr<IMessage>> Message_DashboardImportResponse::FromJs
         // A key that names no request cannot be attributed; reading it as request 0
         // would confirm or remove an unrelated block.
         if (!ok) {
-            qWarning().noquote() << "Ignoring dashboard import entry with invalid request id:" << it.key().left(64);
+            qCWarning(lcCommunication).noquote()
+                << "Ignoring dashboard import entry with invalid request id:" << it.key().left(64);
             continue;
         }
         createdBlocks.insert(requestId, JsonValues::ReadDecimal(it.value()));

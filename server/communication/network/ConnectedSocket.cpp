@@ -45,15 +45,15 @@ void ConnectedSocket::RememberPeer()
 
 void ConnectedSocket::Open(const PeerEndPoint& endPoint)
 {
-    qDebug().nospace() << "Opening websocket to endpoint [" << endPoint << "]";
+    qCDebug(lcCommunication).nospace() << "Opening websocket to endpoint [" << endPoint << "]";
     m_socket->open(endPoint.ToUrl());
 }
 
 void ConnectedSocket::Send(const QByteArray& data)
 {
-    // Printing a socket asks it for its state, name and address: not per message.
-    if (debugLoggingEnabled())
-        qDebug().nospace() << "Sending data to socket[" << *this << "]";
+    // Printing a socket asks it for its state, name and address: the category check
+    // comes first, so that costs nothing while debug lines are off.
+    qCDebug(lcCommunication).nospace() << "Sending data to socket[" << *this << "]";
     m_socket->sendTextMessage(QString::fromUtf8(data));
 }
 
@@ -120,8 +120,8 @@ bool ConnectedSocket::WithinBudget()
     if (++m_messagesInWindow <= kMaximumUntrustedMessagesPerSecond)
         return true;
     m_overBudget = true;
-    qWarning().nospace() << *this << ": more than [" << kMaximumUntrustedMessagesPerSecond
-                         << "] messages in a second before registering, connection closed";
+    qCWarning(lcCommunication).nospace() << *this << ": more than [" << kMaximumUntrustedMessagesPerSecond
+                                         << "] messages in a second before registering, connection closed";
     m_socket->close(QWebSocketProtocol::CloseCodePolicyViolated);
     return false;
 }
@@ -130,33 +130,32 @@ void ConnectedSocket::OnTextMessageReceived(const QString& message)
 {
     if (!WithinBudget())
         return;
-    if (debugLoggingEnabled())
-        qDebug().nospace() << *this << ": data received";
-    emit DataReceived(message.toUtf8());
+    qCDebug(lcCommunication).nospace() << *this << ": data received";
+    Q_EMIT DataReceived(message.toUtf8());
 }
 
 void ConnectedSocket::OnConnected()
 {
     RememberPeer();
-    qDebug().nospace() << *this << ": connected";
-    emit Connected();
+    qCDebug(lcCommunication).nospace() << *this << ": connected";
+    Q_EMIT Connected();
 }
 
 void ConnectedSocket::OnDisconnected()
 {
     if (m_socket->closeCode() == QWebSocketProtocol::CloseCodeTooMuchData) {
-        qWarning().nospace() << *this << ": refused an incoming message or frame larger than [" << IncomingLimit()
-                             << "] bytes, connection closed";
+        qCWarning(lcCommunication).nospace() << *this << ": refused an incoming message or frame larger than ["
+                                             << IncomingLimit() << "] bytes, connection closed";
     }
-    qDebug().nospace() << *this << ": disconnected";
-    emit Disconnected();
+    qCDebug(lcCommunication).nospace() << *this << ": disconnected";
+    Q_EMIT Disconnected();
 }
 
 void ConnectedSocket::OnError(QAbstractSocket::SocketError error)
 {
-    qDebug().nospace() << *this << ": error:" << error;
+    qCDebug(lcCommunication).nospace() << *this << ": error:" << error;
     if (error == QAbstractSocket::DatagramTooLargeError)
-        emit ErrorOccurred(SocketError::ConnectionError);
+        Q_EMIT ErrorOccurred(SocketError::ConnectionError);
 }
 
 void ConnectedSocket::Print(QDebug& debug) const

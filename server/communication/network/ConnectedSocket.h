@@ -60,7 +60,7 @@ public:
 
     void Print(QDebug& debug) const;
 
-signals:
+Q_SIGNALS:
     void DataReceived(QByteArray data);
     void ErrorOccurred(tessivar::communication::network::SocketError error);
     void Connected();

@@ -1,6 +1,7 @@
 #include "communication/network/ConnectedSocketServer.h"
 
 #include "communication/network/ConnectedSocket.h"
+#include "core/Logging.h"
 
 #include <QDebug>
 #include <QTcpSocket>
@@ -14,7 +15,7 @@ ConnectedSocketServer::ConnectedSocketServer(const QString& name, quint16 port)
     : m_port(port)
     , m_server(std::make_unique<QWebSocketServer>(name, QWebSocketServer::NonSecureMode))
 {
-    qDebug() << "Initializing server" << *this;
+    qCDebug(lcCommunication) << "Initializing server" << *this;
     m_server->setHandshakeTimeout(kHandshakeTimeout);
     connect(m_server.get(), &QWebSocketServer::newConnection, this, &ConnectedSocketServer::OnNewConnection);
     connect(m_server.get(), &QWebSocketServer::serverError, this, &ConnectedSocketServer::OnServerError);
@@ -33,7 +34,8 @@ void ConnectedSocketServer::OnServerError()
     // A failed listen is reported by Listen() itself.
     if (!m_listener.isListening())
         return;
-    qWarning().nospace().noquote() << *this << ": refused a connection attempt: " << m_server->errorString();
+    qCWarning(lcCommunication).nospace().noquote()
+        << *this << ": refused a connection attempt: " << m_server->errorString();
 }
 
 ConnectedSocketServer::~ConnectedSocketServer()
@@ -46,14 +48,14 @@ ConnectedSocketServer::~ConnectedSocketServer()
 
 bool ConnectedSocketServer::Listen()
 {
-    qInfo().nospace() << *this << ": trying to listen to connected communication on port " << m_port;
+    qCInfo(lcCommunication).nospace() << *this << ": trying to listen to connected communication on port " << m_port;
     if (m_listener.listen(QHostAddress::Any, m_port)) {
-        qInfo().nospace() << *this << ": Ready";
+        qCInfo(lcCommunication).nospace() << *this << ": Ready";
         return true;
     }
-    qWarning() << "Could not listen";
-    qWarning().nospace().noquote() << *this << ": " << m_listener.errorString();
-    emit ErrorOccurred(SocketError::ListenFailed);
+    qCWarning(lcCommunication) << "Could not listen";
+    qCWarning(lcCommunication).nospace().noquote() << *this << ": " << m_listener.errorString();
+    Q_EMIT ErrorOccurred(SocketError::ListenFailed);
     return false;
 }
 
@@ -80,8 +82,8 @@ void ConnectedSocketServer::OnTcpConnection()
         if (m_unfinished.size() >= kMaximumUnfinishedHandshakes
             || fromAddress >= kMaximumUnfinishedHandshakesPerAddress) {
             if (!m_refusedLogged.contains(address)) {
-                qWarning().nospace() << *this << ": too many unfinished handshakes, refusing connections from "
-                                     << address.toString();
+                qCWarning(lcCommunication).nospace()
+                    << *this << ": too many unfinished handshakes, refusing connections from " << address.toString();
                 m_refusedLogged.insert(address);
             }
             socket->abort();
@@ -98,8 +100,8 @@ void ConnectedSocketServer::OnTcpConnection()
         QTimer::singleShot(m_handshakeTimeout, socket, [this, socket] {
             if (!m_unfinished.contains(socket))
                 return;
-            qInfo().nospace() << *this << ": handshake not finished in time, dropping "
-                              << socket->peerAddress().toString();
+            qCInfo(lcCommunication).nospace()
+                << *this << ": handshake not finished in time, dropping " << socket->peerAddress().toString();
             socket->abort();
         });
         // Small messages one after another: without this an answer waits for the ACK of
@@ -117,7 +119,7 @@ void ConnectedSocketServer::ForgetUnfinished(QTcpSocket* socket)
 
 void ConnectedSocketServer::OnNewConnection()
 {
-    qInfo().nospace() << *this << ": New connection";
+    qCInfo(lcCommunication).nospace() << *this << ": New connection";
     while (m_server->hasPendingConnections()) {
         std::unique_ptr<QWebSocket> socket(m_server->nextPendingConnection());
         if (!socket)
@@ -132,7 +134,7 @@ void ConnectedSocketServer::OnNewConnection()
         }
         // The server parents what it hands out; ownership moves to the ConnectedSocket.
         socket->setParent(nullptr);
-        emit SocketConnected(new ConnectedSocket(std::move(socket)));
+        Q_EMIT SocketConnected(new ConnectedSocket(std::move(socket)));
     }
 }
 

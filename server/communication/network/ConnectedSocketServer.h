@@ -50,7 +50,7 @@ public:
 
     void Print(QDebug& debug) const;
 
-signals:
+Q_SIGNALS:
     // The receiver takes ownership of the socket.
     void SocketConnected(tessivar::communication::network::ConnectedSocket* socket);
     void ErrorOccurred(tessivar::communication::network::SocketError error);

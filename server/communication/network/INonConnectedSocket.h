@@ -3,8 +3,12 @@
 #include "communication/network/PeerEndPoint.h"
 #include "communication/network/SocketError.h"
 
+#include <QAbstractSocket>
 #include <QByteArray>
 #include <QObject>
+#include <QString>
+
+#include <optional>
 
 class QDebug;
 
@@ -22,8 +26,11 @@ public:
     virtual void Bind() = 0;
     virtual void SendTo(const QByteArray& data, const PeerEndPoint& endPoint) = 0;
     virtual void Broadcast(const QByteArray& data) = 0;
+    // Why the last Bind() failed, with the system's text; nullopt after a bind that held.
+    virtual std::optional<QAbstractSocket::SocketError> BindError() const = 0;
+    virtual QString BindErrorString() const = 0;
 
-signals:
+Q_SIGNALS:
     void DataReceived(QByteArray data, tessivar::communication::network::PeerEndPoint senderEndPoint);
     void ErrorOccurred(tessivar::communication::network::SocketError error);
 

@@ -1,5 +1,7 @@
 #include "communication/network/NonConnectedSocket.h"
 
+#include "core/Logging.h"
+
 #include <QDebug>
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
@@ -32,7 +34,7 @@ NonConnectedSocket::NonConnectedSocket(quint16 port, const QString& description)
     , m_description(description)
     , m_socket(std::make_unique<QUdpSocket>())
 {
-    qDebug() << "Initializing socket" << *this;
+    qCDebug(lcCommunication) << "Initializing socket" << *this;
 }
 
 NonConnectedSocket::~NonConnectedSocket()
@@ -49,13 +51,28 @@ void NonConnectedSocket::Bind()
 {
     m_socket->bind(QHostAddress::Any, m_port, QAbstractSocket::DefaultForPlatform);
     if (m_socket->state() != QAbstractSocket::UnconnectedState) {
+        m_bindError.reset();
+        m_bindErrorString.clear();
         connect(m_socket.get(), &QUdpSocket::readyRead, this, &NonConnectedSocket::ReadPendingDatagrams,
                 Qt::UniqueConnection);
-        qDebug().nospace() << *this << ": listening";
+        qCDebug(lcCommunication).nospace() << *this << ": listening";
         return;
     }
-    qWarning().nospace().noquote() << *this << ": socket bind failed with error [" << m_socket->errorString() << "]";
-    emit ErrorOccurred(SocketError::BindFailed);
+    qCWarning(lcCommunication).nospace().noquote()
+        << *this << ": socket bind failed with error [" << m_socket->errorString() << "]";
+    m_bindError = m_socket->error();
+    m_bindErrorString = m_socket->errorString();
+    Q_EMIT ErrorOccurred(SocketError::BindFailed);
+}
+
+std::optional<QAbstractSocket::SocketError> NonConnectedSocket::BindError() const
+{
+    return m_bindError;
+}
+
+QString NonConnectedSocket::BindErrorString() const
+{
+    return m_bindErrorString;
 }
 
 void NonConnectedSocket::ReadPendingDatagrams()
@@ -67,12 +84,15 @@ void NonConnectedSocket::ReadPendingDatagrams()
             continue;
         }
         const QNetworkDatagram datagram = m_socket->receiveDatagram(size < 0 ? 0 : size);
-        QDebug debug = qDebug();
-        debug.nospace() << *this << ": datagram received [";
-        printDatagram(debug, datagram);
-        debug << "]";
+        if (lcCommunication().isDebugEnabled()) {
+            QDebug debug = QMessageLogger(QT_MESSAGELOG_FILE, QT_MESSAGELOG_LINE, QT_MESSAGELOG_FUNC)
+                               .debug(lcCommunication());
+            debug.nospace() << *this << ": datagram received [";
+            printDatagram(debug, datagram);
+            debug << "]";
+        }
         if (datagram.isValid() && !datagram.data().isEmpty())
-            emit DataReceived(datagram.data(), PeerEndPoint(datagram.senderAddress(), m_port));
+            Q_EMIT DataReceived(datagram.data(), PeerEndPoint(datagram.senderAddress(), m_port));
     }
 }
 
@@ -82,21 +102,22 @@ void NonConnectedSocket::DiscardPendingDatagram(qint64 size)
     QHostAddress sender;
     quint16 senderPort = 0;
     m_socket->readDatagram(discard, kDiscardBufferSize, &sender, &senderPort);
-    qWarning().nospace().noquote() << *this << ": datagram of [" << size << "] bytes from [" << PeerEndPoint::Normalize(sender).toString()
-                                   << ":" << senderPort << "] refused, larger than [" << m_maximumDatagramSize
-                                   << "] bytes";
+    qCWarning(lcCommunication).nospace().noquote()
+        << *this << ": datagram of [" << size << "] bytes from [" << PeerEndPoint::Normalize(sender).toString() << ":"
+        << senderPort << "] refused, larger than [" << m_maximumDatagramSize << "] bytes";
 }
 
 void NonConnectedSocket::SendTo(const QByteArray& data, const PeerEndPoint& endPoint)
 {
     const QHostAddress address = endPoint.GetAddress();
-    qDebug().nospace().noquote() << *this << ": sending data to [" << address.toString() << ":" << m_port << "]";
+    qCDebug(lcCommunication).nospace().noquote()
+        << *this << ": sending data to [" << address.toString() << ":" << m_port << "]";
     m_socket->writeDatagram(data, address, m_port);
 }
 
 void NonConnectedSocket::Broadcast(const QByteArray& data)
 {
-    qDebug().nospace() << *this << ": broadcasting data";
+    qCDebug(lcCommunication).nospace() << *this << ": broadcasting data";
     const auto interfaces = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface& networkInterface : interfaces) {
         if (!networkInterface.flags().testFlag(QNetworkInterface::IsUp))

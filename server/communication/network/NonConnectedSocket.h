@@ -27,6 +27,8 @@ public:
     void Bind() override;
     void SendTo(const QByteArray& data, const PeerEndPoint& endPoint) override;
     void Broadcast(const QByteArray& data) override;
+    std::optional<QAbstractSocket::SocketError> BindError() const override;
+    QString BindErrorString() const override;
 
     // Lowers the bound for tests: real datagrams never come near the default.
     void SetMaximumDatagramSize(qint64 bytes);
@@ -38,6 +40,8 @@ private:
     quint16 m_port;
     QString m_description;
     std::unique_ptr<QUdpSocket> m_socket;
+    std::optional<QAbstractSocket::SocketError> m_bindError;
+    QString m_bindErrorString;
     qint64 m_maximumDatagramSize = kMaximumDatagramSize;
 };
 

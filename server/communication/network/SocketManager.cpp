@@ -1,6 +1,7 @@
 #include "communication/network/SocketManager.h"
 
 #include "communication/network/ConnectedSocketServer.h"
+#include "core/Logging.h"
 
 #include <QDebug>
 
@@ -66,11 +67,29 @@ QString SocketManager::ServerListenErrorString() const
     return m_server ? m_server->ListenErrorString() : QString();
 }
 
+std::optional<QAbstractSocket::SocketError> SocketManager::ListenerBindError() const
+{
+    for (const auto& socket : m_listenerSockets) {
+        if (const std::optional<QAbstractSocket::SocketError> error = socket->BindError())
+            return error;
+    }
+    return std::nullopt;
+}
+
+QString SocketManager::ListenerBindErrorString() const
+{
+    for (const auto& socket : m_listenerSockets) {
+        if (socket->BindError())
+            return socket->BindErrorString();
+    }
+    return QString();
+}
+
 void SocketManager::AddListenerSocket(std::unique_ptr<INonConnectedSocket> socket)
 {
     if (!socket)
         return;
-    qDebug().nospace() << "Adding socket [" << *socket << "] listener";
+    qCDebug(lcCommunication).nospace() << "Adding socket [" << *socket << "] listener";
     m_listenerSockets.push_back(std::move(socket));
 }
 
@@ -79,9 +98,10 @@ void SocketManager::StartListeners()
     for (const auto& socket : m_listenerSockets) {
         // Started twice, a listener would report each datagram twice.
         socket->disconnect(this);
-        connect(
-            socket.get(), &INonConnectedSocket::DataReceived, this,
-            [this](const QByteArray& data, const PeerEndPoint& endPoint) { emit DataReceived(data, endPoint, false); });
+        connect(socket.get(), &INonConnectedSocket::DataReceived, this,
+                [this](const QByteArray& data, const PeerEndPoint& endPoint) {
+                    Q_EMIT DataReceived(data, endPoint, false);
+                });
         connect(socket.get(), &INonConnectedSocket::ErrorOccurred, this, &SocketManager::ErrorOccurred);
         socket->Bind();
     }
@@ -91,7 +111,7 @@ void SocketManager::ConnectTo(const PeerEndPoint& endPoint)
 {
     const auto existing = m_connectedSockets.find(endPoint);
     if (existing != m_connectedSockets.end()) {
-        qDebug().nospace() << "There is already a socket to " << endPoint << ": " << *existing->second;
+        qCDebug(lcCommunication).nospace() << "There is already a socket to " << endPoint << ": " << *existing->second;
         return;
     }
     ConnectedSocketPtr socket(new ConnectedSocket(m_name));
@@ -128,26 +148,27 @@ void SocketManager::OnSocketConnected(ConnectedSocket* accepted)
 {
     ConnectedSocketPtr socket(accepted);
     const PeerEndPoint endPoint = socket->GetPeerEndPoint();
-    qDebug().nospace() << "A connected socket [" << *socket << "] was created to endpoint [" << endPoint << "]";
+    qCDebug(lcCommunication).nospace() << "A connected socket [" << *socket << "] was created to endpoint [" << endPoint
+                                       << "]";
     const auto existing = m_connectedSockets.find(endPoint);
     if (existing != m_connectedSockets.end()) {
         // A half-open connection (the phone lost its network) would otherwise lock its
         // address out until the idle check: past the idle limit, the newcomer wins.
         const std::optional<Ticks> silence = SilenceOf(endPoint);
         if (!silence || *silence <= kMaximumSilence) {
-            qDebug().nospace() << "There is already such a socket:" << *existing->second;
+            qCDebug(lcCommunication).nospace() << "There is already such a socket:" << *existing->second;
             Release(std::move(socket));
             return;
         }
-        qDebug().nospace() << "Replacing endpoint [" << existing->first << "] silent for [" << silence->count()
-                           << "] by a new connection";
+        qCDebug(lcCommunication).nospace() << "Replacing endpoint [" << existing->first << "] silent for ["
+                                           << silence->count() << "] by a new connection";
         DropPeer(existing);
     }
     ConnectSocketSignals(socket.get());
     // Silence counts from the opening: a connection that never speaks is dropped too.
     socket->MarkActive(m_clock());
     m_connectedSockets.emplace(endPoint, std::move(socket));
-    emit PeerConnected(endPoint);
+    Q_EMIT PeerConnected(endPoint);
 }
 
 void SocketManager::ConnectSocketSignals(ConnectedSocket* socket)
@@ -163,20 +184,20 @@ void SocketManager::ConnectSocketSignals(ConnectedSocket* socket)
 void SocketManager::OnSocketDataReceived(ConnectedSocket* socket, const QByteArray& data)
 {
     socket->MarkActive(m_clock());
-    emit DataReceived(data, socket->GetPeerEndPoint(), true);
+    Q_EMIT DataReceived(data, socket->GetPeerEndPoint(), true);
 }
 
 void SocketManager::OnSocketOutgoingConnected(ConnectedSocket* socket)
 {
     socket->MarkActive(m_clock());
-    emit PeerConnected(socket->GetPeerEndPoint());
+    Q_EMIT PeerConnected(socket->GetPeerEndPoint());
 }
 
 void SocketManager::DropPeer(SocketMap::iterator it)
 {
     const PeerEndPoint endPoint = it->first;
     RemoveSocket(it);
-    emit PeerDisconnected(endPoint);
+    Q_EMIT PeerDisconnected(endPoint);
 }
 
 std::optional<Ticks> SocketManager::SilenceOf(const PeerEndPoint& endPoint) const
@@ -195,7 +216,7 @@ void SocketManager::Disconnect(const PeerEndPoint& endPoint)
     const auto it = m_connectedSockets.find(endPoint);
     if (it == m_connectedSockets.end())
         return;
-    qDebug().nospace() << "Disconnecting endpoint [" << it->first << "]";
+    qCDebug(lcCommunication).nospace() << "Disconnecting endpoint [" << it->first << "]";
     DropPeer(it);
 }
 
@@ -205,18 +226,18 @@ void SocketManager::OnSocketDisconnected(ConnectedSocket* socket)
     if (it == m_connectedSockets.end())
         return;
     if (!socket->HasConnected()) {
-        qDebug() << "Socket failed to connect, removing";
+        qCDebug(lcCommunication) << "Socket failed to connect, removing";
         RemoveSocket(it);
         return;
     }
     const PeerEndPoint endPoint = socket->GetPeerEndPoint();
     RemoveSocket(it);
-    emit PeerDisconnected(endPoint);
+    Q_EMIT PeerDisconnected(endPoint);
 }
 
 void SocketManager::OnSocketError(ConnectedSocket* socket, SocketError error)
 {
-    emit ErrorOccurred(error);
+    Q_EMIT ErrorOccurred(error);
     // The peer is gone for good: the disconnect that follows would no longer find the
     // socket, so it is reported here.
     const auto it = FindSocket(socket);
@@ -226,7 +247,7 @@ void SocketManager::OnSocketError(ConnectedSocket* socket, SocketError error)
     const PeerEndPoint endPoint = socket->GetPeerEndPoint();
     RemoveSocket(it);
     if (wasConnected)
-        emit PeerDisconnected(endPoint);
+        Q_EMIT PeerDisconnected(endPoint);
 }
 
 SocketManager::SocketMap::iterator SocketManager::FindSocket(const ConnectedSocket* socket)
@@ -264,8 +285,8 @@ void SocketManager::CheckIdlePeers()
             continue;
         const Ticks silence = now - *activity;
         if (silence > kMaximumSilence) {
-            qDebug().nospace() << "Disconnecting endpoint [" << endPoint << "] because of no activity for ["
-                               << silence.count() << "]";
+            qCDebug(lcCommunication).nospace()
+                << "Disconnecting endpoint [" << endPoint << "] because of no activity for [" << silence.count() << "]";
             silent.push_back(endPoint);
         }
     }
@@ -274,7 +295,7 @@ void SocketManager::CheckIdlePeers()
         const auto it = m_connectedSockets.find(endPoint);
         if (it != m_connectedSockets.end())
             RemoveSocket(it);
-        emit PeerDisconnected(endPoint);
+        Q_EMIT PeerDisconnected(endPoint);
     }
 }
 

@@ -43,6 +43,9 @@ public:
     // Why the connected server does not listen; nullopt while it listens or before it starts.
     std::optional<QAbstractSocket::SocketError> ServerListenError() const;
     QString ServerListenErrorString() const;
+    // Why the first listener that failed to bind did; nullopt while all are bound.
+    std::optional<QAbstractSocket::SocketError> ListenerBindError() const;
+    QString ListenerBindErrorString() const;
     void AddListenerSocket(std::unique_ptr<INonConnectedSocket> socket);
     void StartListeners();
     void ConnectTo(const PeerEndPoint& endPoint);
@@ -63,11 +66,11 @@ public:
     void SetClock(Clock clock);
     void SetIdleCheckInterval(std::chrono::milliseconds interval);
 
-public slots:
+public Q_SLOTS:
     // Drops every connected peer whose last data is older than kMaximumSilence.
     void CheckIdlePeers();
 
-signals:
+Q_SIGNALS:
     void DataReceived(QByteArray data, tessivar::communication::network::PeerEndPoint senderOrigin,
                       bool connectedSocket);
     void PeerConnected(tessivar::communication::network::PeerEndPoint peerEndPoint);

@@ -90,8 +90,8 @@ private Q_SLOTS:
         QVERIFY(received.wait());
         QCOMPARE(received.size(), 1);
         QCOMPARE(deviceCount(*m_server), 1);
-        QVERIFY(m_server->devices->GetDevice(kPhoneId).has_value());
-        QVERIFY(!m_server->devices->GetDevice(kTabletId).has_value());
+        QVERIFY(m_server->devices->GetDevice(kPhoneId) != nullptr);
+        QVERIFY(m_server->devices->GetDevice(kTabletId) == nullptr);
         QCOMPARE(log.count(QStringLiteral("Ignoring message from self device")), 1);
         QCOMPARE(log.count(QStringLiteral("because it is of application type [Server]")), 1);
         QCOMPARE(log.count(QStringLiteral("Invalid message received from endpoint [")), 2);
@@ -110,7 +110,7 @@ private Q_SLOTS:
         QTRY_COMPARE(received.size(), 2);
 
         QCOMPARE(deviceCount(*m_server), 1);
-        device::IDevice* phone = *m_server->devices->GetDevice(kPhoneId);
+        device::IDevice* phone = m_server->devices->GetDevice(kPhoneId);
         QCOMPARE(phone->GetApplicationType(), device::ApplicationType_e::Client);
         QCOMPARE(phone->GetName(), peer.sender().name);
         QCOMPARE(phone->GetVersion(), QVersionNumber(1, 0, 0));
@@ -138,7 +138,7 @@ private Q_SLOTS:
         QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
         peer.send(Message_Hello(kPhoneId));
         QVERIFY(received.wait());
-        device::IDevice* phone = *m_server->devices->GetDevice(kPhoneId);
+        device::IDevice* phone = m_server->devices->GetDevice(kPhoneId);
         QVERIFY(phone->IsConnected());
         QCOMPARE(phone->GetAddress(), QHostAddress(QStringLiteral("127.0.0.2")));
 
@@ -219,7 +219,7 @@ private Q_SLOTS:
 
         // The connection from the address that sent datagrams belongs to that device at once.
         QVERIFY(peer.connectToServer(m_server->port));
-        device::IDevice* phone = *m_server->devices->GetDevice(kPhoneId);
+        device::IDevice* phone = m_server->devices->GetDevice(kPhoneId);
         QTRY_VERIFY(phone->IsConnected());
         QCOMPARE(log.count(QStringLiteral("Device has already sent non-connected data")), 1);
         peer.sendDatagram(hello, m_server->port, QHostAddress::LocalHost, 100);
@@ -347,7 +347,7 @@ private Q_SLOTS:
         LogCapture log;
         TestPeer peer(kPhoneId, phoneAddress);
         QVERIFY(peer.connectToServer(m_server->port));
-        device::IDevice* phone = *m_server->devices->GetDevice(kPhoneId);
+        device::IDevice* phone = m_server->devices->GetDevice(kPhoneId);
         QTRY_VERIFY(phone->IsConnected());
         QCOMPARE(log.count(QStringLiteral("Device has saved connection data")), 1);
         const QJsonArray written = m_server->storedConnections();
@@ -384,20 +384,20 @@ private Q_SLOTS:
                 QCoreApplication::processEvents(); // within what the loopback buffer holds
         }
         // The last of the flood is heard, whatever the loopback dropped on the way.
-        QTRY_VERIFY(m_server->devices->GetDevice(flood.sender().id).has_value());
-        QTRY_VERIFY(m_server->devices->GetDevice(kTabletId).has_value());
-        QVERIFY((*m_server->devices->GetDevice(kTabletId))->IsConnected());
+        QTRY_VERIFY(m_server->devices->GetDevice(flood.sender().id) != nullptr);
+        QTRY_VERIFY(m_server->devices->GetDevice(kTabletId) != nullptr);
+        QVERIFY(m_server->devices->GetDevice(kTabletId)->IsConnected());
         QCOMPARE(deviceCount(*m_server), perAddress + 1);
         QCOMPARE(m_server->handler->GetTrackedDatagramSenderCount(), size_t(perAddress));
         QVERIFY(received.size() > kFlood / 2); // the flood was heard, not lost on the way
         QVERIFY(log.count(QStringLiteral("Too many unregistered devices, forgetting device [")) <= 2);
 
         // A registered device no longer counts, and the flood's next id still gets in.
-        (*m_server->devices->GetDevice(flood.sender().id))
+        m_server->devices->GetDevice(flood.sender().id)
             ->Register(QStringLiteral("Phone"), device::ApplicationType_e::Client, QVersionNumber(1, 0));
         flood.sender().id = QStringLiteral("next");
         flood.sendDatagram(Message_Hello(flood.sender().id), m_server->port, QHostAddress::LocalHost, 1);
-        QTRY_VERIFY(m_server->devices->GetDevice(QStringLiteral("next")).has_value());
+        QTRY_VERIFY(m_server->devices->GetDevice(QStringLiteral("next")) != nullptr);
         QCOMPARE(deviceCount(*m_server), perAddress + 2);
     }
 
@@ -478,7 +478,7 @@ private Q_SLOTS:
         QCOMPARE(log.count(QStringLiteral("moved from [")), 1);
         QCOMPARE(connections.FindActiveEndPoint(kPhoneId)->GetAddress(), moved.address());
         QVERIFY(received.at(1).at(0).value<MessageReception>().IsOverOwnConnection());
-        QVERIFY((*m_server->devices->GetDevice(kPhoneId))->IsConnected());
+        QVERIFY(m_server->devices->GetDevice(kPhoneId)->IsConnected());
         QCOMPARE(deviceCount(*m_server), 1);
     }
 
@@ -504,7 +504,7 @@ private Q_SLOTS:
         // Another device connects from that address: it is taken for the phone until it speaks.
         TestPeer tablet(kTabletId, address);
         QVERIFY(tablet.connectToServer(m_server->port));
-        device::IDevice* phoneDevice = *m_server->devices->GetDevice(kPhoneId);
+        device::IDevice* phoneDevice = m_server->devices->GetDevice(kPhoneId);
         QTRY_VERIFY(phoneDevice->IsConnected());
         tablet.send(Message_BlockList({}));
         QTRY_COMPARE(received.size(), 3);

@@ -21,7 +21,7 @@ QString debugForm(const PeerEndPoint& endPoint)
 class tst_PeerEndPoint : public QObject
 {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void equalityLooksAtTheIpv4AddressOnly();
     void orderingKeepsOneMapEntryPerAddress();
     void urlForms();

@@ -86,7 +86,7 @@ struct ManagerUnderTest {
 class tst_SocketManager : public QObject
 {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void initTestCase();
     void keepsOneConnectionPerAddress();
     void burstFromOneAddressKeepsOnlyTheFirst();
@@ -170,9 +170,8 @@ void tst_SocketManager::burstFromOneAddressKeepsOnlyTheFirst()
     // Beyond the first, each is turned away: by the socket manager, or before its
     // handshake once the address has too many of them unfinished.
     const auto closed = [&burst] {
-        return int(std::count_if(burst.begin(), burst.end(), [](const auto& c) {
-            return !c->isOpen() && c->waitForDisconnected(0);
-        }));
+        return int(std::count_if(burst.begin(), burst.end(),
+                                 [](const auto& c) { return !c->isOpen() && c->waitForDisconnected(0); }));
     };
     QTRY_VERIFY_WITH_TIMEOUT(closed() == kBurst - 1, 20000);
     QVERIFY(log.count(QtDebugMsg, QStringLiteral("There is already such a socket:")) <= kBurst - 1);
@@ -219,8 +218,10 @@ void tst_SocketManager::dropsPeersSilentForMoreThanThirtySeconds()
     QCOMPARE(server.disconnected.count(), 2);
     QCOMPARE(endPointOf(server.disconnected, 0).GetAddress(), loopback(2));
     QCOMPARE(endPointOf(server.disconnected, 1).GetAddress(), loopback(4));
-    QCOMPARE(log.count(QtDebugMsg, QRegularExpression(QStringLiteral(
-                 "^Disconnecting endpoint \\[PeerEndPoint\\[Address=127\\.0\\.0\\.2,Port=\\d+\\]\\] because of no activity for \\[310000000\\]$"))),
+    QCOMPARE(log.count(QtDebugMsg,
+                       QRegularExpression(QStringLiteral(
+                           "^Disconnecting endpoint \\[PeerEndPoint\\[Address=127\\.0\\.0\\.2,Port=\\d+\\]\\] because "
+                           "of no activity for \\[310000000\\]$"))),
              1);
     QVERIFY(early.waitForDisconnected());
     QVERIFY(late.isOpen());
@@ -341,9 +342,15 @@ void tst_SocketManager::outgoingConnectionToNobodyIsRemovedQuietly()
     ManagerUnderTest server;
     const PeerEndPoint nobody(loopback(6), kUnusedPort);
     server.manager.ConnectTo(nobody);
-    QCOMPARE(log.count(QtDebugMsg, QStringLiteral("Opening websocket to endpoint [PeerEndPoint[Address=127.0.0.6,Port=21209]]")), 1);
+    QCOMPARE(log.count(QtDebugMsg,
+                       QStringLiteral("Opening websocket to endpoint [PeerEndPoint[Address=127.0.0.6,Port=21209]]")),
+             1);
     server.manager.ConnectTo(nobody);
-    QCOMPARE(log.count(QtDebugMsg, QStringLiteral("There is already a socket to PeerEndPoint[Address=127.0.0.6,Port=21209]: ConnectedSocket[")), 1);
+    QCOMPARE(
+        log.count(QtDebugMsg,
+                  QStringLiteral(
+                      "There is already a socket to PeerEndPoint[Address=127.0.0.6,Port=21209]: ConnectedSocket[")),
+        1);
     QTRY_COMPARE(log.count(QtDebugMsg, QStringLiteral("Socket failed to connect, removing")), 1);
     QTest::qWait(20);
     QCOMPARE(server.connected.count(), 0);

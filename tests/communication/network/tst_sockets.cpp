@@ -49,7 +49,7 @@ struct ListeningServer {
 class tst_Sockets : public QObject
 {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void initTestCase();
     void secondServerOnTheSamePortFails();
     void burstOfConnectionsIsAcceptedWhole();

@@ -76,9 +76,8 @@ void RawWebSocketClient::onTcpConnected()
         c = static_cast<char>(QRandomGenerator::global()->bounded(256));
     m_key = nonce.toBase64();
     const QByteArray host = m_socket.peerAddress().toString().toUtf8() + ':' + QByteArray::number(m_socket.peerPort());
-    sendRaw("GET / HTTP/1.1\r\nHost: " + host
-            + "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Key: " + m_key
-            + "\r\nSec-WebSocket-Version: 13\r\nOrigin: tessivar-test-peer\r\n\r\n");
+    sendRaw("GET / HTTP/1.1\r\nHost: " + host + "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Key: "
+            + m_key + "\r\nSec-WebSocket-Version: 13\r\nOrigin: tessivar-test-peer\r\n\r\n");
 }
 
 void RawWebSocketClient::onReadyRead()
@@ -98,15 +97,14 @@ bool RawWebSocketClient::readHandshakeResponse()
         return false;
     const QByteArray response = m_buffer.left(end);
     m_buffer.remove(0, end + 4);
-    const QByteArray expected =
-        QCryptographicHash::hash(m_key + kAcceptGuid, QCryptographicHash::Sha1).toBase64();
+    const QByteArray expected = QCryptographicHash::hash(m_key + kAcceptGuid, QCryptographicHash::Sha1).toBase64();
     if (!response.startsWith("HTTP/1.1 101") || !response.contains(expected)) {
         qWarning() << "Test peer: WebSocket handshake refused:" << response;
         m_socket.abort();
         return false;
     }
     m_open = true;
-    emit connected();
+    Q_EMIT connected();
     return true;
 }
 
@@ -149,7 +147,7 @@ void RawWebSocketClient::readFrames()
                 m_fragments.clear();
             m_fragments += payload;
             if (final)
-                emit textMessageReceived(m_fragments);
+                Q_EMIT textMessageReceived(m_fragments);
         }
     }
 }
@@ -159,7 +157,7 @@ void RawWebSocketClient::onTcpDisconnected()
     const bool wasOpen = m_open;
     m_open = false;
     if (wasOpen || m_handshakeSent)
-        emit disconnected();
+        Q_EMIT disconnected();
     m_handshakeSent = false;
 }
 

@@ -41,7 +41,7 @@ public:
     QHostAddress localAddress() const;
     quint16 localPort() const;
 
-signals:
+Q_SIGNALS:
     void connected();
     void textMessageReceived(QByteArray message);
     void disconnected();

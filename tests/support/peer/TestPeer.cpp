@@ -152,7 +152,7 @@ void TestPeer::onData(const QByteArray& data, bool overWebSocket, const QHostAdd
         && !from.isNull()) {
         m_connection.open(from, *m_answerHelloPort);
     }
-    emit messageReceived(type, overWebSocket);
+    Q_EMIT messageReceived(type, overWebSocket);
 }
 
 const std::vector<std::unique_ptr<TestPeer::Received>>& TestPeer::received() const

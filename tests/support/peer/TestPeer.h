@@ -38,7 +38,7 @@ public:
         communication::MessageHeader_t header;
         std::unique_ptr<communication::IMessage> message;
         bool overWebSocket = false;
-        bool taken = false;  // already handed out by waitForMessage
+        bool taken = false; // already handed out by waitForMessage
     };
 
     explicit TestPeer(const QString& deviceId, const QHostAddress& address = QHostAddress(QStringLiteral("127.0.0.2")),
@@ -80,7 +80,7 @@ public:
     int countReceived(communication::MessageType_e type) const;
     void clearReceived();
 
-signals:
+Q_SIGNALS:
     void messageReceived(communication::MessageType_e type, bool overWebSocket);
     void connected();
     void disconnected();
