@@ -408,23 +408,29 @@ def step_client_dashboard():
 
 
 def step_client_remove():
-    """A block removed in the client's edit mode (asked once) leaves the server's folder."""
+    """A block removed in the client's edit mode (asked once) leaves the server's folder: edit
+    mode entered and the removal confirmed as a screen reader user does, the block's own
+    button clicked with the mouse."""
     before = block_count()
-    ok = press_client(0, "Edit the dashboard") and press_client(0, "Remove block " + SHORTCUT)
-    ok = ok and press_client(0, "Remove " + SHORTCUT)
+    ok = press_client(0, "Edit the dashboard", by_mouse=False) and press_client(0, "Remove block " + SHORTCUT)
+    ok = ok and press_client(0, "Remove " + SHORTCUT, by_mouse=False)
     report(ok and wait_for(lambda: block_count() == before - 1),
            "a block removed in the client leaves the server's modules folder (%d, then %d)" % (before, block_count()))
     press_client(0, "Leave edit mode")
 
 
-def press_client(index, name):
-    """A mouse user's click on the client's control, its window brought to the front."""
+def press_client(index, name, by_mouse=True):
+    """A mouse user's click on the client's control, its window brought to the front, or
+    an assistive tool's press of it."""
     node = find(BUTTONS, name, pid=CLIENT_PIDS[index])
     if node is None:
         return report(False, "no control %r in the client; showing: %s"
                       % (name, "; ".join(names(CLIENT_PIDS[index]))[:3000]))
     raise_window(CLIENT_PIDS[index])
-    click(node)
+    if by_mouse:
+        click(node)
+    else:
+        press(node)
     return True
 
 

@@ -114,7 +114,7 @@ Rectangle {
         }
     }
 
-    Button {
+    ClientButton {
         objectName: "button_RemoveBlock_" + block.blockId
         visible: block.editing
         anchors { right: parent.right; top: parent.top; margins: 4 }

@@ -36,6 +36,8 @@ Item {
                         width: implicitWidth
                         Accessible.name: modelData
                         Accessible.role: Accessible.PageTab
+                        // TabButton, like Button, ignores an assistive tool's press by itself.
+                        Accessible.onPressAction: if (enabled) clicked()
                         onClicked: controller.currentProfile = modelData
                     }
                 }
@@ -49,7 +51,7 @@ Item {
                 font.pixelSize: 12
             }
 
-            Button {
+            ClientButton {
                 objectName: "button_AddProfile"
                 visible: page.editing
                 text: qsTr("Add profile")
@@ -57,7 +59,7 @@ Item {
                 Accessible.role: Accessible.Button
                 onClicked: { profileDialog.renaming = ""; profileNameField.text = ""; profileDialog.open() }
             }
-            Button {
+            ClientButton {
                 objectName: "button_RenameProfile"
                 visible: page.editing
                 text: qsTr("Rename profile")
@@ -69,7 +71,7 @@ Item {
                     profileDialog.open()
                 }
             }
-            Button {
+            ClientButton {
                 objectName: "button_EditMode"
                 text: page.editing ? qsTr("Done") : qsTr("Edit")
                 // Not checkable: an assistive tool's toggle would flip `checked` without a
@@ -79,7 +81,7 @@ Item {
                 Accessible.role: Accessible.Button
                 onClicked: page.editing = !page.editing
             }
-            Button {
+            ClientButton {
                 objectName: "button_Servers"
                 text: qsTr("Servers")
                 Accessible.name: qsTr("Choose another server")
@@ -154,14 +156,14 @@ Item {
             text: qsTr("Remove \"%1\" from this dashboard? The server forgets it too.").arg(removeDialog.blockTitle)
         }
         footer: DialogButtonBox {
-            Button {
+            ClientButton {
                 objectName: "button_RemoveBlockConfirm"
                 text: qsTr("Remove")
                 Accessible.name: qsTr("Remove %1").arg(removeDialog.blockTitle)
                 Accessible.role: Accessible.Button
                 DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
             }
-            Button {
+            ClientButton {
                 objectName: "button_RemoveBlockCancel"
                 text: qsTr("Keep")
                 Accessible.name: qsTr("Keep %1").arg(removeDialog.blockTitle)
@@ -181,14 +183,14 @@ Item {
         modal: true
         title: renaming === "" ? qsTr("Add profile") : qsTr("Rename profile")
         footer: DialogButtonBox {
-            Button {
+            ClientButton {
                 objectName: "button_ProfileNameAccept"
                 text: qsTr("OK")
                 Accessible.name: profileDialog.title
                 Accessible.role: Accessible.Button
                 DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
             }
-            Button {
+            ClientButton {
                 objectName: "button_ProfileNameCancel"
                 text: qsTr("Cancel")
                 Accessible.name: qsTr("Cancel")

@@ -77,7 +77,7 @@ Item {
                         font.pixelSize: 14
                         color: page.colors.secondaryText
                     }
-                    Button {
+                    ClientButton {
                         id: connectButton
                         objectName: "button_Connect_" + row.index
                         text: qsTr("Connect")
@@ -112,7 +112,7 @@ Item {
                 Accessible.role: Accessible.EditableText
                 onAccepted: connectTyped.clicked()
             }
-            Button {
+            ClientButton {
                 id: connectTyped
                 objectName: "button_ConnectTyped"
                 text: qsTr("Connect")
