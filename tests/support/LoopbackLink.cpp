@@ -17,8 +17,9 @@ LoopbackSocket::LoopbackSocket(const PeerEndPoint& local, const PeerEndPoint& pe
 
 LoopbackSocket::~LoopbackSocket()
 {
-    // Like a dropped TCP connection: the other end hears that the link went away.
-    if (m_open && m_other)
+    // Like a dropped TCP connection: the other end hears that the link went away, also
+    // when it was still waiting for the answer to its close.
+    if (m_other)
         QMetaObject::invokeMethod(
             m_other.data(), [other = m_other] { other->OnPeerClosed(false); }, Qt::QueuedConnection);
 }
