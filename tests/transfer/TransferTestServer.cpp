@@ -42,8 +42,14 @@ TransferTestServer::TransferTestServer(Configuration& configuration, quint16 por
     dashboards = std::make_unique<DashboardFlow>(
         *this, modules, plugins, [] { return nullptr; }, std::move(scripted));
     transfers->registerHandlers(*handler);
+    m_sockets = &communicationHandler->GetSocketManager();
+    // Not started: the peers come over loopback links, so no port is opened.
     init(std::move(handler), std::move(communicationHandler));
-    m_communicationHandler->Start();
+}
+
+communication::network::SocketManager& TransferTestServer::socketManager()
+{
+    return *m_sockets;
 }
 
 TransferTestServer::~TransferTestServer() = default;
@@ -64,6 +70,7 @@ bool connectAndRegister(TransferTestServer& server, TestPeer& peer, quint16 port
 {
     // A device's messages carry its name too.
     peer.sender().name = name;
+    peer.useLoopback(server.socketManager());
     if (!peer.connectToServer(port))
         return false;
     peer.send(

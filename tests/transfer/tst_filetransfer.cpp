@@ -410,6 +410,7 @@ private Q_SLOTS:
         QFETCH(FileTransferRequestType_e, type);
         QVERIFY(writeFile(path(QStringLiteral("log/server.txt")), "the server's log"));
         TestPeer stranger(kTabletId, QHostAddress(QStringLiteral("127.0.0.2")));
+        stranger.useLoopback(m_server->socketManager());
         PeerFileTransfer transfers(stranger);
         QVERIFY(stranger.connectToServer(kPort));
         stranger.send(Message_FileTransferRequest(type, emptyRequestData()));

@@ -77,61 +77,20 @@ bool ConnectedSocket::HasConnected() const
     return m_peer.has_value();
 }
 
-void ConnectedSocket::SetTrusted(bool trusted)
+void ConnectedSocket::OnTrustChanged()
 {
-    if (m_trusted == trusted)
-        return;
-    m_trusted = trusted;
     m_socket->setMaxAllowedIncomingFrameSize(IncomingLimit());
     m_socket->setMaxAllowedIncomingMessageSize(IncomingLimit());
 }
 
-qint64 ConnectedSocket::IncomingLimit() const
+void ConnectedSocket::ClosePolicyViolated()
 {
-    return m_trusted ? kMaximumIncomingMessageSize : kMaximumUntrustedMessageSize;
-}
-
-void ConnectedSocket::SetClock(Clock clock)
-{
-    m_clock = std::move(clock);
-}
-
-void ConnectedSocket::MarkActive(TimePoint when)
-{
-    m_lastActivity = when;
-}
-
-std::optional<TimePoint> ConnectedSocket::LastActivity() const
-{
-    return m_lastActivity;
-}
-
-bool ConnectedSocket::WithinBudget()
-{
-    if (m_overBudget)
-        return false;
-    if (m_trusted)
-        return true;
-    const TimePoint now = m_clock();
-    if (now - m_windowStart >= std::chrono::seconds(1) || now < m_windowStart) {
-        m_windowStart = now;
-        m_messagesInWindow = 0;
-    }
-    if (++m_messagesInWindow <= kMaximumUntrustedMessagesPerSecond)
-        return true;
-    m_overBudget = true;
-    qCWarning(lcCommunication).nospace() << *this << ": more than [" << kMaximumUntrustedMessagesPerSecond
-                                         << "] messages in a second before registering, connection closed";
     m_socket->close(QWebSocketProtocol::CloseCodePolicyViolated);
-    return false;
 }
 
 void ConnectedSocket::OnTextMessageReceived(const QString& message)
 {
-    if (!WithinBudget())
-        return;
-    qCDebug(lcCommunication).nospace() << *this << ": data received";
-    Q_EMIT DataReceived(message.toUtf8());
+    Deliver(message.toUtf8());
 }
 
 void ConnectedSocket::OnConnected()
@@ -164,12 +123,6 @@ void ConnectedSocket::Print(QDebug& debug) const
     debug.nospace().noquote() << "ConnectedSocket[State=" << m_socket->state() << ",PeerName=" << m_socket->peerName()
                               << ",PeerAddress=" << m_socket->peerAddress().toString() << ":" << m_socket->peerPort()
                               << "]";
-}
-
-QDebug operator<<(QDebug debug, const ConnectedSocket& socket)
-{
-    socket.Print(debug);
-    return debug;
 }
 
 } // namespace tessivar::communication::network

@@ -1,5 +1,6 @@
 #include "communication/network/SocketManager.h"
 
+#include "communication/network/ConnectedSocket.h"
 #include "communication/network/ConnectedSocketServer.h"
 #include "core/Logging.h"
 
@@ -7,7 +8,7 @@
 
 namespace tessivar::communication::network {
 
-void SocketManager::DeferredDelete::operator()(ConnectedSocket* socket) const
+void SocketManager::DeferredDelete::operator()(IConnectedSocket* socket) const
 {
     if (socket)
         socket->deleteLater();
@@ -114,10 +115,9 @@ void SocketManager::ConnectTo(const PeerEndPoint& endPoint)
         qCDebug(lcCommunication).nospace() << "There is already a socket to " << endPoint << ": " << *existing->second;
         return;
     }
-    ConnectedSocketPtr socket(new ConnectedSocket(m_name));
-    ConnectSocketSignals(socket.get());
-    ConnectedSocket* raw = socket.get();
-    m_connectedSockets.emplace(endPoint, std::move(socket));
+    auto* raw = new ConnectedSocket(m_name);
+    ConnectSocketSignals(raw);
+    m_connectedSockets.emplace(endPoint, ConnectedSocketPtr(raw));
     raw->Open(endPoint);
 }
 
@@ -146,7 +146,14 @@ void SocketManager::SetPeerTrusted(const PeerEndPoint& endPoint, bool trusted)
 
 void SocketManager::OnSocketConnected(ConnectedSocket* accepted)
 {
-    ConnectedSocketPtr socket(accepted);
+    Accept(std::unique_ptr<IConnectedSocket>(accepted));
+}
+
+void SocketManager::Accept(std::unique_ptr<IConnectedSocket> accepted)
+{
+    if (!accepted)
+        return;
+    ConnectedSocketPtr socket(accepted.release());
     const PeerEndPoint endPoint = socket->GetPeerEndPoint();
     qCDebug(lcCommunication).nospace() << "A connected socket [" << *socket << "] was created to endpoint [" << endPoint
                                        << "]";
@@ -171,23 +178,23 @@ void SocketManager::OnSocketConnected(ConnectedSocket* accepted)
     Q_EMIT PeerConnected(endPoint);
 }
 
-void SocketManager::ConnectSocketSignals(ConnectedSocket* socket)
+void SocketManager::ConnectSocketSignals(IConnectedSocket* socket)
 {
-    connect(socket, &ConnectedSocket::DataReceived, this,
+    connect(socket, &IConnectedSocket::DataReceived, this,
             [this, socket](const QByteArray& data) { OnSocketDataReceived(socket, data); });
-    connect(socket, &ConnectedSocket::Connected, this, [this, socket]() { OnSocketOutgoingConnected(socket); });
-    connect(socket, &ConnectedSocket::Disconnected, this, [this, socket]() { OnSocketDisconnected(socket); });
-    connect(socket, &ConnectedSocket::ErrorOccurred, this,
+    connect(socket, &IConnectedSocket::Connected, this, [this, socket]() { OnSocketOutgoingConnected(socket); });
+    connect(socket, &IConnectedSocket::Disconnected, this, [this, socket]() { OnSocketDisconnected(socket); });
+    connect(socket, &IConnectedSocket::ErrorOccurred, this,
             [this, socket](SocketError error) { OnSocketError(socket, error); });
 }
 
-void SocketManager::OnSocketDataReceived(ConnectedSocket* socket, const QByteArray& data)
+void SocketManager::OnSocketDataReceived(IConnectedSocket* socket, const QByteArray& data)
 {
     socket->MarkActive(m_clock());
     Q_EMIT DataReceived(data, socket->GetPeerEndPoint(), true);
 }
 
-void SocketManager::OnSocketOutgoingConnected(ConnectedSocket* socket)
+void SocketManager::OnSocketOutgoingConnected(IConnectedSocket* socket)
 {
     socket->MarkActive(m_clock());
     Q_EMIT PeerConnected(socket->GetPeerEndPoint());
@@ -220,7 +227,7 @@ void SocketManager::Disconnect(const PeerEndPoint& endPoint)
     DropPeer(it);
 }
 
-void SocketManager::OnSocketDisconnected(ConnectedSocket* socket)
+void SocketManager::OnSocketDisconnected(IConnectedSocket* socket)
 {
     const auto it = FindSocket(socket);
     if (it == m_connectedSockets.end())
@@ -235,7 +242,7 @@ void SocketManager::OnSocketDisconnected(ConnectedSocket* socket)
     Q_EMIT PeerDisconnected(endPoint);
 }
 
-void SocketManager::OnSocketError(ConnectedSocket* socket, SocketError error)
+void SocketManager::OnSocketError(IConnectedSocket* socket, SocketError error)
 {
     Q_EMIT ErrorOccurred(error);
     // The peer is gone for good: the disconnect that follows would no longer find the
@@ -250,7 +257,7 @@ void SocketManager::OnSocketError(ConnectedSocket* socket, SocketError error)
         Q_EMIT PeerDisconnected(endPoint);
 }
 
-SocketManager::SocketMap::iterator SocketManager::FindSocket(const ConnectedSocket* socket)
+SocketManager::SocketMap::iterator SocketManager::FindSocket(const IConnectedSocket* socket)
 {
     for (auto it = m_connectedSockets.begin(); it != m_connectedSockets.end(); ++it) {
         if (it->second.get() == socket)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "communication/network/ConnectedSocket.h"
+#include "communication/network/IConnectedSocket.h"
 #include "communication/network/INonConnectedSocket.h"
 #include "communication/network/NetworkClock.h"
 #include "communication/network/NonConnectedSocket.h"
@@ -21,6 +21,7 @@
 
 namespace tessivar::communication::network {
 
+class ConnectedSocket;
 class ConnectedSocketServer;
 
 // Owns every socket: the WebSocket server, at most one connected socket per peer
@@ -55,6 +56,9 @@ public:
     // Whether the connection of that address speaks for a registered device, which frees
     // it from the message budget of untrusted peers.
     void SetPeerTrusted(const PeerEndPoint& endPoint, bool trusted);
+    // Takes a link that is already open, as an accepted connection: the listening server
+    // hands its connections over here, and so can any other transport.
+    void Accept(std::unique_ptr<IConnectedSocket> socket);
 
     // How long the connection of that address has been silent: since its last data, or
     // since it opened when it never sent any. Empty when there is no such connection.
@@ -81,18 +85,18 @@ private:
     // Destroys sockets later: a socket may be removed while it delivers one of its own
     // signals; a pending one still goes with the manager if it dies first.
     struct DeferredDelete {
-        void operator()(ConnectedSocket* socket) const;
+        void operator()(IConnectedSocket* socket) const;
     };
-    using ConnectedSocketPtr = std::unique_ptr<ConnectedSocket, DeferredDelete>;
+    using ConnectedSocketPtr = std::unique_ptr<IConnectedSocket, DeferredDelete>;
     using SocketMap = std::map<PeerEndPoint, ConnectedSocketPtr>;
 
     void OnSocketConnected(ConnectedSocket* socket);
-    void ConnectSocketSignals(ConnectedSocket* socket);
-    void OnSocketDataReceived(ConnectedSocket* socket, const QByteArray& data);
-    void OnSocketOutgoingConnected(ConnectedSocket* socket);
-    void OnSocketDisconnected(ConnectedSocket* socket);
-    void OnSocketError(ConnectedSocket* socket, SocketError error);
-    SocketMap::iterator FindSocket(const ConnectedSocket* socket);
+    void ConnectSocketSignals(IConnectedSocket* socket);
+    void OnSocketDataReceived(IConnectedSocket* socket, const QByteArray& data);
+    void OnSocketOutgoingConnected(IConnectedSocket* socket);
+    void OnSocketDisconnected(IConnectedSocket* socket);
+    void OnSocketError(IConnectedSocket* socket, SocketError error);
+    SocketMap::iterator FindSocket(const IConnectedSocket* socket);
     void Release(ConnectedSocketPtr socket);
     void RemoveSocket(SocketMap::iterator it);
     void DropPeer(SocketMap::iterator it);

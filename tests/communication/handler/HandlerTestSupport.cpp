@@ -4,8 +4,8 @@
 
 #include <QCoreApplication>
 #include <QJsonDocument>
-#include <QSettings>
 #include <QRandomGenerator>
+#include <QSettings>
 #include <QTcpServer>
 #include <QTest>
 #include <QUdpSocket>
@@ -56,7 +56,7 @@ ServerUnderTest::~ServerUnderTest()
 void ServerUnderTest::createHandler()
 {
     handler = std::make_unique<communication::CommunicationHandler>(devices.get(), device::ApplicationType_e::Server,
-                                                                     port, *configuration);
+                                                                    port, *configuration);
 }
 
 void ServerUnderTest::startWithDatagrams()
@@ -64,7 +64,8 @@ void ServerUnderTest::startWithDatagrams()
     createHandler();
     handler->AddListenerSocket(
         std::make_unique<communication::network::NonConnectedSocket>(port, QStringLiteral("Listener")));
-    handler->Start();
+    // Only the datagrams: connections come over loopback links, without a listening socket.
+    handler->GetSocketManager().StartListeners();
 }
 
 QJsonArray ServerUnderTest::storedConnections() const

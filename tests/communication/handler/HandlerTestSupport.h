@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/CommonConfiguration.h"
 #include "communication/CommunicationHandler.h"
+#include "core/CommonConfiguration.h"
 #include "device/DeviceManager.h"
 #include "support/TestWorkingFolder.h"
 
@@ -25,7 +25,8 @@ struct ServerUnderTest {
 
     // The handler is built separately, so that a test can prepare the settings first.
     void createHandler();
-    // Creates and starts the handler with a socket that also takes datagrams on the port.
+    // Creates the handler with a socket that takes datagrams on the port, and starts that
+    // socket; connections come over loopback links.
     void startWithDatagrams();
     // The "DeviceConnections" value as it lies in the file, read with a fresh QSettings.
     QJsonArray storedConnections() const;

@@ -49,8 +49,9 @@ int deviceCount(ServerUnderTest& server)
 
 } // namespace
 
-// The communication handler of a server between real sockets on loopback and the real
-// device manager: who a message is attributed to, what is dropped, what is stored.
+// The communication handler of a server between test peers on loopback links (datagrams
+// and the listening server on real sockets) and the real device manager: who a message
+// is attributed to, what is dropped, what is stored.
 class TestCommunicationHandler : public QObject
 {
     Q_OBJECT
@@ -73,6 +74,7 @@ private Q_SLOTS:
         QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
         LogCapture log;
         TestPeer peer(kPhoneId);
+        onLoopback(peer);
         QVERIFY(peer.connectToServer(m_server->port));
 
         peer.sender().id = m_server->configuration->DeviceId();
@@ -80,9 +82,9 @@ private Q_SLOTS:
         peer.sender().id = kTabletId;
         peer.sender().applicationType = device::ApplicationType_e::Server;
         peer.send(Message_Hello(peer.sender().id));
-        peer.connection().sendText("not json at all");
-        peer.connection().sendText("{\"header.v1\":{\"Sender\":{}}}");
-        peer.connection().sendBinary("binary frames are not listened to");
+        peer.link().sendText("not json at all");
+        peer.link().sendText("{\"header.v1\":{\"Sender\":{}}}");
+        peer.link().sendBinary("binary frames are not listened to");
         peer.sender().id = kPhoneId;
         peer.sender().applicationType = device::ApplicationType_e::Client;
         peer.send(Message_Hello(kPhoneId));
@@ -104,6 +106,7 @@ private Q_SLOTS:
         start();
         QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
         TestPeer peer(kPhoneId);
+        onLoopback(peer);
         QVERIFY(peer.connectToServer(m_server->port));
         const quint64 first = peer.send(Message_Hello(kPhoneId));
         const quint64 second = peer.send(Message_Hello(kPhoneId));
@@ -130,6 +133,7 @@ private Q_SLOTS:
         start();
         QSignalSpy connected(&m_server->handler->GetSocketManager(), &network::SocketManager::PeerConnected);
         TestPeer peer(kPhoneId);
+        onLoopback(peer);
         QVERIFY(peer.connectToServer(m_server->port));
         QTRY_COMPARE(connected.size(), 1);
         QCOMPARE(deviceCount(*m_server), 0);
@@ -147,7 +151,7 @@ private Q_SLOTS:
         const QJsonObject record = stored.at(0).toObject();
         QCOMPARE(record.value(QStringLiteral("DeviceId")).toString(), kPhoneId);
         QCOMPARE(record.value(QStringLiteral("LastKnownEndPointUrl")).toString(),
-                 QStringLiteral("ws://127.0.0.2:%1").arg(peer.connection().localPort()));
+                 QStringLiteral("ws://127.0.0.2:%1").arg(peer.link().localPort()));
         QCOMPARE(record.value(QStringLiteral("LastOnlineTimeStampSeconds")).toInteger(), 1700000000);
         QCOMPARE(record.size(), 3);
 
@@ -168,6 +172,7 @@ private Q_SLOTS:
         start();
         QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
         TestPeer peer(kTabletId, tabletAddress);
+        onLoopback(peer);
         QVERIFY(peer.connectToServer(m_server->port));
         peer.send(Message_Hello(kTabletId));
         QVERIFY(received.wait());
@@ -188,6 +193,7 @@ private Q_SLOTS:
         start();
         QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
         TestPeer peer(kPhoneId);
+        onLoopback(peer);
         QVERIFY(peer.connectToServer(m_server->port));
         peer.send(Message_Hello(kPhoneId));
         QVERIFY(received.wait());
@@ -209,6 +215,7 @@ private Q_SLOTS:
         LogCapture log;
         const QHostAddress phoneAddress(QStringLiteral("127.0.0.3"));
         TestPeer peer(kPhoneId, phoneAddress);
+        onLoopback(peer);
         const Message_Hello hello(kPhoneId);
 
         for (const quint64 sequenceId : {5, 5, 4, 6, 7})
@@ -263,6 +270,7 @@ private Q_SLOTS:
         QCOMPARE(log.count(QStringLiteral("] to unknown device [nobody]. The message will not be sent.")), 1);
 
         TestPeer phone(kPhoneId);
+        onLoopback(phone);
         QVERIFY(phone.connectToServer(m_server->port));
         QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
         phone.send(Message_Hello(kPhoneId));
@@ -278,7 +286,7 @@ private Q_SLOTS:
 
     void secondServerOnSamePortReportsPortInUse()
     {
-        start();
+        startListening();
         ServerUnderTest second;
         second.port = m_server->port;
         second.createHandler();
@@ -350,6 +358,7 @@ private Q_SLOTS:
         // The saved connection attributes the new one before any message.
         LogCapture log;
         TestPeer peer(kPhoneId, phoneAddress);
+        onLoopback(peer);
         QVERIFY(peer.connectToServer(m_server->port));
         device::IDevice* phone = m_server->devices->GetDevice(kPhoneId);
         QTRY_VERIFY(phone->IsConnected());
@@ -358,7 +367,7 @@ private Q_SLOTS:
         QCOMPARE(written.size(), 1);
         QCOMPARE(written.at(0).toObject().value(QStringLiteral("DeviceId")).toString(), kPhoneId);
         QCOMPARE(written.at(0).toObject().value(QStringLiteral("LastKnownEndPointUrl")).toString(),
-                 QStringLiteral("ws://127.0.0.5:%1").arg(peer.connection().localPort()));
+                 QStringLiteral("ws://127.0.0.5:%1").arg(peer.link().localPort()));
     }
 
     // A flood of invented ids from one address costs that address only: its oldest
@@ -370,7 +379,9 @@ private Q_SLOTS:
         QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
         LogCapture log;
         TestPeer flood(kPhoneId, QHostAddress(QStringLiteral("127.0.0.9")));
+        onLoopback(flood);
         TestPeer good(kTabletId, QHostAddress(QStringLiteral("127.0.0.10")));
+        onLoopback(good);
         constexpr int kFlood = 10000;
         const int perAddress = CommunicationHandler::kMaximumUnregisteredDevicesPerAddress;
         QUdpSocket out;
@@ -413,7 +424,9 @@ private Q_SLOTS:
         QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
         LogCapture log;
         TestPeer phone(kPhoneId, QHostAddress(QStringLiteral("127.0.0.2")));
+        onLoopback(phone);
         TestPeer tablet(kTabletId, QHostAddress(QStringLiteral("127.0.0.3")));
+        onLoopback(tablet);
         QVERIFY(phone.connectToServer(m_server->port));
         QVERIFY(tablet.connectToServer(m_server->port));
         phone.send(Message_Hello(kPhoneId));
@@ -459,12 +472,14 @@ private Q_SLOTS:
         QSignalSpy received(m_server->handler.get(), &ICommunicationHandler::MessageReceived);
         LogCapture log;
         TestPeer phone(kPhoneId, QHostAddress(QStringLiteral("127.0.0.2")));
+        onLoopback(phone);
         QVERIFY(phone.connectToServer(m_server->port));
         phone.send(Message_Hello(kPhoneId));
         QTRY_COMPARE(received.size(), 1);
 
         now += std::chrono::milliseconds(silenceMs);
         TestPeer moved(kPhoneId, QHostAddress(QStringLiteral("127.0.0.7")));
+        onLoopback(moved);
         QVERIFY(moved.connectToServer(m_server->port));
         moved.send(Message_BlockList({}));
         moved.send(Message_Hello(kPhoneId));
@@ -495,6 +510,7 @@ private Q_SLOTS:
         LogCapture log;
         const QHostAddress address(QStringLiteral("127.0.0.3"));
         TestPeer phone(kPhoneId, address);
+        onLoopback(phone);
         phone.sendDatagram(Message_Hello(kPhoneId), m_server->port, QHostAddress::LocalHost, 1);
         phone.sendDatagram(Message_BlockList({}), m_server->port, QHostAddress::LocalHost, 2);
         phone.sendDatagram(Message_DeleteBlock(3), m_server->port, QHostAddress::LocalHost, 3);
@@ -507,6 +523,7 @@ private Q_SLOTS:
 
         // Another device connects from that address: it is taken for the phone until it speaks.
         TestPeer tablet(kTabletId, address);
+        onLoopback(tablet);
         QVERIFY(tablet.connectToServer(m_server->port));
         device::IDevice* phoneDevice = m_server->devices->GetDevice(kPhoneId);
         QTRY_VERIFY(phoneDevice->IsConnected());
@@ -521,12 +538,20 @@ private Q_SLOTS:
     }
 
 private:
+    // The peers speak over loopback links, which need no listening socket.
     void start()
     {
         m_server->createHandler();
         m_server->handler->SetClock([] { return kNow; });
+    }
+
+    void startListening()
+    {
+        start();
         m_server->handler->Start();
     }
+
+    void onLoopback(TestPeer& peer) { peer.useLoopback(m_server->handler->GetSocketManager()); }
 
     std::unique_ptr<ServerUnderTest> m_server;
 };

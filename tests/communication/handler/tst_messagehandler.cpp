@@ -25,7 +25,7 @@ constexpr std::chrono::milliseconds kNoExpiry{10000};
 } // namespace
 
 // The message handler on a real server: handlers by type, responses to requests,
-// their time-outs and ResetTimeout, with a test peer answering over its WebSocket.
+// their time-outs and ResetTimeout, with a test peer answering over its loopback link.
 class TestMessageHandler : public QObject
 {
     Q_OBJECT
@@ -35,11 +35,12 @@ private Q_SLOTS:
     {
         m_server = std::make_unique<ServerUnderTest>();
         QVERIFY(m_server->folder->isValid());
+        // The peers come over loopback links: no listening socket.
         m_server->createHandler();
-        m_server->handler->Start();
         m_messages = std::make_unique<MessageHandler>(m_server->handler.get());
         m_factory = std::make_unique<MessageEmissionBuilderFactory>(m_server->configuration->DeviceId());
         m_peer = std::make_unique<TestPeer>(kPhoneId);
+        m_peer->useLoopback(m_server->handler->GetSocketManager());
         QVERIFY(m_peer->connectToServer(m_server->port));
         // The first message attributes the connection, so that requests can reach the peer.
         m_messages->RegisterHandler(MessageType_e::Hello, [this](const MessageReception&) { ++m_hellos; });
@@ -158,6 +159,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, askedAnswers);
         TestPeer other(QStringLiteral("fedcba9876543210fedcba9876543210"), QHostAddress(QStringLiteral("127.0.0.7")));
+        other.useLoopback(m_server->handler->GetSocketManager());
         QVERIFY(other.connectToServer(m_server->port));
         other.send(Message_Hello(other.sender().id));
         QTRY_COMPARE(m_hellos, 2);

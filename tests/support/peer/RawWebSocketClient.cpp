@@ -13,7 +13,7 @@ const QByteArray kAcceptGuid = QByteArrayLiteral("258EAFA5-E914-47DA-95CA-C5AB0D
 } // namespace
 
 RawWebSocketClient::RawWebSocketClient(const QHostAddress& localAddress, QObject* parent)
-    : QObject(parent)
+    : PeerLink(parent)
     , m_localAddress(localAddress)
 {
     // Clients answer at once rather than batching small messages.

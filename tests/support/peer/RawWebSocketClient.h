@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PeerLink.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
@@ -11,7 +13,7 @@ namespace tessivar::test {
 // its source address: each peer connects from its own 127.0.0.x, as distinct devices
 // on a LAN would. It also writes whatever a hostile peer might: binary frames, frame
 // headers that promise more than they carry, half handshakes, raw bytes.
-class RawWebSocketClient : public QObject
+class RawWebSocketClient final : public PeerLink
 {
     Q_OBJECT
 public:
@@ -20,31 +22,26 @@ public:
     explicit RawWebSocketClient(const QHostAddress& localAddress, QObject* parent = nullptr);
 
     // Starts the TCP connection and the opening handshake; emits connected() or disconnected().
-    void open(const QHostAddress& server, quint16 port);
+    void open(const QHostAddress& server, quint16 port) override;
     // open() and wait; true once the handshake succeeded.
-    bool connectToServer(const QHostAddress& server, quint16 port, int timeoutMs = 5000);
+    bool connectToServer(const QHostAddress& server, quint16 port, int timeoutMs = 5000) override;
     // Only the TCP connection, without any handshake (a half-open peer).
     bool connectTcpOnly(const QHostAddress& server, quint16 port, int timeoutMs = 5000);
-    bool isOpen() const;
-    bool waitForDisconnected(int timeoutMs = 5000);
+    bool isOpen() const override;
+    bool waitForDisconnected(int timeoutMs = 5000) override;
 
-    void sendText(const QByteArray& utf8);
-    void sendBinary(const QByteArray& data);
+    void sendText(const QByteArray& utf8) override;
+    void sendBinary(const QByteArray& data) override;
     // One masked frame; a length above the payload's lets a test promise bytes it never sends.
     void sendFrame(quint8 opcode, const QByteArray& payload, bool final = true, qint64 announcedLength = -1);
     void sendRaw(const QByteArray& bytes);
     // A close frame, then the server closes the connection.
-    void close();
+    void close() override;
     // Drops the TCP connection without a close frame.
-    void abort();
+    void abort() override;
 
-    QHostAddress localAddress() const;
-    quint16 localPort() const;
-
-Q_SIGNALS:
-    void connected();
-    void textMessageReceived(QByteArray message);
-    void disconnected();
+    QHostAddress localAddress() const override;
+    quint16 localPort() const override;
 
 private:
     void onTcpConnected();

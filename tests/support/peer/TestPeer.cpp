@@ -1,5 +1,7 @@
 #include "TestPeer.h"
 
+#include "LoopbackPeerLink.h"
+
 #include "communication/MessageType.h"
 
 #include <QNetworkDatagram>
@@ -19,15 +21,34 @@ TestPeer::TestPeer(const QString& deviceId, const QHostAddress& address, QObject
     m_sender.name = QStringLiteral("Test peer ") + address.toString();
     m_sender.softwareVersion = QVersionNumber(1, 0, 0);
     m_sender.applicationType = device::ApplicationType_e::Client;
-    connect(&m_connection, &RawWebSocketClient::textMessageReceived, this,
-            [this](const QByteArray& data) { onData(data, true, QHostAddress()); });
-    connect(&m_connection, &RawWebSocketClient::connected, this, &TestPeer::connected);
-    connect(&m_connection, &RawWebSocketClient::disconnected, this, &TestPeer::disconnected);
+    useLink(m_connection);
     connect(&m_udp, &QUdpSocket::readyRead, this, [this] { onDatagrams(m_udp); });
     connect(&m_broadcastUdp, &QUdpSocket::readyRead, this, [this] { onDatagrams(m_broadcastUdp); });
 }
 
 TestPeer::~TestPeer() = default;
+
+void TestPeer::useLink(PeerLink& link)
+{
+    if (m_link)
+        m_link->disconnect(this);
+    m_link = &link;
+    connect(m_link, &PeerLink::textMessageReceived, this,
+            [this](const QByteArray& data) { onData(data, true, QHostAddress()); });
+    connect(m_link, &PeerLink::connected, this, &TestPeer::connected);
+    connect(m_link, &PeerLink::disconnected, this, &TestPeer::disconnected);
+}
+
+void TestPeer::useLoopback(communication::network::SocketManager& server)
+{
+    m_loopback = std::make_unique<LoopbackPeerLink>(m_address, server);
+    useLink(*m_loopback);
+}
+
+PeerLink& TestPeer::link()
+{
+    return *m_link;
+}
 
 communication::MessageSender_t& TestPeer::sender()
 {
@@ -61,28 +82,28 @@ void TestPeer::setAnswerHello(quint16 serverPort)
 
 bool TestPeer::connectToServer(quint16 port, const QHostAddress& server, int timeoutMs)
 {
-    return m_connection.connectToServer(server, port, timeoutMs);
+    return m_link->connectToServer(server, port, timeoutMs);
 }
 
 bool TestPeer::isConnected() const
 {
-    return m_connection.isOpen();
+    return m_link->isOpen();
 }
 
 bool TestPeer::disconnectFromServer(int timeoutMs)
 {
-    m_connection.close();
-    return m_connection.waitForDisconnected(timeoutMs);
+    m_link->close();
+    return m_link->waitForDisconnected(timeoutMs);
 }
 
 void TestPeer::abortConnection()
 {
-    m_connection.abort();
+    m_link->abort();
 }
 
 bool TestPeer::waitForDisconnected(int timeoutMs)
 {
-    return m_connection.waitForDisconnected(timeoutMs);
+    return m_link->waitForDisconnected(timeoutMs);
 }
 
 std::optional<QByteArray> TestPeer::serialize(const IMessage& message, quint64 sequenceId,
@@ -95,7 +116,7 @@ quint64 TestPeer::send(const IMessage& message, std::optional<quint64> responseT
 {
     const quint64 sequenceId = m_nextSequenceId++;
     if (const auto data = serialize(message, sequenceId, responseTo))
-        m_connection.sendText(*data);
+        m_link->sendText(*data);
     else
         qWarning() << "Test peer: could not serialize" << message;
     return sequenceId;
@@ -148,9 +169,8 @@ void TestPeer::onData(const QByteArray& data, bool overWebSocket, const QHostAdd
     received->overWebSocket = overWebSocket;
     const MessageType_e type = received->message->GetType();
     m_received.push_back(std::move(received));
-    if (!overWebSocket && type == MessageType_e::Hello && m_answerHelloPort && !m_connection.isOpen()
-        && !from.isNull()) {
-        m_connection.open(from, *m_answerHelloPort);
+    if (!overWebSocket && type == MessageType_e::Hello && m_answerHelloPort && !m_link->isOpen() && !from.isNull()) {
+        m_link->open(from, *m_answerHelloPort);
     }
     Q_EMIT messageReceived(type, overWebSocket);
 }

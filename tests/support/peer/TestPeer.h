@@ -6,12 +6,15 @@
 //   peer.bindUdp(port);                       // hears Hello broadcasts / wake-up datagrams
 //   peer.setAnswerHello(port);                // a Hello datagram makes it connect to the server
 //   peer.connectToServer(port);               // or connect at once (WebSocket from 127.0.0.2)
+//   peer.useLoopback(handler.GetSocketManager()); // before connecting: a loopback link instead
 //   quint64 seq = peer.send(Message_Hello(peer.sender().id));
 //   const TestPeer::Received* r = peer.waitForMessage(MessageType_e::RegisterDevice);
 //
 // Every peer uses its own loopback address (127.0.0.x) for both UDP and the WebSocket,
 // so the server tells peers apart by address as it does on a LAN. Messages are built
-// and read with the server's own codec; the sender is "Client" unless changed.
+// and read with the server's own codec; the sender is "Client" unless changed. Over a
+// loopback link the peer's end still sits at that address, and nothing else changes
+// for the test: a Hello datagram answered, send, connectToServer, the waits.
 
 #include "RawWebSocketClient.h"
 
@@ -28,7 +31,13 @@
 #include <optional>
 #include <vector>
 
+namespace tessivar::communication::network {
+class SocketManager;
+}
+
 namespace tessivar::test {
+
+class LoopbackPeerLink;
 
 class TestPeer : public QObject
 {
@@ -56,6 +65,10 @@ public:
     // When a Hello datagram arrives while not connected, open a WebSocket to its sender at serverPort.
     void setAnswerHello(quint16 serverPort);
 
+    // From now on connects over a loopback link to that server's socket manager, which
+    // needs no listening socket, instead of over a WebSocket. Datagrams stay real.
+    void useLoopback(communication::network::SocketManager& server);
+
     bool connectToServer(quint16 port, const QHostAddress& server = QHostAddress::LocalHost, int timeoutMs = 5000);
     bool isConnected() const;
     // Close frame and wait until the server has closed; abortConnection drops TCP at once.
@@ -70,8 +83,12 @@ public:
                          std::optional<quint64> sequenceId = std::nullopt,
                          std::optional<quint64> responseTo = std::nullopt);
     void setNextSequenceId(quint64 sequenceId);
-    // The raw WebSocket connection, for garbage, binary frames and other abuse.
+    // The raw WebSocket connection, for half handshakes, broken frames and other abuse
+    // of the network.
     RawWebSocketClient& connection();
+    // The link in use (the WebSocket, or the loopback once chosen): garbage text, binary
+    // frames, the local port.
+    PeerLink& link();
 
     const std::vector<std::unique_ptr<Received>>& received() const;
     // The first received message of that type not handed out before, waiting for it if
@@ -86,6 +103,7 @@ Q_SIGNALS:
     void disconnected();
 
 private:
+    void useLink(PeerLink& link);
     void onData(const QByteArray& data, bool overWebSocket, const QHostAddress& from);
     void onDatagrams(QUdpSocket& socket);
     std::optional<QByteArray> serialize(const communication::IMessage& message, quint64 sequenceId,
@@ -96,6 +114,8 @@ private:
     QHostAddress m_address;
     communication::MessageCodec m_codec;
     RawWebSocketClient m_connection;
+    std::unique_ptr<LoopbackPeerLink> m_loopback;
+    PeerLink* m_link = nullptr;
     QUdpSocket m_udp;
     QUdpSocket m_broadcastUdp;
     std::optional<quint16> m_answerHelloPort;
