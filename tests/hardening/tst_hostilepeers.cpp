@@ -60,8 +60,13 @@ QSet<QString> filesBelow(const QDir& folder)
 {
     QSet<QString> files;
     QDirIterator it(folder.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files.insert(folder.relativeFilePath(it.next()));
+    while (it.hasNext()) {
+        const QString path = folder.relativeFilePath(it.next());
+        // The settings' lock lives only while "config" is written (a device registering
+        // saves the known devices); it is the program's own, not something a peer wrote.
+        if (path != QStringLiteral("config.lock"))
+            files.insert(path);
+    }
     return files;
 }
 
