@@ -16,8 +16,6 @@
 
 namespace tessivar {
 
-using communication::MessageType_e;
-
 namespace {
 constexpr std::chrono::milliseconds kPingInterval{2000};
 } // namespace
@@ -60,12 +58,14 @@ void AbstractApplication::init(std::unique_ptr<communication::MessageHandler> me
     connect(m_communicationHandler.get(), &communication::ICommunicationHandler::NetworkErrorOccurred, this,
             &AbstractApplication::onNetworkError, Qt::QueuedConnection);
 
-    registerHandler(MessageType_e::RegisterDevice,
-                    [this](const communication::MessageReception& reception) { onRegisterDeviceReceived(reception); });
-    registerHandler(MessageType_e::ModuleList, [this](const communication::MessageReception& reception) {
-        const auto& message = static_cast<const communication::Message_BlockList&>(reception.GetMessage());
-        onBlockListReceived(message.GetBlockIds(), reception.GetSenderId());
-    });
+    m_messageHandler->On<communication::Message_RegisterDevice>(
+        [this](const communication::Message_RegisterDevice& message, const communication::MessageReception& reception) {
+            onRegisterDeviceReceived(message, reception.GetSenderId());
+        });
+    m_messageHandler->On<communication::Message_BlockList>(
+        [this](const communication::Message_BlockList& message, const communication::MessageReception& reception) {
+            onBlockListReceived(message.GetBlockIds(), reception.GetSenderId());
+        });
 
     m_deviceManager->SetDeviceConnectedCallback(
         [](const device::IDevice& device) { qCInfo(lcApp) << "Device connected:" << device; });
@@ -112,10 +112,9 @@ void AbstractApplication::registerHandler(communication::MessageType_e type, Rec
     messageHandler().RegisterHandler(type, std::move(handler));
 }
 
-void AbstractApplication::onRegisterDeviceReceived(const communication::MessageReception& reception)
+void AbstractApplication::onRegisterDeviceReceived(const communication::Message_RegisterDevice& message,
+                                                   const NetworkDeviceId_t& senderId)
 {
-    const auto& message = static_cast<const communication::Message_RegisterDevice&>(reception.GetMessage());
-    const NetworkDeviceId_t senderId = reception.GetSenderId();
     device::IDevice* device = m_deviceManager->GetDevice(senderId);
     if (device) {
         device->Register(message.GetName(), message.GetApplicationType(), message.GetSoftwareVersion());

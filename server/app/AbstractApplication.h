@@ -1,11 +1,11 @@
 #pragma once
 
-#include "core/Configuration.h"
 #include "communication/MessageType.h"
-#include "device/DeviceApprovals.h"
-#include "device/DeviceManager.h"
+#include "core/Configuration.h"
 #include "core/ModuleDataClassInfo.h"
 #include "core/ModuleTypes.h"
+#include "device/DeviceApprovals.h"
+#include "device/DeviceManager.h"
 #include "update/ReleaseNotesModel.h"
 
 #include <QHostAddress>
@@ -26,6 +26,7 @@ class ICommunicationHandler;
 class MessageEmissionBuilderFactory;
 class MessageHandler;
 class MessageReception;
+class Message_RegisterDevice;
 } // namespace communication
 
 // What any application of the system has: the devices it knows, the means to reach
@@ -87,7 +88,8 @@ protected:
     void registerHandler(communication::MessageType_e type, ReceiveHandler handler);
 
 private:
-    void onRegisterDeviceReceived(const communication::MessageReception& reception);
+    void onRegisterDeviceReceived(const communication::Message_RegisterDevice& message,
+                                  const NetworkDeviceId_t& senderId);
 
 protected:
     Configuration& m_configuration;

@@ -35,10 +35,9 @@ BlockCreationFlow::~BlockCreationFlow()
 
 void BlockCreationFlow::registerHandlers(communication::MessageHandler& messageHandler)
 {
-    messageHandler.RegisterHandler(
-        communication::MessageType_e::RegisterModuleResponse, [this](const communication::MessageReception& reception) {
-            const auto& message
-                = static_cast<const communication::Message_RegisterBlockResponse&>(reception.GetMessage());
+    messageHandler.On<communication::Message_RegisterBlockResponse>(
+        [this](const communication::Message_RegisterBlockResponse& message,
+               const communication::MessageReception& reception) {
             handleBlockCreationResponse(reception.GetSenderId(), message.GetStatus(), message.GetBlockId(),
                                         message.GetRequestIndex());
         });

@@ -16,7 +16,6 @@
 namespace tessivar {
 
 using communication::MessageReception;
-using communication::MessageType_e;
 
 BlockSyncFlow::BlockSyncFlow(AbstractApplication& application, ModuleList& moduleList,
                              std::chrono::milliseconds checkLoadedSourcesDelay, QObject* parent)
@@ -29,14 +28,14 @@ BlockSyncFlow::BlockSyncFlow(AbstractApplication& application, ModuleList& modul
 
 void BlockSyncFlow::registerHandlers(communication::MessageHandler& messageHandler)
 {
-    messageHandler.RegisterHandler(MessageType_e::Data, [this](const MessageReception& reception) {
-        const auto& message = static_cast<const communication::Message_Data&>(reception.GetMessage());
-        m_moduleList.ProcessBlockData(message.GetBlockId(), reception.GetSenderId(), message.GetData());
-    });
-    messageHandler.RegisterHandler(MessageType_e::DeleteModule, [this](const MessageReception& reception) {
-        const auto& message = static_cast<const communication::Message_DeleteBlock&>(reception.GetMessage());
-        m_moduleList.DeleteBlock(message.GetBlockId(), reception.GetSenderId());
-    });
+    messageHandler.On<communication::Message_Data>(
+        [this](const communication::Message_Data& message, const MessageReception& reception) {
+            m_moduleList.ProcessBlockData(message.GetBlockId(), reception.GetSenderId(), message.GetData());
+        });
+    messageHandler.On<communication::Message_DeleteBlock>(
+        [this](const communication::Message_DeleteBlock& message, const MessageReception& reception) {
+            m_moduleList.DeleteBlock(message.GetBlockId(), reception.GetSenderId());
+        });
 }
 
 void BlockSyncFlow::connectModuleList()

@@ -63,8 +63,7 @@ void DashboardFlow::requestDashboardExport(const NetworkDeviceId_t& deviceId)
             const auto exporter = weak.lock();
             if (!exporter || !isFromDevice(reception, deviceId, sequenceId))
                 return;
-            const auto* response
-                = dynamic_cast<const communication::Message_DashboardExportResponse*>(&reception.GetMessage());
+            const auto* response = reception.As<communication::Message_DashboardExportResponse>();
             if (!response) {
                 exporter->Fail();
                 return;
@@ -105,8 +104,7 @@ void DashboardFlow::sendImportRequest(const NetworkDeviceId_t& deviceId,
             const auto importer = weak.lock();
             if (!importer || !isFromDevice(reception, deviceId, sequenceId))
                 return;
-            const auto* response
-                = dynamic_cast<const communication::Message_DashboardImportResponse*>(&reception.GetMessage());
+            const auto* response = reception.As<communication::Message_DashboardImportResponse>();
             if (!response) {
                 importer->Fail();
                 return;

@@ -25,7 +25,6 @@
 namespace tessivar {
 
 using communication::MessageReception;
-using communication::MessageType_e;
 
 namespace {
 
@@ -61,12 +60,14 @@ FileTransferFlow::FileTransferFlow(AbstractApplication& application, const Plugi
 
 void FileTransferFlow::registerHandlers(communication::MessageHandler& messageHandler)
 {
-    messageHandler.RegisterHandler(MessageType_e::FileTransferRequest, [this](const MessageReception& reception) {
-        const auto& request = static_cast<const communication::Message_FileTransferRequest&>(reception.GetMessage());
-        onFileTransferRequestReceived(request.GetRequestType(), request.GetRequestData(), reception.GetSenderId());
-    });
-    messageHandler.RegisterHandler(MessageType_e::FileTransfer,
-                                   [this](const MessageReception& reception) { onFileTransferReceived(reception); });
+    messageHandler.On<communication::Message_FileTransferRequest>(
+        [this](const communication::Message_FileTransferRequest& request, const MessageReception& reception) {
+            onFileTransferRequestReceived(request.GetRequestType(), request.GetRequestData(), reception.GetSenderId());
+        });
+    messageHandler.On<communication::Message_FileTransfer>(
+        [this](const communication::Message_FileTransfer& message, const MessageReception& reception) {
+            onFileTransferReceived(message, reception.GetSenderId());
+        });
 }
 
 FileTransferFlow::~FileTransferFlow() = default;
@@ -84,10 +85,9 @@ QString FileTransferFlow::deviceFolder(const NetworkDeviceId_t& deviceId)
     return m_logFolder + transfer::deviceFolderName(name, deviceId);
 }
 
-void FileTransferFlow::onFileTransferReceived(const MessageReception& reception)
+void FileTransferFlow::onFileTransferReceived(const communication::Message_FileTransfer& message,
+                                              const NetworkDeviceId_t& source)
 {
-    const auto& message = static_cast<const communication::Message_FileTransfer&>(reception.GetMessage());
-    const NetworkDeviceId_t source = reception.GetSenderId();
     m_manager.HandleMessage(source, message.GetMetaData(), message.GetFileData(),
                             [this, source] { return deviceFolder(source); });
 }

@@ -18,7 +18,7 @@ class CommonConfiguration;
 
 namespace communication {
 class MessageHandler;
-class MessageReception;
+class Message_FileTransfer;
 } // namespace communication
 
 // The application's side of file transfers: answers the devices' requests (logs,
@@ -58,7 +58,7 @@ public:
                                        const NetworkDeviceId_t& sender);
 
 private:
-    void onFileTransferReceived(const communication::MessageReception& reception);
+    void onFileTransferReceived(const communication::Message_FileTransfer& message, const NetworkDeviceId_t& source);
     void sendRequest(FileTransferRequestType_e type, const NetworkDeviceId_t& deviceId);
     bool isRegistered(const NetworkDeviceId_t& deviceId);
     QString deviceFolder(const NetworkDeviceId_t& deviceId);

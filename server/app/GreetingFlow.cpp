@@ -29,8 +29,8 @@ GreetingFlow::GreetingFlow(AbstractApplication& application, PluginManager& plug
 
 void GreetingFlow::registerHandlers(communication::MessageHandler& messageHandler)
 {
-    messageHandler.RegisterHandler(communication::MessageType_e::Hello,
-                                   [this](const MessageReception& reception) { onHelloReceived(reception); });
+    messageHandler.On<communication::Message_Hello>(
+        [this](const communication::Message_Hello& hello, const MessageReception&) { onHelloReceived(hello); });
 }
 
 void GreetingFlow::start()
@@ -48,9 +48,8 @@ void GreetingFlow::wakeUpDevices()
         m_application.sendHello(destination, true);
 }
 
-void GreetingFlow::onHelloReceived(const MessageReception& reception)
+void GreetingFlow::onHelloReceived(const communication::Message_Hello& hello)
 {
-    const auto& hello = static_cast<const communication::Message_Hello&>(reception.GetMessage());
     device::DeviceManager& devices = m_application.deviceManager();
     device::IDevice* device = devices.GetDevice(hello.GetSenderDeviceId());
     if (!device) {

@@ -17,7 +17,7 @@ class AbstractApplication;
 
 namespace communication {
 class MessageHandler;
-class MessageReception;
+class Message_Hello;
 } // namespace communication
 
 // Greetings and registration: the periodic Hello broadcast, the wake-up Hello to every
@@ -41,7 +41,7 @@ public:
     void checkDataClasses(const QList<ModuleDataClassInfo_t>& dataClassInfoList) const;
 
 private:
-    void onHelloReceived(const communication::MessageReception& reception);
+    void onHelloReceived(const communication::Message_Hello& hello);
 
     AbstractApplication& m_application;
     PluginManager& m_pluginManager;
