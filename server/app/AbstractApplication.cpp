@@ -40,10 +40,24 @@ AbstractApplication::~AbstractApplication()
 void AbstractApplication::init(std::unique_ptr<communication::MessageHandler> messageHandler,
                                std::unique_ptr<communication::ICommunicationHandler> communicationHandler)
 {
+    adoptMessaging(std::move(messageHandler), std::move(communicationHandler));
+    init();
+}
+
+void AbstractApplication::adoptMessaging(std::unique_ptr<communication::MessageHandler> messageHandler,
+                                         std::unique_ptr<communication::ICommunicationHandler> communicationHandler)
+{
     m_messageHandler = std::move(messageHandler);
     m_communicationHandler = std::move(communicationHandler);
     m_emissionFactory
         = std::make_unique<communication::MessageEmissionBuilderFactory>(m_deviceManager->GetCurrentDevice().GetId());
+}
+
+void AbstractApplication::init()
+{
+    if (!m_messageHandler || !m_communicationHandler)
+        qFatal("MessageHandler not yet ready");
+    m_initialised = true;
 
     // A device not (yet) approved by the user is listed but not served: no answer to
     // its Hello, no registration, no blocks, no transfers, its Data ignored.
@@ -90,14 +104,14 @@ device::DeviceApprovals& AbstractApplication::deviceApprovals()
 
 communication::MessageHandler& AbstractApplication::messageHandler() const
 {
-    if (!m_messageHandler)
+    if (!m_initialised || !m_messageHandler)
         qFatal("MessageHandler not yet ready");
     return *m_messageHandler;
 }
 
 communication::MessageEmissionBuilderFactory& AbstractApplication::emissionFactory() const
 {
-    if (!m_emissionFactory)
+    if (!m_initialised || !m_emissionFactory)
         qFatal("MessageEmissionBuilderFactory not yet ready");
     return *m_emissionFactory;
 }
@@ -142,29 +156,18 @@ void AbstractApplication::onDeviceDisconnected(const NetworkDeviceId_t&)
 
 void AbstractApplication::sendHello(const Destination& destination, bool allowNonConnected)
 {
-    auto builder = emissionFactory().CreateHelloMessage(destination.id);
-    if (destination.id.isEmpty())
-        builder.ToAddress(destination.address);
-    if (allowNonConnected)
-        builder.AllowNonConnected();
-    messageHandler().SendMessage(builder.Build());
+    GreetingFlow::SendHello(messageHandler(), emissionFactory(), destination, allowNonConnected);
 }
 
 QList<AbstractApplication::Destination>
 AbstractApplication::devicesWhere(const std::function<bool(const device::IDevice&)>& condition) const
 {
-    // Collected first: sending may change the device list.
-    QList<Destination> found;
-    m_deviceManager->ForEachDevice([&found, &condition](device::IDevice& device) {
-        if (condition(device))
-            found.append({device.GetId(), device.GetAddress()});
-    });
-    return found;
+    return GreetingFlow::DevicesWhere(*m_deviceManager, condition);
 }
 
 void AbstractApplication::broadcastHello()
 {
-    messageHandler().SendMessage(emissionFactory().CreateHelloMessage(NetworkDeviceId_t()).Broadcast().Build());
+    GreetingFlow::BroadcastHello(messageHandler(), emissionFactory());
 }
 
 void AbstractApplication::pingKnownDevices()

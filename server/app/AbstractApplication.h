@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/GreetingFlow.h"
 #include "communication/MessageType.h"
 #include "core/Configuration.h"
 #include "core/ModuleDataClassInfo.h"
@@ -61,11 +62,7 @@ public:
 
     void setPingInterval(std::chrono::milliseconds interval);
 
-    // A device is addressed by its id, or by its address while it has none (added by hand).
-    struct Destination {
-        NetworkDeviceId_t id;
-        QHostAddress address;
-    };
+    using Destination = GreetingFlow::Destination;
     QList<Destination> devicesWhere(const std::function<bool(const device::IDevice&)>& condition) const;
     void sendHello(const Destination& destination, bool allowNonConnected);
 
@@ -84,6 +81,13 @@ public Q_SLOTS:
     void changeDeviceName(const QString& name);
 
 protected:
+    // Takes both objects over and creates the emission factory, so that the flows can be
+    // built over them; init() then puts them to use. Until then they are not ready.
+    void adoptMessaging(std::unique_ptr<communication::MessageHandler> messageHandler,
+                        std::unique_ptr<communication::ICommunicationHandler> communicationHandler);
+    // The rest of init, over what adoptMessaging took.
+    void init();
+
     using ReceiveHandler = std::function<void(const communication::MessageReception&)>;
     void registerHandler(communication::MessageType_e type, ReceiveHandler handler);
 
@@ -100,6 +104,7 @@ protected:
     std::unique_ptr<communication::MessageHandler> m_messageHandler;
     std::unique_ptr<communication::MessageEmissionBuilderFactory> m_emissionFactory;
     update::ReleaseNotesModel m_releaseNotes;
+    bool m_initialised = false;
 };
 
 } // namespace tessivar

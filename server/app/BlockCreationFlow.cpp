@@ -5,7 +5,8 @@
 #include "communication/MessageReception.h"
 #include "communication/messages/Message_RegisterBlockResponse.h"
 #include "core/ApplicationConstants.h"
-#include "device/DeviceManager.h"
+#include "device/IDevice.h"
+#include "device/IDeviceManager.h"
 #include "modules/ModuleList.h"
 #include "modules/PluginManager.h"
 #include "modules/sdk/TessivarModuleInfo.h"
@@ -20,7 +21,7 @@
 namespace tessivar {
 
 BlockCreationFlow::BlockCreationFlow(ModuleList& moduleList, PluginManager& pluginManager,
-                                     device::DeviceManager& deviceManager, QObject* parent)
+                                     device::IDeviceManager& deviceManager, QObject* parent)
     : QObject(parent)
     , m_moduleList(moduleList)
     , m_pluginManager(pluginManager)

@@ -1,6 +1,5 @@
 #include "app/BlockSyncFlow.h"
 
-#include "app/AbstractApplication.h"
 #include "app/ErrorHandler.h"
 #include "communication/MessageEmissionBuilderFactory.h"
 #include "communication/MessageHandler.h"
@@ -8,6 +7,8 @@
 #include "communication/messages/Message_Data.h"
 #include "communication/messages/Message_DeleteBlock.h"
 #include "core/ApplicationConstants.h"
+#include "device/IDevice.h"
+#include "device/IDeviceManager.h"
 #include "modules/ModuleList.h"
 #include "modules/PluginManager.h"
 
@@ -17,10 +18,13 @@ namespace tessivar {
 
 using communication::MessageReception;
 
-BlockSyncFlow::BlockSyncFlow(AbstractApplication& application, ModuleList& moduleList,
-                             std::chrono::milliseconds checkLoadedSourcesDelay, QObject* parent)
+BlockSyncFlow::BlockSyncFlow(communication::MessageHandler& messages,
+                             communication::MessageEmissionBuilderFactory& emissions, device::IDeviceManager& devices,
+                             ModuleList& moduleList, std::chrono::milliseconds checkLoadedSourcesDelay, QObject* parent)
     : QObject(parent)
-    , m_application(application)
+    , m_messages(messages)
+    , m_emissions(emissions)
+    , m_devices(devices)
     , m_moduleList(moduleList)
     , m_checkLoadedSourcesDelay(checkLoadedSourcesDelay)
 {
@@ -40,9 +44,8 @@ void BlockSyncFlow::registerHandlers(communication::MessageHandler& messageHandl
 
 void BlockSyncFlow::connectModuleList()
 {
-    auto send = [this](auto&& builder) { m_application.messageHandler().SendMessage(builder.Build()); };
-    auto factory
-        = [this]() -> communication::MessageEmissionBuilderFactory& { return m_application.emissionFactory(); };
+    auto send = [this](auto&& builder) { m_messages.SendMessage(builder.Build()); };
+    auto factory = [this]() -> communication::MessageEmissionBuilderFactory& { return m_emissions; };
     connect(&m_moduleList, &ModuleList::moduleDeleted, this,
             [send, factory](BlockId_t blockId, NetworkDeviceId_t deviceId) {
                 send(factory().CreateDeleteModuleMessage(blockId, deviceId));
@@ -77,10 +80,8 @@ void BlockSyncFlow::loadBlocks(PluginManager& pluginManager, ErrorHandler* error
 
 void BlockSyncFlow::onDeviceRegistered(const NetworkDeviceId_t& deviceId)
 {
-    m_application.messageHandler().SendMessage(
-        m_application.emissionFactory()
-            .CreateModuleListMessage(m_moduleList.GetBlockIdsOfDevice(deviceId), deviceId)
-            .Build());
+    m_messages.SendMessage(
+        m_emissions.CreateModuleListMessage(m_moduleList.GetBlockIdsOfDevice(deviceId), deviceId).Build());
     m_moduleList.ActivateModulesOfDevice(deviceId);
 }
 
@@ -97,9 +98,10 @@ void BlockSyncFlow::onDeviceDisconnected(const NetworkDeviceId_t& deviceId)
 void BlockSyncFlow::checkLoadedSources()
 {
     QStringList connected;
-    for (const AbstractApplication::Destination& destination :
-         m_application.devicesWhere([](const device::IDevice& device) { return device.IsConnected(); }))
-        connected.append(destination.id);
+    m_devices.ForEachDevice([&connected](device::IDevice& device) {
+        if (device.IsConnected())
+            connected.append(device.GetId());
+    });
     m_moduleList.DeactivateModulesNotOn(connected);
 }
 

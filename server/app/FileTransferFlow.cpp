@@ -1,6 +1,5 @@
 #include "app/FileTransferFlow.h"
 
-#include "app/AbstractApplication.h"
 #include "communication/MessageEmissionBuilderFactory.h"
 #include "communication/MessageHandler.h"
 #include "communication/MessageReception.h"
@@ -38,10 +37,14 @@ QString logFolderOf(const FileTransferFlow::Options& options)
 
 } // namespace
 
-FileTransferFlow::FileTransferFlow(AbstractApplication& application, const PluginManager& plugins,
+FileTransferFlow::FileTransferFlow(communication::MessageHandler& messages,
+                                   communication::MessageEmissionBuilderFactory& emissions,
+                                   device::IDeviceManager& devices, const PluginManager& plugins,
                                    const CommonConfiguration& configuration, Options options, QObject* parent)
     : QObject(parent)
-    , m_application(application)
+    , m_messages(messages)
+    , m_emissions(emissions)
+    , m_devices(devices)
     , m_plugins(plugins)
     , m_configuration(configuration)
     , m_logFolder(logFolderOf(options))
@@ -53,8 +56,7 @@ FileTransferFlow::FileTransferFlow(AbstractApplication& application, const Plugi
     connect(
         &m_manager, &transfer::FileTransferManager::fileTransferStatusUpdated, this,
         [this](const NetworkDeviceId_t& destination, const FileTransferMetaData_t& metaData, const QByteArray& data) {
-            m_application.messageHandler().SendMessage(
-                m_application.emissionFactory().CreateFileTransferMessage(metaData, data, destination).Build());
+            m_messages.SendMessage(m_emissions.CreateFileTransferMessage(metaData, data, destination).Build());
         });
 }
 
@@ -74,13 +76,13 @@ FileTransferFlow::~FileTransferFlow() = default;
 
 bool FileTransferFlow::isRegistered(const NetworkDeviceId_t& deviceId)
 {
-    device::IDevice* device = m_application.deviceManager().GetDevice(deviceId);
+    device::IDevice* device = m_devices.GetDevice(deviceId);
     return device && device->IsRegistered();
 }
 
 QString FileTransferFlow::deviceFolder(const NetworkDeviceId_t& deviceId)
 {
-    device::IDevice* device = m_application.deviceManager().GetDevice(deviceId);
+    device::IDevice* device = m_devices.GetDevice(deviceId);
     const QString name = device ? device->GetName() : QString();
     return m_logFolder + transfer::deviceFolderName(name, deviceId);
 }
@@ -164,8 +166,7 @@ void FileTransferFlow::sendRequest(FileTransferRequestType_e type, const Network
     QDataStream stream(&requestData, QIODevice::WriteOnly);
     stream.setVersion(kDataStreamVersion);
     stream << QString();
-    m_application.messageHandler().SendMessage(
-        m_application.emissionFactory().CreateFileTransferRequestMessage(type, requestData, deviceId).Build());
+    m_messages.SendMessage(m_emissions.CreateFileTransferRequestMessage(type, requestData, deviceId).Build());
 }
 
 void FileTransferFlow::requestLogs(const NetworkDeviceId_t& deviceId)

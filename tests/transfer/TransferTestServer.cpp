@@ -32,17 +32,19 @@ TransferTestServer::TransferTestServer(Configuration& configuration, quint16 por
     auto communicationHandler = std::make_unique<communication::CommunicationHandler>(
         m_deviceManager.get(), device::ApplicationType_e::Server, port, configuration);
     auto handler = std::make_unique<communication::MessageHandler>(communicationHandler.get());
+    adoptMessaging(std::move(handler), std::move(communicationHandler));
 
     FileTransferFlow::Options options;
     options.monitorPollIntervalMs = 10;
     options.openFolder = [this](const QUrl& url) { openedFolders.append(url); };
-    transfers = std::make_unique<FileTransferFlow>(*this, plugins, configuration, options);
+    transfers = std::make_unique<FileTransferFlow>(*m_messageHandler, *m_emissionFactory, *m_deviceManager, plugins,
+                                                   configuration, options);
     auto scripted = std::make_unique<ScriptedFileDialogs>();
     dialogs = scripted.get();
     dashboards = std::make_unique<DashboardFlow>(
-        *this, modules, plugins, [] { return nullptr; }, std::move(scripted));
-    transfers->registerHandlers(*handler);
-    init(std::move(handler), std::move(communicationHandler));
+        *m_messageHandler, *m_emissionFactory, modules, plugins, [] { return nullptr; }, std::move(scripted));
+    transfers->registerHandlers(*m_messageHandler);
+    init();
     m_communicationHandler->Start();
 }
 
