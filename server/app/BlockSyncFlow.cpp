@@ -4,8 +4,12 @@
 #include "communication/MessageEmissionBuilderFactory.h"
 #include "communication/MessageHandler.h"
 #include "communication/MessageReception.h"
+#include "communication/messages/Message_BlockList.h"
 #include "communication/messages/Message_Data.h"
 #include "communication/messages/Message_DeleteBlock.h"
+#include "communication/messages/Message_Notification.h"
+#include "communication/messages/Message_RegisterBlock.h"
+#include "communication/messages/Message_UpdateParameters.h"
 #include "core/ApplicationConstants.h"
 #include "device/IDevice.h"
 #include "device/IDeviceManager.h"
@@ -42,31 +46,34 @@ void BlockSyncFlow::registerHandlers(communication::MessageHandler& messageHandl
         });
 }
 
+template<typename Message, typename... Args>
+void BlockSyncFlow::send(const NetworkDeviceId_t& destination, Args&&... args)
+{
+    m_messages.SendMessage(m_emissions.Create<Message>(destination, std::forward<Args>(args)...).Build());
+}
+
 void BlockSyncFlow::connectModuleList()
 {
-    auto send = [this](auto&& builder) { m_messages.SendMessage(builder.Build()); };
-    auto factory = [this]() -> communication::MessageEmissionBuilderFactory& { return m_emissions; };
+    using namespace communication;
     connect(&m_moduleList, &ModuleList::moduleDeleted, this,
-            [send, factory](BlockId_t blockId, NetworkDeviceId_t deviceId) {
-                send(factory().CreateDeleteModuleMessage(blockId, deviceId));
-            });
+            [this](BlockId_t blockId, NetworkDeviceId_t deviceId) { send<Message_DeleteBlock>(deviceId, blockId); });
     connect(&m_moduleList, &ModuleList::moduleParametersUpdated, this,
-            [send, factory](BlockId_t blockId, NetworkDeviceId_t deviceId, QVariantMap parameters) {
-                send(factory().CreateUpdateParametersMessage(blockId, parameters, deviceId));
+            [this](BlockId_t blockId, NetworkDeviceId_t deviceId, QVariantMap parameters) {
+                send<Message_UpdateParameters>(deviceId, blockId, std::move(parameters));
             });
     connect(&m_moduleList, &ModuleList::moduleDataUpdated, this,
-            [send, factory](BlockId_t blockId, NetworkDeviceId_t deviceId, QVariantMap data) {
-                send(factory().CreateDataMessage(blockId, data, deviceId));
+            [this](BlockId_t blockId, NetworkDeviceId_t deviceId, QVariantMap data) {
+                send<Message_Data>(deviceId, blockId, std::move(data));
             });
     connect(&m_moduleList, &ModuleList::moduleNotificationSent, this,
-            [send, factory](QString text, int duration, NetworkDeviceId_t deviceId) {
-                send(factory().CreateNotificationMessage(text, duration, deviceId));
+            [this](QString text, int duration, NetworkDeviceId_t deviceId) {
+                send<Message_Notification>(deviceId, std::move(text), duration);
             });
     connect(&m_moduleList, &ModuleList::moduleCreationRequested, this,
-            [send, factory](ModuleDataId_t dataClassId, QString dataWidget, QVariantMap parameters, QVariantMap data,
-                            BlockCreationRequestId_t requestId, NetworkDeviceId_t deviceId) {
-                send(factory().CreateRegisterModuleMessage(dataClassId, dataWidget, softwareVersion(), parameters, data,
-                                                           requestId, deviceId));
+            [this](ModuleDataId_t dataClassId, QString dataWidget, QVariantMap parameters, QVariantMap data,
+                   BlockCreationRequestId_t requestId, NetworkDeviceId_t deviceId) {
+                send<Message_RegisterBlock>(deviceId, std::move(dataClassId), std::move(dataWidget), softwareVersion(),
+                                            std::move(parameters), std::move(data), requestId);
             });
 }
 
@@ -80,8 +87,7 @@ void BlockSyncFlow::loadBlocks(PluginManager& pluginManager, ErrorHandler* error
 
 void BlockSyncFlow::onDeviceRegistered(const NetworkDeviceId_t& deviceId)
 {
-    m_messages.SendMessage(
-        m_emissions.CreateModuleListMessage(m_moduleList.GetBlockIdsOfDevice(deviceId), deviceId).Build());
+    send<communication::Message_BlockList>(deviceId, m_moduleList.GetBlockIdsOfDevice(deviceId));
     m_moduleList.ActivateModulesOfDevice(deviceId);
 }
 

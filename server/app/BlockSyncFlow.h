@@ -50,6 +50,9 @@ public:
     void checkLoadedSources();
 
 private:
+    // One message of that class to the device, built from the message's arguments.
+    template<typename Message, typename... Args> void send(const NetworkDeviceId_t& destination, Args&&... args);
+
     communication::MessageHandler& m_messages;
     communication::MessageEmissionBuilderFactory& m_emissions;
     device::IDeviceManager& m_devices;

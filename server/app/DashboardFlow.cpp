@@ -4,7 +4,9 @@
 #include "communication/MessageEmissionBuilderFactory.h"
 #include "communication/MessageHandler.h"
 #include "communication/MessageReception.h"
+#include "communication/messages/Message_DashboardExportRequest.h"
 #include "communication/messages/Message_DashboardExportResponse.h"
+#include "communication/messages/Message_DashboardImportRequest.h"
 #include "communication/messages/Message_DashboardImportResponse.h"
 #include "modules/ModuleList.h"
 #include "transfer/FileDialogs.h"
@@ -56,7 +58,7 @@ void DashboardFlow::requestDashboardExport(const NetworkDeviceId_t& deviceId)
         return;
     m_exporter = exporter;
 
-    auto builder = m_emissions.CreateDashboardExportRequestMessage(deviceId);
+    auto builder = m_emissions.Create<communication::Message_DashboardExportRequest>(deviceId);
     const quint64 sequenceId = m_emissions.GetNextSequenceId() - 1;
     std::weak_ptr<transfer::ServerDashboardExporter> weak = exporter;
     builder.WithResponseCallback(
@@ -97,7 +99,7 @@ void DashboardFlow::sendImportRequest(const NetworkDeviceId_t& deviceId,
                                       const communication::DashboardImportData_t& data)
 {
     qCInfo(lcApp) << "Requesting dashboard import for device" << deviceId;
-    auto builder = m_emissions.CreateDashboardImportRequestMessage(data, deviceId);
+    auto builder = m_emissions.Create<communication::Message_DashboardImportRequest>(deviceId, data);
     const quint64 sequenceId = m_emissions.GetNextSequenceId() - 1;
     std::weak_ptr<transfer::ServerDashboardImporter> weak = m_importer;
     builder.WithResponseCallback(

@@ -56,7 +56,8 @@ FileTransferFlow::FileTransferFlow(communication::MessageHandler& messages,
     connect(
         &m_manager, &transfer::FileTransferManager::fileTransferStatusUpdated, this,
         [this](const NetworkDeviceId_t& destination, const FileTransferMetaData_t& metaData, const QByteArray& data) {
-            m_messages.SendMessage(m_emissions.CreateFileTransferMessage(metaData, data, destination).Build());
+            m_messages.SendMessage(
+                m_emissions.Create<communication::Message_FileTransfer>(destination, metaData, data).Build());
         });
 }
 
@@ -166,7 +167,8 @@ void FileTransferFlow::sendRequest(FileTransferRequestType_e type, const Network
     QDataStream stream(&requestData, QIODevice::WriteOnly);
     stream.setVersion(kDataStreamVersion);
     stream << QString();
-    m_messages.SendMessage(m_emissions.CreateFileTransferRequestMessage(type, requestData, deviceId).Build());
+    m_messages.SendMessage(
+        m_emissions.Create<communication::Message_FileTransferRequest>(deviceId, type, requestData).Build());
 }
 
 void FileTransferFlow::requestLogs(const NetworkDeviceId_t& deviceId)

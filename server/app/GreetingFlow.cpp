@@ -4,6 +4,7 @@
 #include "communication/MessageHandler.h"
 #include "communication/MessageReception.h"
 #include "communication/messages/Message_Hello.h"
+#include "communication/messages/Message_RegisterDevice.h"
 #include "core/Logging.h"
 #include "device/IDevice.h"
 #include "device/IDeviceManager.h"
@@ -98,11 +99,11 @@ void GreetingFlow::onHelloReceived(const communication::Message_Hello& hello)
         return;
     qCInfo(lcApp) << "Requesting device registration";
     const device::IDevice& local = m_devices.GetCurrentDevice();
-    m_messages.SendMessage(m_emissions
-                               .CreateRegisterDeviceMessage(local.GetName(), local.GetApplicationType(),
-                                                            local.GetVersion(), m_pluginManager.DataClassCatalogue(),
-                                                            device->GetId())
-                               .Build());
+    m_messages.SendMessage(
+        m_emissions
+            .Create<communication::Message_RegisterDevice>(device->GetId(), local.GetName(), local.GetApplicationType(),
+                                                           local.GetVersion(), m_pluginManager.DataClassCatalogue())
+            .Build());
 }
 
 void GreetingFlow::checkDataClasses(const QList<ModuleDataClassInfo_t>& dataClassInfoList) const
