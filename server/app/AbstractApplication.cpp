@@ -121,11 +121,6 @@ communication::ICommunicationHandler* AbstractApplication::communicationHandler(
     return m_communicationHandler.get();
 }
 
-void AbstractApplication::registerHandler(communication::MessageType_e type, ReceiveHandler handler)
-{
-    messageHandler().RegisterHandler(type, std::move(handler));
-}
-
 void AbstractApplication::onRegisterDeviceReceived(const communication::Message_RegisterDevice& message,
                                                    const NetworkDeviceId_t& senderId)
 {

@@ -88,9 +88,6 @@ protected:
     // The rest of init, over what adoptMessaging took.
     void init();
 
-    using ReceiveHandler = std::function<void(const communication::MessageReception&)>;
-    void registerHandler(communication::MessageType_e type, ReceiveHandler handler);
-
 private:
     void onRegisterDeviceReceived(const communication::Message_RegisterDevice& message,
                                   const NetworkDeviceId_t& senderId);
