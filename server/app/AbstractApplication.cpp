@@ -16,8 +16,6 @@
 
 namespace tessivar {
 
-using communication::MessageType_e;
-
 namespace {
 constexpr std::chrono::milliseconds kPingInterval{2000};
 } // namespace
@@ -42,10 +40,24 @@ AbstractApplication::~AbstractApplication()
 void AbstractApplication::init(std::unique_ptr<communication::MessageHandler> messageHandler,
                                std::unique_ptr<communication::ICommunicationHandler> communicationHandler)
 {
+    adoptMessaging(std::move(messageHandler), std::move(communicationHandler));
+    init();
+}
+
+void AbstractApplication::adoptMessaging(std::unique_ptr<communication::MessageHandler> messageHandler,
+                                         std::unique_ptr<communication::ICommunicationHandler> communicationHandler)
+{
     m_messageHandler = std::move(messageHandler);
     m_communicationHandler = std::move(communicationHandler);
     m_emissionFactory
         = std::make_unique<communication::MessageEmissionBuilderFactory>(m_deviceManager->GetCurrentDevice().GetId());
+}
+
+void AbstractApplication::init()
+{
+    if (!m_messageHandler || !m_communicationHandler)
+        qFatal("MessageHandler not yet ready");
+    m_initialised = true;
 
     // A device not (yet) approved by the user is listed but not served: no answer to
     // its Hello, no registration, no blocks, no transfers, its Data ignored.
@@ -60,12 +72,14 @@ void AbstractApplication::init(std::unique_ptr<communication::MessageHandler> me
     connect(m_communicationHandler.get(), &communication::ICommunicationHandler::NetworkErrorOccurred, this,
             &AbstractApplication::onNetworkError, Qt::QueuedConnection);
 
-    registerHandler(MessageType_e::RegisterDevice,
-                    [this](const communication::MessageReception& reception) { onRegisterDeviceReceived(reception); });
-    registerHandler(MessageType_e::ModuleList, [this](const communication::MessageReception& reception) {
-        const auto& message = static_cast<const communication::Message_BlockList&>(reception.GetMessage());
-        onBlockListReceived(message.GetBlockIds(), reception.GetSenderId());
-    });
+    m_messageHandler->On<communication::Message_RegisterDevice>(
+        [this](const communication::Message_RegisterDevice& message, const communication::MessageReception& reception) {
+            onRegisterDeviceReceived(message, reception.GetSenderId());
+        });
+    m_messageHandler->On<communication::Message_BlockList>(
+        [this](const communication::Message_BlockList& message, const communication::MessageReception& reception) {
+            onBlockListReceived(message.GetBlockIds(), reception.GetSenderId());
+        });
 
     m_deviceManager->SetDeviceConnectedCallback(
         [](const device::IDevice& device) { qCInfo(lcApp) << "Device connected:" << device; });
@@ -90,14 +104,14 @@ device::DeviceApprovals& AbstractApplication::deviceApprovals()
 
 communication::MessageHandler& AbstractApplication::messageHandler() const
 {
-    if (!m_messageHandler)
+    if (!m_initialised || !m_messageHandler)
         qFatal("MessageHandler not yet ready");
     return *m_messageHandler;
 }
 
 communication::MessageEmissionBuilderFactory& AbstractApplication::emissionFactory() const
 {
-    if (!m_emissionFactory)
+    if (!m_initialised || !m_emissionFactory)
         qFatal("MessageEmissionBuilderFactory not yet ready");
     return *m_emissionFactory;
 }
@@ -107,15 +121,9 @@ communication::ICommunicationHandler* AbstractApplication::communicationHandler(
     return m_communicationHandler.get();
 }
 
-void AbstractApplication::registerHandler(communication::MessageType_e type, ReceiveHandler handler)
+void AbstractApplication::onRegisterDeviceReceived(const communication::Message_RegisterDevice& message,
+                                                   const NetworkDeviceId_t& senderId)
 {
-    messageHandler().RegisterHandler(type, std::move(handler));
-}
-
-void AbstractApplication::onRegisterDeviceReceived(const communication::MessageReception& reception)
-{
-    const auto& message = static_cast<const communication::Message_RegisterDevice&>(reception.GetMessage());
-    const NetworkDeviceId_t senderId = reception.GetSenderId();
     device::IDevice* device = m_deviceManager->GetDevice(senderId);
     if (device) {
         device->Register(message.GetName(), message.GetApplicationType(), message.GetSoftwareVersion());
@@ -143,29 +151,18 @@ void AbstractApplication::onDeviceDisconnected(const NetworkDeviceId_t&)
 
 void AbstractApplication::sendHello(const Destination& destination, bool allowNonConnected)
 {
-    auto builder = emissionFactory().CreateHelloMessage(destination.id);
-    if (destination.id.isEmpty())
-        builder.ToAddress(destination.address);
-    if (allowNonConnected)
-        builder.AllowNonConnected();
-    messageHandler().SendMessage(builder.Build());
+    GreetingFlow::SendHello(messageHandler(), emissionFactory(), destination, allowNonConnected);
 }
 
 QList<AbstractApplication::Destination>
 AbstractApplication::devicesWhere(const std::function<bool(const device::IDevice&)>& condition) const
 {
-    // Collected first: sending may change the device list.
-    QList<Destination> found;
-    m_deviceManager->ForEachDevice([&found, &condition](device::IDevice& device) {
-        if (condition(device))
-            found.append({device.GetId(), device.GetAddress()});
-    });
-    return found;
+    return GreetingFlow::DevicesWhere(*m_deviceManager, condition);
 }
 
 void AbstractApplication::broadcastHello()
 {
-    messageHandler().SendMessage(emissionFactory().CreateHelloMessage(NetworkDeviceId_t()).Broadcast().Build());
+    GreetingFlow::BroadcastHello(messageHandler(), emissionFactory());
 }
 
 void AbstractApplication::pingKnownDevices()

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "core/Configuration.h"
+#include "app/GreetingFlow.h"
 #include "communication/MessageType.h"
-#include "device/DeviceApprovals.h"
-#include "device/DeviceManager.h"
+#include "core/Configuration.h"
 #include "core/ModuleDataClassInfo.h"
 #include "core/ModuleTypes.h"
+#include "device/DeviceApprovals.h"
+#include "device/DeviceManager.h"
 #include "update/ReleaseNotesModel.h"
 
 #include <QHostAddress>
@@ -26,6 +27,7 @@ class ICommunicationHandler;
 class MessageEmissionBuilderFactory;
 class MessageHandler;
 class MessageReception;
+class Message_RegisterDevice;
 } // namespace communication
 
 // What any application of the system has: the devices it knows, the means to reach
@@ -60,11 +62,7 @@ public:
 
     void setPingInterval(std::chrono::milliseconds interval);
 
-    // A device is addressed by its id, or by its address while it has none (added by hand).
-    struct Destination {
-        NetworkDeviceId_t id;
-        QHostAddress address;
-    };
+    using Destination = GreetingFlow::Destination;
     QList<Destination> devicesWhere(const std::function<bool(const device::IDevice&)>& condition) const;
     void sendHello(const Destination& destination, bool allowNonConnected);
 
@@ -83,11 +81,16 @@ public Q_SLOTS:
     void changeDeviceName(const QString& name);
 
 protected:
-    using ReceiveHandler = std::function<void(const communication::MessageReception&)>;
-    void registerHandler(communication::MessageType_e type, ReceiveHandler handler);
+    // Takes both objects over and creates the emission factory, so that the flows can be
+    // built over them; init() then puts them to use. Until then they are not ready.
+    void adoptMessaging(std::unique_ptr<communication::MessageHandler> messageHandler,
+                        std::unique_ptr<communication::ICommunicationHandler> communicationHandler);
+    // The rest of init, over what adoptMessaging took.
+    void init();
 
 private:
-    void onRegisterDeviceReceived(const communication::MessageReception& reception);
+    void onRegisterDeviceReceived(const communication::Message_RegisterDevice& message,
+                                  const NetworkDeviceId_t& senderId);
 
 protected:
     Configuration& m_configuration;
@@ -98,6 +101,7 @@ protected:
     std::unique_ptr<communication::MessageHandler> m_messageHandler;
     std::unique_ptr<communication::MessageEmissionBuilderFactory> m_emissionFactory;
     update::ReleaseNotesModel m_releaseNotes;
+    bool m_initialised = false;
 };
 
 } // namespace tessivar

@@ -5,7 +5,8 @@
 #include "communication/MessageReception.h"
 #include "communication/messages/Message_RegisterBlockResponse.h"
 #include "core/ApplicationConstants.h"
-#include "device/DeviceManager.h"
+#include "device/IDevice.h"
+#include "device/IDeviceManager.h"
 #include "modules/ModuleList.h"
 #include "modules/PluginManager.h"
 #include "modules/sdk/TessivarModuleInfo.h"
@@ -20,7 +21,7 @@
 namespace tessivar {
 
 BlockCreationFlow::BlockCreationFlow(ModuleList& moduleList, PluginManager& pluginManager,
-                                     device::DeviceManager& deviceManager, QObject* parent)
+                                     device::IDeviceManager& deviceManager, QObject* parent)
     : QObject(parent)
     , m_moduleList(moduleList)
     , m_pluginManager(pluginManager)
@@ -35,10 +36,9 @@ BlockCreationFlow::~BlockCreationFlow()
 
 void BlockCreationFlow::registerHandlers(communication::MessageHandler& messageHandler)
 {
-    messageHandler.RegisterHandler(
-        communication::MessageType_e::RegisterModuleResponse, [this](const communication::MessageReception& reception) {
-            const auto& message
-                = static_cast<const communication::Message_RegisterBlockResponse&>(reception.GetMessage());
+    messageHandler.On<communication::Message_RegisterBlockResponse>(
+        [this](const communication::Message_RegisterBlockResponse& message,
+               const communication::MessageReception& reception) {
             handleBlockCreationResponse(reception.GetSenderId(), message.GetStatus(), message.GetBlockId(),
                                         message.GetRequestIndex());
         });

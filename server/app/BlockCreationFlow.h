@@ -24,7 +24,7 @@ class MessageHandler;
 } // namespace communication
 
 namespace device {
-class DeviceManager;
+class IDeviceManager;
 } // namespace device
 
 namespace ui {
@@ -40,7 +40,7 @@ class BlockCreationFlow : public QObject
     Q_OBJECT
 
 public:
-    BlockCreationFlow(ModuleList& moduleList, PluginManager& pluginManager, device::DeviceManager& deviceManager,
+    BlockCreationFlow(ModuleList& moduleList, PluginManager& pluginManager, device::IDeviceManager& deviceManager,
                       QObject* parent = nullptr);
     ~BlockCreationFlow() override;
 
@@ -76,7 +76,7 @@ private:
 
     ModuleList& m_moduleList;
     PluginManager& m_pluginManager;
-    device::DeviceManager& m_deviceManager;
+    device::IDeviceManager& m_deviceManager;
     QPointer<ErrorHandler> m_errorHandler;
     QPointer<ui::ModuleSelectionWidget> m_moduleSelectionWidget;
     QPointer<ui::ModuleEditionWidget> m_moduleEditionWidget;

@@ -1,13 +1,18 @@
 #include "app/BlockSyncFlow.h"
 
-#include "app/AbstractApplication.h"
 #include "app/ErrorHandler.h"
 #include "communication/MessageEmissionBuilderFactory.h"
 #include "communication/MessageHandler.h"
 #include "communication/MessageReception.h"
+#include "communication/messages/Message_BlockList.h"
 #include "communication/messages/Message_Data.h"
 #include "communication/messages/Message_DeleteBlock.h"
+#include "communication/messages/Message_Notification.h"
+#include "communication/messages/Message_RegisterBlock.h"
+#include "communication/messages/Message_UpdateParameters.h"
 #include "core/ApplicationConstants.h"
+#include "device/IDevice.h"
+#include "device/IDeviceManager.h"
 #include "modules/ModuleList.h"
 #include "modules/PluginManager.h"
 
@@ -16,12 +21,14 @@
 namespace tessivar {
 
 using communication::MessageReception;
-using communication::MessageType_e;
 
-BlockSyncFlow::BlockSyncFlow(AbstractApplication& application, ModuleList& moduleList,
-                             std::chrono::milliseconds checkLoadedSourcesDelay, QObject* parent)
+BlockSyncFlow::BlockSyncFlow(communication::MessageHandler& messages,
+                             communication::MessageEmissionBuilderFactory& emissions, device::IDeviceManager& devices,
+                             ModuleList& moduleList, std::chrono::milliseconds checkLoadedSourcesDelay, QObject* parent)
     : QObject(parent)
-    , m_application(application)
+    , m_messages(messages)
+    , m_emissions(emissions)
+    , m_devices(devices)
     , m_moduleList(moduleList)
     , m_checkLoadedSourcesDelay(checkLoadedSourcesDelay)
 {
@@ -29,42 +36,44 @@ BlockSyncFlow::BlockSyncFlow(AbstractApplication& application, ModuleList& modul
 
 void BlockSyncFlow::registerHandlers(communication::MessageHandler& messageHandler)
 {
-    messageHandler.RegisterHandler(MessageType_e::Data, [this](const MessageReception& reception) {
-        const auto& message = static_cast<const communication::Message_Data&>(reception.GetMessage());
-        m_moduleList.ProcessBlockData(message.GetBlockId(), reception.GetSenderId(), message.GetData());
-    });
-    messageHandler.RegisterHandler(MessageType_e::DeleteModule, [this](const MessageReception& reception) {
-        const auto& message = static_cast<const communication::Message_DeleteBlock&>(reception.GetMessage());
-        m_moduleList.DeleteBlock(message.GetBlockId(), reception.GetSenderId());
-    });
+    messageHandler.On<communication::Message_Data>(
+        [this](const communication::Message_Data& message, const MessageReception& reception) {
+            m_moduleList.ProcessBlockData(message.GetBlockId(), reception.GetSenderId(), message.GetData());
+        });
+    messageHandler.On<communication::Message_DeleteBlock>(
+        [this](const communication::Message_DeleteBlock& message, const MessageReception& reception) {
+            m_moduleList.DeleteBlock(message.GetBlockId(), reception.GetSenderId());
+        });
+}
+
+template<typename Message, typename... Args>
+void BlockSyncFlow::send(const NetworkDeviceId_t& destination, Args&&... args)
+{
+    m_messages.SendMessage(m_emissions.Create<Message>(destination, std::forward<Args>(args)...).Build());
 }
 
 void BlockSyncFlow::connectModuleList()
 {
-    auto send = [this](auto&& builder) { m_application.messageHandler().SendMessage(builder.Build()); };
-    auto factory
-        = [this]() -> communication::MessageEmissionBuilderFactory& { return m_application.emissionFactory(); };
+    using namespace communication;
     connect(&m_moduleList, &ModuleList::moduleDeleted, this,
-            [send, factory](BlockId_t blockId, NetworkDeviceId_t deviceId) {
-                send(factory().CreateDeleteModuleMessage(blockId, deviceId));
-            });
+            [this](BlockId_t blockId, NetworkDeviceId_t deviceId) { send<Message_DeleteBlock>(deviceId, blockId); });
     connect(&m_moduleList, &ModuleList::moduleParametersUpdated, this,
-            [send, factory](BlockId_t blockId, NetworkDeviceId_t deviceId, QVariantMap parameters) {
-                send(factory().CreateUpdateParametersMessage(blockId, parameters, deviceId));
+            [this](BlockId_t blockId, NetworkDeviceId_t deviceId, QVariantMap parameters) {
+                send<Message_UpdateParameters>(deviceId, blockId, std::move(parameters));
             });
     connect(&m_moduleList, &ModuleList::moduleDataUpdated, this,
-            [send, factory](BlockId_t blockId, NetworkDeviceId_t deviceId, QVariantMap data) {
-                send(factory().CreateDataMessage(blockId, data, deviceId));
+            [this](BlockId_t blockId, NetworkDeviceId_t deviceId, QVariantMap data) {
+                send<Message_Data>(deviceId, blockId, std::move(data));
             });
     connect(&m_moduleList, &ModuleList::moduleNotificationSent, this,
-            [send, factory](QString text, int duration, NetworkDeviceId_t deviceId) {
-                send(factory().CreateNotificationMessage(text, duration, deviceId));
+            [this](QString text, int duration, NetworkDeviceId_t deviceId) {
+                send<Message_Notification>(deviceId, std::move(text), duration);
             });
     connect(&m_moduleList, &ModuleList::moduleCreationRequested, this,
-            [send, factory](ModuleDataId_t dataClassId, QString dataWidget, QVariantMap parameters, QVariantMap data,
-                            BlockCreationRequestId_t requestId, NetworkDeviceId_t deviceId) {
-                send(factory().CreateRegisterModuleMessage(dataClassId, dataWidget, softwareVersion(), parameters, data,
-                                                           requestId, deviceId));
+            [this](ModuleDataId_t dataClassId, QString dataWidget, QVariantMap parameters, QVariantMap data,
+                   BlockCreationRequestId_t requestId, NetworkDeviceId_t deviceId) {
+                send<Message_RegisterBlock>(deviceId, std::move(dataClassId), std::move(dataWidget), softwareVersion(),
+                                            std::move(parameters), std::move(data), requestId);
             });
 }
 
@@ -78,10 +87,7 @@ void BlockSyncFlow::loadBlocks(PluginManager& pluginManager, ErrorHandler* error
 
 void BlockSyncFlow::onDeviceRegistered(const NetworkDeviceId_t& deviceId)
 {
-    m_application.messageHandler().SendMessage(
-        m_application.emissionFactory()
-            .CreateModuleListMessage(m_moduleList.GetBlockIdsOfDevice(deviceId), deviceId)
-            .Build());
+    send<communication::Message_BlockList>(deviceId, m_moduleList.GetBlockIdsOfDevice(deviceId));
     m_moduleList.ActivateModulesOfDevice(deviceId);
 }
 
@@ -98,9 +104,10 @@ void BlockSyncFlow::onDeviceDisconnected(const NetworkDeviceId_t& deviceId)
 void BlockSyncFlow::checkLoadedSources()
 {
     QStringList connected;
-    for (const AbstractApplication::Destination& destination :
-         m_application.devicesWhere([](const device::IDevice& device) { return device.IsConnected(); }))
-        connected.append(destination.id);
+    m_devices.ForEachDevice([&connected](device::IDevice& device) {
+        if (device.IsConnected())
+            connected.append(device.GetId());
+    });
     m_moduleList.DeactivateModulesNotOn(connected);
 }
 

@@ -14,12 +14,16 @@ class PluginManager;
 
 namespace tessivar {
 
-class AbstractApplication;
 class ErrorHandler;
 
 namespace communication {
+class MessageEmissionBuilderFactory;
 class MessageHandler;
 } // namespace communication
+
+namespace device {
+class IDeviceManager;
+} // namespace device
 
 // Keeps the blocks of the module list in step with their devices: the stored blocks
 // loaded at start, the block list sent to a device once it registers, block lists,
@@ -30,7 +34,8 @@ class BlockSyncFlow : public QObject
     Q_OBJECT
 
 public:
-    BlockSyncFlow(AbstractApplication& application, ModuleList& moduleList,
+    BlockSyncFlow(communication::MessageHandler& messages, communication::MessageEmissionBuilderFactory& emissions,
+                  device::IDeviceManager& devices, ModuleList& moduleList,
                   std::chrono::milliseconds checkLoadedSourcesDelay, QObject* parent = nullptr);
 
     void registerHandlers(communication::MessageHandler& messageHandler);
@@ -45,7 +50,12 @@ public:
     void checkLoadedSources();
 
 private:
-    AbstractApplication& m_application;
+    // One message of that class to the device, built from the message's arguments.
+    template<typename Message, typename... Args> void send(const NetworkDeviceId_t& destination, Args&&... args);
+
+    communication::MessageHandler& m_messages;
+    communication::MessageEmissionBuilderFactory& m_emissions;
+    device::IDeviceManager& m_devices;
     ModuleList& m_moduleList;
     std::chrono::milliseconds m_checkLoadedSourcesDelay;
 };

@@ -1,11 +1,12 @@
 #include "app/DashboardFlow.h"
 
-#include "app/AbstractApplication.h"
 #include "app/ErrorHandler.h"
 #include "communication/MessageEmissionBuilderFactory.h"
 #include "communication/MessageHandler.h"
 #include "communication/MessageReception.h"
+#include "communication/messages/Message_DashboardExportRequest.h"
 #include "communication/messages/Message_DashboardExportResponse.h"
+#include "communication/messages/Message_DashboardImportRequest.h"
 #include "communication/messages/Message_DashboardImportResponse.h"
 #include "modules/ModuleList.h"
 #include "transfer/FileDialogs.h"
@@ -16,11 +17,13 @@ namespace tessivar {
 
 using communication::MessageReception;
 
-DashboardFlow::DashboardFlow(AbstractApplication& application, ModuleList& modules, PluginManager& plugins,
-                             ErrorHandlerSource errors, std::unique_ptr<transfer::IFileDialogs> dialogs,
-                             QObject* parent)
+DashboardFlow::DashboardFlow(communication::MessageHandler& messages,
+                             communication::MessageEmissionBuilderFactory& emissions, ModuleList& modules,
+                             PluginManager& plugins, ErrorHandlerSource errors,
+                             std::unique_ptr<transfer::IFileDialogs> dialogs, QObject* parent)
     : QObject(parent)
-    , m_application(application)
+    , m_messages(messages)
+    , m_emissions(emissions)
     , m_modules(modules)
     , m_plugins(plugins)
     , m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<transfer::DesktopFileDialogs>())
@@ -55,16 +58,15 @@ void DashboardFlow::requestDashboardExport(const NetworkDeviceId_t& deviceId)
         return;
     m_exporter = exporter;
 
-    auto builder = m_application.emissionFactory().CreateDashboardExportRequestMessage(deviceId);
-    const quint64 sequenceId = m_application.emissionFactory().GetNextSequenceId() - 1;
+    auto builder = m_emissions.Create<communication::Message_DashboardExportRequest>(deviceId);
+    const quint64 sequenceId = m_emissions.GetNextSequenceId() - 1;
     std::weak_ptr<transfer::ServerDashboardExporter> weak = exporter;
     builder.WithResponseCallback(
         [this, weak, deviceId, sequenceId](const MessageReception& reception) {
             const auto exporter = weak.lock();
             if (!exporter || !isFromDevice(reception, deviceId, sequenceId))
                 return;
-            const auto* response
-                = dynamic_cast<const communication::Message_DashboardExportResponse*>(&reception.GetMessage());
+            const auto* response = reception.As<communication::Message_DashboardExportResponse>();
             if (!response) {
                 exporter->Fail();
                 return;
@@ -76,7 +78,7 @@ void DashboardFlow::requestDashboardExport(const NetworkDeviceId_t& deviceId)
         if (const auto exporter = weak.lock())
             exporter->Fail();
     });
-    m_application.messageHandler().SendMessage(builder.Build());
+    m_messages.SendMessage(builder.Build());
 }
 
 void DashboardFlow::requestDashboardImport(const NetworkDeviceId_t& deviceId)
@@ -97,29 +99,28 @@ void DashboardFlow::sendImportRequest(const NetworkDeviceId_t& deviceId,
                                       const communication::DashboardImportData_t& data)
 {
     qCInfo(lcApp) << "Requesting dashboard import for device" << deviceId;
-    auto builder = m_application.emissionFactory().CreateDashboardImportRequestMessage(data, deviceId);
-    const quint64 sequenceId = m_application.emissionFactory().GetNextSequenceId() - 1;
+    auto builder = m_emissions.Create<communication::Message_DashboardImportRequest>(deviceId, data);
+    const quint64 sequenceId = m_emissions.GetNextSequenceId() - 1;
     std::weak_ptr<transfer::ServerDashboardImporter> weak = m_importer;
     builder.WithResponseCallback(
         [this, weak, deviceId, sequenceId](const MessageReception& reception) {
             const auto importer = weak.lock();
             if (!importer || !isFromDevice(reception, deviceId, sequenceId))
                 return;
-            const auto* response
-                = dynamic_cast<const communication::Message_DashboardImportResponse*>(&reception.GetMessage());
+            const auto* response = reception.As<communication::Message_DashboardImportResponse>();
             if (!response) {
                 importer->Fail();
                 return;
             }
             if (importer->ProcessResponse(*response))
-                m_application.messageHandler().ResetTimeout(sequenceId, m_timeout);
+                m_messages.ResetTimeout(sequenceId, m_timeout);
         },
         m_timeout);
     builder.WithTimeoutCallback([weak] {
         if (const auto importer = weak.lock())
             importer->Fail();
     });
-    m_application.messageHandler().SendMessage(builder.Build());
+    m_messages.SendMessage(builder.Build());
 }
 
 } // namespace tessivar

@@ -16,10 +16,11 @@ class PluginManager;
 
 namespace tessivar {
 
-class AbstractApplication;
 class ErrorHandler;
 
 namespace communication {
+class MessageEmissionBuilderFactory;
+class MessageHandler;
 class MessageReception;
 } // namespace communication
 
@@ -39,9 +40,9 @@ public:
     using ErrorHandlerSource = std::function<ErrorHandler*()>;
 
     // The dialogs are the desktop's unless given.
-    DashboardFlow(AbstractApplication& application, ModuleList& modules, PluginManager& plugins,
-                  ErrorHandlerSource errors, std::unique_ptr<transfer::IFileDialogs> dialogs = {},
-                  QObject* parent = nullptr);
+    DashboardFlow(communication::MessageHandler& messages, communication::MessageEmissionBuilderFactory& emissions,
+                  ModuleList& modules, PluginManager& plugins, ErrorHandlerSource errors,
+                  std::unique_ptr<transfer::IFileDialogs> dialogs = {}, QObject* parent = nullptr);
     ~DashboardFlow() override;
 
     void requestDashboardExport(const NetworkDeviceId_t& deviceId);
@@ -62,7 +63,8 @@ private:
     bool isFromDevice(const communication::MessageReception& reception, const NetworkDeviceId_t& deviceId,
                       quint64 sequenceId);
 
-    AbstractApplication& m_application;
+    communication::MessageHandler& m_messages;
+    communication::MessageEmissionBuilderFactory& m_emissions;
     ModuleList& m_modules;
     PluginManager& m_plugins;
     std::unique_ptr<transfer::IFileDialogs> m_dialogs;

@@ -1,6 +1,5 @@
 #include "app/FileTransferFlow.h"
 
-#include "app/AbstractApplication.h"
 #include "communication/MessageEmissionBuilderFactory.h"
 #include "communication/MessageHandler.h"
 #include "communication/MessageReception.h"
@@ -25,7 +24,6 @@
 namespace tessivar {
 
 using communication::MessageReception;
-using communication::MessageType_e;
 
 namespace {
 
@@ -39,10 +37,14 @@ QString logFolderOf(const FileTransferFlow::Options& options)
 
 } // namespace
 
-FileTransferFlow::FileTransferFlow(AbstractApplication& application, const PluginManager& plugins,
+FileTransferFlow::FileTransferFlow(communication::MessageHandler& messages,
+                                   communication::MessageEmissionBuilderFactory& emissions,
+                                   device::IDeviceManager& devices, const PluginManager& plugins,
                                    const CommonConfiguration& configuration, Options options, QObject* parent)
     : QObject(parent)
-    , m_application(application)
+    , m_messages(messages)
+    , m_emissions(emissions)
+    , m_devices(devices)
     , m_plugins(plugins)
     , m_configuration(configuration)
     , m_logFolder(logFolderOf(options))
@@ -54,40 +56,41 @@ FileTransferFlow::FileTransferFlow(AbstractApplication& application, const Plugi
     connect(
         &m_manager, &transfer::FileTransferManager::fileTransferStatusUpdated, this,
         [this](const NetworkDeviceId_t& destination, const FileTransferMetaData_t& metaData, const QByteArray& data) {
-            m_application.messageHandler().SendMessage(
-                m_application.emissionFactory().CreateFileTransferMessage(metaData, data, destination).Build());
+            m_messages.SendMessage(
+                m_emissions.Create<communication::Message_FileTransfer>(destination, metaData, data).Build());
         });
 }
 
 void FileTransferFlow::registerHandlers(communication::MessageHandler& messageHandler)
 {
-    messageHandler.RegisterHandler(MessageType_e::FileTransferRequest, [this](const MessageReception& reception) {
-        const auto& request = static_cast<const communication::Message_FileTransferRequest&>(reception.GetMessage());
-        onFileTransferRequestReceived(request.GetRequestType(), request.GetRequestData(), reception.GetSenderId());
-    });
-    messageHandler.RegisterHandler(MessageType_e::FileTransfer,
-                                   [this](const MessageReception& reception) { onFileTransferReceived(reception); });
+    messageHandler.On<communication::Message_FileTransferRequest>(
+        [this](const communication::Message_FileTransferRequest& request, const MessageReception& reception) {
+            onFileTransferRequestReceived(request.GetRequestType(), request.GetRequestData(), reception.GetSenderId());
+        });
+    messageHandler.On<communication::Message_FileTransfer>(
+        [this](const communication::Message_FileTransfer& message, const MessageReception& reception) {
+            onFileTransferReceived(message, reception.GetSenderId());
+        });
 }
 
 FileTransferFlow::~FileTransferFlow() = default;
 
 bool FileTransferFlow::isRegistered(const NetworkDeviceId_t& deviceId)
 {
-    device::IDevice* device = m_application.deviceManager().GetDevice(deviceId);
+    device::IDevice* device = m_devices.GetDevice(deviceId);
     return device && device->IsRegistered();
 }
 
 QString FileTransferFlow::deviceFolder(const NetworkDeviceId_t& deviceId)
 {
-    device::IDevice* device = m_application.deviceManager().GetDevice(deviceId);
+    device::IDevice* device = m_devices.GetDevice(deviceId);
     const QString name = device ? device->GetName() : QString();
     return m_logFolder + transfer::deviceFolderName(name, deviceId);
 }
 
-void FileTransferFlow::onFileTransferReceived(const MessageReception& reception)
+void FileTransferFlow::onFileTransferReceived(const communication::Message_FileTransfer& message,
+                                              const NetworkDeviceId_t& source)
 {
-    const auto& message = static_cast<const communication::Message_FileTransfer&>(reception.GetMessage());
-    const NetworkDeviceId_t source = reception.GetSenderId();
     m_manager.HandleMessage(source, message.GetMetaData(), message.GetFileData(),
                             [this, source] { return deviceFolder(source); });
 }
@@ -164,8 +167,8 @@ void FileTransferFlow::sendRequest(FileTransferRequestType_e type, const Network
     QDataStream stream(&requestData, QIODevice::WriteOnly);
     stream.setVersion(kDataStreamVersion);
     stream << QString();
-    m_application.messageHandler().SendMessage(
-        m_application.emissionFactory().CreateFileTransferRequestMessage(type, requestData, deviceId).Build());
+    m_messages.SendMessage(
+        m_emissions.Create<communication::Message_FileTransferRequest>(deviceId, type, requestData).Build());
 }
 
 void FileTransferFlow::requestLogs(const NetworkDeviceId_t& deviceId)

@@ -13,13 +13,17 @@ class PluginManager;
 
 namespace tessivar {
 
-class AbstractApplication;
 class CommonConfiguration;
 
 namespace communication {
+class MessageEmissionBuilderFactory;
 class MessageHandler;
-class MessageReception;
+class Message_FileTransfer;
 } // namespace communication
+
+namespace device {
+class IDeviceManager;
+} // namespace device
 
 // The application's side of file transfers: answers the devices' requests (logs,
 // settings, data class files), carries the exchange of FileTransfer messages, asks a
@@ -38,7 +42,8 @@ public:
     // A type 3 request names at most this many data classes; the server has fewer.
     static constexpr int kMaxRequestedDataClasses = 1024;
 
-    FileTransferFlow(AbstractApplication& application, const PluginManager& plugins,
+    FileTransferFlow(communication::MessageHandler& messages, communication::MessageEmissionBuilderFactory& emissions,
+                     device::IDeviceManager& devices, const PluginManager& plugins,
                      const CommonConfiguration& configuration, Options options, QObject* parent = nullptr);
     ~FileTransferFlow() override;
 
@@ -58,13 +63,15 @@ public:
                                        const NetworkDeviceId_t& sender);
 
 private:
-    void onFileTransferReceived(const communication::MessageReception& reception);
+    void onFileTransferReceived(const communication::Message_FileTransfer& message, const NetworkDeviceId_t& source);
     void sendRequest(FileTransferRequestType_e type, const NetworkDeviceId_t& deviceId);
     bool isRegistered(const NetworkDeviceId_t& deviceId);
     QString deviceFolder(const NetworkDeviceId_t& deviceId);
     bool queueDataClassFiles(const QByteArray& requestData, const NetworkDeviceId_t& destination);
 
-    AbstractApplication& m_application;
+    communication::MessageHandler& m_messages;
+    communication::MessageEmissionBuilderFactory& m_emissions;
+    device::IDeviceManager& m_devices;
     const PluginManager& m_plugins;
     const CommonConfiguration& m_configuration;
     QString m_logFolder;

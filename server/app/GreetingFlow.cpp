@@ -1,11 +1,13 @@
 #include "app/GreetingFlow.h"
 
-#include "app/AbstractApplication.h"
 #include "communication/MessageEmissionBuilderFactory.h"
 #include "communication/MessageHandler.h"
 #include "communication/MessageReception.h"
 #include "communication/messages/Message_Hello.h"
+#include "communication/messages/Message_RegisterDevice.h"
 #include "core/Logging.h"
+#include "device/IDevice.h"
+#include "device/IDeviceManager.h"
 #include "modules/PluginManager.h"
 
 #include <QDebug>
@@ -14,23 +16,26 @@ namespace tessivar {
 
 using communication::MessageReception;
 
-GreetingFlow::GreetingFlow(AbstractApplication& application, PluginManager& pluginManager,
-                           std::chrono::milliseconds helloInterval, std::chrono::milliseconds wakeUpInterval,
-                           QObject* parent)
+GreetingFlow::GreetingFlow(communication::MessageHandler& messages,
+                           communication::MessageEmissionBuilderFactory& emissions, device::IDeviceManager& devices,
+                           PluginManager& pluginManager, std::chrono::milliseconds helloInterval,
+                           std::chrono::milliseconds wakeUpInterval, QObject* parent)
     : QObject(parent)
-    , m_application(application)
+    , m_messages(messages)
+    , m_emissions(emissions)
+    , m_devices(devices)
     , m_pluginManager(pluginManager)
 {
     m_helloTimer.setInterval(helloInterval);
     m_wakeUpTimer.setInterval(wakeUpInterval);
-    connect(&m_helloTimer, &QTimer::timeout, &m_application, &AbstractApplication::broadcastHello);
+    connect(&m_helloTimer, &QTimer::timeout, this, &GreetingFlow::broadcastHello);
     connect(&m_wakeUpTimer, &QTimer::timeout, this, &GreetingFlow::wakeUpDevices);
 }
 
 void GreetingFlow::registerHandlers(communication::MessageHandler& messageHandler)
 {
-    messageHandler.RegisterHandler(communication::MessageType_e::Hello,
-                                   [this](const MessageReception& reception) { onHelloReceived(reception); });
+    messageHandler.On<communication::Message_Hello>(
+        [this](const communication::Message_Hello& hello, const MessageReception&) { onHelloReceived(hello); });
 }
 
 void GreetingFlow::start()
@@ -39,20 +44,52 @@ void GreetingFlow::start()
     m_wakeUpTimer.start();
 }
 
-void GreetingFlow::wakeUpDevices()
+QList<GreetingFlow::Destination>
+GreetingFlow::DevicesWhere(device::IDeviceManager& devices,
+                           const std::function<bool(const device::IDevice&)>& condition)
 {
-    using Destination = AbstractApplication::Destination;
-    const QList<Destination> away
-        = m_application.devicesWhere([](const device::IDevice& device) { return !device.IsConnected(); });
-    for (const Destination& destination : away)
-        m_application.sendHello(destination, true);
+    QList<Destination> found;
+    devices.ForEachDevice([&found, &condition](device::IDevice& device) {
+        if (condition(device))
+            found.append({device.GetId(), device.GetAddress()});
+    });
+    return found;
 }
 
-void GreetingFlow::onHelloReceived(const MessageReception& reception)
+void GreetingFlow::SendHello(communication::MessageHandler& messages,
+                             communication::MessageEmissionBuilderFactory& emissions, const Destination& destination,
+                             bool allowNonConnected)
 {
-    const auto& hello = static_cast<const communication::Message_Hello&>(reception.GetMessage());
-    device::DeviceManager& devices = m_application.deviceManager();
-    device::IDevice* device = devices.GetDevice(hello.GetSenderDeviceId());
+    auto builder = emissions.CreateHelloMessage(destination.id);
+    if (destination.id.isEmpty())
+        builder.ToAddress(destination.address);
+    if (allowNonConnected)
+        builder.AllowNonConnected();
+    messages.SendMessage(builder.Build());
+}
+
+void GreetingFlow::BroadcastHello(communication::MessageHandler& messages,
+                                  communication::MessageEmissionBuilderFactory& emissions)
+{
+    messages.SendMessage(emissions.CreateHelloMessage(NetworkDeviceId_t()).Broadcast().Build());
+}
+
+void GreetingFlow::broadcastHello()
+{
+    BroadcastHello(m_messages, m_emissions);
+}
+
+void GreetingFlow::wakeUpDevices()
+{
+    const QList<Destination> away
+        = DevicesWhere(m_devices, [](const device::IDevice& device) { return !device.IsConnected(); });
+    for (const Destination& destination : away)
+        SendHello(m_messages, m_emissions, destination, true);
+}
+
+void GreetingFlow::onHelloReceived(const communication::Message_Hello& hello)
+{
+    device::IDevice* device = m_devices.GetDevice(hello.GetSenderDeviceId());
     if (!device) {
         qCInfo(lcApp).nospace() << "Received Hello from unknown device id [" << hello.GetSenderDeviceId() << "]";
         return;
@@ -61,11 +98,11 @@ void GreetingFlow::onHelloReceived(const MessageReception& reception)
     if (device->IsRegistered())
         return;
     qCInfo(lcApp) << "Requesting device registration";
-    const device::IDevice& local = devices.GetCurrentDevice();
-    m_application.messageHandler().SendMessage(
-        m_application.emissionFactory()
-            .CreateRegisterDeviceMessage(local.GetName(), local.GetApplicationType(), local.GetVersion(),
-                                         m_pluginManager.DataClassCatalogue(), device->GetId())
+    const device::IDevice& local = m_devices.GetCurrentDevice();
+    m_messages.SendMessage(
+        m_emissions
+            .Create<communication::Message_RegisterDevice>(device->GetId(), local.GetName(), local.GetApplicationType(),
+                                                           local.GetVersion(), m_pluginManager.DataClassCatalogue())
             .Build());
 }
 

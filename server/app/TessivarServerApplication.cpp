@@ -85,6 +85,8 @@ TessivarServerApplication::TessivarServerApplication(const Options& options, Con
     auto communicationHandler = std::make_unique<communication::CommunicationHandler>(
         m_deviceManager.get(), device::ApplicationType_e::Server, port, m_configuration);
     auto messageHandler = std::make_unique<communication::MessageHandler>(communicationHandler.get());
+    // Before the flows, which are built over the message handler and the emission factory.
+    adoptMessaging(std::move(messageHandler), std::move(communicationHandler));
 
     qCInfo(lcApp) << "Application running on device" << m_deviceManager->GetCurrentDevice();
     startupMark("communication handler");
@@ -100,8 +102,8 @@ TessivarServerApplication::TessivarServerApplication(const Options& options, Con
         return;
 
     // The handlers of this program come before those that init adds.
-    connectFlows(*messageHandler);
-    init(std::move(messageHandler), std::move(communicationHandler));
+    connectFlows(*m_messageHandler);
+    init();
 
     connect(&m_configuration, &CommonConfiguration::DeviceNameChanged, this,
             &TessivarServerApplication::changeDeviceName);
@@ -122,9 +124,10 @@ void TessivarServerApplication::createFlows()
     m_trayAndWindows = std::make_unique<TrayAndWindows>(m_configuration);
     connect(m_trayAndWindows.get(), &TrayAndWindows::trayAvailableChanged, this,
             &TessivarServerApplication::systemTrayAvailableChanged);
-    m_greetingFlow
-        = std::make_unique<GreetingFlow>(*this, m_pluginManager, m_options.helloInterval, m_options.wakeUpInterval);
-    m_blockSyncFlow = std::make_unique<BlockSyncFlow>(*this, m_moduleList, m_options.checkLoadedSourcesDelay);
+    m_greetingFlow = std::make_unique<GreetingFlow>(*m_messageHandler, *m_emissionFactory, *m_deviceManager,
+                                                    m_pluginManager, m_options.helloInterval, m_options.wakeUpInterval);
+    m_blockSyncFlow = std::make_unique<BlockSyncFlow>(*m_messageHandler, *m_emissionFactory, *m_deviceManager,
+                                                      m_moduleList, m_options.checkLoadedSourcesDelay);
     m_firewallCheck = std::make_unique<network::FirewallCheck>();
     m_firewallCheck->setToolTimeout(m_options.firewallToolTimeout);
     m_firewallCheck->setReadOptions(m_options.firewallReadOptions);
@@ -132,9 +135,10 @@ void TessivarServerApplication::createFlows()
     m_firewallFlow->prepare();
     m_blockCreationFlow = std::make_unique<BlockCreationFlow>(m_moduleList, m_pluginManager, *m_deviceManager);
     m_fileTransferFlow
-        = std::make_unique<FileTransferFlow>(*this, m_pluginManager, m_configuration, FileTransferFlow::Options{});
-    m_dashboardFlow = std::make_unique<DashboardFlow>(*this, m_moduleList, m_pluginManager,
-                                                      [this] { return m_errorHandler.get(); });
+        = std::make_unique<FileTransferFlow>(*m_messageHandler, *m_emissionFactory, *m_deviceManager, m_pluginManager,
+                                             m_configuration, FileTransferFlow::Options{});
+    m_dashboardFlow = std::make_unique<DashboardFlow>(*m_messageHandler, *m_emissionFactory, m_moduleList,
+                                                      m_pluginManager, [this] { return m_errorHandler.get(); });
     m_updateFlow = std::make_unique<UpdateFlow>(m_configuration);
     m_networkStatus.reset(new network::NetworkStatusModel(this));
     m_networkStatus->setFirewall(new network::NetworkFirewallModel(

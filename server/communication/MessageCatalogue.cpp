@@ -31,41 +31,41 @@ struct CatalogueEntry {
 
 using Catalogue = std::array<CatalogueEntry, MessageCatalogue::kMessageTypeCount>;
 
+// The type and the creation method both come from the class, so that the table and
+// the type keys of the classes cannot disagree.
+template<typename Message> CatalogueEntry entry(const QString& printName, const QString& identifier)
+{
+    return {MessageTypeOf<Message>::value, printName, identifier, &Message::FromJson};
+}
+
 // Indexed by type value. The wire speaks of modules where the print names speak of
 // blocks, and parameter updates and data travel under identifiers of their own.
 const Catalogue& catalogue()
 {
     static const Catalogue entries{{
-        {MessageType_e::Hello, QStringLiteral("Hello"), QStringLiteral("com.tessivar.Hello.1"),
-         &Message_Hello::FromJson},
-        {MessageType_e::RegisterDevice, QStringLiteral("RegisterDevice"),
-         QStringLiteral("com.tessivar.RegisterDevice.1"), &Message_RegisterDevice::FromJson},
-        {MessageType_e::ModuleList, QStringLiteral("ModuleList"), QStringLiteral("com.tessivar.ModuleList.1"),
-         &Message_BlockList::FromJson},
-        {MessageType_e::RegisterModule, QStringLiteral("RegisterModule"),
-         QStringLiteral("com.tessivar.RegisterModule.1"), &Message_RegisterBlock::FromJson},
-        {MessageType_e::RegisterModuleResponse, QStringLiteral("RegisterModuleResponse"),
-         QStringLiteral("com.tessivar.RegisterModuleResponse.1"), &Message_RegisterBlockResponse::FromJson},
-        {MessageType_e::DeleteModule, QStringLiteral("DeleteModule"), QStringLiteral("com.tessivar.DeleteModule.1"),
-         &Message_DeleteBlock::FromJson},
-        {MessageType_e::UpdateParameters, QStringLiteral("UpdateParameters"),
-         QStringLiteral("com.tessivar.ModuleParameters.1"), &Message_UpdateParameters::FromJson},
-        {MessageType_e::Data, QStringLiteral("Data"), QStringLiteral("com.tessivar.ModuleData.1"),
-         &Message_Data::FromJson},
-        {MessageType_e::FileTransfer, QStringLiteral("FileTransfer"), QStringLiteral("com.tessivar.FileTransfer.1"),
-         &Message_FileTransfer::FromJson},
-        {MessageType_e::FileTransferRequest, QStringLiteral("FileTransferRequest"),
-         QStringLiteral("com.tessivar.FileTransferRequest.1"), &Message_FileTransferRequest::FromJson},
-        {MessageType_e::Notification, QStringLiteral("Notification"), QStringLiteral("com.tessivar.Notification.1"),
-         &Message_Notification::FromJson},
-        {MessageType_e::DashboardExportRequest, QStringLiteral("DashboardExportRequest"),
-         QStringLiteral("com.tessivar.DashboardExportRequest.1"), &Message_DashboardExportRequest::FromJson},
-        {MessageType_e::DashboardExportResponse, QStringLiteral("DashboardExportResponse"),
-         QStringLiteral("com.tessivar.DashboardExportResponse.1"), &Message_DashboardExportResponse::FromJson},
-        {MessageType_e::DashboardImportRequest, QStringLiteral("DashboardImportRequest"),
-         QStringLiteral("com.tessivar.DashboardImportRequest.1"), &Message_DashboardImportRequest::FromJson},
-        {MessageType_e::DashboardImportResponse, QStringLiteral("DashboardImportResponse"),
-         QStringLiteral("com.tessivar.DashboardImportResponse.1"), &Message_DashboardImportResponse::FromJson},
+        entry<Message_Hello>(QStringLiteral("Hello"), QStringLiteral("com.tessivar.Hello.1")),
+        entry<Message_RegisterDevice>(QStringLiteral("RegisterDevice"),
+                                      QStringLiteral("com.tessivar.RegisterDevice.1")),
+        entry<Message_BlockList>(QStringLiteral("ModuleList"), QStringLiteral("com.tessivar.ModuleList.1")),
+        entry<Message_RegisterBlock>(QStringLiteral("RegisterModule"), QStringLiteral("com.tessivar.RegisterModule.1")),
+        entry<Message_RegisterBlockResponse>(QStringLiteral("RegisterModuleResponse"),
+                                             QStringLiteral("com.tessivar.RegisterModuleResponse.1")),
+        entry<Message_DeleteBlock>(QStringLiteral("DeleteModule"), QStringLiteral("com.tessivar.DeleteModule.1")),
+        entry<Message_UpdateParameters>(QStringLiteral("UpdateParameters"),
+                                        QStringLiteral("com.tessivar.ModuleParameters.1")),
+        entry<Message_Data>(QStringLiteral("Data"), QStringLiteral("com.tessivar.ModuleData.1")),
+        entry<Message_FileTransfer>(QStringLiteral("FileTransfer"), QStringLiteral("com.tessivar.FileTransfer.1")),
+        entry<Message_FileTransferRequest>(QStringLiteral("FileTransferRequest"),
+                                           QStringLiteral("com.tessivar.FileTransferRequest.1")),
+        entry<Message_Notification>(QStringLiteral("Notification"), QStringLiteral("com.tessivar.Notification.1")),
+        entry<Message_DashboardExportRequest>(QStringLiteral("DashboardExportRequest"),
+                                              QStringLiteral("com.tessivar.DashboardExportRequest.1")),
+        entry<Message_DashboardExportResponse>(QStringLiteral("DashboardExportResponse"),
+                                               QStringLiteral("com.tessivar.DashboardExportResponse.1")),
+        entry<Message_DashboardImportRequest>(QStringLiteral("DashboardImportRequest"),
+                                              QStringLiteral("com.tessivar.DashboardImportRequest.1")),
+        entry<Message_DashboardImportResponse>(QStringLiteral("DashboardImportResponse"),
+                                               QStringLiteral("com.tessivar.DashboardImportResponse.1")),
     }};
     return entries;
 }

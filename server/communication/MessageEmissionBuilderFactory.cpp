@@ -29,22 +29,20 @@ MessageEmissionBuilder MessageEmissionBuilderFactory::makeBuilder(std::unique_pt
 
 MessageEmissionBuilder MessageEmissionBuilderFactory::CreateHelloMessage(const NetworkDeviceId_t& destination)
 {
-    return makeBuilder(std::make_unique<Message_Hello>(m_localDeviceId), destination);
+    return Create<Message_Hello>(destination, m_localDeviceId);
 }
 
 MessageEmissionBuilder MessageEmissionBuilderFactory::CreateRegisterDeviceMessage(
     const QString& name, device::ApplicationType_e applicationType, const QVersionNumber& softwareVersion,
     const QList<ModuleDataClassInfo_t>& dataClassInfoList, const NetworkDeviceId_t& destination)
 {
-    return makeBuilder(
-        std::make_unique<Message_RegisterDevice>(name, applicationType, softwareVersion, dataClassInfoList),
-        destination);
+    return Create<Message_RegisterDevice>(destination, name, applicationType, softwareVersion, dataClassInfoList);
 }
 
 MessageEmissionBuilder MessageEmissionBuilderFactory::CreateModuleListMessage(const QList<BlockId_t>& blockIds,
                                                                               const NetworkDeviceId_t& destination)
 {
-    return makeBuilder(std::make_unique<Message_BlockList>(blockIds), destination);
+    return Create<Message_BlockList>(destination, blockIds);
 }
 
 MessageEmissionBuilder MessageEmissionBuilderFactory::CreateRegisterModuleMessage(
@@ -52,58 +50,59 @@ MessageEmissionBuilder MessageEmissionBuilderFactory::CreateRegisterModuleMessag
     const QVariantMap& parameters, const QVariantMap& data, BlockCreationRequestId_t requestIndex,
     const NetworkDeviceId_t& destination)
 {
-    return makeBuilder(std::make_unique<Message_RegisterBlock>(dataClassId, dataWidget, serverVersion, parameters,
-                                                               data, requestIndex),
-                       destination);
+    return Create<Message_RegisterBlock>(destination, dataClassId, dataWidget, serverVersion, parameters, data,
+                                         requestIndex);
 }
 
 MessageEmissionBuilder MessageEmissionBuilderFactory::CreateDeleteModuleMessage(BlockId_t blockId,
                                                                                 const NetworkDeviceId_t& destination)
 {
-    return makeBuilder(std::make_unique<Message_DeleteBlock>(blockId), destination);
+    return Create<Message_DeleteBlock>(destination, blockId);
 }
 
-MessageEmissionBuilder MessageEmissionBuilderFactory::CreateUpdateParametersMessage(
-    BlockId_t blockId, const QVariantMap& parameters, const NetworkDeviceId_t& destination)
+MessageEmissionBuilder
+MessageEmissionBuilderFactory::CreateUpdateParametersMessage(BlockId_t blockId, const QVariantMap& parameters,
+                                                             const NetworkDeviceId_t& destination)
 {
-    return makeBuilder(std::make_unique<Message_UpdateParameters>(blockId, parameters), destination);
+    return Create<Message_UpdateParameters>(destination, blockId, parameters);
 }
 
 MessageEmissionBuilder MessageEmissionBuilderFactory::CreateDataMessage(BlockId_t blockId, const QVariantMap& data,
                                                                         const NetworkDeviceId_t& destination)
 {
-    return makeBuilder(std::make_unique<Message_Data>(blockId, data), destination);
+    return Create<Message_Data>(destination, blockId, data);
 }
 
 MessageEmissionBuilder MessageEmissionBuilderFactory::CreateNotificationMessage(const QString& text, qint32 duration,
                                                                                 const NetworkDeviceId_t& destination)
 {
-    return makeBuilder(std::make_unique<Message_Notification>(text, duration), destination);
+    return Create<Message_Notification>(destination, text, duration);
 }
 
 MessageEmissionBuilder MessageEmissionBuilderFactory::CreateFileTransferRequestMessage(
     FileTransferRequestType_e requestType, const QByteArray& requestData, const NetworkDeviceId_t& destination)
 {
-    return makeBuilder(std::make_unique<Message_FileTransferRequest>(requestType, requestData), destination);
+    return Create<Message_FileTransferRequest>(destination, requestType, requestData);
 }
 
 MessageEmissionBuilder MessageEmissionBuilderFactory::CreateFileTransferMessage(const FileTransferMetaData_t& metaData,
                                                                                 const QByteArray& fileData,
                                                                                 const NetworkDeviceId_t& destination)
 {
-    return makeBuilder(std::make_unique<Message_FileTransfer>(metaData, fileData), destination);
+    return Create<Message_FileTransfer>(destination, metaData, fileData);
 }
 
 MessageEmissionBuilder
 MessageEmissionBuilderFactory::CreateDashboardExportRequestMessage(const NetworkDeviceId_t& destination)
 {
-    return makeBuilder(std::make_unique<Message_DashboardExportRequest>(), destination);
+    return Create<Message_DashboardExportRequest>(destination);
 }
 
-MessageEmissionBuilder MessageEmissionBuilderFactory::CreateDashboardImportRequestMessage(
-    const DashboardImportData_t& importData, const NetworkDeviceId_t& destination)
+MessageEmissionBuilder
+MessageEmissionBuilderFactory::CreateDashboardImportRequestMessage(const DashboardImportData_t& importData,
+                                                                   const NetworkDeviceId_t& destination)
 {
-    return makeBuilder(std::make_unique<Message_DashboardImportRequest>(importData), destination);
+    return Create<Message_DashboardImportRequest>(destination, importData);
 }
 
 const NetworkDeviceId_t& MessageEmissionBuilderFactory::GetLocalDeviceId() const

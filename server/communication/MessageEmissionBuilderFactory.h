@@ -13,6 +13,10 @@
 #include <QVariantMap>
 #include <QVersionNumber>
 
+#include <memory>
+#include <type_traits>
+#include <utility>
+
 namespace tessivar::communication {
 
 // Makes the builders of the server's outgoing messages and numbers them: each
@@ -21,6 +25,14 @@ class MessageEmissionBuilderFactory
 {
 public:
     explicit MessageEmissionBuilderFactory(NetworkDeviceId_t localDeviceId);
+
+    // Any message, built from the arguments of its constructor and numbered like the rest.
+    template<typename Message, typename... Args>
+    MessageEmissionBuilder Create(const NetworkDeviceId_t& destination, Args&&... args)
+    {
+        static_assert(std::is_base_of_v<IMessage, Message>, "only messages are emitted");
+        return makeBuilder(std::make_unique<Message>(std::forward<Args>(args)...), destination);
+    }
 
     // The Hello carries the local device's id; a broadcast one has no destination.
     MessageEmissionBuilder CreateHelloMessage(const NetworkDeviceId_t& destination = {});

@@ -25,6 +25,14 @@ void MessageHandler::RegisterHandler(MessageType_e type, ReceiveHandler handler)
     m_handlers[type].push_back(std::move(handler));
 }
 
+void MessageHandler::refuseMismatch(const MessageReception& reception, MessageType_e expected)
+{
+    if (m_dropLog.Allow(QStringLiteral("message of another class"), reception.GetSenderId()))
+        qCWarning(lcCommunication).nospace().noquote()
+            << "Message from [" << reception.GetSenderId() << "] under type [" << MessageCatalogue::PrintName(expected)
+            << "] is not of that type's class, refused";
+}
+
 void MessageHandler::SendMessage(std::unique_ptr<MessageEmission> emission)
 {
     if (!emission)

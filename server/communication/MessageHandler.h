@@ -1,6 +1,7 @@
 #pragma once
 
 #include "communication/ICommunicationHandler.h"
+#include "communication/MessageCatalogue.h"
 #include "communication/MessageEmission.h"
 #include "communication/MessageReception.h"
 #include "communication/MessageType.h"
@@ -34,6 +35,19 @@ public:
 
     // Several handlers per type are called in registration order.
     void RegisterHandler(MessageType_e type, ReceiveHandler handler);
+    // A handler by message class: `handler(const Message&, const MessageReception&)` is
+    // called for each message of that class's type key. A message whose class does not
+    // match its key is refused with a log line and reaches no handler of the class.
+    template<typename Message, typename Handler> void On(Handler handler)
+    {
+        RegisterHandler(MessageTypeOf<Message>::value,
+                        [this, handler = std::move(handler)](const MessageReception& reception) {
+                            if (const Message* message = reception.As<Message>())
+                                handler(*message, reception);
+                            else
+                                refuseMismatch(reception, MessageTypeOf<Message>::value);
+                        });
+    }
     // A message the filter turns down reaches no handler and answers no request.
     void SetReceptionFilter(ReceptionFilter filter);
     void SendMessage(std::unique_ptr<MessageEmission> emission);
@@ -57,6 +71,7 @@ private:
     };
 
     void OnMessageReceived(const MessageReception& reception);
+    void refuseMismatch(const MessageReception& reception, MessageType_e expected);
     bool deliverResponse(const MessageReception& reception);
     void registerResponse(const MessageEmission& emission, const MessageEmission::ResponseHandling_t& handling);
     // Points the one time-out timer at the earliest deadline of the open requests.

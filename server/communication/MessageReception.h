@@ -1,6 +1,7 @@
 #pragma once
 
 #include "communication/IMessage.h"
+#include "communication/MessageCatalogue.h"
 #include "device/IDevice.h"
 
 #include <QMetaType>
@@ -34,6 +35,14 @@ public:
     // way a device may ask for its stored state to be deleted or replaced.
     bool IsOverOwnConnection() const;
     const IMessage& GetMessage() const;
+    // The message as the class of its type key; null when there is none, or when its
+    // type or its class is another (a message is never taken for what it is not).
+    template<typename Message> const Message* As() const
+    {
+        if (!m_message || m_message->GetType() != MessageTypeOf<Message>::value)
+            return nullptr;
+        return dynamic_cast<const Message*>(m_message.get());
+    }
 
 private:
     device::IDevice* m_sender = nullptr;

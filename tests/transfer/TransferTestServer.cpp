@@ -31,20 +31,22 @@ TransferTestServer::TransferTestServer(Configuration& configuration, quint16 por
     plugins.LoadPlugins();
     auto communicationHandler = std::make_unique<communication::CommunicationHandler>(
         m_deviceManager.get(), device::ApplicationType_e::Server, port, configuration);
+    m_sockets = &communicationHandler->GetSocketManager();
     auto handler = std::make_unique<communication::MessageHandler>(communicationHandler.get());
+    adoptMessaging(std::move(handler), std::move(communicationHandler));
 
     FileTransferFlow::Options options;
     options.monitorPollIntervalMs = 10;
     options.openFolder = [this](const QUrl& url) { openedFolders.append(url); };
-    transfers = std::make_unique<FileTransferFlow>(*this, plugins, configuration, options);
+    transfers = std::make_unique<FileTransferFlow>(*m_messageHandler, *m_emissionFactory, *m_deviceManager, plugins,
+                                                   configuration, options);
     auto scripted = std::make_unique<ScriptedFileDialogs>();
     dialogs = scripted.get();
     dashboards = std::make_unique<DashboardFlow>(
-        *this, modules, plugins, [] { return nullptr; }, std::move(scripted));
-    transfers->registerHandlers(*handler);
-    m_sockets = &communicationHandler->GetSocketManager();
+        *m_messageHandler, *m_emissionFactory, modules, plugins, [] { return nullptr; }, std::move(scripted));
+    transfers->registerHandlers(*m_messageHandler);
     // Not started: the peers come over loopback links, so no port is opened.
-    init(std::move(handler), std::move(communicationHandler));
+    init();
 }
 
 communication::network::SocketManager& TransferTestServer::socketManager()
