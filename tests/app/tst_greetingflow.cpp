@@ -14,7 +14,6 @@
 #include "modules/PluginManager.h"
 #include "support/TestWorkingFolder.h"
 
-#include <QTcpServer>
 #include <QTest>
 
 using namespace tessivar;
@@ -44,18 +43,12 @@ void captureLine(QtMsgType, const QMessageLogContext&, const QString& line)
         g_lines->append(line);
 }
 
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::Any, 0);
-    return probe.serverPort();
-}
-
 } // namespace
 
 // The greeting flow built alone over the real parts it takes (message handler, emission
-// factory, device manager, plugin manager, a started communication handler), driven by
-// handing the message handler received messages; what it answers reaches a test peer.
+// factory, device manager, plugin manager, a communication handler), driven by
+// handing the message handler received messages; what it answers reaches a test peer
+// over a loopback link, so no port is opened.
 class TestGreetingFlow : public QObject
 {
     Q_OBJECT
@@ -68,10 +61,10 @@ private Q_SLOTS:
         m_configuration = std::make_unique<Configuration>(m_folder->filePath(QStringLiteral("config")));
         m_configuration->setDeviceName(QStringLiteral("Test server"));
         m_devices = std::make_unique<device::DeviceManager>(*m_configuration);
-        m_port = freePort();
+        // Nothing listens on it: the peer comes over the loopback link.
+        m_port = 20948;
         m_handler = std::make_unique<CommunicationHandler>(m_devices.get(), device::ApplicationType_e::Server, m_port,
                                                            *m_configuration);
-        m_handler->Start();
         m_messages = std::make_unique<MessageHandler>(m_handler.get());
         m_emissions = std::make_unique<MessageEmissionBuilderFactory>(m_devices->GetCurrentDevice().GetId());
         m_plugins = std::make_unique<PluginManager>(*m_configuration);
@@ -81,6 +74,7 @@ private Q_SLOTS:
 
         // Its first message attributes the connection, so that answers can reach it.
         m_peer = std::make_unique<TestPeer>(kPhoneId);
+        m_peer->useLoopback(m_handler->GetSocketManager());
         QVERIFY(m_peer->connectToServer(m_port));
         m_peer->send(Message_Notification(QStringLiteral("here"), 1));
         QTRY_VERIFY(m_devices->GetDevice(kPhoneId) && m_devices->GetDevice(kPhoneId)->IsConnected());
