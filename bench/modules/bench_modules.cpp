@@ -7,6 +7,7 @@
 #include "modules/ModuleList.h"
 #include "modules/ModuleRecord.h"
 #include "modules/ModuleSource.h"
+#include "modules/PendingChecksums.h"
 #include "modules/PluginManager.h"
 #include "modules/sdk/TessivarModuleInstance.h"
 #include "modules/sdk/TessivarModuleInstanceData.h"
@@ -34,7 +35,9 @@ constexpr int kParameterChanges = 40;
 const QString kPlugin = QStringLiteral("com.tessivar.test");
 const QString kEcho = QStringLiteral("com.tessivar.test.echo");
 
-void dropMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
+void dropMessages(QtMsgType, const QMessageLogContext&, const QString&)
+{
+}
 
 double median(std::vector<double> values)
 {
@@ -165,8 +168,8 @@ int main(int argc, char** argv)
     const double fullMs = median(full);
     const double plainMs = median(plain);
     out << "LoadModules, 0 blocks:              " << emptyMs << " ms (median of " << kEmptyLoadRounds << ")\n";
-    out << "LoadModules, " << kStoredBlocks << " blocks:           " << fullMs << " ms (median of "
-        << kLoadRounds << "), " << fullMs * 1000.0 / kStoredBlocks << " us per block\n";
+    out << "LoadModules, " << kStoredBlocks << " blocks:           " << fullMs << " ms (median of " << kLoadRounds
+        << "), " << fullMs * 1000.0 / kStoredBlocks << " us per block\n";
     out << "  ratio to 0 blocks:                " << fullMs / emptyMs << "\n";
     out << "Plain QDataStream read, same files: " << plainMs << " ms\n";
     out << "  LoadModules / plain read:         " << fullMs / plainMs << "\n";
@@ -194,9 +197,30 @@ int main(int argc, char** argv)
     }
     const double changeMs = median(change);
     const double bareMs = median(bare);
-    out << "Client parameter change written through: " << changeMs << " ms (median of " << kParameterChanges
-        << ")\n";
+    out << "Client parameter change written through: " << changeMs << " ms (median of " << kParameterChanges << ")\n";
     out << "One bare QSaveFile write of a value:      " << bareMs << " ms\n";
     out << "  ratio:                                  " << changeMs / bareMs << "\n";
+
+    // The checksum that a change defers, included: a burst of changes and its one
+    // checksum write, beside as many bare writes.
+    tessivar::PendingChecksums::instance().Flush();
+    const double burstMs = millisecondsOf([&] {
+        for (int i = 0; i < kParameterChanges; ++i)
+            data->setClientParameter(QStringLiteral("Text"), QStringLiteral("burst %1").arg(i));
+        tessivar::PendingChecksums::instance().Flush();
+    });
+    const double bareBurstMs = millisecondsOf([&] {
+        for (int i = 0; i < kParameterChanges; ++i) {
+            QSaveFile file(barePath);
+            file.open(QIODevice::WriteOnly);
+            QDataStream stream(&file);
+            stream.setVersion(tessivar::kDataStreamVersion);
+            stream << QVariant(QString::number(i));
+            file.commit();
+        }
+    });
+    out << kParameterChanges << " changes and their checksum:          " << burstMs << " ms\n";
+    out << kParameterChanges << " bare QSaveFile writes:               " << bareBurstMs << " ms\n";
+    out << "  ratio:                                  " << burstMs / bareBurstMs << "\n";
     return 0;
 }

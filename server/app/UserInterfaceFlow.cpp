@@ -145,15 +145,8 @@ void UserInterfaceFlow::wire(QQuickWindow* mainWindow)
 
     m_bottomBar = mainWindow->findChild<ui::BottomBarWidget*>();
 
-    const QList<ui::DeviceListWidget*> deviceLists = mainWindow->findChildren<ui::DeviceListWidget*>();
-    for (ui::DeviceListWidget* deviceList : deviceLists) {
-        connect(deviceList, &ui::DeviceListWidget::removeDeviceRequested, &m_application,
-                &AbstractApplication::removeDevice);
-        connect(deviceList, &ui::DeviceListWidget::downloadLogsRequested, &m_application,
-                &TessivarServerApplication::requestDeviceLogs);
-        connect(deviceList, &ui::DeviceListWidget::downloadSettingsRequested, &m_application,
-                &TessivarServerApplication::requestDeviceSettings);
-    }
+    wireDeviceLists(mainWindow);
+    connect(mainWindow, SIGNAL(pageContentLoaded(QVariant)), this, SLOT(wirePageContent(QVariant)));
 
     m_settings = mainWindow->findChild<ui::SettingsWidget*>();
     if (m_settings)
@@ -165,6 +158,25 @@ void UserInterfaceFlow::wire(QQuickWindow* mainWindow)
         moduleListWidget->setModuleList(&m_moduleList);
     else
         qCWarning(lcApp) << "Module list widget not found";
+}
+
+void UserInterfaceFlow::wirePageContent(const QVariant& content)
+{
+    if (QObject* root = content.value<QObject*>())
+        wireDeviceLists(root);
+}
+
+void UserInterfaceFlow::wireDeviceLists(QObject* root)
+{
+    const QList<ui::DeviceListWidget*> deviceLists = root->findChildren<ui::DeviceListWidget*>();
+    for (ui::DeviceListWidget* deviceList : deviceLists) {
+        connect(deviceList, &ui::DeviceListWidget::removeDeviceRequested, &m_application,
+                &AbstractApplication::removeDevice, Qt::UniqueConnection);
+        connect(deviceList, &ui::DeviceListWidget::downloadLogsRequested, &m_application,
+                &TessivarServerApplication::requestDeviceLogs, Qt::UniqueConnection);
+        connect(deviceList, &ui::DeviceListWidget::downloadSettingsRequested, &m_application,
+                &TessivarServerApplication::requestDeviceSettings, Qt::UniqueConnection);
+    }
 }
 
 void UserInterfaceFlow::connectUpdates(UpdateFlow& updates)

@@ -44,7 +44,12 @@ public:
     ui::BottomBarWidget* bottomBar() const;
     ui::SettingsWidget* settings() const;
 
+private Q_SLOTS:
+    // The content of a page, built when the page first shows.
+    void wirePageContent(const QVariant& content);
+
 private:
+    void wireDeviceLists(QObject* root);
     static void registerWidgetFile(const char* module, const char* type, const QString& url);
 
     TessivarServerApplication& m_application;

@@ -3,6 +3,7 @@
 #include "core/ApplicationConstants.h"
 #include "core/Logging.h"
 #include "modules/FolderSwap.h"
+#include "modules/PendingChecksums.h"
 #include "modules/PluginManager.h"
 #include "modules/sdk/TessivarModuleDataInfo.h"
 #include "modules/sdk/TessivarModuleInstance.h"
@@ -25,7 +26,11 @@ ModuleList::ModuleList(QObject* parent)
     qRegisterMetaType<ModuleSource*>("ModuleSource*");
 }
 
-ModuleList::~ModuleList() = default;
+ModuleList::~ModuleList()
+{
+    // The blocks' last changes are signed while their folders are certainly there.
+    tessivar::PendingChecksums::instance().Flush();
+}
 
 int ModuleList::rowCount(const QModelIndex& parent) const
 {

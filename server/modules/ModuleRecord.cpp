@@ -4,6 +4,8 @@
 #include "core/Checksum.h"
 #include "core/Logging.h"
 #include "modules/FolderSwap.h"
+#include "modules/KeyFileNames.h"
+#include "modules/PendingChecksums.h"
 #include "modules/ValueFiles.h"
 
 #include <QDataStream>
@@ -95,6 +97,8 @@ bool ModuleRecord::IsStored() const
 
 void ModuleRecord::Load(const QString& folderPath)
 {
+    // What this process changed is signed on the disk before it is read back.
+    tessivar::PendingChecksums::instance().Flush();
     m_folder = QDir(QFileInfo(folderPath).absoluteFilePath());
     const std::optional<BlockId_t> blockId = blockIdOfFolder(m_folder.dirName());
     m_valid = blockId.has_value();
@@ -113,7 +117,7 @@ void ModuleRecord::Load(const QString& folderPath)
 std::optional<quint16> ModuleRecord::ReadFields()
 {
     static const QStringList keysAndChecksum = StoredKeys() + QStringList{kChecksum};
-    const QList<QVariant> values = tessivar::ValueFiles::ReadKeys(m_folder, keysAndChecksum);
+    const QList<QVariant> values = tessivar::ValueFiles::ReadKeys(m_folder, keysAndChecksum, &m_swapLeftovers);
     const QStringList& keys = StoredKeys();
     for (qsizetype i = 0; i < keys.size(); ++i)
         AssignStoredValue(keys[i], values[i]);
@@ -126,6 +130,7 @@ std::optional<quint16> ModuleRecord::ReadFields()
 
 bool ModuleRecord::HoldsCompleteBlock(const QString& folderPath, BlockId_t blockId)
 {
+    tessivar::PendingChecksums::instance().Flush();
     ModuleRecord record;
     record.m_folder = QDir(QFileInfo(folderPath).absoluteFilePath());
     record.m_blockId = blockId;
@@ -209,6 +214,8 @@ void ModuleRecord::SetBlockId(BlockId_t blockId)
     // place: a crash leaves either no block or a complete one.
     const QDir previous = m_folder;
     const bool wasStored = IsStored();
+    if (wasStored)
+        tessivar::PendingChecksums::instance().Cancel(previous.absolutePath());
     m_folder = QDir(staging);
     for (const QString& key : StoredKeys()) {
         if (!tessivar::ValueFiles::WriteKey(m_folder, key, FieldValue(key), false))
@@ -224,6 +231,7 @@ void ModuleRecord::SetBlockId(BlockId_t blockId)
         return;
     }
     m_folder = QDir(root + name);
+    m_swapLeftovers = false;
     if (wasStored)
         tessivar::FolderSwap::RemoveFolder(previous.absolutePath());
 }
@@ -286,8 +294,37 @@ void ModuleRecord::SetMapEntry(QVariantMap& map, const QString& mapKey, const QS
     const auto it = map.constFind(key);
     if (it != map.cend() && it.value() == value)
         return;
+    const QVariant previous = it != map.cend() ? it.value() : QVariant();
     map.insert(key, value);
+    if (previous.isValid() && ReplaceStoredEntry(map, mapKey, key, previous, value))
+        return;
     WriteKey(mapKey, QVariantMap{{key, value}}, false);
+}
+
+bool ModuleRecord::ReplaceStoredEntry(const QVariantMap& map, const QString& mapKey, const QString& key,
+                                      const QVariant& previous, const QVariant& value)
+{
+    // The common change: a plain value that is stored already takes its new value in
+    // one atomic write of its file. Anything else (a new entry, a map, a key that meets
+    // another one when case is folded, a file not where its name says) takes the
+    // general road, which finds or makes the entry's name.
+    if (m_swapLeftovers || tessivar::ValueFiles::IsMapValue(previous) || tessivar::ValueFiles::IsMapValue(value)
+        || !IsStored())
+        return false;
+    for (auto other = map.cbegin(); other != map.cend(); ++other) {
+        if (other.key().size() == key.size() && other.key() != key
+            && other.key().compare(key, Qt::CaseInsensitive) == 0)
+            return false;
+    }
+    const QString path = m_folder.filePath(mapKey) + QLatin1Char('/') + tessivar::KeyFileNames::EncodeKey(key);
+    const QFileInfo info(path);
+    if (!info.isFile() || info.isSymLink())
+        return false;
+    if (!tessivar::ValueFiles::WriteValue(path, value))
+        qCWarning(lcModules) << "Could not store" << mapKey << "of block" << m_blockId << "in"
+                             << m_folder.absolutePath();
+    WriteCrc(Durability::Deferred);
+    return true;
 }
 
 void ModuleRecord::SetMap(QVariantMap& map, const QString& mapKey, const QVariantMap& value)
@@ -332,7 +369,7 @@ void ModuleRecord::WriteKey(const QString& key, const QVariant& value, bool repl
     // record whose checksum is stale, which loads with a warning.
     if (!tessivar::ValueFiles::WriteKey(m_folder, key, value, replace))
         qCWarning(lcModules) << "Could not store" << key << "of block" << m_blockId << "in" << m_folder.absolutePath();
-    WriteCrc(Durability::Unsynced);
+    WriteCrc(Durability::Deferred);
 }
 
 void ModuleRecord::WriteCrc(Durability durability)
@@ -340,10 +377,11 @@ void ModuleRecord::WriteCrc(Durability durability)
     // After a change the value is on the disk already; a checksum that did not reach
     // it before a power cut only makes the block load with a warning.
     const QString path = m_folder.filePath(kChecksum);
-    const QVariant crc = QVariant::fromValue<ushort>(ComputeCrc());
-    const bool written = durability == Durability::Synced ? tessivar::ValueFiles::WriteValue(path, crc)
-                                                          : tessivar::ValueFiles::WriteValueUnsynced(path, crc);
-    if (!written)
+    if (durability == Durability::Deferred) {
+        tessivar::PendingChecksums::instance().Schedule(path, ComputeCrc());
+        return;
+    }
+    if (!tessivar::ValueFiles::WriteValue(path, QVariant::fromValue<ushort>(ComputeCrc())))
         qCWarning(lcModules) << "Could not store the checksum of block" << m_blockId << "in" << m_folder.absolutePath();
 }
 
@@ -362,6 +400,7 @@ void ModuleRecord::Remove()
 {
     if (!IsStored())
         return;
+    tessivar::PendingChecksums::instance().Cancel(m_folder.absolutePath());
     tessivar::FolderSwap::RemoveFolder(m_folder.absolutePath());
     m_folder = QDir();
 }

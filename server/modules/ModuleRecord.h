@@ -87,11 +87,14 @@ private:
     void AssignStoredValue(const QString& key, const QVariant& value);
     QVariant FieldValue(const QString& key) const;
     void WriteKey(const QString& key, const QVariant& value, bool replace);
-    enum class Durability { Synced, Unsynced };
+    // Synced: written and on the disk now. Deferred: written a moment later, once a
+    // burst of changes is over (PendingChecksums).
+    enum class Durability { Synced, Deferred };
     void WriteCrc(Durability durability);
-    template<typename T>
-    void SetField(T& field, const T& value, const QString& key);
+    template<typename T> void SetField(T& field, const T& value, const QString& key);
     void SetMapEntry(QVariantMap& map, const QString& mapKey, const QString& key, const QVariant& value);
+    bool ReplaceStoredEntry(const QVariantMap& map, const QString& mapKey, const QString& key, const QVariant& previous,
+                            const QVariant& value);
     void SetMap(QVariantMap& map, const QString& mapKey, const QVariantMap& value);
 
     BlockId_t m_blockId = 0;
@@ -109,6 +112,8 @@ private:
     QVariantMap m_localParameters;
     bool m_valid = true;
     QDir m_folder;
+    // The folder held what an interrupted swap left: changes take the road that clears it.
+    bool m_swapLeftovers = false;
 };
 
 QDebug operator<<(QDebug debug, const ModuleRecord& record);

@@ -46,6 +46,7 @@ void PluginManager::LoadPlugins()
 {
     TessivarPluginLibrary::Init();
     QList<DisabledPlugin_t> disabled = m_configuration.DisabledPlugins();
+    bool disabledChanged = false;
     QSet<QString> loadedIds;
     QDirIterator folders(tessivar::ApplicationPaths::instance().pluginDirectory(), QDir::Dirs | QDir::NoDotAndDotDot);
     while (folders.hasNext()) {
@@ -61,6 +62,7 @@ void PluginManager::LoadPlugins()
             }
             // The folder changed since it was disabled: the plugin counts as enabled again.
             disabled.erase(record);
+            disabledChanged = true;
         }
         TessivarPlugin* plugin = LoadLibrary(folder.absolutePath() + QLatin1Char('/') + tessivar::pluginFileName());
         if (!plugin || loadedIds.contains(plugin->id()))
@@ -72,7 +74,9 @@ void PluginManager::LoadPlugins()
     HandOverToMainThread();
     m_dataClassCatalogue = BuildDataClassCatalogue();
     LogLoadedPlugins();
-    m_configuration.setDisabledPlugins(disabled);
+    // A settings write waits for the disk: made only when a plugin came back.
+    if (disabledChanged)
+        m_configuration.setDisabledPlugins(disabled);
 }
 
 TessivarPlugin* PluginManager::LoadLibrary(const QString& libraryPath)

@@ -112,10 +112,10 @@ QVariant ValueFiles::ReadValue(const QString& filePath)
 
 QVariantMap ValueFiles::ReadMap(const QString& folderPath)
 {
-    return ReadMap(folderPath, 0);
+    return ReadMap(folderPath, 0, nullptr);
 }
 
-QVariantMap ValueFiles::ReadMap(const QString& folderPath, int depth)
+QVariantMap ValueFiles::ReadMap(const QString& folderPath, int depth, bool* leftovers)
 {
     QVariantMap map;
     if (depth > kMaxMapDepth) {
@@ -127,6 +127,8 @@ QVariantMap ValueFiles::ReadMap(const QString& folderPath, int depth)
         const QString path = entries.next();
         QString name = entries.fileName();
         if (FolderSwap::IsSwapName(name)) {
+            if (leftovers)
+                *leftovers = true;
             // Only the new version of an interrupted swap stands for its entry.
             name = FolderSwap::StandsFor(path, name);
             if (name.isEmpty())
@@ -134,7 +136,7 @@ QVariantMap ValueFiles::ReadMap(const QString& folderPath, int depth)
         }
         const QString key = KeyFileNames::DecodeKey(name);
         if (entries.fileInfo().isDir()) {
-            map.insert(key, ReadMap(path, depth + 1));
+            map.insert(key, ReadMap(path, depth + 1, leftovers));
             continue;
         }
         bool ok = false;
@@ -153,9 +155,11 @@ QVariant ValueFiles::ReadKey(const QDir& folder, const QString& key)
     return ReadValue(path);
 }
 
-QList<QVariant> ValueFiles::ReadKeys(const QDir& folder, const QStringList& keys)
+QList<QVariant> ValueFiles::ReadKeys(const QDir& folder, const QStringList& keys, bool* leftovers)
 {
     const QHash<QString, EntryKind> entries = listEntries(folder.path());
+    if (leftovers)
+        *leftovers = std::any_of(entries.keyBegin(), entries.keyEnd(), FolderSwap::IsSwapName);
     QList<QVariant> values;
     values.reserve(keys.size());
     for (const QString& key : keys) {
@@ -173,13 +177,13 @@ QList<QVariant> ValueFiles::ReadKeys(const QDir& folder, const QStringList& keys
         const QString path = folder.filePath(name);
         switch (*found) {
         case EntryKind::Folder:
-            values.append(ReadMap(path));
+            values.append(ReadMap(path, 0, leftovers));
             break;
         case EntryKind::File:
             values.append(ReadValue(path));
             break;
         case EntryKind::Other:
-            values.append(QFileInfo(path).isDir() ? QVariant(ReadMap(path)) : ReadValue(path));
+            values.append(QFileInfo(path).isDir() ? QVariant(ReadMap(path, 0, leftovers)) : ReadValue(path));
             break;
         }
     }

@@ -26,7 +26,9 @@ public:
     // The values of several keys of a block folder, in the order of `keys`, as ReadKey
     // gives them, from one listing of the folder: what the listing tells (missing,
     // file, folder) is not asked of the file system again for each key.
-    static QList<QVariant> ReadKeys(const QDir& folder, const QStringList& keys);
+    // `leftovers`, if given, tells whether an interrupted swap left anything in the
+    // folder or in the maps read from it.
+    static QList<QVariant> ReadKeys(const QDir& folder, const QStringList& keys, bool* leftovers = nullptr);
 
     static bool WriteValue(const QString& filePath, const QVariant& value);
     // Replaces the file whole through a rename, as WriteValue, but without waiting for
@@ -43,7 +45,7 @@ public:
     static bool IsMapValue(const QVariant& value);
 
 private:
-    static QVariantMap ReadMap(const QString& folderPath, int depth);
+    static QVariantMap ReadMap(const QString& folderPath, int depth, bool* leftovers);
     static bool WriteMap(const QString& folderPath, const QVariantMap& map, int depth);
     static bool WriteEntry(const QString& path, const QVariant& value, bool replace, int depth);
 };

@@ -1,6 +1,7 @@
 #include "ModuleTestSupport.h"
 
 #include "modules/ModuleRecord.h"
+#include "modules/PendingChecksums.h"
 #include "support/TestWorkingFolder.h"
 
 #include <QColor>
@@ -70,6 +71,8 @@ private Q_SLOTS:
     void folderWrittenByAnotherProgramLoads();
     void clientParameterChangeRewritesOnlyItsFileAndCrc();
     void sameValueWritesNothing();
+    void checksumFollowsABurstOfChanges_data();
+    void checksumFollowsABurstOfChanges();
     void replacedMapLosesRemovedEntries();
     void valueMayTurnIntoMapAndBack();
     void unsafeKeysAreStoredUnderSafeNames();
@@ -123,8 +126,8 @@ void TestModuleRecord::confirmedBlockIsWrittenInTheDocumentedLayout()
     QCOMPARE(filesBelow(block),
              QStringList({"ClientParameters/Nested/Deeper/Leaf", "ClientParameters/Nested/Inner",
                           "ClientParameters/TessivarModuleTitleColor", "ClientParameters/Text", "DataWidget",
-                          "Description", "DeviceId", "Geometry", "LocalParameters/Path", "ModuleDataClass",
-                          "ModuleId", "PluginId", "Profiles", "Z", "crc"}));
+                          "Description", "DeviceId", "Geometry", "LocalParameters/Path", "ModuleDataClass", "ModuleId",
+                          "PluginId", "Profiles", "Z", "crc"}));
     // Empty maps leave no folder.
     QVERIFY(!QFileInfo::exists(block + "ClientData"));
 
@@ -141,7 +144,8 @@ void TestModuleRecord::confirmedBlockIsWrittenInTheDocumentedLayout()
     const QVariant crc = readStoredValue(block + "crc");
     QCOMPARE(crc.metaType(), QMetaType::fromType<ushort>());
     const quint16 expected = expectedCrc(
-        12, {"com.tessivar.test", "com.tessivar.test.echo", "com.tessivar.test.echo", "0123456789abcdef0123456789abcdef"},
+        12,
+        {"com.tessivar.test", "com.tessivar.test.echo", "com.tessivar.test.echo", "0123456789abcdef0123456789abcdef"},
         {1, 3}, QUrl("EchoData.qml"), QRectF(1, 2, 30, 40), 5, "Echo", {}, record.GetClientParameters(),
         record.GetLocalParameters());
     QCOMPARE(crc.value<ushort>(), expected);
@@ -169,8 +173,8 @@ void TestModuleRecord::folderWrittenByAnotherProgramLoads()
     QVERIFY(writeStoredValue(block + "ClientData/Value", 17));
     const QVariantMap clientData{{"Value", 17}};
     // Keys without a file keep their defaults (null strings) in the checksum.
-    const quint16 crc = expectedCrc(40, {"p", "m", QString(), QString()}, {}, QUrl(), QRectF(), 9, QString(),
-                                    clientData, {}, {});
+    const quint16 crc
+        = expectedCrc(40, {"p", "m", QString(), QString()}, {}, QUrl(), QRectF(), 9, QString(), clientData, {}, {});
     QVERIFY(writeStoredValue(block + "crc", QVariant::fromValue<ushort>(crc)));
 
     QTest::failOnWarning(QRegularExpression("Invalid CRC"));
@@ -284,22 +288,38 @@ void TestModuleRecord::windowsUnsafeKeysGetSafeNames_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("fileName");
-    QTest::newRow("safe") << "TessivarModuleTitleSize" << "TessivarModuleTitleSize";
-    QTest::newRow("safe with a dot") << "notes.txt" << "notes.txt";
-    QTest::newRow("CON") << "CON" << "%43%4F%4E";
-    QTest::newRow("con with extension") << "con.txt" << "%63%6F%6E.txt";
-    QTest::newRow("PRN") << "PRN" << "%50%52%4E";
-    QTest::newRow("Aux, two extensions") << "Aux.tar.gz" << "%41%75%78.tar.gz";
-    QTest::newRow("nul and a space") << "nul .x" << "%6E%75%6C%20.x";
-    QTest::newRow("COM1") << "COM1" << "%43%4F%4D%31";
-    QTest::newRow("com9.log") << "com9.log" << "%63%6F%6D%39.log";
-    QTest::newRow("LPT1") << "LPT1" << "%4C%50%54%31";
-    QTest::newRow("lpt9.json") << "lpt9.json" << "%6C%70%74%39.json";
-    QTest::newRow("COM10 is no device") << "COM10" << "COM10";
-    QTest::newRow("CONSOLE is no device") << "CONSOLE" << "CONSOLE";
-    QTest::newRow("trailing dot") << "name." << "name%2E";
-    QTest::newRow("trailing dots and spaces") << "name. ." << "name%2E%20%2E";
-    QTest::newRow("inner dots stay") << "a.b c" << "a.b c";
+    QTest::newRow("safe") << "TessivarModuleTitleSize"
+                          << "TessivarModuleTitleSize";
+    QTest::newRow("safe with a dot") << "notes.txt"
+                                     << "notes.txt";
+    QTest::newRow("CON") << "CON"
+                         << "%43%4F%4E";
+    QTest::newRow("con with extension") << "con.txt"
+                                        << "%63%6F%6E.txt";
+    QTest::newRow("PRN") << "PRN"
+                         << "%50%52%4E";
+    QTest::newRow("Aux, two extensions") << "Aux.tar.gz"
+                                         << "%41%75%78.tar.gz";
+    QTest::newRow("nul and a space") << "nul .x"
+                                     << "%6E%75%6C%20.x";
+    QTest::newRow("COM1") << "COM1"
+                          << "%43%4F%4D%31";
+    QTest::newRow("com9.log") << "com9.log"
+                              << "%63%6F%6D%39.log";
+    QTest::newRow("LPT1") << "LPT1"
+                          << "%4C%50%54%31";
+    QTest::newRow("lpt9.json") << "lpt9.json"
+                               << "%6C%70%74%39.json";
+    QTest::newRow("COM10 is no device") << "COM10"
+                                        << "COM10";
+    QTest::newRow("CONSOLE is no device") << "CONSOLE"
+                                          << "CONSOLE";
+    QTest::newRow("trailing dot") << "name."
+                                  << "name%2E";
+    QTest::newRow("trailing dots and spaces") << "name. ."
+                                              << "name%2E%20%2E";
+    QTest::newRow("inner dots stay") << "a.b c"
+                                     << "a.b c";
 }
 
 void TestModuleRecord::windowsUnsafeKeysGetSafeNames()
@@ -325,8 +345,8 @@ void TestModuleRecord::keysDifferingInCaseNeverShareAFile()
     record.SetClientParameter("Text", "capital");
     QCOMPARE(QDir(modulesPath("10/ClientParameters")).entryList(QDir::Files).contains("Text"), true);
     record.SetClientParameter("text", "small");
-    const QVariantMap together{{"Text", 1}, {"text", 2}, {"TEXT", 3}, {"con", 4}, {"CON", 5}, {"Émile", 6},
-                               {"émile", 7}, {"name.", 8}, {"NAME.", 9}};
+    const QVariantMap together{{"Text", 1},  {"text", 2},  {"TEXT", 3},  {"con", 4},  {"CON", 5},
+                               {"Émile", 6}, {"émile", 7}, {"name.", 8}, {"NAME.", 9}};
     record.SetClientData(together);
 
     for (const char* map : {"10/ClientParameters", "10/ClientData"}) {
@@ -482,6 +502,46 @@ void TestModuleRecord::folderNotNamedByANumberIsInvalid()
 
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Could not open module"));
     QVERIFY(!ModuleRecord(modulesPath("99999999999")).IsValid());
+}
+
+void TestModuleRecord::checksumFollowsABurstOfChanges_data()
+{
+    QTest::addColumn<bool>("removedMeanwhile");
+    QTest::newRow("kept") << false;
+    QTest::newRow("removed before the checksum") << true;
+}
+
+// Each change writes its own file at once; the checksum follows once the burst is over,
+// and a block removed meanwhile is not brought back by it.
+void TestModuleRecord::checksumFollowsABurstOfChanges()
+{
+    QFETCH(bool, removedMeanwhile);
+    TestWorkingFolder folder;
+    tessivar::PendingChecksums& pending = tessivar::PendingChecksums::instance();
+    pending.SetDelay(std::chrono::milliseconds(20));
+    ModuleRecord record = sampleRecord();
+    record.SetBlockId(8);
+    const QVariant signedBefore = readStoredValue(modulesPath("8/crc"));
+
+    record.SetClientParameter("Text", "one");
+    record.SetClientParameter("Text", "two");
+    record.SetLocalParameter("Path", "/bin/sh");
+    QCOMPARE(readStoredValue(modulesPath("8/ClientParameters/Text")), QVariant("two"));
+    QCOMPARE(readStoredValue(modulesPath("8/LocalParameters/Path")), QVariant("/bin/sh"));
+    QCOMPARE(readStoredValue(modulesPath("8/crc")), signedBefore);
+    QVERIFY(pending.IsPending(modulesPath("8/crc")));
+
+    if (removedMeanwhile) {
+        record.Remove();
+        QVERIFY(!pending.IsPending(modulesPath("8/crc")));
+        QCoreApplication::processEvents();
+        QVERIFY(!QDir(modulesPath("8")).exists());
+    } else {
+        QTRY_COMPARE(readStoredValue(modulesPath("8/crc")).value<ushort>(), record.ComputeCrc());
+        QTest::failOnWarning(QRegularExpression("Invalid CRC"));
+        QCOMPARE(ModuleRecord(modulesPath("8")).GetClientParameters().value("Text"), QVariant("two"));
+    }
+    pending.SetDelay(tessivar::PendingChecksums::kDefaultDelay);
 }
 
 void TestModuleRecord::removeDeletesOnlyItsOwnFolder()

@@ -10,8 +10,10 @@ TessivarPage {
     visible: false
     onCloseRequested: page.visible = false
 
-    AboutWidget {
-        objectName: "widget_AboutContent"
-        width: page.contentWidth
+    deferredContent: Component {
+        AboutWidget {
+            objectName: "widget_AboutContent"
+            width: page.contentWidth
+        }
     }
 }

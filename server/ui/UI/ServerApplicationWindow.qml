@@ -11,6 +11,9 @@ Window {
     id: mainWindow
 
     signal moduleCreationRequested()
+    // A page's content is built when the page first shows; the application wires what
+    // it holds (the device list) then.
+    signal pageContentLoaded(var content)
 
     width: 1200
     height: 800
@@ -151,6 +154,7 @@ Window {
             objectName: "widget_NetworkStatus"
             anchors.fill: parent
             onVisibleChanged: if (visible) mainWindow.onPageShown(networkPage)
+            onDeferredContentLoaded: (item) => mainWindow.pageContentLoaded(item)
         }
         PluginInformationWidget {
             id: pluginPage

@@ -17,7 +17,8 @@ TessivarPopup {
         height: Math.min(contentHeight, 360)
         clip: true
         spacing: Theme.groupGap
-        model: popup.notes
+        // The notes are laid out when the popup opens, not at the start.
+        model: popup.visible ? popup.notes : null
         ScrollBar.vertical: ScrollBar {}
         delegate: Column {
             id: release

@@ -12,10 +12,16 @@ Rectangle {
     property string title: ""
     default property alias content: column.data
     property alias contentWidth: column.width
+    // Content built the first time the page shows, so that a page the user never opens
+    // costs the start nothing.
+    property Component deferredContent: null
+    readonly property Item deferredItem: deferredLoader.item
+    signal deferredContentLoaded(Item item)
 
     color: Theme.background
 
     Keys.onEscapePressed: page.closeRequested()
+    onVisibleChanged: if (visible && deferredContent) deferredLoader.active = true
 
     // Scrolls the content so that `item`, one of its descendants, is in view.
     function showItem(item) {
@@ -55,6 +61,14 @@ Rectangle {
             x: Theme.margin
             width: Math.min(flick.width - 2 * Theme.margin, 720)
             spacing: Theme.groupGap
+            Loader {
+                id: deferredLoader
+                width: parent.width
+                active: false
+                visible: page.deferredContent !== null
+                sourceComponent: page.deferredContent
+                onLoaded: page.deferredContentLoaded(item)
+            }
         }
     }
 }
