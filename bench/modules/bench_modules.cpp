@@ -7,7 +7,6 @@
 #include "modules/ModuleList.h"
 #include "modules/ModuleRecord.h"
 #include "modules/ModuleSource.h"
-#include "modules/PendingChecksums.h"
 #include "modules/PluginManager.h"
 #include "modules/sdk/TessivarModuleInstance.h"
 #include "modules/sdk/TessivarModuleInstanceData.h"
@@ -201,26 +200,5 @@ int main(int argc, char** argv)
     out << "One bare QSaveFile write of a value:      " << bareMs << " ms\n";
     out << "  ratio:                                  " << changeMs / bareMs << "\n";
 
-    // The checksum that a change defers, included: a burst of changes and its one
-    // checksum write, beside as many bare writes.
-    tessivar::PendingChecksums::instance().Flush();
-    const double burstMs = millisecondsOf([&] {
-        for (int i = 0; i < kParameterChanges; ++i)
-            data->setClientParameter(QStringLiteral("Text"), QStringLiteral("burst %1").arg(i));
-        tessivar::PendingChecksums::instance().Flush();
-    });
-    const double bareBurstMs = millisecondsOf([&] {
-        for (int i = 0; i < kParameterChanges; ++i) {
-            QSaveFile file(barePath);
-            file.open(QIODevice::WriteOnly);
-            QDataStream stream(&file);
-            stream.setVersion(tessivar::kDataStreamVersion);
-            stream << QVariant(QString::number(i));
-            file.commit();
-        }
-    });
-    out << kParameterChanges << " changes and their checksum:          " << burstMs << " ms\n";
-    out << kParameterChanges << " bare QSaveFile writes:               " << bareBurstMs << " ms\n";
-    out << "  ratio:                                  " << burstMs / bareBurstMs << "\n";
     return 0;
 }

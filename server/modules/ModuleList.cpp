@@ -3,7 +3,6 @@
 #include "core/ApplicationConstants.h"
 #include "core/Logging.h"
 #include "modules/FolderSwap.h"
-#include "modules/PendingChecksums.h"
 #include "modules/PluginManager.h"
 #include "modules/sdk/TessivarModuleDataInfo.h"
 #include "modules/sdk/TessivarModuleInstance.h"
@@ -26,11 +25,7 @@ ModuleList::ModuleList(QObject* parent)
     qRegisterMetaType<ModuleSource*>("ModuleSource*");
 }
 
-ModuleList::~ModuleList()
-{
-    // The blocks' last changes are signed while their folders are certainly there.
-    tessivar::PendingChecksums::instance().Flush();
-}
+ModuleList::~ModuleList() = default;
 
 int ModuleList::rowCount(const QModelIndex& parent) const
 {

@@ -5,7 +5,6 @@
 #include "core/Logging.h"
 #include "modules/FolderSwap.h"
 #include "modules/KeyFileNames.h"
-#include "modules/PendingChecksums.h"
 #include "modules/ValueFiles.h"
 
 #include <QDataStream>
@@ -97,8 +96,6 @@ bool ModuleRecord::IsStored() const
 
 void ModuleRecord::Load(const QString& folderPath)
 {
-    // What this process changed is signed on the disk before it is read back.
-    tessivar::PendingChecksums::instance().Flush();
     m_folder = QDir(QFileInfo(folderPath).absoluteFilePath());
     const std::optional<BlockId_t> blockId = blockIdOfFolder(m_folder.dirName());
     m_valid = blockId.has_value();
@@ -130,7 +127,6 @@ std::optional<quint16> ModuleRecord::ReadFields()
 
 bool ModuleRecord::HoldsCompleteBlock(const QString& folderPath, BlockId_t blockId)
 {
-    tessivar::PendingChecksums::instance().Flush();
     ModuleRecord record;
     record.m_folder = QDir(QFileInfo(folderPath).absoluteFilePath());
     record.m_blockId = blockId;
@@ -214,8 +210,6 @@ void ModuleRecord::SetBlockId(BlockId_t blockId)
     // place: a crash leaves either no block or a complete one.
     const QDir previous = m_folder;
     const bool wasStored = IsStored();
-    if (wasStored)
-        tessivar::PendingChecksums::instance().Cancel(previous.absolutePath());
     m_folder = QDir(staging);
     for (const QString& key : StoredKeys()) {
         if (!tessivar::ValueFiles::WriteKey(m_folder, key, FieldValue(key), false))
@@ -323,7 +317,7 @@ bool ModuleRecord::ReplaceStoredEntry(const QVariantMap& map, const QString& map
     if (!tessivar::ValueFiles::WriteValue(path, value))
         qCWarning(lcModules) << "Could not store" << mapKey << "of block" << m_blockId << "in"
                              << m_folder.absolutePath();
-    WriteCrc(Durability::Deferred);
+    WriteCrc(Durability::Unsynced);
     return true;
 }
 
@@ -369,7 +363,7 @@ void ModuleRecord::WriteKey(const QString& key, const QVariant& value, bool repl
     // record whose checksum is stale, which loads with a warning.
     if (!tessivar::ValueFiles::WriteKey(m_folder, key, value, replace))
         qCWarning(lcModules) << "Could not store" << key << "of block" << m_blockId << "in" << m_folder.absolutePath();
-    WriteCrc(Durability::Deferred);
+    WriteCrc(Durability::Unsynced);
 }
 
 void ModuleRecord::WriteCrc(Durability durability)
@@ -377,11 +371,10 @@ void ModuleRecord::WriteCrc(Durability durability)
     // After a change the value is on the disk already; a checksum that did not reach
     // it before a power cut only makes the block load with a warning.
     const QString path = m_folder.filePath(kChecksum);
-    if (durability == Durability::Deferred) {
-        tessivar::PendingChecksums::instance().Schedule(path, ComputeCrc());
-        return;
-    }
-    if (!tessivar::ValueFiles::WriteValue(path, QVariant::fromValue<ushort>(ComputeCrc())))
+    const QVariant crc = QVariant::fromValue<ushort>(ComputeCrc());
+    const bool written = durability == Durability::Synced ? tessivar::ValueFiles::WriteValue(path, crc)
+                                                          : tessivar::ValueFiles::WriteValueUnsynced(path, crc);
+    if (!written)
         qCWarning(lcModules) << "Could not store the checksum of block" << m_blockId << "in" << m_folder.absolutePath();
 }
 
@@ -400,7 +393,6 @@ void ModuleRecord::Remove()
 {
     if (!IsStored())
         return;
-    tessivar::PendingChecksums::instance().Cancel(m_folder.absolutePath());
     tessivar::FolderSwap::RemoveFolder(m_folder.absolutePath());
     m_folder = QDir();
 }

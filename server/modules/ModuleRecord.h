@@ -87,9 +87,7 @@ private:
     void AssignStoredValue(const QString& key, const QVariant& value);
     QVariant FieldValue(const QString& key) const;
     void WriteKey(const QString& key, const QVariant& value, bool replace);
-    // Synced: written and on the disk now. Deferred: written a moment later, once a
-    // burst of changes is over (PendingChecksums).
-    enum class Durability { Synced, Deferred };
+    enum class Durability { Synced, Unsynced };
     void WriteCrc(Durability durability);
     template<typename T> void SetField(T& field, const T& value, const QString& key);
     void SetMapEntry(QVariantMap& map, const QString& mapKey, const QString& key, const QVariant& value);

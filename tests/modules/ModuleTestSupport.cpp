@@ -1,5 +1,4 @@
 #include "ModuleTestSupport.h"
-#include "modules/PendingChecksums.h"
 
 #include "core/ApplicationConstants.h"
 
@@ -42,8 +41,6 @@ bool writeStoredValue(const QString& path, const QVariant& value)
 
 QStringList filesBelow(const QString& folder)
 {
-    // A change's checksum follows it a moment later: the test looks once it has.
-    tessivar::PendingChecksums::instance().Flush();
     // Absolute paths: QDir::relativeFilePath leaves a relative path as it is.
     QStringList files;
     const QDir root(QFileInfo(folder).absoluteFilePath());

@@ -1,7 +1,6 @@
 #include "ModuleTestSupport.h"
 
 #include "modules/ModuleRecord.h"
-#include "modules/PendingChecksums.h"
 #include "support/TestWorkingFolder.h"
 
 #include <QColor>
@@ -71,8 +70,6 @@ private Q_SLOTS:
     void folderWrittenByAnotherProgramLoads();
     void clientParameterChangeRewritesOnlyItsFileAndCrc();
     void sameValueWritesNothing();
-    void checksumFollowsABurstOfChanges_data();
-    void checksumFollowsABurstOfChanges();
     void replacedMapLosesRemovedEntries();
     void valueMayTurnIntoMapAndBack();
     void unsafeKeysAreStoredUnderSafeNames();
@@ -502,46 +499,6 @@ void TestModuleRecord::folderNotNamedByANumberIsInvalid()
 
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Could not open module"));
     QVERIFY(!ModuleRecord(modulesPath("99999999999")).IsValid());
-}
-
-void TestModuleRecord::checksumFollowsABurstOfChanges_data()
-{
-    QTest::addColumn<bool>("removedMeanwhile");
-    QTest::newRow("kept") << false;
-    QTest::newRow("removed before the checksum") << true;
-}
-
-// Each change writes its own file at once; the checksum follows once the burst is over,
-// and a block removed meanwhile is not brought back by it.
-void TestModuleRecord::checksumFollowsABurstOfChanges()
-{
-    QFETCH(bool, removedMeanwhile);
-    TestWorkingFolder folder;
-    tessivar::PendingChecksums& pending = tessivar::PendingChecksums::instance();
-    pending.SetDelay(std::chrono::milliseconds(20));
-    ModuleRecord record = sampleRecord();
-    record.SetBlockId(8);
-    const QVariant signedBefore = readStoredValue(modulesPath("8/crc"));
-
-    record.SetClientParameter("Text", "one");
-    record.SetClientParameter("Text", "two");
-    record.SetLocalParameter("Path", "/bin/sh");
-    QCOMPARE(readStoredValue(modulesPath("8/ClientParameters/Text")), QVariant("two"));
-    QCOMPARE(readStoredValue(modulesPath("8/LocalParameters/Path")), QVariant("/bin/sh"));
-    QCOMPARE(readStoredValue(modulesPath("8/crc")), signedBefore);
-    QVERIFY(pending.IsPending(modulesPath("8/crc")));
-
-    if (removedMeanwhile) {
-        record.Remove();
-        QVERIFY(!pending.IsPending(modulesPath("8/crc")));
-        QCoreApplication::processEvents();
-        QVERIFY(!QDir(modulesPath("8")).exists());
-    } else {
-        QTRY_COMPARE(readStoredValue(modulesPath("8/crc")).value<ushort>(), record.ComputeCrc());
-        QTest::failOnWarning(QRegularExpression("Invalid CRC"));
-        QCOMPARE(ModuleRecord(modulesPath("8")).GetClientParameters().value("Text"), QVariant("two"));
-    }
-    pending.SetDelay(tessivar::PendingChecksums::kDefaultDelay);
 }
 
 void TestModuleRecord::removeDeletesOnlyItsOwnFolder()
