@@ -256,7 +256,9 @@ void TessivarServerApplication::checkSoftwareVersion()
         qCInfo(lcApp).noquote() << "Software updated from" << stored.toString() << "to" << softwareVersion().toString();
         Q_EMIT releaseNotesRequested();
     }
-    m_configuration.setSoftwareVersion(softwareVersion());
+    // Stored once per version: a synced settings write on every start costs the start.
+    if (stored != softwareVersion() || !m_configuration.StoresSoftwareVersion())
+        m_configuration.setSoftwareVersion(softwareVersion());
 }
 
 void TessivarServerApplication::onNetworkError(QString errorDescription)

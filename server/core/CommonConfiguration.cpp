@@ -95,9 +95,10 @@ void CommonConfiguration::writeValue(const QString& group, const QString& key, c
 {
     m_settings->beginGroup(group);
     m_settings->setValue(key, value);
-    m_settings->sync();
     m_settings->endGroup();
 
+    // One sync for the value and its version: each sync rewrites the whole file and
+    // waits for the disk.
     QVariantMap versions = m_settings->value(kParameterVersionsKey).toMap();
     versions.insert(parameterName(group, key), QVariant::fromValue(softwareVersion()));
     m_settings->setValue(kParameterVersionsKey, versions);
@@ -172,6 +173,11 @@ void CommonConfiguration::setDeviceName(const QString& value)
 QVersionNumber CommonConfiguration::SoftwareVersion() const
 {
     return read<QVersionNumber>(m_commonGroup, QStringLiteral("SoftwareVersion"), softwareVersion());
+}
+
+bool CommonConfiguration::StoresSoftwareVersion() const
+{
+    return m_settings->contains(parameterName(m_commonGroup, QStringLiteral("SoftwareVersion")));
 }
 
 void CommonConfiguration::setSoftwareVersion(const QVersionNumber& value)

@@ -46,6 +46,8 @@ public:
     void setDeviceName(const QString& value);
     QVersionNumber SoftwareVersion() const;
     void setSoftwareVersion(const QVersionNumber& value);
+    // Whether "SoftwareVersion" is in the file at all (SoftwareVersion() falls back to this build).
+    bool StoresSoftwareVersion() const;
     bool FirstLaunch() const;
     void setFirstLaunch(bool value);
     bool LogDebug() const;
@@ -89,14 +91,12 @@ protected:
     QVariant readValue(const QString& group, const QString& key, const QVariant& defaultValue) const;
     void writeValue(const QString& group, const QString& key, const QVariant& value);
 
-    template<typename T>
-    T read(const QString& group, const QString& key, const T& defaultValue) const
+    template<typename T> T read(const QString& group, const QString& key, const T& defaultValue) const
     {
         return convertTo<T>(readValue(group, key, QVariant::fromValue(defaultValue)));
     }
 
-    template<typename T>
-    static T convertTo(QVariant value)
+    template<typename T> static T convertTo(QVariant value)
     {
         const QMetaType wanted = QMetaType::fromType<T>();
         if (value.metaType() == wanted)
@@ -114,7 +114,6 @@ protected:
     QMap<QString, bool> m_parameterAvailability;
 };
 
-template<>
-QVersionNumber CommonConfiguration::convertTo<QVersionNumber>(QVariant value);
+template<> QVersionNumber CommonConfiguration::convertTo<QVersionNumber>(QVariant value);
 
 } // namespace tessivar
