@@ -1,8 +1,8 @@
 // The socket manager against real loopback peers: one connection per address, the idle
 // drop through an injected clock, outgoing connections, datagrams and hostile input.
-#include "LogCapture.h"
 #include "RawWebSocketClient.h"
 #include "TestPeer.h"
+#include "support/LogCapture.h"
 
 #include "communication/MessageCodec.h"
 #include "communication/messages/Message_Hello.h"

@@ -1,6 +1,6 @@
 // The socket classes on their own: the WebSocket server, one connection, the UDP socket.
-#include "LogCapture.h"
 #include "RawWebSocketClient.h"
+#include "support/LogCapture.h"
 
 #include "communication/network/ConnectedSocket.h"
 #include "communication/network/ConnectedSocketServer.h"
