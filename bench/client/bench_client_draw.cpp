@@ -41,19 +41,7 @@ namespace {
 
 constexpr int kBlocks = 200;
 
-struct Figures {
-    double medianMs = 0;
-    double p99Ms = 0;
-};
-
-Figures figuresOf(std::vector<qint64> nanoseconds)
-{
-    std::sort(nanoseconds.begin(), nanoseconds.end());
-    const auto at = [&nanoseconds](double share) {
-        return double(nanoseconds[std::min(nanoseconds.size() - 1, size_t(share * double(nanoseconds.size())))]) / 1e6;
-    };
-    return {at(0.5), at(0.99)};
-}
+using Figures = bench::Percentiles;
 
 // Items by the visual tree, where a view's delegates are (not always QObject children).
 QQuickItem* findItem(QQuickItem* item, const QString& name)
@@ -102,7 +90,7 @@ std::optional<Figures> throughTheClient(QQuickWindow* window, test::FakeServer& 
         if (!waitFor([&] { return blocks->rowCount() == 0; }, 5000))
             return std::nullopt;
     }
-    return figuresOf(times);
+    return bench::percentilesOf(times, 1e6);
 }
 
 std::optional<Figures> bare(const QUrl& widget, QSize size)
@@ -134,7 +122,7 @@ std::optional<Figures> bare(const QUrl& widget, QSize size)
         times.push_back(timer.nsecsElapsed());
         delete item;
     }
-    return figuresOf(times);
+    return bench::percentilesOf(times, 1e6);
 }
 
 } // namespace
@@ -200,11 +188,10 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("%d blocks, one at a time, on loopback\n", kBlocks);
-    std::printf("RegisterModule -> block drawn in the client: median %.2f ms, p99 %.2f ms\n", client->medianMs,
-                client->p99Ms);
-    std::printf("bare widget created and drawn:            median %.2f ms, p99 %.2f ms\n", baseline->medianMs,
-                baseline->p99Ms);
-    std::printf("ratio: median %.2f, p99 %.2f\n", client->medianMs / baseline->medianMs,
-                client->p99Ms / baseline->p99Ms);
+    std::printf("RegisterModule -> block drawn in the client: median %.2f ms, p99 %.2f ms\n", client->median,
+                client->p99);
+    std::printf("bare widget created and drawn:            median %.2f ms, p99 %.2f ms\n", baseline->median,
+                baseline->p99);
+    std::printf("ratio: median %.2f, p99 %.2f\n", client->median / baseline->median, client->p99 / baseline->p99);
     return 0;
 }

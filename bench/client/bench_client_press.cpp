@@ -86,20 +86,7 @@ bool prepareClient(const QString& folder)
         && layout.write(QJsonDocument(QJsonObject{{QStringLiteral("Blocks"), QJsonArray{block}}}).toJson()) > 0;
 }
 
-struct Figures {
-    double medianUs = 0;
-    double p99Us = 0;
-};
-
-Figures figuresOf(std::vector<qint64> nanoseconds)
-{
-    std::sort(nanoseconds.begin(), nanoseconds.end());
-    const auto at = [&nanoseconds](double share) {
-        return double(nanoseconds[std::min(nanoseconds.size() - 1, size_t(share * double(nanoseconds.size())))])
-            / 1000.0;
-    };
-    return {at(0.5), at(0.99)};
-}
+using Figures = bench::Percentiles;
 
 // Each press waits for the echo of its own value before the next.
 std::optional<Figures> pressThroughTheServer(client::ClientController& controller)
@@ -120,7 +107,7 @@ std::optional<Figures> pressThroughTheServer(client::ClientController& controlle
             return std::nullopt;
         times.push_back(timer.nsecsElapsed());
     }
-    return figuresOf(times);
+    return bench::percentilesOf(times, 1e3);
 }
 
 // The same envelope to a bare QWebSocket echo and back.
@@ -154,7 +141,7 @@ std::optional<Figures> pressThroughABareEcho()
             return std::nullopt;
         times.push_back(timer.nsecsElapsed());
     }
-    return figuresOf(times);
+    return bench::percentilesOf(times, 1e3);
 }
 
 } // namespace
@@ -206,8 +193,8 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("%d presses, one at a time, on loopback\n", kPresses);
-    std::printf("client -> server -> client: median %.1f us, p99 %.1f us\n", client->medianUs, client->p99Us);
-    std::printf("bare WebSocket echo:       median %.1f us, p99 %.1f us\n", bare->medianUs, bare->p99Us);
-    std::printf("ratio: median %.2f, p99 %.2f\n", client->medianUs / bare->medianUs, client->p99Us / bare->p99Us);
+    std::printf("client -> server -> client: median %.1f us, p99 %.1f us\n", client->median, client->p99);
+    std::printf("bare WebSocket echo:       median %.1f us, p99 %.1f us\n", bare->median, bare->p99);
+    std::printf("ratio: median %.2f, p99 %.2f\n", client->median / bare->median, client->p99 / bare->p99);
     return 0;
 }

@@ -4,7 +4,9 @@
 #include <QElapsedTimer>
 #include <QNetworkInterface>
 
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 namespace tessivar::bench {
 
@@ -30,6 +32,25 @@ inline bool waitFor(const std::function<bool()>& condition, int timeoutMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     return true;
+}
+
+// The median and the 99th percentile of durations given in nanoseconds, counted in units
+// of `unitNanoseconds` (1e3 for microseconds, 1e6 for milliseconds).
+struct Percentiles {
+    double median = 0;
+    double p99 = 0;
+};
+
+inline Percentiles percentilesOf(std::vector<qint64> nanoseconds, double unitNanoseconds)
+{
+    if (nanoseconds.empty())
+        return {};
+    std::sort(nanoseconds.begin(), nanoseconds.end());
+    const auto at = [&nanoseconds, unitNanoseconds](double share) {
+        const size_t index = std::min(nanoseconds.size() - 1, size_t(share * double(nanoseconds.size())));
+        return double(nanoseconds[index]) / unitNanoseconds;
+    };
+    return {at(0.5), at(0.99)};
 }
 
 } // namespace tessivar::bench
