@@ -77,7 +77,9 @@ private Q_SLOTS:
 
         QVERIFY(m_ui->click(QStringLiteral("button_EditMode")));
         QVERIFY(m_ui->click(QStringLiteral("button_AddProfile")));
-        QVERIFY(m_ui->typeInto(QStringLiteral("field_ProfileName"), QStringLiteral("Evening")));
+        QVERIFY(m_ui->typeInto(QStringLiteral("field_ProfileName"), QStringLiteral("Evening"), false));
+        QCOMPARE(m_ui->text(QStringLiteral("field_ProfileName")), QStringLiteral("Evening"));
+        m_ui->key(Qt::Key_Return);
         QTRY_COMPARE(m_controller->blockModel()->profiles(),
                      (QStringList{QStringLiteral("Dashboard"), QStringLiteral("Evening")}));
         QCOMPARE(m_controller->currentProfile(), QStringLiteral("Evening"));

@@ -9,6 +9,7 @@ choose for the Shortcut block and the dashboard file written by the export.
 """
 
 import os
+import re
 import subprocess
 import sys
 import time
@@ -355,13 +356,18 @@ def client_block(index, timeout=STEP_TIMEOUT):
 
 
 def block_count():
+    """The blocks the server keeps: folders named as blocks. A block being written or
+    removed passes through "<name>.new" or "<name>.removed", which the server's loader
+    ignores, and a rename between listing and looking would count it twice or not at all."""
     folder = os.path.join(SERVER_DATA, "modules")
-    return len([name for name in os.listdir(folder) if os.path.isdir(os.path.join(folder, name))])
+    return len([name for name in os.listdir(folder) if re.fullmatch(r"[0-9]+(-[0-9]+)?", name)])
 
 
 def wait_for(condition, timeout=STEP_TIMEOUT):
     deadline = time.time() + timeout
-    while not condition() and time.time() < deadline:
+    while time.time() < deadline:
+        if condition():
+            return True
         time.sleep(0.3)
     return condition()
 

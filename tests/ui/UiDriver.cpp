@@ -7,7 +7,9 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTest>
+#include <QtQuickTest/quicktest.h>
 #include <algorithm>
+#include <optional>
 
 namespace tessivar::test {
 
@@ -83,19 +85,28 @@ bool UiDriver::click(const QString& objectName, Qt::MouseButton button)
         return false;
     scrollIntoView(find(objectName));
     // Layouts settle and panels slide in first: the item is clicked where it comes to rest.
+    // On a loaded machine frames come late: a place read while a layout is still pending
+    // is where the item was, not where it goes.
     QPointer<QQuickItem> item = find(objectName);
     auto centreOf = [&item] { return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint(); };
-    QPoint centre = centreOf();
+    auto settled = [this] { return !QQuickTest::qIsPolishScheduled(m_window); };
+    std::optional<QPoint> centre;
+    if (settled())
+        centre = centreOf();
     for (int i = 0; i < 100; ++i) {
         QTest::qWait(20);
         if (!item)
             return false;
+        if (!settled())
+            continue;
         const QPoint now = centreOf();
-        if (now == centre)
+        if (centre == now)
             break;
         centre = now;
     }
-    QTest::mouseClick(m_window, button, Qt::NoModifier, centre);
+    if (!centre)
+        centre = centreOf();
+    QTest::mouseClick(m_window, button, Qt::NoModifier, *centre);
     return true;
 }
 
