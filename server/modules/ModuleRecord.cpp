@@ -1,3 +1,5 @@
+// One block on disk in one file: its fields, the file of each and the checksum that binds
+// them; split, each half would need the other's keys.
 #include "modules/ModuleRecord.h"
 
 #include "core/ApplicationConstants.h"
