@@ -222,6 +222,17 @@ bool ValueFiles::WriteValueUnsynced(const QString& filePath, const QVariant& val
         qCWarning(lcModules) << "Could not write" << filePath << "value of type" << value.typeName();
         return false;
     }
+    // A value of the same size as the stored one (a checksum always is) is written over
+    // it in place: one small write within one block of the disk, without making and
+    // renaming a file. A symbolic link is replaced, never written through.
+    const QFileInfo stored(filePath);
+    if (stored.isFile() && !stored.isSymLink() && stored.size() == bytes.size()) {
+        QFile file(filePath);
+        if (file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered)
+            && file.write(bytes) == bytes.size())
+            return true;
+        qCWarning(lcModules) << "Could not write" << filePath << "in place:" << file.errorString();
+    }
     // Never read: loading takes "<name>%new" only beside a "<name>%old".
     const QString fresh = FolderSwap::NewName(filePath);
     QFile file(fresh);

@@ -31,9 +31,9 @@ public:
     static QList<QVariant> ReadKeys(const QDir& folder, const QStringList& keys, bool* leftovers = nullptr);
 
     static bool WriteValue(const QString& filePath, const QVariant& value);
-    // Replaces the file whole through a rename, as WriteValue, but without waiting for
-    // the disk: for what can be computed again (a checksum), where a lost write after a
-    // power cut costs a warning, not data.
+    // Replaces the file, as WriteValue, but without waiting for the disk, and in place
+    // when the stored value has the new one's size: for what can be computed again (a
+    // checksum), where a lost or torn write after a power cut costs a warning, not data.
     static bool WriteValueUnsynced(const QString& filePath, const QVariant& value);
     // Writes `value` under `key` in `folder`. Map values are written as folders where
     // only entries that are absent or differ are written; with `replace`, the map is

@@ -7,6 +7,7 @@
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
@@ -205,6 +206,26 @@ void TestModuleRecord::clientParameterChangeRewritesOnlyItsFileAndCrc()
     ageFiles(modulesPath("3"), kLongAgo);
     record.SetGeometry(QRectF(0, 0, 1, 1));
     QCOMPARE(filesChangedSince(modulesPath("3"), kLongAgo), QStringList({"Geometry", "crc"}));
+
+    // The checksum is written over in place only where it is a plain file of its size: a
+    // link is replaced (what it points to stays as it was), a damaged file replaced whole.
+    const QString crcPath = modulesPath("3/crc");
+    const QString outside = QDir::current().filePath("outside");
+    QVERIFY(writeStoredValue(outside, QVariant::fromValue<ushort>(1)));
+    QVERIFY(QFile::remove(crcPath) && QFile::link(outside, crcPath));
+    record.SetClientParameter("Text", "through a link");
+    QVERIFY(!QFileInfo(crcPath).isSymLink());
+    QCOMPARE(readStoredValue(outside).value<ushort>(), ushort(1));
+    QCOMPARE(readStoredValue(crcPath).value<ushort>(), record.ComputeCrc());
+    const qint64 crcSize = QFileInfo(crcPath).size();
+    {
+        QFile damaged(crcPath);
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray(64, '\xff'));
+    }
+    record.SetClientParameter("Text", "after damage");
+    QCOMPARE(QFileInfo(crcPath).size(), crcSize);
+    QCOMPARE(readStoredValue(crcPath).value<ushort>(), record.ComputeCrc());
 }
 
 void TestModuleRecord::sameValueWritesNothing()
