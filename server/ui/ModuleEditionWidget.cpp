@@ -61,13 +61,13 @@ ModuleSource* ModuleEditionWidget::module() const
 QObject* ModuleEditionWidget::moduleLocalParameters() const
 {
     TessivarModuleInstanceData* data = instanceData(m_module);
-    return data ? data->localParameters() : nullptr;
+    return data ? data->localParameters()->forQml() : nullptr;
 }
 
 QObject* ModuleEditionWidget::moduleClientParameters() const
 {
     TessivarModuleInstanceData* data = instanceData(m_module);
-    return data ? data->clientParameters() : nullptr;
+    return data ? data->clientParameters()->forQml() : nullptr;
 }
 
 QObject* ModuleEditionWidget::moduleHelpers() const

@@ -9,6 +9,9 @@
 
 #include <QColor>
 #include <QDir>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQmlExpression>
 #include <QQmlPropertyMap>
 #include <QSignalSpy>
 #include <QTest>
@@ -321,29 +324,40 @@ void TestModuleSource::removeFromStorageDeletesTheFolder()
 QTEST_GUILESS_MAIN(TestModuleSource)
 void TestModuleSource::propertyMapLoadSetsEveryKeyAndSignalsEachChange_data()
 {
+    QTest::addColumn<bool>("shownBefore");
     QTest::addColumn<QVariantMap>("before");
     QTest::addColumn<QVariantMap>("loaded");
     QTest::addColumn<QVariantMap>("after");
     QTest::addColumn<QStringList>("signalled");
 
-    QTest::newRow("new keys") << QVariantMap() << QVariantMap{{"A", 1}, {"B", "two"}, {"C", 3.5}}
-                              << QVariantMap{{"A", 1}, {"B", "two"}, {"C", 3.5}} << QStringList{"A", "B", "C"};
-    QTest::newRow("new, changed and unchanged keys")
-        << QVariantMap{{"A", 1}, {"B", 2}} << QVariantMap{{"A", 1}, {"B", 5}, {"C", 6}, {"D", 7}}
-        << QVariantMap{{"A", 1}, {"B", 5}, {"C", 6}, {"D", 7}} << QStringList{"B", "C", "D"};
-    // "keys" names a member of the map itself: it is refused, the others are set.
-    QTest::newRow("a key the map refuses") << QVariantMap() << QVariantMap{{"A", 1}, {"keys", 2}, {"Z", 3}}
-                                           << QVariantMap{{"A", 1}, {"Z", 3}} << QStringList{"A", "Z"};
+    // Each case with the map kept plain until the end, and with it handed to QML first.
+    for (const bool shown : {false, true}) {
+        const char* when = shown ? "shown in QML, " : "plain, ";
+        QTest::addRow("%snew keys", when)
+            << shown << QVariantMap() << QVariantMap{{"A", 1}, {"B", "two"}, {"C", 3.5}}
+            << QVariantMap{{"A", 1}, {"B", "two"}, {"C", 3.5}} << QStringList{"A", "B", "C"};
+        QTest::addRow("%snew, changed and unchanged keys", when)
+            << shown << QVariantMap{{"A", 1}, {"B", 2}} << QVariantMap{{"A", 1}, {"B", 5}, {"C", 6}, {"D", 7}}
+            << QVariantMap{{"A", 1}, {"B", 5}, {"C", 6}, {"D", 7}} << QStringList{"B", "C", "D"};
+        // "keys" names a member of the map itself: it is refused, the others are set.
+        QTest::addRow("%sa key the map refuses", when)
+            << shown << QVariantMap() << QVariantMap{{"A", 1}, {"keys", 2}, {"Z", 3}} << QVariantMap{{"A", 1}, {"Z", 3}}
+            << QStringList{"A", "Z"};
+    }
 }
 
 void TestModuleSource::propertyMapLoadSetsEveryKeyAndSignalsEachChange()
 {
+    QFETCH(bool, shownBefore);
     QFETCH(QVariantMap, before);
     QFETCH(QVariantMap, loaded);
     QFETCH(QVariantMap, after);
     QFETCH(QStringList, signalled);
 
     TessivarPropertyMap map;
+    QQmlEngine engine;
+    if (shownBefore)
+        engine.rootContext()->setContextProperty(QStringLiteral("map"), map.forQml());
     map.loadVariantMap(before);
     QSignalSpy changes(&map, &TessivarPropertyMap::valueChanged);
     map.loadVariantMap(loaded);
@@ -356,6 +370,20 @@ void TestModuleSource::propertyMapLoadSetsEveryKeyAndSignalsEachChange()
         QCOMPARE(map.value(keys.last()), after.value(keys.last()));
     }
     QCOMPARE(keys, signalled);
+
+    // QML sees every value, whenever the map was handed to it, and its writes come back.
+    if (!shownBefore)
+        engine.rootContext()->setContextProperty(QStringLiteral("map"), map.forQml());
+    for (auto it = after.cbegin(); it != after.cend(); ++it)
+        QCOMPARE(QQmlExpression(engine.rootContext(), nullptr, "map." + it.key()).evaluate().toString(),
+                 it.value().toString());
+    QCOMPARE(QQmlExpression(engine.rootContext(), nullptr, "map.keys().length").evaluate().toInt(), after.size());
+    changes.clear();
+    QQmlExpression(engine.rootContext(), nullptr, QStringLiteral("map.A = 9")).evaluate();
+    QCOMPARE(changes.size(), 1);
+    QCOMPARE(changes.first().at(0).toString(), "A");
+    QCOMPARE(changes.first().at(1).toInt(), 9);
+    QCOMPARE(map.toVariantMap().value("A").toInt(), 9);
 }
 
 #include "tst_modulesource.moc"

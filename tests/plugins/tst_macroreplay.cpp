@@ -70,8 +70,10 @@ private Q_SLOTS:
         MacroModule module;
         TessivarModuleInstanceData* data = module.instanceData();
         QQuickView editor;
-        editor.rootContext()->setContextProperty(QStringLiteral("moduleLocalParameters"), data->localParameters());
-        editor.rootContext()->setContextProperty(QStringLiteral("moduleClientParameters"), data->clientParameters());
+        editor.rootContext()->setContextProperty(QStringLiteral("moduleLocalParameters"),
+                                                 data->localParameters()->forQml());
+        editor.rootContext()->setContextProperty(QStringLiteral("moduleClientParameters"),
+                                                 data->clientParameters()->forQml());
         editor.rootContext()->setContextProperty(QStringLiteral("moduleHelpers"), data->helpers());
         editor.setResizeMode(QQuickView::SizeRootObjectToView);
         editor.resize(480, 480);

@@ -69,12 +69,12 @@ private:
         m_view = std::make_unique<QQuickView>();
         QQmlContext* context = m_view->rootContext();
         if (editor) {
-            context->setContextProperty(QStringLiteral("moduleLocalParameters"), data()->localParameters());
-            context->setContextProperty(QStringLiteral("moduleClientParameters"), data()->clientParameters());
+            context->setContextProperty(QStringLiteral("moduleLocalParameters"), data()->localParameters()->forQml());
+            context->setContextProperty(QStringLiteral("moduleClientParameters"), data()->clientParameters()->forQml());
             context->setContextProperty(QStringLiteral("moduleHelpers"), data()->helpers());
         } else {
-            context->setContextProperty(QStringLiteral("moduleParameters"), data()->clientParameters());
-            context->setContextProperty(QStringLiteral("moduleData"), data()->clientData());
+            context->setContextProperty(QStringLiteral("moduleParameters"), data()->clientParameters()->forQml());
+            context->setContextProperty(QStringLiteral("moduleData"), data()->clientData()->forQml());
         }
         m_view->setResizeMode(QQuickView::SizeRootObjectToView);
         m_view->resize(editor ? 480 : 256, editor ? 640 : 128);

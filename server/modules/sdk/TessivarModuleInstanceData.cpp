@@ -9,7 +9,6 @@ TessivarModuleInstanceData::TessivarModuleInstanceData(const QString& classId)
     , m_localParameters(std::make_unique<TessivarPropertyMap>())
     , m_clientParameters(std::make_unique<TessivarPropertyMap>())
     , m_clientData(std::make_unique<TessivarPropertyMap>())
-    , m_helpers(std::make_unique<QQmlPropertyMap>())
 {
     // Connected first, so that the module sees a change before the server stores it.
     QObject::connect(m_localParameters.get(), &TessivarPropertyMap::valueChanged, m_localParameters.get(),
@@ -68,7 +67,15 @@ void TessivarModuleInstanceData::setLocalParameterChangeCallback(LocalParameterC
 
 void TessivarModuleInstanceData::addHelper(const QString& name, QObject* helper)
 {
-    m_helpers->insert(name, QVariant::fromValue(helper));
+    helpers()->insert(name, QVariant::fromValue(helper));
+}
+
+QQmlPropertyMap* TessivarModuleInstanceData::helpers() const
+{
+    // Most modules have none, and a QML map is not free to make.
+    if (!m_helpers)
+        m_helpers = std::make_unique<QQmlPropertyMap>();
+    return m_helpers.get();
 }
 
 void TessivarModuleInstanceData::onReload()

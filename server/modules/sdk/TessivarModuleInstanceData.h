@@ -62,7 +62,8 @@ public:
     TessivarPropertyMap* localParameters() const { return m_localParameters.get(); }
     TessivarPropertyMap* clientParameters() const { return m_clientParameters.get(); }
     TessivarPropertyMap* clientData() const { return m_clientData.get(); }
-    QQmlPropertyMap* helpers() const { return m_helpers.get(); }
+    // The helpers for QML, made when first asked for.
+    QQmlPropertyMap* helpers() const;
 
     // Called after the stored values of a block were loaded into the maps.
     virtual void onReload();
@@ -72,7 +73,7 @@ private:
     std::unique_ptr<TessivarPropertyMap> m_localParameters;
     std::unique_ptr<TessivarPropertyMap> m_clientParameters;
     std::unique_ptr<TessivarPropertyMap> m_clientData;
-    std::unique_ptr<QQmlPropertyMap> m_helpers;
+    mutable std::unique_ptr<QQmlPropertyMap> m_helpers;
     LocalParameterChangeCallback m_localParameterChangeCallback;
     bool m_displayTitleEditable = true;
 };
