@@ -67,14 +67,22 @@ void TessivarModuleInstanceData::setLocalParameterChangeCallback(LocalParameterC
 
 void TessivarModuleInstanceData::addHelper(const QString& name, QObject* helper)
 {
-    helpers()->insert(name, QVariant::fromValue(helper));
+    if (m_helpers)
+        m_helpers->insert(name, QVariant::fromValue(helper));
+    else
+        m_helperObjects.insert(name, QVariant::fromValue(helper));
 }
 
 QQmlPropertyMap* TessivarModuleInstanceData::helpers() const
 {
-    // Most modules have none, and a QML map is not free to make.
-    if (!m_helpers)
+    // Made for the editor only: a QML map is not free to make, and most blocks are never
+    // edited.
+    if (!m_helpers) {
         m_helpers = std::make_unique<QQmlPropertyMap>();
+        if (!m_helperObjects.isEmpty())
+            m_helpers->insert(m_helperObjects);
+        m_helperObjects.clear();
+    }
     return m_helpers.get();
 }
 

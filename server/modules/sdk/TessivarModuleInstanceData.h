@@ -2,6 +2,7 @@
 
 #include "TessivarPluginGlobal.h"
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 
@@ -74,6 +75,7 @@ private:
     std::unique_ptr<TessivarPropertyMap> m_clientParameters;
     std::unique_ptr<TessivarPropertyMap> m_clientData;
     mutable std::unique_ptr<QQmlPropertyMap> m_helpers;
+    mutable QVariantHash m_helperObjects; // until helpers() is first asked for
     LocalParameterChangeCallback m_localParameterChangeCallback;
     bool m_displayTitleEditable = true;
 };
