@@ -34,13 +34,6 @@ namespace {
 
 const QString kMinimizedArgument = QStringLiteral("--minimized");
 
-TessivarServerApplication::Options optionsFromArguments(const QStringList& arguments)
-{
-    TessivarServerApplication::Options options;
-    options.minimized = arguments.contains(kMinimizedArgument);
-    return options;
-}
-
 // A port the devices could not find (0, or out of range in a hand-edited file) falls
 // back to the default rather than being truncated into some other port.
 quint16 configuredPort(const Configuration& configuration)
@@ -53,6 +46,13 @@ quint16 configuredPort(const Configuration& configuration)
 }
 
 } // namespace
+
+TessivarServerApplication::Options TessivarServerApplication::optionsFromArguments(const QStringList& arguments)
+{
+    Options options;
+    options.minimized = arguments.contains(kMinimizedArgument);
+    return options;
+}
 
 TessivarServerApplication::TessivarServerApplication(const QStringList& arguments, Configuration& configuration,
                                                      QObject* parent)
@@ -175,6 +175,8 @@ void TessivarServerApplication::createMainComponent()
 {
     m_engine.setIncubationController(&m_incubationController);
     m_mainComponent.loadUrl(QUrl(QStringLiteral("qrc:/MainWindow.qml")));
+    if (m_options.beforeWindowsCreated)
+        m_options.beforeWindowsCreated();
     m_mainObject.reset(m_mainComponent.create());
     if (!m_mainObject) {
         qCWarning(lcApp) << "Component not created";

@@ -24,6 +24,7 @@
 #include <QVersionNumber>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 class QMenu;
@@ -72,7 +73,12 @@ public:
         // A firewall tool that does not answer in this time reads as "unknown".
         std::chrono::milliseconds firewallToolTimeout{15000};
         platform::FirewallReadOptions firewallReadOptions;
+        // Called once the QML types are loaded, before the first window is made (the
+        // program waits there for its fonts).
+        std::function<void()> beforeWindowsCreated;
     };
+
+    static Options optionsFromArguments(const QStringList& arguments);
 
     explicit TessivarServerApplication(const QStringList& arguments,
                                        Configuration& configuration = Configuration::instance(),

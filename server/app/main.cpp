@@ -1,3 +1,4 @@
+#include "app/ApplicationFonts.h"
 #include "app/SingleInstance.h"
 #include "app/TerminationSignalWatcher.h"
 #include "app/TessivarServerApplication.h"
@@ -10,7 +11,6 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFontDatabase>
 #include <QIcon>
 
 #include <cstdio>
@@ -63,10 +63,7 @@ int main(int argc, char* argv[])
     tessivar::startupMark("QApplication");
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/Images/Icon_taskbar.ico")));
     QApplication::setApplicationDisplayName(QString::fromLatin1(tessivar::kApplicationDisplayName));
-    for (const char* font : {"Bold", "Light", "Medium", "Regular", "Thin"})
-        QFontDatabase::addApplicationFont(QStringLiteral(":/font/Font/Roboto-%1.ttf").arg(QLatin1String(font)));
-    QApplication::setFont(QFont(QStringLiteral("Roboto-Thin")));
-    tessivar::startupMark("fonts");
+    tessivar::ApplicationFonts fonts;
     QApplication::setOrganizationName(QString::fromLatin1(tessivar::kOrganisationName));
     QApplication::setOrganizationDomain(QString::fromLatin1(tessivar::kOrganisationDomain));
     QApplication::setApplicationName(QString::fromLatin1(tessivar::kApplicationName));
@@ -82,7 +79,13 @@ int main(int argc, char* argv[])
     instance.listen();
     tessivar::startupMark("single instance");
 
-    auto server = std::make_unique<tessivar::TessivarServerApplication>(QApplication::arguments());
+    tessivar::TessivarServerApplication::Options options
+        = tessivar::TessivarServerApplication::optionsFromArguments(QApplication::arguments());
+    options.beforeWindowsCreated = [&fonts] {
+        fonts.waitUntilRegistered();
+        tessivar::startupMark("fonts waited for");
+    };
+    auto server = std::make_unique<tessivar::TessivarServerApplication>(options, tessivar::Configuration::instance());
     QObject::connect(server.get(), &QObject::destroyed, [] { tessivar::restorePreviousHandler(); });
     if (!server->isValid())
         return 1;
