@@ -25,49 +25,57 @@ TessivarPopup {
         onTriggered: popup.checkException()
     }
 
-    TessivarLabel {
-        objectName: "text_FirewallBlocking"
-        width: parent.width
-        wrapMode: Text.Wrap
-        // Named after the firewall the user has: only Windows has "the Windows firewall".
-        text: Qt.platform.os === "windows" ? qsTr("The Windows firewall seems to be blocking the application.")
-                                           : qsTr("The firewall seems to be blocking the application.")
-    }
-    TessivarLabel {
-        width: parent.width
-        wrapMode: Text.Wrap
-        color: Theme.secondaryText
-        text: qsTr("Phones and tablets may not find Tessivar. Adding an exception needs administrator rights once.")
-    }
-    buttons: [
-        TessivarButton {
-            objectName: "button_FirewallIgnore"
-            text: qsTr("Ignore")
-            Accessible.description: ignoreTip.text
-            ToolTip {
-                id: ignoreTip
-                visible: parent.hovered
-                delay: 500
-                text: qsTr("Do not ask again")
+    lazyContent: Component {
+        Column {
+            spacing: Theme.gap
+            TessivarLabel {
+                objectName: "text_FirewallBlocking"
+                width: parent.width
+                wrapMode: Text.Wrap
+                // Named after the firewall the user has: only Windows has "the Windows firewall".
+                text: Qt.platform.os === "windows" ? qsTr("The Windows firewall seems to be blocking the application.")
+                                                   : qsTr("The firewall seems to be blocking the application.")
             }
-            onClicked: {
-                Configuration.IgnoreFirewall = true
-                popup.close()
-            }
-        },
-        TessivarButton {
-            objectName: "button_FirewallLater"
-            text: qsTr("Close")
-            onClicked: popup.close()
-        },
-        TessivarButton {
-            objectName: "button_FirewallAdd"
-            primary: true
-            text: qsTr("Add Firewall Exception")
-            onClicked: {
-                Controller.addApplicationFirewallException()
-                popup.close()
+            TessivarLabel {
+                width: parent.width
+                wrapMode: Text.Wrap
+                color: Theme.secondaryText
+                text: qsTr("Phones and tablets may not find Tessivar. Adding an exception needs administrator rights once.")
             }
         }
-    ]
+    }
+    lazyButtons: Component {
+        Row {
+            spacing: Theme.gap
+            TessivarButton {
+                objectName: "button_FirewallIgnore"
+                text: qsTr("Ignore")
+                Accessible.description: ignoreTip.text
+                ToolTip {
+                    id: ignoreTip
+                    visible: parent.hovered
+                    delay: 500
+                    text: qsTr("Do not ask again")
+                }
+                onClicked: {
+                    Configuration.IgnoreFirewall = true
+                    popup.close()
+                }
+            }
+            TessivarButton {
+                objectName: "button_FirewallLater"
+                text: qsTr("Close")
+                onClicked: popup.close()
+            }
+            TessivarButton {
+                objectName: "button_FirewallAdd"
+                primary: true
+                text: qsTr("Add Firewall Exception")
+                onClicked: {
+                    Controller.addApplicationFirewallException()
+                    popup.close()
+                }
+            }
+        }
+    }
 }

@@ -51,17 +51,19 @@ Item {
         id: busy
         objectName: "popup_TaskBusy"
         closable: false
-        Row {
-            spacing: Theme.groupGap
-            Accessible.role: Accessible.AlertMessage
-            Accessible.name: tasks.currentTask ? tasks.currentTask.description : ""
-            TessivarBusyIndicator { anchors.verticalCenter: parent.verticalCenter; running: busy.visible }
-            TessivarLabel {
-                objectName: "text_TaskDescription"
-                anchors.verticalCenter: parent.verticalCenter
-                width: busy.availableWidth - 48
-                wrapMode: Text.Wrap
-                text: tasks.currentTask ? tasks.currentTask.description : ""
+        lazyContent: Component {
+            Row {
+                spacing: Theme.groupGap
+                Accessible.role: Accessible.AlertMessage
+                Accessible.name: tasks.currentTask ? tasks.currentTask.description : ""
+                TessivarBusyIndicator { anchors.verticalCenter: parent.verticalCenter; running: busy.visible }
+                TessivarLabel {
+                    objectName: "text_TaskDescription"
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: busy.availableWidth - 48
+                    wrapMode: Text.Wrap
+                    text: tasks.currentTask ? tasks.currentTask.description : ""
+                }
             }
         }
     }
@@ -71,35 +73,39 @@ Item {
         objectName: "popup_TaskResult"
         closable: false
         title: tasks.currentTask ? tasks.currentTask.completion.title : ""
-        TessivarLabel {
-            objectName: "text_TaskMessage"
-            Accessible.role: Accessible.AlertMessage
-            Accessible.name: result.title !== "" ? result.title + ": " + text : text
-            width: parent.width
-            wrapMode: Text.Wrap
-            text: tasks.currentTask ? tasks.currentTask.completion.message : ""
-        }
-        buttons: [
-            TessivarButton {
-                objectName: "button_TaskNo"
-                visible: tasks.offered(tasks.buttonNo)
-                text: qsTr("No")
-                onClicked: tasks.complete(tasks.buttonNo)
-            },
-            TessivarButton {
-                objectName: "button_TaskYes"
-                visible: tasks.offered(tasks.buttonYes)
-                primary: true
-                text: qsTr("Yes")
-                onClicked: tasks.complete(tasks.buttonYes)
-            },
-            TessivarButton {
-                objectName: "button_TaskOk"
-                visible: tasks.offered(tasks.buttonOk) || !(tasks.offered(tasks.buttonYes) || tasks.offered(tasks.buttonNo))
-                primary: true
-                text: qsTr("OK")
-                onClicked: tasks.complete(tasks.buttonOk)
+        lazyContent: Component {
+            TessivarLabel {
+                objectName: "text_TaskMessage"
+                Accessible.role: Accessible.AlertMessage
+                Accessible.name: result.title !== "" ? result.title + ": " + text : text
+                wrapMode: Text.Wrap
+                text: tasks.currentTask ? tasks.currentTask.completion.message : ""
             }
-        ]
+        }
+        lazyButtons: Component {
+            Row {
+                spacing: Theme.gap
+                TessivarButton {
+                    objectName: "button_TaskNo"
+                    visible: tasks.offered(tasks.buttonNo)
+                    text: qsTr("No")
+                    onClicked: tasks.complete(tasks.buttonNo)
+                }
+                TessivarButton {
+                    objectName: "button_TaskYes"
+                    visible: tasks.offered(tasks.buttonYes)
+                    primary: true
+                    text: qsTr("Yes")
+                    onClicked: tasks.complete(tasks.buttonYes)
+                }
+                TessivarButton {
+                    objectName: "button_TaskOk"
+                    visible: tasks.offered(tasks.buttonOk) || !(tasks.offered(tasks.buttonYes) || tasks.offered(tasks.buttonNo))
+                    primary: true
+                    text: qsTr("OK")
+                    onClicked: tasks.complete(tasks.buttonOk)
+                }
+            }
+        }
     }
 }

@@ -5,6 +5,10 @@ import com.tessivar.widgets 1.0
 
 // A modal card centred over the window: a title, the content, and a row of buttons.
 // Escape closes it unless `closable` is false.
+//
+// A popup that is seldom shown gives its content and buttons as components instead
+// (`lazyContent`, `lazyButtons`): they are made when it first opens, not with the window
+// at the start.
 Popup {
     id: popup
 
@@ -12,6 +16,11 @@ Popup {
     property bool closable: true
     default property alias content: body.data
     property alias buttons: buttonRow.data
+    property Component lazyContent: null
+    property Component lazyButtons: null
+    property bool shownOnce: false
+
+    onAboutToShow: shownOnce = true
 
     parent: T.Overlay.overlay
     anchors.centerIn: parent
@@ -51,11 +60,22 @@ Popup {
             id: body
             width: parent.width
             spacing: Theme.gap
+            Loader {
+                width: parent.width
+                active: popup.lazyContent !== null && popup.shownOnce
+                visible: active
+                sourceComponent: popup.lazyContent
+            }
         }
         Row {
             id: buttonRow
             anchors.right: parent.right
             spacing: Theme.gap
+            Loader {
+                active: popup.lazyButtons !== null && popup.shownOnce
+                visible: active
+                sourceComponent: popup.lazyButtons
+            }
         }
     }
 }

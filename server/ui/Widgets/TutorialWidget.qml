@@ -23,42 +23,51 @@ TessivarPopup {
     title: steps[step].title
     closable: false
 
-    TessivarLabel {
-        objectName: "text_TutorialStep"
-        width: parent.width
-        wrapMode: Text.Wrap
-        text: tutorial.steps[tutorial.step].text
-    }
-    Row {
-        spacing: Theme.gap
-        Repeater {
-            model: tutorial.steps.length
-            delegate: Rectangle {
-                required property int index
-                width: 8
-                height: 8
-                radius: 4
-                color: index === tutorial.step ? Theme.primary : Theme.divider
+    // Made at the first start only; every later start leaves the tour unmade.
+    lazyContent: Component {
+        Column {
+            spacing: Theme.gap
+            TessivarLabel {
+                objectName: "text_TutorialStep"
+                width: parent.width
+                wrapMode: Text.Wrap
+                text: tutorial.steps[tutorial.step].text
+            }
+            Row {
+                spacing: Theme.gap
+                Repeater {
+                    model: tutorial.steps.length
+                    delegate: Rectangle {
+                        required property int index
+                        width: 8
+                        height: 8
+                        radius: 4
+                        color: index === tutorial.step ? Theme.primary : Theme.divider
+                    }
+                }
             }
         }
     }
-    buttons: [
-        TessivarButton {
-            objectName: "button_TutorialSkip"
-            text: qsTr("Skip")
-            visible: tutorial.step < tutorial.steps.length - 1
-            onClicked: tutorial.finish()
-        },
-        TessivarButton {
-            objectName: "button_TutorialNext"
-            primary: true
-            text: tutorial.step < tutorial.steps.length - 1 ? qsTr("Next") : qsTr("Start")
-            onClicked: {
-                if (tutorial.step < tutorial.steps.length - 1)
-                    tutorial.step += 1
-                else
-                    tutorial.finish()
+    lazyButtons: Component {
+        Row {
+            spacing: Theme.gap
+            TessivarButton {
+                objectName: "button_TutorialSkip"
+                text: qsTr("Skip")
+                visible: tutorial.step < tutorial.steps.length - 1
+                onClicked: tutorial.finish()
+            }
+            TessivarButton {
+                objectName: "button_TutorialNext"
+                primary: true
+                text: tutorial.step < tutorial.steps.length - 1 ? qsTr("Next") : qsTr("Start")
+                onClicked: {
+                    if (tutorial.step < tutorial.steps.length - 1)
+                        tutorial.step += 1
+                    else
+                        tutorial.finish()
+                }
             }
         }
-    ]
+    }
 }
