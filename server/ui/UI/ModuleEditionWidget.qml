@@ -16,7 +16,7 @@ ModuleEditionWidgetImpl {
     property string selectedDeviceId: ""
     // A plugin editor may declare `ready` (bool) and `notReadyHint` (string) while the
     // block still lacks something it needs; an editor without them is always ready.
-    readonly property var editor: editorLoader.item
+    readonly property var editor: panelLoader.item ? panelLoader.item.editorLoader.item : null
     readonly property bool editorReady: !editor || editor.ready === undefined || editor.ready === true
     readonly property bool canAccept: editorReady && (!newModule || selectedDeviceId !== "")
     readonly property string acceptHint: !editorReady
@@ -43,11 +43,15 @@ ModuleEditionWidgetImpl {
         selectedDeviceId = ""
         if (newModule && DeviceManagerModel.IsThereOnlyOneDeviceAndItIsConnected())
             selectedDeviceId = DeviceManagerModel.GetDeviceByIndex(0).id
-        editorLoader.setSource(url, {})
-        panel.forceActiveFocus()
+        panelLoader.active = true
+        panelLoader.item.editorLoader.setSource(url, {})
+        panelLoader.item.forceActiveFocus()
     }
 
     function endParameterModification() {
+        if (!panelLoader.item)
+            return
+        const editorLoader = panelLoader.item.editorLoader
         if (editorLoader.item && typeof editorLoader.item.endEdition === "function")
             editorLoader.item.endEdition()
         editorLoader.source = ""
@@ -65,274 +69,283 @@ ModuleEditionWidgetImpl {
 
     Keys.onEscapePressed: cancel()
 
-    Rectangle {
-        id: panel
-        objectName: "panel_Edition"
-        Accessible.role: Accessible.Pane
-        Accessible.name: heading.text
+    // Made when a block is first edited: most starts edit none.
+    Loader {
+        id: panelLoader
         anchors.fill: parent
-        color: Theme.surface
-        focus: true
-        Keys.onEscapePressed: edition.cancel()
-        Keys.onReturnPressed: edition.acceptEdition()
-        Keys.onEnterPressed: edition.acceptEdition()
+        active: false
+        sourceComponent: Component {
+            Rectangle {
+                id: panel
+                property alias editorLoader: editorLoader
+                objectName: "panel_Edition"
+                Accessible.role: Accessible.Pane
+                Accessible.name: heading.text
+                anchors.fill: parent
+                color: Theme.surface
+                focus: true
+                Keys.onEscapePressed: edition.cancel()
+                Keys.onReturnPressed: edition.acceptEdition()
+                Keys.onEnterPressed: edition.acceptEdition()
 
-        Rectangle { anchors { left: parent.left; top: parent.top; bottom: parent.bottom } width: 1; color: Theme.divider }
+                Rectangle { anchors { left: parent.left; top: parent.top; bottom: parent.bottom } width: 1; color: Theme.divider }
 
-        TessivarLabel {
-            id: heading
-            anchors { left: parent.left; right: parent.right; top: parent.top; margins: Theme.margin }
-            text: edition.newModule ? qsTr("New block") : qsTr("Edit block")
-            font.pixelSize: Theme.pageTitleSize
-            font.weight: Font.Medium
-        }
+                TessivarLabel {
+                    id: heading
+                    anchors { left: parent.left; right: parent.right; top: parent.top; margins: Theme.margin }
+                    text: edition.newModule ? qsTr("New block") : qsTr("Edit block")
+                    font.pixelSize: Theme.pageTitleSize
+                    font.weight: Font.Medium
+                }
 
-        Flickable {
-            id: flick
-            anchors { left: parent.left; right: parent.right; top: heading.bottom; bottom: buttonBar.top; topMargin: Theme.groupGap }
-            contentHeight: content.implicitHeight + Theme.margin
-            clip: true
-            boundsBehavior: Flickable.StopAtBounds
-            ScrollBar.vertical: ScrollBar {}
+                Flickable {
+                    id: flick
+                    anchors { left: parent.left; right: parent.right; top: heading.bottom; bottom: buttonBar.top; topMargin: Theme.groupGap }
+                    contentHeight: content.implicitHeight + Theme.margin
+                    clip: true
+                    boundsBehavior: Flickable.StopAtBounds
+                    ScrollBar.vertical: ScrollBar {}
 
-            Column {
-                id: content
-                x: Theme.margin
-                width: flick.width - 2 * Theme.margin
-                spacing: Theme.margin
+                    Column {
+                        id: content
+                        x: Theme.margin
+                        width: flick.width - 2 * Theme.margin
+                        spacing: Theme.margin
 
-                GridLayout {
-                    id: blockSection
-                    objectName: "section_Block"
-                    width: parent.width
-                    columns: 2
-                    columnSpacing: Theme.groupGap
-                    rowSpacing: Theme.gap
-                    visible: edition.module !== null
+                        GridLayout {
+                            id: blockSection
+                            objectName: "section_Block"
+                            width: parent.width
+                            columns: 2
+                            columnSpacing: Theme.groupGap
+                            rowSpacing: Theme.gap
+                            visible: edition.module !== null
 
-                    TessivarLabel {
-                        Layout.columnSpan: 2
-                        text: qsTr("Block")
-                        font.pixelSize: Theme.sectionSize
-                        font.weight: Font.Medium
-                    }
+                            TessivarLabel {
+                                Layout.columnSpan: 2
+                                text: qsTr("Block")
+                                font.pixelSize: Theme.sectionSize
+                                font.weight: Font.Medium
+                            }
 
-                    TessivarLabel { text: nameField.label }
-                    TessivarTextField {
-                        id: nameField
-                        objectName: "textField_BlockName"
-                        Layout.fillWidth: true
-                        label: qsTr("Name in this list")
-                        placeholderText: edition.module && edition.module.metaData ? edition.module.metaData.name : ""
-                        text: edition.moduleLocalParameters && edition.moduleLocalParameters.TessivarModuleLocalTitle !== undefined
-                              ? edition.moduleLocalParameters.TessivarModuleLocalTitle : ""
-                        onTextEdited: if (edition.module) edition.module.moduleTitle = text
-                    }
+                            TessivarLabel { text: nameField.label }
+                            TessivarTextField {
+                                id: nameField
+                                objectName: "textField_BlockName"
+                                Layout.fillWidth: true
+                                label: qsTr("Name in this list")
+                                placeholderText: edition.module && edition.module.metaData ? edition.module.metaData.name : ""
+                                text: edition.moduleLocalParameters && edition.moduleLocalParameters.TessivarModuleLocalTitle !== undefined
+                                      ? edition.moduleLocalParameters.TessivarModuleLocalTitle : ""
+                                onTextEdited: if (edition.module) edition.module.moduleTitle = text
+                            }
 
-                    TessivarLabel { text: titleField.label; visible: titleField.visible }
-                    TessivarTextField {
-                        id: titleField
-                        objectName: "textField_BlockTitle"
-                        Layout.fillWidth: true
-                        visible: edition.displayTitleEditable
-                        label: qsTr("Title on the device")
-                        placeholderText: qsTr("No title")
-                        text: edition.clientValue("TessivarModuleTitle", "")
-                        onTextEdited: edition.setClientValue("TessivarModuleTitle", text)
-                    }
+                            TessivarLabel { text: titleField.label; visible: titleField.visible }
+                            TessivarTextField {
+                                id: titleField
+                                objectName: "textField_BlockTitle"
+                                Layout.fillWidth: true
+                                visible: edition.displayTitleEditable
+                                label: qsTr("Title on the device")
+                                placeholderText: qsTr("No title")
+                                text: edition.clientValue("TessivarModuleTitle", "")
+                                onTextEdited: edition.setClientValue("TessivarModuleTitle", text)
+                            }
 
-                    TessivarLabel { text: titlePosition.label }
-                    RowLayout {
-                        spacing: Theme.gap
-                        TessivarCombobox {
-                            id: titlePosition
-                            objectName: "combo_TitlePosition"
-                            implicitWidth: 136
-                            label: qsTr("Title")
-                            model: [qsTr("Above"), qsTr("Below")]
-                            currentIndex: edition.clientValue("TessivarModuleTitlePosition", 0)
-                            onActivated: index => edition.setClientValue("TessivarModuleTitlePosition", index)
+                            TessivarLabel { text: titlePosition.label }
+                            RowLayout {
+                                spacing: Theme.gap
+                                TessivarCombobox {
+                                    id: titlePosition
+                                    objectName: "combo_TitlePosition"
+                                    implicitWidth: 136
+                                    label: qsTr("Title")
+                                    model: [qsTr("Above"), qsTr("Below")]
+                                    currentIndex: edition.clientValue("TessivarModuleTitlePosition", 0)
+                                    onActivated: index => edition.setClientValue("TessivarModuleTitlePosition", index)
+                                }
+                                TessivarSpinBox {
+                                    objectName: "spinBox_TitleSize"
+                                    implicitWidth: 136
+                                    label: qsTr("Title size")
+                                    from: 6
+                                    to: 96
+                                    value: edition.clientValue("TessivarModuleTitleSize", 20)
+                                    onValueModified: edition.setClientValue("TessivarModuleTitleSize", value)
+                                }
+                            }
+
+                            TessivarLabel { text: titleStyle.label }
+                            ColumnLayout {
+                                spacing: Theme.gap
+                                TessivarCombobox {
+                                    id: titleStyle
+                                    objectName: "combo_TitleStyle"
+                                    implicitWidth: 280
+                                    label: qsTr("Title color")
+                                    model: [qsTr("The device's own"), qsTr("A color of my choice")]
+                                    currentIndex: edition.clientValue("TessivarModuleTitleStyle", 0)
+                                    onActivated: index => edition.setClientValue("TessivarModuleTitleStyle", index)
+                                }
+                                TessivarColorPicker {
+                                    objectName: "picker_TitleColor"
+                                    visible: titleStyle.currentIndex === 1
+                                    controlled: true
+                                    namePrefix: "swatch_TitleColor"
+                                    label: titleStyle.label
+                                    color: edition.clientValue("TessivarModuleTitleColor", "black")
+                                    onPicked: value => edition.setClientValue("TessivarModuleTitleColor", value)
+                                }
+                            }
+
+                            TessivarLabel { text: background.label }
+                            ColumnLayout {
+                                spacing: Theme.gap
+                                TessivarCombobox {
+                                    id: background
+                                    objectName: "combo_BackgroundType"
+                                    implicitWidth: 280
+                                    label: qsTr("Background")
+                                    // A background image is set on the device itself.
+                                    model: edition.clientValue("TessivarModuleBackgroundType", 0) === 2
+                                           ? [qsTr("The device's own"), qsTr("A color of my choice"), qsTr("An image")]
+                                           : [qsTr("The device's own"), qsTr("A color of my choice")]
+                                    currentIndex: edition.clientValue("TessivarModuleBackgroundType", 0)
+                                    onActivated: index => edition.setClientValue("TessivarModuleBackgroundType", index)
+                                }
+                                TessivarColorPicker {
+                                    objectName: "picker_BackgroundColor"
+                                    visible: background.currentIndex === 1
+                                    controlled: true
+                                    namePrefix: "swatch_BackgroundColor"
+                                    label: background.label
+                                    color: edition.clientValue("TessivarModuleBackgroundColor", "black")
+                                    onPicked: value => edition.setClientValue("TessivarModuleBackgroundColor", value)
+                                }
+                            }
                         }
-                        TessivarSpinBox {
-                            objectName: "spinBox_TitleSize"
-                            implicitWidth: 136
-                            label: qsTr("Title size")
-                            from: 6
-                            to: 96
-                            value: edition.clientValue("TessivarModuleTitleSize", 20)
-                            onValueModified: edition.setClientValue("TessivarModuleTitleSize", value)
-                        }
-                    }
 
-                    TessivarLabel { text: titleStyle.label }
-                    ColumnLayout {
-                        spacing: Theme.gap
-                        TessivarCombobox {
-                            id: titleStyle
-                            objectName: "combo_TitleStyle"
-                            implicitWidth: 280
-                            label: qsTr("Title color")
-                            model: [qsTr("The device's own"), qsTr("A color of my choice")]
-                            currentIndex: edition.clientValue("TessivarModuleTitleStyle", 0)
-                            onActivated: index => edition.setClientValue("TessivarModuleTitleStyle", index)
-                        }
-                        TessivarColorPicker {
-                            objectName: "picker_TitleColor"
-                            visible: titleStyle.currentIndex === 1
-                            controlled: true
-                            namePrefix: "swatch_TitleColor"
-                            label: titleStyle.label
-                            color: edition.clientValue("TessivarModuleTitleColor", "black")
-                            onPicked: value => edition.setClientValue("TessivarModuleTitleColor", value)
-                        }
-                    }
+                        Rectangle { width: parent.width; height: 1; color: Theme.divider; visible: blockSection.visible }
 
-                    TessivarLabel { text: background.label }
-                    ColumnLayout {
-                        spacing: Theme.gap
-                        TessivarCombobox {
-                            id: background
-                            objectName: "combo_BackgroundType"
-                            implicitWidth: 280
-                            label: qsTr("Background")
-                            // A background image is set on the device itself.
-                            model: edition.clientValue("TessivarModuleBackgroundType", 0) === 2
-                                   ? [qsTr("The device's own"), qsTr("A color of my choice"), qsTr("An image")]
-                                   : [qsTr("The device's own"), qsTr("A color of my choice")]
-                            currentIndex: edition.clientValue("TessivarModuleBackgroundType", 0)
-                            onActivated: index => edition.setClientValue("TessivarModuleBackgroundType", index)
+                        Loader {
+                            id: editorLoader
+                            objectName: "loader_ParameterEditor"
+                            width: parent.width
+                            onLoaded: {
+                                if (item && typeof item.startEdition === "function")
+                                    item.startEdition()
+                            }
                         }
-                        TessivarColorPicker {
-                            objectName: "picker_BackgroundColor"
-                            visible: background.currentIndex === 1
-                            controlled: true
-                            namePrefix: "swatch_BackgroundColor"
-                            label: background.label
-                            color: edition.clientValue("TessivarModuleBackgroundColor", "black")
-                            onPicked: value => edition.setClientValue("TessivarModuleBackgroundColor", value)
+
+                        Column {
+                            id: deviceChooser
+                            objectName: "chooser_Device"
+                            width: parent.width
+                            spacing: Theme.gap
+                            visible: edition.newModule
+
+                            TessivarLabel {
+                                text: qsTr("Place it on")
+                                font.pixelSize: Theme.sectionSize
+                                font.weight: Font.Medium
+                            }
+                            Repeater {
+                                id: devices
+                                model: DeviceManagerModel
+                                delegate: ItemDelegate {
+                                    id: deviceChoice
+                                    required property var model
+                                    readonly property var device: model.display
+                                    readonly property bool selected: device ? edition.selectedDeviceId === device.id : false
+
+                                    objectName: "deviceChoice_" + (device ? device.id : "")
+                                    Accessible.role: Accessible.RadioButton
+                                    Accessible.name: device ? (device.name !== "" ? device.name : device.address) : ""
+                                    Accessible.checked: selected
+                                    Accessible.onPressAction: clicked()
+                                    visible: device ? device.registered : false
+                                    width: deviceChooser.width
+                                    height: visible ? 48 : 0
+                                    focusPolicy: Qt.StrongFocus
+                                    hoverEnabled: true
+                                    onClicked: edition.selectedDeviceId = device.id
+
+                                    background: Rectangle {
+                                        radius: Theme.radius
+                                        color: deviceChoice.selected ? Qt.rgba(Theme.primary.r, Theme.primary.g, Theme.primary.b, 0.16)
+                                             : deviceChoice.hovered ? Theme.hover : "transparent"
+                                        border.width: deviceChoice.visualFocus || deviceChoice.selected ? 2 : 1
+                                        border.color: deviceChoice.visualFocus || deviceChoice.selected ? Theme.primary : Theme.divider
+                                    }
+                                    contentItem: Row {
+                                        spacing: 16
+                                        leftPadding: 8
+                                        Rectangle {
+                                            anchors.verticalCenter: parent.verticalCenter
+                                            width: 8
+                                            height: 8
+                                            radius: 4
+                                            color: deviceChoice.device && deviceChoice.device.connected ? Theme.success : Theme.secondaryText
+                                        }
+                                        TessivarLabel {
+                                            anchors.verticalCenter: parent.verticalCenter
+                                            text: deviceChoice.device ? deviceChoice.device.name : ""
+                                            font.weight: Font.Medium
+                                        }
+                                        TessivarLabel {
+                                            anchors.verticalCenter: parent.verticalCenter
+                                            text: deviceChoice.device ? deviceChoice.device.address : ""
+                                            color: Theme.secondaryText
+                                            font.pixelSize: Theme.captionSize
+                                        }
+                                    }
+                                    Keys.onReturnPressed: clicked()
+                                }
+                            }
+                            TessivarLabel {
+                                width: parent.width
+                                visible: !DeviceManagerModel || DeviceManagerModel.deviceCount === 0
+                                wrapMode: Text.Wrap
+                                color: Theme.secondaryText
+                                text: qsTr("No device yet. Open Tessivar on a phone or tablet on this network; it appears here.")
+                            }
                         }
                     }
                 }
 
-                Rectangle { width: parent.width; height: 1; color: Theme.divider; visible: blockSection.visible }
-
-                Loader {
-                    id: editorLoader
-                    objectName: "loader_ParameterEditor"
-                    width: parent.width
-                    onLoaded: {
-                        if (item && typeof item.startEdition === "function")
-                            item.startEdition()
-                    }
-                }
-
-                Column {
-                    id: deviceChooser
-                    objectName: "chooser_Device"
-                    width: parent.width
-                    spacing: Theme.gap
-                    visible: edition.newModule
-
+                Rectangle {
+                    id: buttonBar
+                    anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
+                    height: 64
+                    color: Theme.surface
+                    Rectangle { anchors { left: parent.left; right: parent.right; top: parent.top } height: 1; color: Theme.divider }
                     TessivarLabel {
-                        text: qsTr("Place it on")
-                        font.pixelSize: Theme.sectionSize
-                        font.weight: Font.Medium
-                    }
-                    Repeater {
-                        id: devices
-                        model: DeviceManagerModel
-                        delegate: ItemDelegate {
-                            id: deviceChoice
-                            required property var model
-                            readonly property var device: model.display
-                            readonly property bool selected: device ? edition.selectedDeviceId === device.id : false
-
-                            objectName: "deviceChoice_" + (device ? device.id : "")
-                            Accessible.role: Accessible.RadioButton
-                            Accessible.name: device ? (device.name !== "" ? device.name : device.address) : ""
-                            Accessible.checked: selected
-                            Accessible.onPressAction: clicked()
-                            visible: device ? device.registered : false
-                            width: deviceChooser.width
-                            height: visible ? 48 : 0
-                            focusPolicy: Qt.StrongFocus
-                            hoverEnabled: true
-                            onClicked: edition.selectedDeviceId = device.id
-
-                            background: Rectangle {
-                                radius: Theme.radius
-                                color: deviceChoice.selected ? Qt.rgba(Theme.primary.r, Theme.primary.g, Theme.primary.b, 0.16)
-                                     : deviceChoice.hovered ? Theme.hover : "transparent"
-                                border.width: deviceChoice.visualFocus || deviceChoice.selected ? 2 : 1
-                                border.color: deviceChoice.visualFocus || deviceChoice.selected ? Theme.primary : Theme.divider
-                            }
-                            contentItem: Row {
-                                spacing: 16
-                                leftPadding: 8
-                                Rectangle {
-                                    anchors.verticalCenter: parent.verticalCenter
-                                    width: 8
-                                    height: 8
-                                    radius: 4
-                                    color: deviceChoice.device && deviceChoice.device.connected ? Theme.success : Theme.secondaryText
-                                }
-                                TessivarLabel {
-                                    anchors.verticalCenter: parent.verticalCenter
-                                    text: deviceChoice.device ? deviceChoice.device.name : ""
-                                    font.weight: Font.Medium
-                                }
-                                TessivarLabel {
-                                    anchors.verticalCenter: parent.verticalCenter
-                                    text: deviceChoice.device ? deviceChoice.device.address : ""
-                                    color: Theme.secondaryText
-                                    font.pixelSize: Theme.captionSize
-                                }
-                            }
-                            Keys.onReturnPressed: clicked()
-                        }
-                    }
-                    TessivarLabel {
-                        width: parent.width
-                        visible: !DeviceManagerModel || DeviceManagerModel.deviceCount === 0
-                        wrapMode: Text.Wrap
+                        objectName: "text_EditionHint"
+                        anchors { left: parent.left; leftMargin: Theme.margin; right: buttons.left; rightMargin: Theme.gap; verticalCenter: parent.verticalCenter }
+                        visible: edition.acceptHint !== ""
+                        elide: Text.ElideRight
+                        font.pixelSize: Theme.captionSize
                         color: Theme.secondaryText
-                        text: qsTr("No device yet. Open Tessivar on a phone or tablet on this network; it appears here.")
+                        text: edition.acceptHint
                     }
-                }
-            }
-        }
-
-        Rectangle {
-            id: buttonBar
-            anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
-            height: 64
-            color: Theme.surface
-            Rectangle { anchors { left: parent.left; right: parent.right; top: parent.top } height: 1; color: Theme.divider }
-            TessivarLabel {
-                objectName: "text_EditionHint"
-                anchors { left: parent.left; leftMargin: Theme.margin; right: buttons.left; rightMargin: Theme.gap; verticalCenter: parent.verticalCenter }
-                visible: edition.acceptHint !== ""
-                elide: Text.ElideRight
-                font.pixelSize: Theme.captionSize
-                color: Theme.secondaryText
-                text: edition.acceptHint
-            }
-            Row {
-                id: buttons
-                anchors { right: parent.right; rightMargin: Theme.margin; verticalCenter: parent.verticalCenter }
-                spacing: Theme.gap
-                TessivarButton {
-                    objectName: "button_EditionCancel"
-                    text: qsTr("Cancel")
-                    onClicked: edition.cancel()
-                }
-                TessivarButton {
-                    objectName: "button_EditionAccept"
-                    text: edition.newModule ? qsTr("Place block") : qsTr("Save")
-                    primary: true
-                    enabled: edition.canAccept
-                    Accessible.description: edition.acceptHint
-                    onClicked: edition.acceptEdition()
+                    Row {
+                        id: buttons
+                        anchors { right: parent.right; rightMargin: Theme.margin; verticalCenter: parent.verticalCenter }
+                        spacing: Theme.gap
+                        TessivarButton {
+                            objectName: "button_EditionCancel"
+                            text: qsTr("Cancel")
+                            onClicked: edition.cancel()
+                        }
+                        TessivarButton {
+                            objectName: "button_EditionAccept"
+                            text: edition.newModule ? qsTr("Place block") : qsTr("Save")
+                            primary: true
+                            enabled: edition.canAccept
+                            Accessible.description: edition.acceptHint
+                            onClicked: edition.acceptEdition()
+                        }
+                    }
                 }
             }
         }
