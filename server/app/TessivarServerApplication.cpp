@@ -65,13 +65,8 @@ TessivarServerApplication::TessivarServerApplication(const Options& options, Con
     : AbstractApplication(configuration, parent)
     , m_options(options)
     , m_mainComponent(&m_engine)
-    , m_importsAhead(&m_engine)
     , m_pluginManager(configuration)
 {
-    // Opening Qt Quick Controls and registering its types keeps the QML loader thread
-    // busy for tens of milliseconds; asked for now, it happens while the rest of the
-    // application is built, before the main window asks for the same modules.
-    m_importsAhead.loadUrl(QUrl(QStringLiteral("qrc:/ImportsAhead.qml")), QQmlComponent::Asynchronous);
     setPingInterval(m_options.pingInterval);
     startupMark("application members");
     m_parametersValid = m_configuration.checkParameterVersions();

@@ -172,7 +172,6 @@ private:
     QQmlEngine m_engine;
     TimerIncubationController m_incubationController;
     QQmlComponent m_mainComponent;
-    QQmlComponent m_importsAhead;
     std::unique_ptr<QObject> m_mainObject;
     std::unique_ptr<ErrorHandler> m_errorHandler;
     PluginManager m_pluginManager;

@@ -1,4 +1,5 @@
 #include "app/TimerIncubationController.h"
+#include "core/StartupTrace.h"
 
 #include <QTimerEvent>
 
@@ -11,8 +12,10 @@ TimerIncubationController::TimerIncubationController(QObject* parent)
 
 void TimerIncubationController::incubatingObjectCountChanged(int count)
 {
-    if (count > 0 && !m_timer.isActive())
+    if (count > 0 && !m_timer.isActive()) {
+        startupMark("incubation starts");
         m_timer.start(0, this);
+    }
     else if (count == 0)
         m_timer.stop();
 }
