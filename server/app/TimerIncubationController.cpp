@@ -15,8 +15,7 @@ void TimerIncubationController::incubatingObjectCountChanged(int count)
     if (count > 0 && !m_timer.isActive()) {
         startupMark("incubation starts");
         m_timer.start(0, this);
-    }
-    else if (count == 0)
+    } else if (count == 0)
         m_timer.stop();
 }
 
