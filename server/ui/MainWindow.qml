@@ -17,9 +17,12 @@ Item {
         color: Theme.chrome
         visible: false
 
+        // Decoded beside the main thread: the picture is large and the window's colour
+        // stands in for it until it is ready.
         Image {
             anchors.fill: parent
-            source: "qrc:/icon/Images/Image_splash.png"
+            asynchronous: true
+            source: splash.visible ? "qrc:/icon/Images/Image_splash.png" : ""
             fillMode: Image.PreserveAspectCrop
         }
         Column {

@@ -1,9 +1,13 @@
+#include "app/ApplicationFonts.h"
 #include "app/ErrorHandler.h"
 #include "app/TessivarServerApplication.h"
 #include "communication/CommunicationHandler.h"
 #include "support/TestWorkingFolder.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QQuickWindow>
 #include <QRegularExpression>
@@ -198,6 +202,21 @@ private Q_SLOTS:
             = dynamic_cast<tessivar::communication::CommunicationHandler*>(application.communicationHandler());
         QVERIFY(handler);
         QCOMPARE(handler->GetPort(), quint16(20948));
+    }
+
+    // The five weights come from the program's resources and are usable for text.
+    void applicationFontsAreRegistered()
+    {
+        tessivar::ApplicationFonts fonts;
+        fonts.waitUntilRegistered();
+        QCOMPARE(QGuiApplication::font().family(), QStringLiteral("Roboto-Thin"));
+        const QStringList styles = QFontDatabase::styles(QStringLiteral("Roboto"));
+        for (const char* style : {"Bold", "Light", "Medium", "Regular", "Thin"})
+            QVERIFY2(styles.contains(QLatin1String(style)), style);
+        QFont bold(QStringLiteral("Roboto"), 12, QFont::Bold);
+        QCOMPARE(QFontInfo(bold).family(), QStringLiteral("Roboto"));
+        QCOMPARE(QFontInfo(bold).weight(), int(QFont::Bold));
+        QVERIFY(QFontMetrics(bold).horizontalAdvance(QStringLiteral("Tessivar")) > 0);
     }
 
     void exitEndsTheEventLoop()
