@@ -20,7 +20,10 @@ file(RELATIVE_PATH TESSIVAR_BIN_TO_LIB /${CMAKE_INSTALL_BINDIR} /${TESSIVAR_INST
 file(RELATIVE_PATH TESSIVAR_BIN_TO_PLUGINS /${CMAKE_INSTALL_BINDIR} /${TESSIVAR_INSTALL_PLUGINDIR})
 target_compile_definitions(tessivar_logging PRIVATE TESSIVAR_INSTALLED_PLUGIN_DIR="${TESSIVAR_BIN_TO_PLUGINS}")
 
-# Programs find the plugin support library in the private library folder.
+# Programs find the plugin support library in the private library folder, and in the
+# build tree beside themselves. The installed search path is the built one
+# (BUILD_WITH_INSTALL_RPATH): left to rewrite it at install, CMake pads the built one with
+# empty entries, and an empty entry has the loader search the working directory.
 set(TESSIVAR_INSTALLED_PROGRAMS tessivar tessivar-helper)
 if(TARGET tessivar-device)
     list(APPEND TESSIVAR_INSTALLED_PROGRAMS tessivar-device)
@@ -28,13 +31,17 @@ endif()
 if(TARGET tessivar-client)
     list(APPEND TESSIVAR_INSTALLED_PROGRAMS tessivar-client)
 endif()
-set_target_properties(${TESSIVAR_INSTALLED_PROGRAMS} PROPERTIES INSTALL_RPATH "$ORIGIN/${TESSIVAR_BIN_TO_LIB}")
+set_target_properties(${TESSIVAR_INSTALLED_PROGRAMS} PROPERTIES
+    INSTALL_RPATH "$ORIGIN/${TESSIVAR_BIN_TO_LIB};$ORIGIN" BUILD_WITH_INSTALL_RPATH ON)
+# Needs Qt only, from the system's folders.
+set_target_properties(tessivarPlugin PROPERTIES INSTALL_RPATH "" BUILD_WITH_INSTALL_RPATH ON)
 install(TARGETS ${TESSIVAR_INSTALLED_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS tessivarPlugin
     LIBRARY DESTINATION ${TESSIVAR_INSTALL_LIBDIR} NAMELINK_SKIP
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET tessivar_misc_plugin)
-    set_target_properties(tessivar_misc_plugin PROPERTIES INSTALL_RPATH "$ORIGIN/../..")
+    # The support library two folders up, in the build tree as installed.
+    set_target_properties(tessivar_misc_plugin PROPERTIES INSTALL_RPATH "$ORIGIN/../.." BUILD_WITH_INSTALL_RPATH ON)
     install(TARGETS tessivar_misc_plugin LIBRARY DESTINATION ${TESSIVAR_INSTALL_PLUGINDIR}/misc)
 endif()
 

@@ -61,6 +61,24 @@ private Q_SLOTS:
         QCOMPARE(config.value(QStringLiteral("common/DeviceId")).toString().size(), 32);
     }
 
+    // The folder the program runs in holds what devices send; the libraries it loads come
+    // from its own folder and the system's only.
+    void librariesAreNotTakenFromTheWorkingFolder()
+    {
+        tessivar::test::TestWorkingFolder folder;
+        for (const char* name : {"libQt6Core.so.6", "libstdc++.so.6", "libtessivarPlugin.so"}) {
+            QFile planted(folder.filePath(QLatin1String(name)));
+            QVERIFY(planted.open(QIODevice::WriteOnly));
+            planted.write("not a library");
+        }
+        QProcess program;
+        program.setWorkingDirectory(folder.path());
+        program.start(QStringLiteral(TESSIVAR_PROGRAM), {QStringLiteral("--version")});
+        QVERIFY(program.waitForFinished(15000));
+        QVERIFY2(program.exitCode() == 0, program.readAllStandardError().constData());
+        QVERIFY(program.readAllStandardOutput().contains("1.5.1"));
+    }
+
     // A folder the server may not write to: it still starts and says why.
     void unwritableFolderStillStarts()
     {
