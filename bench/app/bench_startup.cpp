@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -56,7 +57,9 @@ Sample measureIn(const QTemporaryDir& folder, const QString& program, const QStr
             break;
         }
     }
-    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    // A program that did not start has no id: kill(0) would end this whole process group.
+    if (process.processId() > 0)
+        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
     process.waitForFinished(10000);
     return sample;
 }
@@ -89,7 +92,13 @@ int main(int argc, char* argv[])
     QCoreApplication application(argc, argv);
     const int runs = argc > 1 ? QByteArray(argv[1]).toInt() : 9;
     // Another build of the program (an older one, to compare) in place of this tree's.
-    const QString program = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(TESSIVAR_PROGRAM);
+    // Resolved here: each run starts in a folder of its own.
+    const QString program = argc > 2 ? QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath()
+                                     : QStringLiteral(TESSIVAR_PROGRAM);
+    if (!QFileInfo(program).isExecutable()) {
+        QTextStream(stderr) << "not a program: " << program << "\n";
+        return 1;
+    }
     const QString logName
         = QStringLiteral("log/log_%1_desktop.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
 
@@ -113,6 +122,10 @@ int main(int argc, char* argv[])
         serverTimes.push_back(server.milliseconds);
         serverMemory.push_back(server.residentMiB);
         laterTimes.push_back(measure(program, {QStringLiteral("--minimized")}, serverReady, true).milliseconds);
+        if (base.milliseconds < 0 || server.milliseconds < 0 || laterTimes.back() < 0) {
+            QTextStream(stderr) << "a start did not report ready within 30 s\n";
+            return 1;
+        }
     }
     QTextStream out(stdout);
     out << "runs: " << runs << "\n";
