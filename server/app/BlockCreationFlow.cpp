@@ -1,6 +1,7 @@
 #include "app/BlockCreationFlow.h"
 
 #include "app/ErrorHandler.h"
+#include "app/WindowParts.h"
 #include "communication/MessageHandler.h"
 #include "communication/MessageReception.h"
 #include "communication/messages/Message_RegisterBlockResponse.h"
@@ -50,24 +51,44 @@ void BlockCreationFlow::connectWidgets(QQuickWindow* mainWindow, ErrorHandler* e
     connect(&m_moduleList, &ModuleList::moduleModificationRequested, this, &BlockCreationFlow::modifyExistingModule);
     connect(&m_moduleList, &ModuleList::moduleInformationRequested, this,
             &BlockCreationFlow::moduleInformationRequested);
-    if (!mainWindow)
+    m_mainWindow = mainWindow;
+    if (mainWindow)
+        connect(mainWindow, SIGNAL(partLoaded(QVariant)), this, SLOT(wirePart(QVariant)));
+}
+
+void BlockCreationFlow::wirePart(const QVariant& part)
+{
+    QObject* object = part.value<QObject*>();
+    if (auto* edition = qobject_cast<ui::ModuleEditionWidget*>(object)) {
+        m_moduleEditionWidget = edition;
         return;
-    m_moduleSelectionWidget = mainWindow->findChild<ui::ModuleSelectionWidget*>();
-    m_moduleEditionWidget = mainWindow->findChild<ui::ModuleEditionWidget*>();
-    if (m_moduleSelectionWidget) {
-        connect(m_moduleSelectionWidget, &ui::ModuleSelectionWidget::moduleSelected, this,
-                &BlockCreationFlow::modifyNewModule);
-        connect(m_moduleSelectionWidget, &ui::ModuleSelectionWidget::moduleSelectionCancelled, this,
-                &BlockCreationFlow::cancelNewModuleModification);
-        connect(m_moduleSelectionWidget, &ui::ModuleSelectionWidget::invalidPluginInfoPressed, this,
-                &BlockCreationFlow::pluginInformationRequested);
-        connect(m_moduleSelectionWidget, &ui::ModuleSelectionWidget::invalidModuleInfoPressed, this,
-                &BlockCreationFlow::moduleInformationRequested);
-    } else {
-        qCWarning(lcApp) << "Module selection widget not found";
     }
+    auto* selection = qobject_cast<ui::ModuleSelectionWidget*>(object);
+    if (!selection)
+        return;
+    m_moduleSelectionWidget = selection;
+    connect(selection, &ui::ModuleSelectionWidget::moduleSelected, this, &BlockCreationFlow::modifyNewModule);
+    connect(selection, &ui::ModuleSelectionWidget::moduleSelectionCancelled, this,
+            &BlockCreationFlow::cancelNewModuleModification);
+    connect(selection, &ui::ModuleSelectionWidget::invalidPluginInfoPressed, this,
+            &BlockCreationFlow::pluginInformationRequested);
+    connect(selection, &ui::ModuleSelectionWidget::invalidModuleInfoPressed, this,
+            &BlockCreationFlow::moduleInformationRequested);
+}
+
+ui::ModuleSelectionWidget* BlockCreationFlow::builtSelectionWidget()
+{
+    // Building it announces it, and wirePart takes it.
+    if (!m_moduleSelectionWidget)
+        buildWindowPart(m_mainWindow, QStringLiteral("moduleSelection"));
+    return m_moduleSelectionWidget;
+}
+
+ui::ModuleEditionWidget* BlockCreationFlow::builtEditionWidget()
+{
     if (!m_moduleEditionWidget)
-        qCWarning(lcApp) << "Module edition widget not found";
+        buildWindowPart(m_mainWindow, QStringLiteral("moduleEdition"));
+    return m_moduleEditionWidget;
 }
 
 ModuleSource* BlockCreationFlow::moduleBeingCreated() const
@@ -148,19 +169,20 @@ void BlockCreationFlow::dropModuleBeingCreated()
 void BlockCreationFlow::createNewModule()
 {
     closeEditionWidget();
-    if (!m_moduleSelectionWidget)
+    ui::ModuleSelectionWidget* selection = builtSelectionWidget();
+    if (!selection)
         return;
-    if (m_moduleSelectionWidget->isVisible()) {
-        m_moduleSelectionWidget->setVisible(false);
+    if (selection->isVisible()) {
+        selection->setVisible(false);
         dropModuleBeingCreated();
     } else {
-        m_moduleSelectionWidget->setVisible(true);
+        selection->setVisible(true);
     }
 }
 
 void BlockCreationFlow::modifyNewModule(const PluginId_t& pluginId, const ModuleId_t& moduleId)
 {
-    if (!m_moduleEditionWidget)
+    if (!builtEditionWidget())
         return;
     m_moduleEditionWidget->close();
     disconnect(m_moduleEditionWidget, nullptr, this, nullptr);
@@ -215,7 +237,7 @@ void BlockCreationFlow::cancelNewModuleSelection()
 
 void BlockCreationFlow::modifyExistingModule(ModuleSource* module)
 {
-    if (!m_moduleEditionWidget || !module)
+    if (!module || !builtEditionWidget())
         return;
     disconnect(m_moduleEditionWidget, nullptr, this, nullptr);
     connect(m_moduleEditionWidget, &ui::ModuleEditionWidget::modificationAccepted, this,

@@ -9,8 +9,8 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QQuickWindow>
 
-class QQuickWindow;
 
 class ModuleList;
 class PluginManager;
@@ -45,7 +45,8 @@ public:
     ~BlockCreationFlow() override;
 
     void registerHandlers(communication::MessageHandler& messageHandler);
-    // Once the main window has loaded: its two widgets, and where errors are shown.
+    // Once the main window has loaded: its two panels, as it builds them, and where
+    // errors are shown.
     void connectWidgets(QQuickWindow* mainWindow, ErrorHandler* errorHandler);
 
     ModuleSource* moduleBeingCreated() const;
@@ -69,7 +70,13 @@ Q_SIGNALS:
     void pluginInformationRequested(const QString& pluginId);
     void moduleInformationRequested(const QString& pluginId, const QString& moduleId);
 
+private Q_SLOTS:
+    void wirePart(const QVariant& part);
+
 private:
+    // The panels, built when first needed.
+    ui::ModuleSelectionWidget* builtSelectionWidget();
+    ui::ModuleEditionWidget* builtEditionWidget();
     void hideModuleWidgets();
     void closeEditionWidget();
     void dropModuleBeingCreated();
@@ -80,6 +87,7 @@ private:
     QPointer<ErrorHandler> m_errorHandler;
     QPointer<ui::ModuleSelectionWidget> m_moduleSelectionWidget;
     QPointer<ui::ModuleEditionWidget> m_moduleEditionWidget;
+    QPointer<QQuickWindow> m_mainWindow;
     LogFloodGuard m_dropLog;
     // The block the user is configuring, not yet placed on a device. QML may still
     // hold it when it is dropped.

@@ -9,8 +9,13 @@
 namespace tessivar {
 
 ErrorHandler::ErrorHandler(ui::ErrorWidget* widget, QObject* parent)
+    : ErrorHandler(WidgetProvider([widget = QPointer<ui::ErrorWidget>(widget)] { return widget.data(); }), parent)
+{
+}
+
+ErrorHandler::ErrorHandler(WidgetProvider widgetProvider, QObject* parent)
     : QObject(parent)
-    , m_widget(widget)
+    , m_widgetProvider(std::move(widgetProvider))
 {
 }
 
@@ -90,7 +95,8 @@ void ErrorHandler::show(int code, ui::ErrorWidget::ActionCallback callback, cons
         description = description.arg(argument);
     qCWarning(lcApp).noquote() << "Error reported:" << entry.code << entry.title << "-" << description;
 
-    if (!m_widget) {
+    ui::ErrorWidget* widget = m_widgetProvider ? m_widgetProvider() : nullptr;
+    if (!widget) {
         qCWarning(lcApp) << "No error widget to show the error on";
         return;
     }
@@ -100,13 +106,13 @@ void ErrorHandler::show(int code, ui::ErrorWidget::ActionCallback callback, cons
         actions.append(QVariant::fromValue(static_cast<int>(action)));
         actionTexts.append(actionText(action));
     }
-    m_widget->setProperty("errorTitle", entry.title);
-    m_widget->setProperty("errorDescription", description);
-    m_widget->setProperty("errorCode", entry.code);
-    m_widget->setProperty("errorActions", actions);
-    m_widget->setProperty("errorActionDescriptions", actionTexts);
-    m_widget->setVisible(true);
-    m_widget->setActionCallback(std::move(callback));
+    widget->setProperty("errorTitle", entry.title);
+    widget->setProperty("errorDescription", description);
+    widget->setProperty("errorCode", entry.code);
+    widget->setProperty("errorActions", actions);
+    widget->setProperty("errorActionDescriptions", actionTexts);
+    widget->setVisible(true);
+    widget->setActionCallback(std::move(callback));
 }
 
 } // namespace tessivar

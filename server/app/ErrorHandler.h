@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace tessivar {
 
 // One entry of the catalogue of errors the user can be shown.
@@ -35,7 +37,11 @@ public:
         InvalidDashboard = 6,
     };
 
+    // Gives the widget to show an error on; the window builds it with the first error.
+    using WidgetProvider = std::function<ui::ErrorWidget*()>;
+
     explicit ErrorHandler(ui::ErrorWidget* widget, QObject* parent = nullptr);
+    explicit ErrorHandler(WidgetProvider widgetProvider, QObject* parent = nullptr);
 
     void report(int code, ui::ErrorWidget::ActionCallback callback);
     void report(int code, ui::ErrorWidget::ActionCallback callback, const QString& argument);
@@ -49,7 +55,7 @@ public:
 private:
     void show(int code, ui::ErrorWidget::ActionCallback callback, const QStringList& arguments);
 
-    QPointer<ui::ErrorWidget> m_widget;
+    WidgetProvider m_widgetProvider;
 };
 
 } // namespace tessivar

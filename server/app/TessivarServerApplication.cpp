@@ -12,6 +12,7 @@
 #include "app/TrayAndWindows.h"
 #include "app/UpdateFlow.h"
 #include "app/UserInterfaceFlow.h"
+#include "app/WindowParts.h"
 #include "communication/CommunicationHandler.h"
 #include "communication/MessageHandler.h"
 #include "core/ApplicationConstants.h"
@@ -236,10 +237,8 @@ void TessivarServerApplication::onMainWindowLoaded()
 
 void TessivarServerApplication::createErrorHandler()
 {
-    ui::ErrorWidget* widget = mainWindow() ? mainWindow()->findChild<ui::ErrorWidget*>() : nullptr;
-    if (!widget)
-        qCWarning(lcApp) << "Error widget not found";
-    m_errorHandler = std::make_unique<ErrorHandler>(widget);
+    m_errorHandler = std::make_unique<ErrorHandler>(ErrorHandler::WidgetProvider(
+        [this] { return buildWindowPart<ui::ErrorWidget>(mainWindow(), QStringLiteral("error")); }));
     if (!m_parametersValid)
         m_errorHandler->report(ErrorHandler::SettingsError,
                                [this](ui::ErrorAction_e action) { onSettingsErrorAction(action); });

@@ -2,6 +2,7 @@
 
 #include "app/TessivarServerApplication.h"
 #include "app/UpdateFlow.h"
+#include "app/WindowParts.h"
 #include "core/ApplicationConstants.h"
 #include "core/Configuration.h"
 #include "core/Logging.h"
@@ -76,6 +77,10 @@ const WidgetFile kPrivateWidgetFiles[] = {
     {"FirewallInformationWidget", "qrc:/Widgets/FirewallInformationWidget.qml"},
     {"PluginInformationWidget", "qrc:/Widgets/PluginInformationWidget.qml"},
     {"NetworkStatusWidget", "qrc:/Widgets/NetworkStatusWidget.qml"},
+    // The plain Qt Quick pieces of the controls the window shows at start.
+    {"TessivarButtonArea", "qrc:/Widgets/TessivarButtonArea.qml"},
+    {"TessivarToolTip", "qrc:/Widgets/TessivarToolTip.qml"},
+    {"TessivarScrollBar", "qrc:/Widgets/TessivarScrollBar.qml"},
 };
 
 } // namespace
@@ -147,17 +152,24 @@ void UserInterfaceFlow::wire(QQuickWindow* mainWindow)
 
     wireDeviceLists(mainWindow);
     connect(mainWindow, SIGNAL(pageContentLoaded(QVariant)), this, SLOT(wirePageContent(QVariant)));
-
-    m_settings = mainWindow->findChild<ui::SettingsWidget*>();
-    if (m_settings)
-        m_settings->setConfiguration(&m_configuration);
-    else
-        qCWarning(lcApp) << "Settings widget not found";
+    connect(mainWindow, SIGNAL(partLoaded(QVariant)), this, SLOT(wirePart(QVariant)));
 
     if (auto* moduleListWidget = mainWindow->findChild<ui::ModuleListWidget*>())
         moduleListWidget->setModuleList(&m_moduleList);
     else
         qCWarning(lcApp) << "Module list widget not found";
+}
+
+void UserInterfaceFlow::wirePart(const QVariant& part)
+{
+    QObject* object = part.value<QObject*>();
+    if (!object)
+        return;
+    if (auto* settings = qobject_cast<ui::SettingsWidget*>(object)) {
+        m_settings = settings;
+        settings->setConfiguration(&m_configuration);
+    }
+    wireDeviceLists(object);
 }
 
 void UserInterfaceFlow::wirePageContent(const QVariant& content)
@@ -192,6 +204,8 @@ void UserInterfaceFlow::connectUpdates(UpdateFlow& updates)
 
 void UserInterfaceFlow::showSettings()
 {
+    if (!m_settings)
+        buildWindowPart(m_mainWindow, QStringLiteral("settings"));
     if (m_settings)
         m_settings->setVisible(true);
 }

@@ -21,7 +21,7 @@ class TopBarWidget;
 
 // The window's widgets and the application: registers the QML types of the user
 // interface and, once the main window has loaded, finds the native widgets in it and
-// wires them to the application's flows.
+// wires them to the application's flows, the pages as the window builds them.
 class UserInterfaceFlow : public QObject
 {
     Q_OBJECT
@@ -45,6 +45,8 @@ public:
     ui::SettingsWidget* settings() const;
 
 private Q_SLOTS:
+    // A page, panel or popup, built when first needed.
+    void wirePart(const QVariant& part);
     // The content of a page, built when the page first shows.
     void wirePageContent(const QVariant& content);
 

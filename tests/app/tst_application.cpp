@@ -143,12 +143,13 @@ private Q_SLOTS:
         QCOMPARE(entries, (QStringList{QStringLiteral("Show"), QStringLiteral("Exit")}));
 
         // The error popup of the main window shows what is reported.
+        // It is built with the first error, not with the window.
         QVERIFY(application->errorHandler());
-        auto* errorWidget = main->findChild<tessivar::ui::ErrorWidget*>();
-        QVERIFY(errorWidget);
-        QVERIFY(!errorWidget->isVisible());
+        QVERIFY(!main->findChild<tessivar::ui::ErrorWidget*>());
         application->errorHandler()->report(tessivar::ErrorHandler::NetworkError, nullptr,
                                             QStringLiteral("Port 1 is already in use"));
+        auto* errorWidget = main->findChild<tessivar::ui::ErrorWidget*>();
+        QVERIFY(errorWidget);
         QVERIFY(errorWidget->isVisible());
         auto* title = errorWidget->findChild<QObject*>(QStringLiteral("text_ErrorTitle"));
         QVERIFY(title);

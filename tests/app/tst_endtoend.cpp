@@ -77,11 +77,11 @@ private:
     {
         application().createNewModule();
         ui::ModuleSelectionWidget* selection = application().moduleSelectionWidget();
-        ui::ModuleEditionWidget* edition = application().moduleEditionWidget();
-        if (!selection || !edition || !selection->isVisible())
+        if (!selection || !selection->isVisible())
             return -2;
         Q_EMIT selection->moduleSelected(kPlugin, kEcho);
-        if (!application().moduleBeingCreated() || !edition->isVisible() || !edition->isNewModule())
+        ui::ModuleEditionWidget* edition = application().moduleEditionWidget();
+        if (!edition || !application().moduleBeingCreated() || !edition->isVisible() || !edition->isNewModule())
             return -2;
         edition->acceptNew(kPeerId);
         if (application().moduleBeingCreated() || selection->isVisible() || edition->isVisible())
@@ -117,9 +117,15 @@ private:
         m_server->stop();
     }
 
+    // Built with the first error shown.
     QObject* errorWidget()
     {
         return application().mainWindow() ? application().mainWindow()->findChild<ui::ErrorWidget*>() : nullptr;
+    }
+    bool errorShown()
+    {
+        QObject* error = errorWidget();
+        return error && error->property("visible").toBool();
     }
 
 private Q_SLOTS:
@@ -234,9 +240,8 @@ private Q_SLOTS:
         QVERIFY(m_server->start());
         QCOMPARE(application().moduleList().rowCount(), 0);
         QVERIFY(QDir(QStringLiteral("modules")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+        QTRY_VERIFY(errorShown());
         QObject* error = errorWidget();
-        QVERIFY(error);
-        QTRY_VERIFY(error->property("visible").toBool());
         QCOMPARE(error->property("errorCode").toInt(), 5);
     }
 
@@ -282,13 +287,16 @@ private Q_SLOTS:
     void creationFlowCancels()
     {
         QVERIFY(m_server->start());
-        ui::ModuleSelectionWidget* selection = application().moduleSelectionWidget();
-        ui::ModuleEditionWidget* edition = application().moduleEditionWidget();
-        QVERIFY(selection && edition);
+        // The panels are built when first needed.
+        QVERIFY(!application().moduleSelectionWidget() && !application().moduleEditionWidget());
 
         // A second request closes the selection and drops what was being made.
         application().createNewModule();
+        ui::ModuleSelectionWidget* selection = application().moduleSelectionWidget();
+        QVERIFY(selection && selection->isVisible());
         Q_EMIT selection->moduleSelected(kPlugin, kEcho);
+        ui::ModuleEditionWidget* edition = application().moduleEditionWidget();
+        QVERIFY(edition && edition->isVisible());
         QVERIFY(application().moduleBeingCreated());
         application().createNewModule();
         QVERIFY(!selection->isVisible());
@@ -339,18 +347,16 @@ private Q_SLOTS:
         startAndRequestABlock(requestId);
         if (QTest::currentTestFailed())
             return;
-        QObject* error = errorWidget();
-        QVERIFY(error);
-
         m_peer->send(Message_RegisterBlockResponse(static_cast<BlockCreationStatus_e>(status), 9, requestId));
         QTRY_COMPARE(application().moduleList().rowCount(), 0);
         QVERIFY(QDir(QStringLiteral("modules")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
         if (errorCode < 0) {
             // Fails silently: nothing shown.
-            QVERIFY(!error->property("visible").toBool());
+            QVERIFY(!errorShown());
             return;
         }
-        QTRY_VERIFY(error->property("visible").toBool());
+        QTRY_VERIFY(errorShown());
+        QObject* error = errorWidget();
         QCOMPARE(error->property("errorCode").toInt(), errorCode);
         if (!inDescription.isEmpty()) {
             const QString description = error->property("errorDescription").toString();
@@ -364,9 +370,8 @@ private Q_SLOTS:
         QTcpServer squatter;
         QVERIFY(squatter.listen(QHostAddress::Any, kPort));
         QVERIFY(m_server->start());
+        QTRY_VERIFY(errorShown());
         QObject* error = errorWidget();
-        QVERIFY(error);
-        QTRY_VERIFY(error->property("visible").toBool());
         QCOMPARE(error->property("errorCode").toInt(), 1);
         const QString description = error->property("errorDescription").toString();
         QVERIFY2(description.contains(QStringLiteral("Port %1 is already in use").arg(kPort)), qPrintable(description));
@@ -460,7 +465,7 @@ private Q_SLOTS:
         QCOMPARE(application().moduleList().rowCount(), 2);
         QCOMPARE(application().moduleList().GetBlockIdsOfDevice(kPeerId), (QList<BlockId_t>{5, 0}));
         QVERIFY(QFile::exists(QStringLiteral("modules/5/crc")));
-        QVERIFY(!errorWidget()->property("visible").toBool());
+        QVERIFY(!errorShown());
 
         m_peer->send(Message_RegisterBlockResponse(BlockCreationStatus_e::Created, 6, second));
         QTRY_COMPARE(application().moduleList().GetBlockIdsOfDevice(kPeerId), (QList<BlockId_t>{5, 6}));

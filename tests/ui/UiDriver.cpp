@@ -206,6 +206,10 @@ bool isControl(const QQuickItem* item)
     for (const char* type : {"QQuickAbstractButton", "QQuickComboBox", "QQuickSpinBox"})
         if (item->inherits(type))
             return true;
+    // A plain Qt Quick control takes its clicks with a tap handler.
+    for (const QObject* child : item->children())
+        if (child->inherits("QQuickTapHandler"))
+            return true;
     return (item->inherits("QQuickTextInput") || item->inherits("QQuickTextEdit"))
         && !item->property("readOnly").toBool();
 }

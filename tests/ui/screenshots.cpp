@@ -13,6 +13,7 @@
 #include "app/ErrorHandler.h"
 #include "app/TaskManager.h"
 #include "app/TessivarServerApplication.h"
+#include "app/WindowParts.h"
 #include "app/UpdateFlow.h"
 #include "communication/messages/Message_Hello.h"
 #include "communication/messages/Message_RegisterBlock.h"
@@ -84,9 +85,10 @@ bool placeBlock(UiDriver& ui, TestPeer& peer, const QString& moduleObjectName, c
     return peer.waitForMessage(MessageType_e::UpdateParameters) != nullptr;
 }
 
-QObject* popup(QQuickWindow* window, const char* name)
+// The window builds a popup the first time it is needed.
+QObject* popup(QQuickWindow* window, const char* part)
 {
-    return window->contentItem()->findChild<QObject*>(QString::fromLatin1(name));
+    return buildWindowPart(window, QString::fromLatin1(part));
 }
 
 } // namespace
@@ -217,12 +219,12 @@ int main(int argc, char** argv)
          [&] { ui.click(QStringLiteral("button_ErrorOk")); }},
         {"task-busy", [&] { task.start(); }, [] {}},
         {"task-result", [&] { task.finish(); }, [&] { ui.click(QStringLiteral("button_TaskOk")); }},
-        {"release-notes", [&] { QMetaObject::invokeMethod(popup(window, "popup_ReleaseNotes"), "open"); },
+        {"release-notes", [&] { QMetaObject::invokeMethod(popup(window, "releaseNotes"), "open"); },
          [&] { ui.click(QStringLiteral("button_ReleaseNotesClose")); }},
-        {"firewall", [&] { QMetaObject::invokeMethod(popup(window, "popup_FirewallInformation"), "open"); },
+        {"firewall", [&] { QMetaObject::invokeMethod(popup(window, "firewallInformation"), "open"); },
          [&] { ui.click(QStringLiteral("button_FirewallLater")); }},
-        {"tutorial", [&] { QMetaObject::invokeMethod(popup(window, "popup_Tutorial"), "open"); },
-         [&] { QMetaObject::invokeMethod(popup(window, "popup_Tutorial"), "close"); }},
+        {"tutorial", [&] { QMetaObject::invokeMethod(popup(window, "tutorial"), "open"); },
+         [&] { QMetaObject::invokeMethod(popup(window, "tutorial"), "close"); }},
     };
 
     // The edition panel of every module of the misc plugin, after the selection panel.

@@ -236,6 +236,29 @@ private:
         QTRY_VERIFY(blockFolders().contains(QStringLiteral("7")));
     }
 
+    // Whether `upper` is drawn over `lower`: siblings stack by z, then by order, and
+    // an item stacks where its ancestor below their common ancestor does.
+    static bool drawnAbove(QQuickItem* upper, QQuickItem* lower)
+    {
+        QList<QQuickItem*> upperChain;
+        for (QQuickItem* item = upper; item; item = item->parentItem())
+            upperChain.prepend(item);
+        QList<QQuickItem*> lowerChain;
+        for (QQuickItem* item = lower; item; item = item->parentItem())
+            lowerChain.prepend(item);
+        int i = 0;
+        while (i < upperChain.size() && i < lowerChain.size() && upperChain[i] == lowerChain[i])
+            ++i;
+        if (i == 0 || i == upperChain.size() || i == lowerChain.size())
+            return false;
+        QQuickItem* a = upperChain[i];
+        QQuickItem* b = lowerChain[i];
+        if (a->z() != b->z())
+            return a->z() > b->z();
+        const QList<QQuickItem*> siblings = upperChain[i - 1]->childItems();
+        return siblings.indexOf(a) > siblings.indexOf(b);
+    }
+
 private Q_SLOTS:
     void init()
     {
@@ -487,9 +510,12 @@ private Q_SLOTS:
         skipTutorial();
         if (QTest::currentTestFailed())
             return;
-        QQuickItem* selection = m_ui->find(QStringLiteral("widget_ModuleSelection"));
+        // The panel is built when first asked for, not with the window.
+        QVERIFY(!m_ui->find(QStringLiteral("widget_ModuleSelection")));
         QQuickItem* addButton = m_ui->find(QStringLiteral("button_AddModule"));
         QVERIFY(m_ui->click(QStringLiteral("button_AddModule")));
+        QPointer<QQuickItem> selection = m_ui->find(QStringLiteral("widget_ModuleSelection"));
+        QVERIFY(selection);
         QTRY_VERIFY(selection->isVisible());
         QCOMPARE(addButton->property("angle").toReal(), 45.0); // the plus turns into a close sign
         QVERIFY(m_ui->click(QStringLiteral("button_AddModule")));
@@ -660,7 +686,7 @@ private Q_SLOTS:
         QCOMPARE(m_ui->text(QStringLiteral("text_PageTitle")), QStringLiteral("Plugins"));
         QQuickItem* page = m_ui->find(QStringLiteral("widget_PluginInformation"));
         QQuickItem* edition = m_ui->find(QStringLiteral("widget_ModuleEdition"));
-        QVERIFY(page->z() > edition->z());
+        QVERIFY(drawnAbove(page, edition));
         QQuickItem* module = m_ui->find(QStringLiteral("pluginModule_") + kTextModule);
         QVERIFY(module);
         QVERIFY(module->property("highlighted").toBool());

@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Window
-import QtQuick.Controls.Basic
 import com.tessivar.widgets 1.0
 import com.tessivar.widgets.impl 1.0
 
@@ -62,16 +61,19 @@ BottomBarWidgetImpl {
         }
     }
 
-    TessivarButton {
-        objectName: "button_UpdateDownload"
+    // Built when a newer version is offered: most starts have none to offer.
+    Loader {
+        id: updateButton
         anchors { right: resizeHandle.left; rightMargin: 8; verticalCenter: parent.verticalCenter }
-        implicitHeight: 24
-        visible: bottomBar.updateAvailable
-        primary: true
-        text: qsTr("Update to %1").arg(bottomBar.availableVersion)
-        ToolTip.visible: hovered
-        ToolTip.text: qsTr("Version %1 is available. Press to download.").arg(bottomBar.availableVersion)
-        onClicked: bottomBar.updateDownloadButtonClicked()
+        active: bottomBar.updateAvailable
+        source: "qrc:/UI/UpdateDownloadButton.qml"
+        onLoaded: item.clicked.connect(bottomBar.updateDownloadButtonClicked)
+    }
+    Binding {
+        target: updateButton.item
+        property: "version"
+        value: bottomBar.availableVersion
+        when: updateButton.item !== null
     }
 
     TessivarIcon {

@@ -1,7 +1,7 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import com.tessivar.widgets 1.0
 import com.tessivar.widgets.impl 1.0
+import com.tessivar.widgets.private 1.0
 
 // The blocks placed on devices: title, module, device, live state; edit, information
 // and delete on each row (delete asks once).
@@ -20,7 +20,6 @@ ModuleListWidgetImpl {
         keyNavigationEnabled: true
         activeFocusOnTab: count > 0
         boundsBehavior: Flickable.StopAtBounds
-        ScrollBar.vertical: ScrollBar {}
 
         delegate: Rectangle {
             id: row
@@ -50,7 +49,7 @@ ModuleListWidgetImpl {
             border.color: ListView.isCurrentItem && list.activeFocus ? Theme.primary : Theme.divider
 
             HoverHandler { id: rowHover }
-            Keys.onDeletePressed: confirmDelete.openFor(row.block, row.title)
+            Keys.onDeletePressed: listWidget.confirmDelete(row.block, row.title)
             Keys.onReturnPressed: if (row.block) listWidget.moduleList.modifyModuleFromWidget(row.block)
 
             Rectangle {
@@ -131,7 +130,7 @@ ModuleListWidgetImpl {
                     iconSize: Theme.iconRow
                     iconColor: Theme.error
                     toolTipText: qsTr("Delete the block")
-                    onClicked: confirmDelete.openFor(row.block, row.title)
+                    onClicked: listWidget.confirmDelete(row.block, row.title)
                 }
             }
         }
@@ -168,46 +167,24 @@ ModuleListWidgetImpl {
         }
     }
 
-    TessivarPopup {
-        id: confirmDelete
-        objectName: "popup_ConfirmDelete"
+    TessivarScrollBar { flickable: list }
 
-        property var block: null
-        property string blockTitle: ""
-
-        function openFor(block, title) {
-            confirmDelete.block = block
-            confirmDelete.blockTitle = title
-            open()
+    // Asks once before a block goes. Built the first time it is asked: the list shows
+    // at start, the question rarely.
+    function confirmDelete(block, title) {
+        confirmDeleteLoader.active = true
+        confirmDeleteLoader.item.openFor(block, title)
+    }
+    Loader {
+        id: confirmDeleteLoader
+        active: false
+        source: "qrc:/UI/ModuleDeleteConfirmation.qml"
+    }
+    Connections {
+        target: confirmDeleteLoader.item
+        function onDeleteConfirmed(block) {
+            if (block && listWidget.moduleList)
+                listWidget.moduleList.deleteModuleFromWidget(block)
         }
-
-        title: qsTr("Delete “%1”?").arg(blockTitle)
-        onClosed: block = null
-
-        TessivarLabel {
-            width: parent.width
-            wrapMode: Text.Wrap
-            color: Theme.secondaryText
-            text: qsTr("The block disappears from its device's dashboard.")
-        }
-        buttons: [
-            TessivarButton {
-                objectName: "button_DeleteCancel"
-                text: qsTr("Keep")
-                onClicked: confirmDelete.close()
-            },
-            TessivarButton {
-                objectName: "button_DeleteConfirm"
-                text: qsTr("Delete")
-                primary: true
-                destructive: true
-                onClicked: {
-                    const block = confirmDelete.block
-                    confirmDelete.close()
-                    if (block && listWidget.moduleList)
-                        listWidget.moduleList.deleteModuleFromWidget(block)
-                }
-            }
-        ]
     }
 }

@@ -6,7 +6,8 @@ import com.tessivar.widgets.server 1.0
 
 // The main window: frameless, with its own title bar, an action bar (add a block; the
 // network, plugins, about and settings pages), the blocks, the panels to pick and set up
-// a new block, the status line and the popups.
+// a new block, the status line and the popups. Only the bars and the blocks are built
+// with the window; the rest when first shown.
 Window {
     id: mainWindow
 
@@ -14,6 +15,10 @@ Window {
     // A page's content is built when the page first shows; the application wires what
     // it holds (the device list) then.
     signal pageContentLoaded(var content)
+    // The pages, panels and popups are built the first time they are needed, so that
+    // the start waits for the blocks' list and the bars only; the application wires
+    // each one as it is built.
+    signal partLoaded(var part)
 
     width: 1200
     height: 800
@@ -55,16 +60,59 @@ Window {
         mainWindow.requestActivate()
     }
 
+    readonly property var parts: ({
+        "network": networkPage, "plugins": pluginPage, "about": aboutPage, "settings": settingsPage,
+        "moduleSelection": moduleSelection, "moduleEdition": moduleEdition, "error": errorPart,
+        "taskManager": taskManager, "tutorial": tutorial, "releaseNotes": releaseNotes,
+        "firewallInformation": firewallInformation
+    })
+    // The part of that name, built now if it is not yet; null for an unknown name.
+    function part(name) {
+        const loader = parts[name]
+        if (!loader)
+            return null
+        loader.active = true
+        return loader.item
+    }
+    // The part if it is built, without building it.
+    function builtPart(name) {
+        const loader = parts[name]
+        return loader ? loader.item : null
+    }
+
     readonly property var pages: [networkPage, pluginPage, aboutPage, settingsPage]
 
     // One page at a time: a page button shows its page, or hides it when it is shown.
     function togglePage(page) {
-        page.visible = !page.visible
+        const item = page.build()
+        item.visible = !item.visible
     }
     function onPageShown(page) {
         for (const other of pages)
-            if (other !== page)
-                other.visible = false
+            if (other !== page && other.item)
+                other.item.visible = false
+    }
+
+    component Part: Loader {
+        id: loader
+        // The name tests and tools find the built item by.
+        required property string partName
+        readonly property bool shown: item !== null && item.visible
+        signal partShown()
+        function build() {
+            active = true
+            return item
+        }
+        active: false
+        asynchronous: false
+        onLoaded: {
+            item.objectName = partName
+            mainWindow.partLoaded(item)
+        }
+        Connections {
+            target: loader.item
+            function onVisibleChanged() { if (loader.item.visible) loader.partShown() }
+        }
     }
 
     TopBarWidget {
@@ -85,20 +133,20 @@ Window {
             id: addButton
             objectName: "button_AddModule"
             anchors { left: parent.left; leftMargin: 16; verticalCenter: parent.verticalCenter }
-            angle: moduleSelection.visible ? 45 : 0
-            toolTipText: moduleSelection.visible ? qsTr("Close") : qsTr("Add a block")
+            angle: moduleSelection.shown ? 45 : 0
+            toolTipText: moduleSelection.shown ? qsTr("Close") : qsTr("Add a block")
             onClicked: mainWindow.moduleCreationRequested()
         }
         TessivarLabel {
             anchors { left: addButton.right; leftMargin: 16; verticalCenter: parent.verticalCenter }
             objectName: "text_PageTitle"
             // Names the page the user is on.
-            text: networkPage.visible ? networkPage.title
-                : pluginPage.visible ? pluginPage.title
-                : aboutPage.visible ? qsTr("About Tessivar")
-                : settingsPage.visible ? qsTr("Settings")
-                : moduleEdition.visible ? (moduleEdition.newModule ? qsTr("New block") : qsTr("Edit block"))
-                : moduleSelection.visible ? qsTr("Add a block") : qsTr("Your blocks")
+            text: networkPage.shown ? networkPage.item.title
+                : pluginPage.shown ? pluginPage.item.title
+                : aboutPage.shown ? qsTr("About Tessivar")
+                : settingsPage.shown ? qsTr("Settings")
+                : moduleEdition.shown ? (moduleEdition.item.newModule ? qsTr("New block") : qsTr("Edit block"))
+                : moduleSelection.shown ? qsTr("Add a block") : qsTr("Your blocks")
             font.pixelSize: Theme.pageTitleSize
             font.weight: Font.Medium
         }
@@ -110,28 +158,28 @@ Window {
                 objectName: "button_NetworkStatus"
                 iconName: "network"
                 toolTipText: qsTr("Network and devices")
-                checkedLook: networkPage.visible
+                checkedLook: networkPage.shown
                 onClicked: mainWindow.togglePage(networkPage)
             }
             TessivarIconButton {
                 objectName: "button_PluginInformation"
                 iconName: "plugin"
                 toolTipText: qsTr("Plugins")
-                checkedLook: pluginPage.visible
+                checkedLook: pluginPage.shown
                 onClicked: mainWindow.togglePage(pluginPage)
             }
             TessivarIconButton {
                 objectName: "button_About"
                 iconName: "about"
                 toolTipText: qsTr("About Tessivar")
-                checkedLook: aboutPage.visible
+                checkedLook: aboutPage.shown
                 onClicked: mainWindow.togglePage(aboutPage)
             }
             TessivarIconButton {
                 objectName: "button_Settings"
                 iconName: "settings"
                 toolTipText: qsTr("Settings")
-                checkedLook: settingsPage.visible
+                checkedLook: settingsPage.shown
                 onClicked: mainWindow.togglePage(settingsPage)
             }
         }
@@ -147,65 +195,73 @@ Window {
             anchors.fill: parent
         }
 
-        NetworkStatusWidget {
+        // Above the block panels: a page opened from a panel (a module's information) shows.
+        Part {
             id: networkPage
-            // Above the block panels: a page opened from a panel (a module's information) shows.
+            partName: "widget_NetworkStatus"
             z: 2
-            objectName: "widget_NetworkStatus"
             anchors.fill: parent
-            onVisibleChanged: if (visible) mainWindow.onPageShown(networkPage)
-            onDeferredContentLoaded: (item) => mainWindow.pageContentLoaded(item)
+            source: "qrc:/Widgets/NetworkStatusWidget.qml"
+            onPartShown: mainWindow.onPageShown(networkPage)
         }
-        PluginInformationWidget {
+        Connections {
+            target: networkPage.item
+            function onDeferredContentLoaded(item) { mainWindow.pageContentLoaded(item) }
+        }
+        Part {
             id: pluginPage
+            partName: "widget_PluginInformation"
             z: 2
-            objectName: "widget_PluginInformation"
             anchors.fill: parent
-            onVisibleChanged: if (visible) mainWindow.onPageShown(pluginPage)
+            source: "qrc:/Widgets/PluginInformationWidget.qml"
+            onPartShown: mainWindow.onPageShown(pluginPage)
         }
-        ServerAboutWidget {
+        Part {
             id: aboutPage
+            partName: "widget_About"
             z: 2
-            objectName: "widget_About"
             anchors.fill: parent
-            onVisibleChanged: if (visible) mainWindow.onPageShown(aboutPage)
+            source: "qrc:/UI/ServerAboutWidget.qml"
+            onPartShown: mainWindow.onPageShown(aboutPage)
         }
-        SettingsWidget {
+        Part {
             id: settingsPage
+            partName: "widget_Settings"
             z: 2
-            objectName: "widget_Settings"
             anchors.fill: parent
-            onVisibleChanged: if (visible) mainWindow.onPageShown(settingsPage)
+            source: "qrc:/UI/SettingsWidget.qml"
+            onPartShown: mainWindow.onPageShown(settingsPage)
         }
 
         // Clicking beside the selection panel, before a module is picked, closes it.
         Rectangle {
             anchors.fill: parent
-            visible: moduleSelection.visible
+            visible: moduleSelection.shown
             color: Theme.scrim
             opacity: 0.5
             MouseArea {
                 objectName: "area_BesideSelection"
                 anchors.fill: parent
-                onClicked: if (!moduleSelection.selectedModule) mainWindow.moduleCreationRequested()
+                onClicked: if (!moduleSelection.item.selectedModule) mainWindow.moduleCreationRequested()
             }
         }
 
-        ModuleSelectionWidget {
+        // Placing a block leaves the pages for the blocks.
+        Part {
             id: moduleSelection
-            objectName: "widget_ModuleSelection"
-            // Placing a block leaves the pages for the blocks.
-            onVisibleChanged: if (visible) mainWindow.onPageShown(null)
+            partName: "widget_ModuleSelection"
             anchors { left: parent.left; top: parent.top; bottom: parent.bottom }
             width: 320
+            source: "qrc:/UI/ModuleSelectionWidget.qml"
+            onPartShown: mainWindow.onPageShown(null)
         }
-
-        ModuleEditionWidget {
+        Part {
             id: moduleEdition
-            objectName: "widget_ModuleEdition"
-            onVisibleChanged: if (visible) mainWindow.onPageShown(null)
+            partName: "widget_ModuleEdition"
             anchors { right: parent.right; top: parent.top; bottom: parent.bottom }
             width: Math.min(560, parent.width - moduleSelection.width)
+            source: "qrc:/UI/ModuleEditionWidget.qml"
+            onPartShown: mainWindow.onPageShown(null)
         }
     }
 
@@ -216,38 +272,58 @@ Window {
         height: 32
     }
 
-    ErrorWidget {
-        objectName: "widget_Error"
+    Part {
+        id: errorPart
+        partName: "widget_Error"
         anchors.fill: parent
+        source: "qrc:/Widgets/ErrorWidget.qml"
     }
 
-    TaskManagerWidget {
-        objectName: "widget_TaskManager"
+    Part {
+        id: taskManager
+        partName: "widget_TaskManager"
         anchors.fill: parent
+        source: "qrc:/Widgets/TaskManagerWidget.qml"
+    }
+    // The task popups are built with the first task.
+    Connections {
+        target: TaskManager
+        function onTaskStarted(task) { taskManager.build().taskStarted(task) }
+        function onTaskFinished(task) { taskManager.build().taskFinished(task) }
+        function onTaskDeleted(task) { if (taskManager.item) taskManager.item.taskDeleted(task) }
     }
 
-    TutorialWidget {
+    Part {
         id: tutorial
-        objectName: "popup_Tutorial"
+        partName: "popup_Tutorial"
+        source: "qrc:/Widgets/TutorialWidget.qml"
     }
-
-    ReleaseNotes {
+    Part {
         id: releaseNotes
-        objectName: "popup_ReleaseNotes"
+        partName: "popup_ReleaseNotes"
+        source: "qrc:/Widgets/ReleaseNotesWidget.qml"
     }
-
-    FirewallInformationWidget {
+    Part {
         id: firewallInformation
-        objectName: "popup_FirewallInformation"
+        partName: "popup_FirewallInformation"
+        source: "qrc:/Widgets/FirewallInformationWidget.qml"
     }
 
     Connections {
         target: Controller
-        function onReleaseNotesRequested() { releaseNotes.open() }
-        function onFirewallInformationRequested() { firewallInformation.open() }
-        function onPluginInformationRequested(pluginId) { pluginPage.showPlugin(pluginId, "") }
-        function onModuleInformationRequested(pluginId, moduleId) { pluginPage.showPlugin(pluginId, moduleId) }
+        function onReleaseNotesRequested() { releaseNotes.build().open() }
+        function onFirewallInformationRequested() { firewallInformation.build().open() }
+        function onPluginInformationRequested(pluginId) { pluginPage.build().showPlugin(pluginId, "") }
+        function onModuleInformationRequested(pluginId, moduleId) { pluginPage.build().showPlugin(pluginId, moduleId) }
     }
 
-    Component.onCompleted: if (Configuration.ShowTutorial) tutorial.open()
+    // The tour shows with the window: a start in the tray builds it when the window first opens.
+    property bool tutorialOffered: false
+    onVisibleChanged: {
+        if (visible && !tutorialOffered) {
+            tutorialOffered = true
+            if (Configuration.ShowTutorial)
+                tutorial.build().open()
+        }
+    }
 }

@@ -25,26 +25,25 @@ Item {
             task.complete(button)
     }
 
-    Connections {
-        target: TaskManager
-        function onTaskStarted(task) {
+    // The window passes on the task manager's signals: it builds this widget with the
+    // first task.
+    function taskStarted(task) {
+        tasks.currentTask = task
+        result.close()
+        busy.open()
+    }
+    function taskFinished(task) {
+        if (task !== tasks.currentTask)
             tasks.currentTask = task
-            result.close()
-            busy.open()
-        }
-        function onTaskFinished(task) {
-            if (task !== tasks.currentTask)
-                tasks.currentTask = task
-            busy.close()
-            result.open()
-        }
-        function onTaskDeleted(task) {
-            if (task !== tasks.currentTask)
-                return
-            tasks.currentTask = null
-            busy.close()
-            result.close()
-        }
+        busy.close()
+        result.open()
+    }
+    function taskDeleted(task) {
+        if (task !== tasks.currentTask)
+            return
+        tasks.currentTask = null
+        busy.close()
+        result.close()
     }
 
     TessivarPopup {
