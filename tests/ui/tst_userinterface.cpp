@@ -16,6 +16,9 @@
 #include "modules/sdk/TessivarModuleInstanceData.h"
 #include "modules/sdk/TessivarPropertyMap.h"
 
+#include <QAccessible>
+#include <QQmlComponent>
+#include <QQuickView>
 #include <QBuffer>
 #include <QDesktopServices>
 #include <QDir>
@@ -624,6 +627,108 @@ private Q_SLOTS:
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
         QCOMPARE(catcher.urls.size(), 1);
         QVERIFY(catcher.urls.first().toString().endsWith(QStringLiteral("/index.html#download")));
+    }
+
+    // The window's own buttons answer the pointer, the keyboard and assistive tools alike.
+    void aButtonAnswersEveryWayOfPressingIt_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("pointer") << "pointer";
+        QTest::newRow("Return") << "Return";
+        QTest::newRow("Space") << "Space";
+        QTest::newRow("assistive press") << "press";
+    }
+    void aButtonAnswersEveryWayOfPressingIt()
+    {
+        QFETCH(QString, way);
+        startServer();
+        skipTutorial();
+        if (QTest::currentTestFailed())
+            return;
+        QQuickItem* button = m_ui->find(QStringLiteral("button_Settings"));
+        QVERIFY(button);
+        const auto press = [&] {
+            if (way == QLatin1String("pointer"))
+                return m_ui->click(QStringLiteral("button_Settings"));
+            if (way == QLatin1String("press")) {
+                QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+                if (!accessible || !accessible->actionInterface()
+                    || accessible->text(QAccessible::Name) != QLatin1String("Settings"))
+                    return false;
+                accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+                return true;
+            }
+            button->forceActiveFocus(Qt::TabFocusReason);
+            m_ui->key(way == QLatin1String("Return") ? Qt::Key_Return : Qt::Key_Space);
+            return true;
+        };
+        QVERIFY(press());
+        QTRY_VERIFY(m_ui->isShown(QStringLiteral("widget_Settings")));
+        QVERIFY(press());
+        QTRY_VERIFY(!m_ui->isShown(QStringLiteral("widget_Settings")));
+    }
+
+    // A resting pointer brings the button's tip, under the button; leaving takes it away.
+    void aRestingPointerShowsTheTip()
+    {
+        startServer();
+        skipTutorial();
+        if (QTest::currentTestFailed())
+            return;
+        QQuickWindow* window = application().mainWindow();
+        QQuickItem* button = m_ui->find(QStringLiteral("button_About"));
+        QVERIFY(button);
+        QVERIFY(!m_ui->isShown(QStringLiteral("toolTip")));
+        const QPointF centre = button->mapToScene(QPointF(button->width() / 2, button->height() / 2));
+        QTest::mouseMove(window, centre.toPoint());
+        QTRY_VERIFY(m_ui->isShown(QStringLiteral("toolTip")));
+        QQuickItem* tip = m_ui->find(QStringLiteral("toolTip"));
+        QCOMPARE(m_ui->text(QStringLiteral("toolTip")), QStringLiteral("About Tessivar"));
+        const QRectF tipArea = tip->mapRectToScene(QRectF(0, 0, tip->width(), tip->height()));
+        QVERIFY(tipArea.top() >= button->mapToScene(QPointF(0, button->height())).y());
+        QVERIFY(QRectF(0, 0, window->width(), window->height()).contains(tipArea));
+        QTest::mouseMove(window, QPoint(window->width() / 2, window->height() / 2));
+        QTRY_VERIFY(!m_ui->isShown(QStringLiteral("toolTip")));
+    }
+
+    // The blocks' scroll bar: dragging the handle and clicking the track both scroll.
+    void theScrollBarScrollsByDragAndByTrack()
+    {
+        startServer();
+        if (QTest::currentTestFailed())
+            return;
+        QQuickView view(&application().engine(), nullptr);
+        view.setResizeMode(QQuickView::SizeRootObjectToView);
+        view.resize(200, 200);
+        QQmlComponent component(&application().engine());
+        component.setData("import QtQuick\nimport com.tessivar.widgets.private 1.0\n"
+                          "Item { ListView { id: list; objectName: 'list'; anchors.fill: parent; model: 50;"
+                          " delegate: Rectangle { width: 100; height: 40 } }"
+                          " TessivarScrollBar { objectName: 'bar'; flickable: list } }",
+                          QUrl(QStringLiteral("qrc:/ScrollBarTest.qml")));
+        std::unique_ptr<QQuickItem> root(qobject_cast<QQuickItem*>(component.create()));
+        QVERIFY2(root, qPrintable(component.errorString()));
+        root->setParentItem(view.contentItem());
+        root->setSize(QSizeF(200, 200));
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto* list = root->findChild<QQuickItem*>(QStringLiteral("list"));
+        auto* bar = root->findChild<QQuickItem*>(QStringLiteral("bar"));
+        QVERIFY(list && bar && bar->isVisible());
+        QCOMPARE(bar->x() + bar->width(), 200.0);
+
+        // A click on the track below the handle goes one view down.
+        const int x = qRound(bar->x() + bar->width() / 2);
+        QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, QPoint(x, 190));
+        QTRY_COMPARE(list->property("contentY").toReal(), 200.0);
+        // Dragging the handle to the bottom reaches the end, and no further.
+        const int handleTop = qRound(bar->height() * list->property("visibleArea").value<QObject*>()
+                                                           ->property("yPosition").toReal());
+        QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, QPoint(x, handleTop + 4));
+        for (int y = handleTop + 4; y <= 400; y += 20)
+            QTest::mouseMove(&view, QPoint(x, y));
+        QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, QPoint(x, 400));
+        QTRY_COMPARE(list->property("contentY").toReal(), 50 * 40 - 200.0);
     }
 
     void pagesShowOneAtATime_data()

@@ -13,6 +13,7 @@ Rectangle {
     property alias text: label.text
 
     parent: target && target.Window.window ? target.Window.window.contentItem : null
+    objectName: "toolTip"
     z: 100000
     visible: shown && text !== "" && parent !== null
     width: label.implicitWidth + 2 * Theme.gap
