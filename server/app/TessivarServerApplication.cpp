@@ -109,7 +109,9 @@ TessivarServerApplication::TessivarServerApplication(const Options& options, Con
     connect(&m_configuration, &CommonConfiguration::DeviceNameChanged, this,
             &TessivarServerApplication::changeDeviceName);
 
-    m_configuration.setFirstLaunch(false);
+    // Written once: a synced settings write on every start costs the start.
+    if (m_configuration.FirstLaunch())
+        m_configuration.setFirstLaunch(false);
 }
 
 TessivarServerApplication::~TessivarServerApplication()

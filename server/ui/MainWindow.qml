@@ -23,6 +23,8 @@ Item {
             anchors.fill: parent
             asynchronous: true
             source: splash.visible ? "qrc:/icon/Images/Image_splash.png" : ""
+            // Decoded at the size it is shown (the picture is drawn for twice the window's).
+            sourceSize: Qt.size(splash.width * Screen.devicePixelRatio, splash.height * Screen.devicePixelRatio)
             fillMode: Image.PreserveAspectCrop
         }
         Column {
