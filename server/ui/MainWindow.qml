@@ -23,8 +23,7 @@ Item {
             anchors.fill: parent
             asynchronous: true
             source: splash.visible ? "qrc:/icon/Images/Image_splash.png" : ""
-            // Decoded at the size it is shown (the picture is drawn for twice the window's).
-            sourceSize: Qt.size(splash.width * Screen.devicePixelRatio, splash.height * Screen.devicePixelRatio)
+            // At the window's size: screens of twice the density take "Image_splash@2x.png".
             fillMode: Image.PreserveAspectCrop
         }
         Column {
