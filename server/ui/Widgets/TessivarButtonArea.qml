@@ -23,10 +23,7 @@ Item {
     // The press of a screen reader or a desktop test tool is a click.
     Accessible.onPressAction: if (enabled) clicked()
 
-    HoverHandler {
-        id: hover
-        cursorShape: Qt.PointingHandCursor
-    }
+    HoverHandler { id: hover }
     TapHandler {
         id: tap
         gesturePolicy: TapHandler.ReleaseWithinBounds
