@@ -11,7 +11,6 @@
 #include <QPointer>
 #include <QQuickWindow>
 
-
 class ModuleList;
 class PluginManager;
 
