@@ -69,15 +69,7 @@ Window {
     // The part of that name, built now if it is not yet; null for an unknown name.
     function part(name) {
         const loader = parts[name]
-        if (!loader)
-            return null
-        loader.active = true
-        return loader.item
-    }
-    // The part if it is built, without building it.
-    function builtPart(name) {
-        const loader = parts[name]
-        return loader ? loader.item : null
+        return loader ? loader.build() : null
     }
 
     readonly property var pages: [networkPage, pluginPage, aboutPage, settingsPage]
@@ -104,7 +96,6 @@ Window {
             return item
         }
         active: false
-        asynchronous: false
         onLoaded: {
             item.objectName = partName
             mainWindow.partLoaded(item)
