@@ -12,7 +12,32 @@
 
 namespace {
 constexpr quint16 kPort = 20973;
+
+QString logPath(const tessivar::test::TestWorkingFolder& folder)
+{
+    return folder.filePath(
+        QStringLiteral("log/log_%1_desktop.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
 }
+
+QByteArray readLog(const tessivar::test::TestWorkingFolder& folder)
+{
+    QFile file(logPath(folder));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool waitUntilReady(const tessivar::test::TestWorkingFolder& folder)
+{
+    // Each start appends to the day's log: count its ready lines.
+    const int before = readLog(folder).count("---- Application ready ----");
+    return QTest::qWaitFor([&] { return readLog(folder).count("---- Application ready ----") > before; }, 30000);
+}
+
+void terminate(QProcess& program)
+{
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(15000));
+}
+} // namespace
 
 // The real program, started in an empty folder as a user would start it.
 class TestProgram : public QObject
@@ -35,15 +60,8 @@ private Q_SLOTS:
         server.start(QStringLiteral(TESSIVAR_PROGRAM), {QStringLiteral("--minimized")});
         QVERIFY(server.waitForStarted());
 
-        const QString log = folder.filePath(QStringLiteral("log/log_%1_desktop.txt")
-                                                .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
-        QByteArray content;
-        QTRY_VERIFY_WITH_TIMEOUT((content = [&] {
-                                     QFile file(log);
-                                     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-                                 }())
-                                     .contains("---- Application ready ----"),
-                                 30000);
+        QVERIFY(waitUntilReady(folder));
+        const QByteArray content = readLog(folder);
         QVERIFY(content.contains("===== Starting log "));
         QVERIFY(content.contains("Log file opened"));
         // Once ready it accepts WebSocket connections on its port.
@@ -51,14 +69,48 @@ private Q_SLOTS:
         probe.connectToHost(QHostAddress::LocalHost, kPort);
         QVERIFY(probe.waitForConnected(5000));
 
-        ::kill(static_cast<pid_t>(server.processId()), SIGTERM);
-        QVERIFY(server.waitForFinished(15000));
+        terminate(server);
         QCOMPARE(server.exitStatus(), QProcess::NormalExit);
         QCOMPARE(server.exitCode(), 0);
 
         QSettings config(folder.filePath(QStringLiteral("config")), QSettings::IniFormat);
         QCOMPARE(config.value(QStringLiteral("common/FirstLaunch")).toBool(), false);
         QCOMPARE(config.value(QStringLiteral("common/DeviceId")).toString().size(), 32);
+    }
+
+    // The window's QML is compiled at the first start only: later starts take it from the
+    // cache. A file that Qt cannot take from there (one declaring an inline component)
+    // would be compiled again on the start's path every time.
+    void aLaterStartTakesTheWindowFromTheCompiledCache()
+    {
+        tessivar::test::TestWorkingFolder folder;
+        {
+            QSettings config(folder.filePath(QStringLiteral("config")), QSettings::IniFormat);
+            config.setValue(QStringLiteral("common/LogDebug"), true); // Qt's debug lines pass
+            config.setValue(QStringLiteral("common/Port"), kPort);
+        }
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), folder.filePath(QStringLiteral("cache")));
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.qml.diskcache.debug=true"));
+        // What one start added to the day's log.
+        const auto start = [&] {
+            const qsizetype before = readLog(folder).size();
+            QProcess program;
+            program.setWorkingDirectory(folder.path());
+            program.setProcessEnvironment(environment);
+            program.start(QStringLiteral(TESSIVAR_PROGRAM), {QStringLiteral("--minimized")});
+            if (!program.waitForStarted() || !waitUntilReady(folder))
+                return QByteArray("did not start");
+            terminate(program);
+            return readLog(folder).mid(before);
+        };
+        const QByteArray first = start();
+        // The first start found nothing cached: the messages are on, the cache is the test's.
+        QVERIFY2(first.contains("Error loading \"qrc:/UI/ServerApplicationWindow.qml\" from disk cache"),
+                 first.constData());
+        const QByteArray later = start();
+        QVERIFY2(!later.contains("from disk cache") && !later.contains("Checksum mismatch"), later.constData());
+        QVERIFY(later.contains("Component created"));
     }
 
     // The folder the program runs in holds what devices send; the libraries it loads come

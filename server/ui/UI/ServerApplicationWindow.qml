@@ -66,6 +66,13 @@ Window {
         "taskManager": taskManager, "tutorial": tutorial, "releaseNotes": releaseNotes,
         "firewallInformation": firewallInformation
     })
+    // After the part's own handler, which names the item.
+    Component.onCompleted: {
+        for (const name in parts) {
+            const loader = parts[name]
+            loader.loaded.connect(() => mainWindow.partLoaded(loader.item))
+        }
+    }
     // The part of that name, built now if it is not yet; null for an unknown name.
     function part(name) {
         const loader = parts[name]
@@ -83,27 +90,6 @@ Window {
         for (const other of pages)
             if (other !== page && other.item)
                 other.item.visible = false
-    }
-
-    component Part: Loader {
-        id: loader
-        // The name tests and tools find the built item by.
-        required property string partName
-        readonly property bool shown: item !== null && item.visible
-        signal partShown()
-        function build() {
-            active = true
-            return item
-        }
-        active: false
-        onLoaded: {
-            item.objectName = partName
-            mainWindow.partLoaded(item)
-        }
-        Connections {
-            target: loader.item
-            function onVisibleChanged() { if (loader.item.visible) loader.partShown() }
-        }
     }
 
     TopBarWidget {
@@ -187,7 +173,7 @@ Window {
         }
 
         // Above the block panels: a page opened from a panel (a module's information) shows.
-        Part {
+        WindowPart {
             id: networkPage
             partName: "widget_NetworkStatus"
             z: 2
@@ -199,7 +185,7 @@ Window {
             target: networkPage.item
             function onDeferredContentLoaded(item) { mainWindow.pageContentLoaded(item) }
         }
-        Part {
+        WindowPart {
             id: pluginPage
             partName: "widget_PluginInformation"
             z: 2
@@ -207,7 +193,7 @@ Window {
             source: "qrc:/Widgets/PluginInformationWidget.qml"
             onPartShown: mainWindow.onPageShown(pluginPage)
         }
-        Part {
+        WindowPart {
             id: aboutPage
             partName: "widget_About"
             z: 2
@@ -215,7 +201,7 @@ Window {
             source: "qrc:/UI/ServerAboutWidget.qml"
             onPartShown: mainWindow.onPageShown(aboutPage)
         }
-        Part {
+        WindowPart {
             id: settingsPage
             partName: "widget_Settings"
             z: 2
@@ -238,7 +224,7 @@ Window {
         }
 
         // Placing a block leaves the pages for the blocks.
-        Part {
+        WindowPart {
             id: moduleSelection
             partName: "widget_ModuleSelection"
             anchors { left: parent.left; top: parent.top; bottom: parent.bottom }
@@ -246,7 +232,7 @@ Window {
             source: "qrc:/UI/ModuleSelectionWidget.qml"
             onPartShown: mainWindow.onPageShown(null)
         }
-        Part {
+        WindowPart {
             id: moduleEdition
             partName: "widget_ModuleEdition"
             anchors { right: parent.right; top: parent.top; bottom: parent.bottom }
@@ -263,14 +249,14 @@ Window {
         height: 32
     }
 
-    Part {
+    WindowPart {
         id: errorPart
         partName: "widget_Error"
         anchors.fill: parent
         source: "qrc:/Widgets/ErrorWidget.qml"
     }
 
-    Part {
+    WindowPart {
         id: taskManager
         partName: "widget_TaskManager"
         anchors.fill: parent
@@ -284,17 +270,17 @@ Window {
         function onTaskDeleted(task) { if (taskManager.item) taskManager.item.taskDeleted(task) }
     }
 
-    Part {
+    WindowPart {
         id: tutorial
         partName: "popup_Tutorial"
         source: "qrc:/Widgets/TutorialWidget.qml"
     }
-    Part {
+    WindowPart {
         id: releaseNotes
         partName: "popup_ReleaseNotes"
         source: "qrc:/Widgets/ReleaseNotesWidget.qml"
     }
-    Part {
+    WindowPart {
         id: firewallInformation
         partName: "popup_FirewallInformation"
         source: "qrc:/Widgets/FirewallInformationWidget.qml"

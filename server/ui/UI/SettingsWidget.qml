@@ -65,7 +65,7 @@ SettingsWidgetImpl {
                         Configuration.DeviceName = name
                 }
 
-                Section { text: qsTr("Network") }
+                SettingsSection { text: qsTr("Network") }
                 SettingRow {
                     label: qsTr("Port")
                     hint: qsTr("Devices reach Tessivar on this port. Used from the next start.")
@@ -105,7 +105,7 @@ SettingsWidgetImpl {
                     }
                 }
 
-                Section { text: qsTr("Start-up") }
+                SettingsSection { text: qsTr("Start-up") }
                 TessivarCheckBox {
                     id: launchAtStartup
                     objectName: "switch_LaunchAtStartup"
@@ -120,7 +120,7 @@ SettingsWidgetImpl {
                     onToggled: Configuration.ShowSplashScreen = checked
                 }
 
-                Section { text: qsTr("Window") }
+                SettingsSection { text: qsTr("Window") }
                 TessivarCheckBox {
                     id: minimizeToTray
                     objectName: "switch_MinimizeToTray"
@@ -140,7 +140,7 @@ SettingsWidgetImpl {
                     onToggled: Configuration.CloseToTray = checked
                 }
 
-                Section { text: qsTr("Notifications") }
+                SettingsSection { text: qsTr("Notifications") }
                 TessivarCheckBox {
                     id: updates
                     objectName: "switch_UpdateNotifications"
@@ -148,7 +148,7 @@ SettingsWidgetImpl {
                     onToggled: Configuration.ShowUpdateNotifications = checked
                 }
 
-                Section { text: qsTr("Troubleshooting") }
+                SettingsSection { text: qsTr("Troubleshooting") }
                 TessivarCheckBox {
                     id: debugLogging
                     objectName: "switch_DebugLogging"
@@ -157,31 +157,6 @@ SettingsWidgetImpl {
                     onToggled: Configuration.LogDebug = checked
                 }
             }
-        }
-    }
-
-    component Section: TessivarLabel {
-        topPadding: 8
-        font.pixelSize: Theme.sectionSize
-        font.weight: Font.Medium
-        color: Theme.primary
-    }
-
-    component SettingRow: Column {
-        property string label: ""
-        property string hint: ""
-        default property alias controls: controlRow.data
-        spacing: 8
-        TessivarLabel { text: parent.label }
-        Row {
-            id: controlRow
-            spacing: 8
-        }
-        TessivarLabel {
-            text: parent.hint
-            visible: text !== ""
-            color: Theme.secondaryText
-            font.pixelSize: Theme.captionSize
         }
     }
 }
