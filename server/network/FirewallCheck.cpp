@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
+#include <QStandardPaths>
 
 namespace tessivar::network {
 
@@ -68,6 +69,14 @@ void FirewallCheck::runNext()
         complete(m_reader->reading(), false);
         return;
     }
+    // A tool that is not installed is not started: starting it would fork this whole
+    // program only for the exec to fail. It fails the same way, after this call returns.
+    const QString program = QStandardPaths::findExecutable(QString::fromStdString(command.front()));
+    if (program.isEmpty()) {
+        QMetaObject::invokeMethod(
+            this, [this] { onToolFinished({false, -1, {}}); }, Qt::QueuedConnection);
+        return;
+    }
     QStringList arguments;
     for (auto argument = command.begin() + 1; argument != command.end(); ++argument)
         arguments << QString::fromStdString(*argument);
@@ -89,7 +98,7 @@ void FirewallCheck::runNext()
             onToolFinished({false, -1, {}});
     });
     m_timeout.start(m_toolTimeout);
-    m_process->start(QString::fromStdString(command.front()), arguments);
+    m_process->start(program, arguments);
 }
 
 void FirewallCheck::onToolFinished(const platform::ToolOutcome& outcome)

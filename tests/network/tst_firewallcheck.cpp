@@ -143,6 +143,25 @@ private Q_SLOTS:
         QCOMPARE(calls("--state"), 2);
     }
 
+    // Neither tool installed: no firewall to read, answered after the request returns, as
+    // a started tool would be.
+    void noToolInstalled()
+    {
+        const struct PathRestorer {
+            QByteArray path = qgetenv("PATH");
+            ~PathRestorer() { qputenv("PATH", path); }
+        } restorer;
+        qputenv("PATH", m_folder->filePath(QStringLiteral("empty")).toLocal8Bit());
+        FirewallCheck check;
+        QSignalSpy finished(&check, &FirewallCheck::finished);
+        check.request();
+        QVERIFY(check.running());
+        QCOMPARE(finished.count(), 0);
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(check.state(), FirewallState_e::Allowed);
+        QCOMPARE(calls("--state") + calls("status"), 0);
+    }
+
     // A tool that never answers is stopped; the state is then unknown.
     void hangingToolTimesOut()
     {
