@@ -7,7 +7,7 @@ Loader {
     id: loader
 
     // The name tests and tools find the built item by.
-    required property string partName
+    property string partName
     readonly property bool shown: item !== null && item.visible
     signal partShown()
 
