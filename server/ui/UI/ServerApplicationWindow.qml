@@ -66,7 +66,7 @@ Window {
         "taskManager": taskManager, "tutorial": tutorial, "releaseNotes": releaseNotes,
         "firewallInformation": firewallInformation
     })
-    // After the part's own handler, which names the item.
+    // Each part announces its item when built, once its own handler has named it.
     Component.onCompleted: {
         for (const name in parts) {
             const loader = parts[name]
