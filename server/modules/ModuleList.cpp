@@ -14,10 +14,20 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace {
 const char* const kSeparator = "----------------------";
+
+// Creation order, which block ids follow: a block folder is "<id>" or "<id>-<n>".
+std::pair<qulonglong, qulonglong> creationOrder(QStringView name)
+{
+    const qsizetype dash = name.indexOf(QLatin1Char('-'));
+    if (dash < 0)
+        return {name.toULongLong(), 0};
+    return {name.first(dash).toULongLong(), name.sliced(dash + 1).toULongLong()};
 }
+} // namespace
 
 ModuleList::ModuleList(QObject* parent)
     : QAbstractListModel(parent)
@@ -65,27 +75,21 @@ bool ModuleList::LoadModules(PluginManager& plugins)
         }
         names.append(it.fileName());
     }
-    QStringList folders;
+    // Each folder's order is worked out once, not at every comparison of the sort.
+    std::vector<std::pair<std::pair<qulonglong, qulonglong>, QString>> folders;
+    folders.reserve(size_t(names.size()));
     for (const QString& name : std::as_const(names)) {
         if (!tessivar::FolderSwap::IsUnfinishedFolderName(name)) {
-            folders.append(root + name);
+            folders.emplace_back(creationOrder(name), name);
             continue;
         }
         const QString recovered = FinishInterruptedWrite(root, name);
         if (!recovered.isEmpty())
-            folders.append(root + recovered);
+            folders.emplace_back(creationOrder(recovered), recovered);
     }
-    // Creation order, which block ids follow: a block folder is "<id>" or "<id>-<n>".
-    std::sort(folders.begin(), folders.end(), [](const QString& a, const QString& b) {
-        const auto key = [](const QString& path) {
-            const QString name = QFileInfo(path).fileName();
-            return std::make_pair(name.section(QLatin1Char('-'), 0, 0).toULongLong(),
-                                  name.section(QLatin1Char('-'), 1).toULongLong());
-        };
-        return key(a) != key(b) ? key(a) < key(b) : a < b;
-    });
-    for (const QString& folder : std::as_const(folders)) {
-        allLoaded = LoadModule(plugins, folder) && allLoaded;
+    std::sort(folders.begin(), folders.end());
+    for (const auto& folder : std::as_const(folders)) {
+        allLoaded = LoadModule(plugins, root + folder.second) && allLoaded;
         qCDebug(lcModules) << kSeparator;
     }
     qCDebug(lcModules) << kSeparator;

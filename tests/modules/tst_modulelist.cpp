@@ -69,6 +69,7 @@ class TestModuleList : public QObject
 private Q_SLOTS:
     void initTestCase();
     void storedBlocksLoadThroughThePlugin();
+    void storedBlocksComeInCreationOrder();
     void blocksWithoutAPluginAreDeletedAtStartUp();
     void blocksOfADisabledPluginAreDeletedAtStartUp();
     void folderNotNamedByANumberIsReportedAndLeftAlone();
@@ -156,6 +157,20 @@ void TestModuleList::storedBlocksLoadThroughThePlugin()
     QCOMPARE(list.GetModulesOfDevice(kDeviceB).size(), 1);
     QCOMPARE(list.GetModulesOfDevice(kDeviceB).first().GetClientParameters().value("Text"), QVariant("four"));
     QVERIFY(list.GetModulesOfDevice("cccc").isEmpty());
+}
+
+// By block id as a number: "10" after "9", whatever order the folder gives its entries.
+void TestModuleList::storedBlocksComeInCreationOrder()
+{
+    TestWorkingFolder folder;
+    for (BlockId_t id : {10, 2, 100, 9})
+        storeBlock(id, kDeviceA);
+    ModuleList list;
+    QVERIFY(list.LoadModules(*m_plugins->plugins));
+    QList<BlockId_t> ids;
+    for (int row = 0; row < list.rowCount(); ++row)
+        ids.append(blockAt(list, row)->GetBlockId());
+    QCOMPARE(ids, QList<BlockId_t>({2, 9, 10, 100}));
 }
 
 void TestModuleList::blocksWithoutAPluginAreDeletedAtStartUp()
