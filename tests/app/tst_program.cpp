@@ -25,11 +25,16 @@ QByteArray readLog(const tessivar::test::TestWorkingFolder& folder)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool waitUntilReady(const tessivar::test::TestWorkingFolder& folder)
+// Each start appends to the day's log: a start is ready once the log holds one more
+// ready line than it held before the start.
+int readyLines(const tessivar::test::TestWorkingFolder& folder)
 {
-    // Each start appends to the day's log: count its ready lines.
-    const int before = readLog(folder).count("---- Application ready ----");
-    return QTest::qWaitFor([&] { return readLog(folder).count("---- Application ready ----") > before; }, 30000);
+    return int(readLog(folder).count("---- Application ready ----"));
+}
+
+bool waitUntilReady(const tessivar::test::TestWorkingFolder& folder, int readyLinesBefore)
+{
+    return QTest::qWaitFor([&] { return readyLines(folder) > readyLinesBefore; }, 30000);
 }
 
 void terminate(QProcess& program)
@@ -60,7 +65,7 @@ private Q_SLOTS:
         server.start(QStringLiteral(TESSIVAR_PROGRAM), {QStringLiteral("--minimized")});
         QVERIFY(server.waitForStarted());
 
-        QVERIFY(waitUntilReady(folder));
+        QVERIFY(waitUntilReady(folder, 0));
         const QByteArray content = readLog(folder);
         QVERIFY(content.contains("===== Starting log "));
         QVERIFY(content.contains("Log file opened"));
@@ -94,15 +99,16 @@ private Q_SLOTS:
         environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.qml.diskcache.debug=true"));
         // What one start added to the day's log.
         const auto start = [&] {
-            const qsizetype before = readLog(folder).size();
+            const QByteArray before = readLog(folder);
+            const int readyBefore = readyLines(folder);
             QProcess program;
             program.setWorkingDirectory(folder.path());
             program.setProcessEnvironment(environment);
             program.start(QStringLiteral(TESSIVAR_PROGRAM), {QStringLiteral("--minimized")});
-            if (!program.waitForStarted() || !waitUntilReady(folder))
+            if (!program.waitForStarted() || !waitUntilReady(folder, readyBefore))
                 return QByteArray("did not start");
             terminate(program);
-            return readLog(folder).mid(before);
+            return readLog(folder).mid(before.size());
         };
         const QByteArray first = start();
         // The first start found nothing cached: the messages are on, the cache is the test's.
