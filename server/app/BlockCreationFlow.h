@@ -9,7 +9,8 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QQuickWindow>
+
+class QQuickWindow;
 
 class ModuleList;
 class PluginManager;
