@@ -1,5 +1,6 @@
 #include "communication/JsonValues.h"
 
+#include "communication/PlainMapStream.h"
 #include "communication/VariantStreamValidator.h"
 #include "core/ApplicationConstants.h"
 #include "core/Logging.h"
@@ -130,6 +131,8 @@ namespace {
 
 QByteArray streamMap(const QVariantMap& map)
 {
+    if (std::optional<QByteArray> plain = PlainMapStream::Write(map))
+        return *std::move(plain);
     QByteArray data;
     QDataStream stream(&data, QIODevice::WriteOnly);
     stream.setVersion(kDataStreamVersion);
@@ -171,6 +174,8 @@ QVariantMap ReadMapData(const QString& text)
     const std::optional<QByteArray> data = decodeBase64(text);
     if (!data)
         return rejectMap(QStringLiteral("invalid Base64"));
+    if (std::optional<QVariantMap> plain = PlainMapStream::Read(*data))
+        return *std::move(plain);
     VariantStreamValidator validator(*data);
     if (!validator.ValidateVariantMap())
         return rejectMap(validator.Error());

@@ -39,6 +39,9 @@
 #include <QUuid>
 #include <QtEndian>
 
+#include <climits>
+#include <limits>
+
 using namespace tessivar::communication;
 
 namespace {
@@ -74,6 +77,38 @@ QJsonObject mapObject(const QByteArray& stream)
         {JsonValues::kCustomTypeMarker, "QVariantMap"}, {"MapData", QString::fromLatin1(stream.toBase64())}};
 }
 
+QByteArray qtStream(const QVariantMap& map)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream.setVersion(tessivar::kDataStreamVersion);
+    stream << map;
+    return bytes;
+}
+
+QVariantMap qtRead(const QByteArray& bytes)
+{
+    QVariantMap map;
+    QDataStream stream(bytes);
+    stream.setVersion(tessivar::kDataStreamVersion);
+    stream >> map;
+    return map;
+}
+
+// Equal maps, and equal down to what QVariant comparison overlooks: a NaN's bits, a
+// string's nullness, the exact value type.
+void compareExactly(const QVariantMap& read, const QVariantMap& expected)
+{
+    QCOMPARE(read.keys(), expected.keys());
+    QCOMPARE(qtStream(read), qtStream(expected));
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+        QCOMPARE(read.find(it.key()).key().isNull(), it.key().isNull());
+        QCOMPARE(read.value(it.key()).metaType(), it.value().metaType());
+        if (it.value().metaType() == QMetaType::fromType<QString>())
+            QCOMPARE(read.value(it.key()).toString().isNull(), it.value().toString().isNull());
+    }
+}
+
 QVariantMap readBack(const QVariantMap& map)
 {
     const QByteArray text = QJsonDocument(JsonValues::WriteMap(map)).toJson(QJsonDocument::Compact);
@@ -98,6 +133,10 @@ private Q_SLOTS:
     void hostileStreamsGiveAnEmptyMap();
     void hugeMapTextIsRefusedUndecoded();
     void trailingBytesAreIgnored();
+    void plainMapsAreQtsBytes_data();
+    void plainMapsAreQtsBytes();
+    void streamsReadAsQtReadsThem_data();
+    void streamsReadAsQtReadsThem();
 
     void otherValueEncodings();
     void bytesDecodeAsQtDecodes_data();
@@ -325,6 +364,60 @@ void TestVariantMapEncoding::trailingBytesAreIgnored()
 {
     const QByteArray stream = u32(1) + text("a") + variantHeader(2) + u32(7) + "trailing";
     QCOMPARE(JsonValues::ReadMap(mapObject(stream)), (QVariantMap {{"a", 7}}));
+}
+
+void TestVariantMapEncoding::plainMapsAreQtsBytes_data()
+{
+    QTest::addColumn<QVariantMap>("map");
+    QVariantMap many;
+    for (int i = 0; i < 1000; ++i)
+        many.insert(QString::number(i), i % 3 ? QVariant(i * 0.5) : QVariant(QString(i, QLatin1Char('x'))));
+    QTest::newRow("empty") << QVariantMap();
+    QTest::newRow("booleans") << QVariantMap {{"Pressed", true}, {"Released", false}};
+    QTest::newRow("integers") << QVariantMap {{"min", std::numeric_limits<int>::min()}, {"max", INT_MAX},
+        {"uint", std::numeric_limits<uint>::max()}, {"ll", std::numeric_limits<qlonglong>::min()},
+        {"ull", std::numeric_limits<qulonglong>::max()}};
+    QTest::newRow("doubles") << QVariantMap {{"minus zero", -0.0}, {"nan", qQNaN()}, {"inf", -qInf()},
+        {"tiny", std::numeric_limits<double>::denorm_min()}, {"third", 1.0 / 3}};
+    QTest::newRow("strings") << QVariantMap {{"null", QString()}, {"empty", QString("")},
+        {"text", QStringLiteral("Grüße \u2603 \U0001F600")}, {"long", QString(100000, QLatin1Char('y'))}};
+    QTest::newRow("keys") << QVariantMap {{QString(), 1}, {QString(""), 2}, {QStringLiteral("\u00e9"), 3}};
+    QTest::newRow("many entries") << many;
+    // Not plain: written and read by QDataStream, in the same stream as the plain values.
+    QTest::newRow("float") << QVariantMap {{"f", 1.25f}, {"i", 1}};
+    QTest::newRow("byte array") << QVariantMap {{"b", QByteArray("x")}, {"i", 1}};
+    QTest::newRow("nested map") << QVariantMap {{"m", QVariantMap {{"i", 1}}}, {"s", "t"}};
+    QTest::newRow("invalid value") << QVariantMap {{"v", QVariant()}, {"i", 1}};
+    QTest::newRow("null-flagged int") << QVariantMap {{"v", QVariant(QMetaType::fromType<int>())}, {"i", 1}};
+}
+
+void TestVariantMapEncoding::plainMapsAreQtsBytes()
+{
+    QFETCH(QVariantMap, map);
+    const QByteArray expected = qtStream(map);
+    QCOMPARE(JsonValues::WriteMap(map), mapObject(expected));
+    compareExactly(JsonValues::ReadMapData(QString::fromLatin1(expected.toBase64())), qtRead(expected));
+}
+
+void TestVariantMapEncoding::streamsReadAsQtReadsThem_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    const QByteArray one = variantHeader(2) + u32(1);
+    QTest::newRow("null flag on a plain value") << u32(1) + text("a") + u32(2) + QByteArray(1, '\1') + u32(7);
+    QTest::newRow("repeated key") << u32(2) + text("a") + one + text("a") + variantHeader(2) + u32(2);
+    QTest::newRow("keys out of order") << u32(2) + text("b") + one + text("a") + one;
+    QTest::newRow("null key") << u32(1) + u32(0xFFFFFFFF) + one;
+    QTest::newRow("empty string value") << u32(1) + text("a") + variantHeader(10) + u32(0);
+    QTest::newRow("bool byte other than one") << u32(1) + text("a") + variantHeader(1) + QByteArray(1, '\x7f');
+    QTest::newRow("plain value then a list")
+        << u32(2) + text("a") + one + text("b") + variantHeader(9) + u32(1) + one;
+    QTest::newRow("trailing bytes") << u32(1) + text("a") + one + "more";
+}
+
+void TestVariantMapEncoding::streamsReadAsQtReadsThem()
+{
+    QFETCH(QByteArray, stream);
+    compareExactly(JsonValues::ReadMapData(QString::fromLatin1(stream.toBase64())), qtRead(stream));
 }
 
 void TestVariantMapEncoding::otherValueEncodings()
