@@ -65,11 +65,9 @@ void MessageHandler::armTimeoutTimer()
         if (pending.deadline && (!earliest || *pending.deadline < *earliest))
             earliest = pending.deadline;
     }
-    if (!earliest) {
-        m_timeoutTimer.stop();
-        return;
-    }
-    if (m_timeoutTimer.isActive() && m_armedDeadline == earliest)
+    // A timer that fires before the earliest deadline only re-arms itself; stopping and
+    // starting it again for every request and every answer cost more than that wake-up.
+    if (!earliest || (m_timeoutTimer.isActive() && m_armedDeadline && *m_armedDeadline <= *earliest))
         return;
     m_armedDeadline = earliest;
     const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*earliest - Clock::now());

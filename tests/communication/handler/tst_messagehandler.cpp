@@ -8,6 +8,7 @@
 #include "communication/messages/Message_Notification.h"
 
 #include <QSignalSpy>
+#include <QElapsedTimer>
 #include <QTest>
 
 using namespace tessivar;
@@ -144,6 +145,41 @@ private Q_SLOTS:
         QVERIFY(m_messages->IsResponsePending(request));
         QTRY_COMPARE(timeouts, 1);
         QVERIFY(!m_messages->IsResponsePending(request));
+    }
+
+    // Each open request times out at its own deadline, whatever requests were answered
+    // before it: a shorter one after a longer, a longer one after a shorter.
+    void requestsTimeOutAtTheirOwnDeadlines_data()
+    {
+        QTest::addColumn<int>("answeredMs");
+        QTest::addColumn<int>("openMs");
+        QTest::newRow("short after an answered long") << int(kNoExpiry.count()) << 30;
+        QTest::newRow("long after an answered short") << 30 << 600;
+    }
+
+    void requestsTimeOutAtTheirOwnDeadlines()
+    {
+        QFETCH(int, answeredMs);
+        QFETCH(int, openMs);
+        int answered = 0;
+        int timeouts = 0;
+        const quint64 first = sendRequest([&answered](const MessageReception&) { ++answered; },
+                                          std::chrono::milliseconds(answeredMs), [&timeouts] { ++timeouts; });
+        m_peer->send(Message_Notification(QStringLiteral("answer"), 0), first);
+        QTRY_COMPARE(answered, 1);
+        QElapsedTimer clock;
+        clock.start();
+        const quint64 open = sendRequest([](const MessageReception&) {}, std::chrono::milliseconds(openMs),
+                                         [&timeouts] { ++timeouts; });
+        if (answeredMs < openMs) {
+            // Past the answered request's deadline, the open one is still waiting.
+            QTest::qWait(answeredMs * 2);
+            if (clock.elapsed() < openMs)
+                QVERIFY(m_messages->IsResponsePending(open));
+        }
+        QTRY_COMPARE(timeouts, 1);
+        QVERIFY(!m_messages->IsResponsePending(open));
+        QVERIFY(clock.elapsed() >= openMs);
     }
 
     // Another device answering with the request's sequence id runs no callback, reaches no
