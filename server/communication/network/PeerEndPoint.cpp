@@ -2,8 +2,7 @@
 
 #include <QDebug>
 
-#include <array>
-#include <string_view>
+#include <algorithm>
 
 namespace tessivar::communication::network {
 
@@ -47,11 +46,28 @@ PeerEndPoint::PeerEndPoint(const QHostAddress& address, quint16 port)
     : m_address(Normalize(address))
     , m_port(port)
 {
+    keepDottedText();
 }
 
 PeerEndPoint::PeerEndPoint(const QUrl& url)
     : m_url(url)
 {
+    keepDottedText();
+}
+
+void PeerEndPoint::keepDottedText()
+{
+    const QHostAddress address = GetAddress();
+    if (address.protocol() != QAbstractSocket::IPv4Protocol)
+        return;
+    const DottedText text(address.toIPv4Address());
+    std::copy(text.view().begin(), text.view().end(), m_dotted.begin());
+    m_dottedSize = quint8(text.size);
+}
+
+std::string_view PeerEndPoint::dottedText() const
+{
+    return std::string_view(m_dotted.data(), m_dottedSize);
 }
 
 QHostAddress PeerEndPoint::GetAddress() const
@@ -88,6 +104,8 @@ QUrl PeerEndPoint::ToUrl() const
 
 bool PeerEndPoint::operator==(const PeerEndPoint& other) const
 {
+    if (m_dottedSize != 0 && other.m_dottedSize != 0)
+        return dottedText() == other.dottedText();
     return GetAddress() == other.GetAddress();
 }
 
@@ -98,13 +116,10 @@ bool PeerEndPoint::operator!=(const PeerEndPoint& other) const
 
 bool PeerEndPoint::operator<(const PeerEndPoint& other) const
 {
-    // The order is that of the addresses' text. Maps of endpoints are searched for every
-    // message, so two IPv4 addresses are written out on the stack, not as strings.
-    const QHostAddress mine = GetAddress();
-    const QHostAddress theirs = other.GetAddress();
-    if (mine.protocol() == QAbstractSocket::IPv4Protocol && theirs.protocol() == QAbstractSocket::IPv4Protocol)
-        return DottedText(mine.toIPv4Address()).view() < DottedText(theirs.toIPv4Address()).view();
-    return mine.toString() < theirs.toString();
+    // The order is that of the addresses' text.
+    if (m_dottedSize != 0 && other.m_dottedSize != 0)
+        return dottedText() < other.dottedText();
+    return GetAddress().toString() < other.GetAddress().toString();
 }
 
 void PeerEndPoint::Print(QDebug& debug) const

@@ -4,7 +4,9 @@
 #include <QMetaType>
 #include <QUrl>
 
+#include <array>
 #include <optional>
+#include <string_view>
 
 class QDebug;
 
@@ -37,9 +39,16 @@ public:
     static QHostAddress Normalize(const QHostAddress& address);
 
 private:
+    void keepDottedText();
+    std::string_view dottedText() const;
+
     std::optional<QHostAddress> m_address;
     std::optional<quint16> m_port;
     std::optional<QUrl> m_url;
+    // An IPv4 address's "a.b.c.d", written once: maps of endpoints are searched for
+    // every message, and the order is that of this text. Empty for any other address.
+    std::array<char, 15> m_dotted{};
+    quint8 m_dottedSize = 0;
 };
 
 // "PeerEndPoint[Address=<a>,Port=<p>]" or "PeerEndPoint[Url=<url>]" or "PeerEndPoint[]".

@@ -24,6 +24,7 @@ class tst_PeerEndPoint : public QObject
 private Q_SLOTS:
     void equalityLooksAtTheIpv4AddressOnly();
     void orderingKeepsOneMapEntryPerAddress();
+    void orderAndEqualityFollowTheAddressText();
     void urlForms();
     void endPointReadBackFromStorage();
     void debugForms();
@@ -64,6 +65,33 @@ void tst_PeerEndPoint::orderingKeepsOneMapEntryPerAddress()
             < PeerEndPoint(QHostAddress(QStringLiteral("10.0.0.2")), 1));
     QVERIFY(!(PeerEndPoint(QHostAddress(QStringLiteral("10.0.0.2")), 1)
               < PeerEndPoint(QHostAddress(QStringLiteral("10.0.0.2")), 2)));
+}
+
+void tst_PeerEndPoint::orderAndEqualityFollowTheAddressText()
+{
+    // Every kind of endpoint against every other: addresses of each length, stored
+    // ones, IPv6, none.
+    const QList<PeerEndPoint> endPoints{
+        PeerEndPoint(QHostAddress(QStringLiteral("255.255.255.255")), 1),
+        PeerEndPoint(QHostAddress(QStringLiteral("1.2.3.4")), 1),
+        PeerEndPoint(QHostAddress(QStringLiteral("1.23.4.5")), 1),
+        PeerEndPoint(QHostAddress(QStringLiteral("::ffff:1.2.3.4")), 2),
+        PeerEndPoint(QHostAddress(QStringLiteral("0.0.0.0")), 1),
+        PeerEndPoint(QUrl(QStringLiteral("ws://1.2.3.40:20948"))),
+        PeerEndPoint(QUrl(QStringLiteral("ws://not-an-address:1"))),
+        PeerEndPoint(QHostAddress(QStringLiteral("fe80::1")), 1),
+        PeerEndPoint(QHostAddress(QStringLiteral("::1")), 1),
+        PeerEndPoint(),
+    };
+    for (const PeerEndPoint& a : endPoints)
+        for (const PeerEndPoint& b : endPoints) {
+            const QString textA = a.GetAddress().toString();
+            const QString textB = b.GetAddress().toString();
+            QCOMPARE(a < b, textA < textB);
+            QCOMPARE(a == b, a.GetAddress() == b.GetAddress());
+            const PeerEndPoint copy = a;
+            QCOMPARE(copy == a, true);
+        }
 }
 
 void tst_PeerEndPoint::urlForms()
