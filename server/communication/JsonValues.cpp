@@ -41,20 +41,30 @@ constexpr std::array<qint8, 256> kBase64Table = makeBase64Table();
 // decoder does: the standard alphabet; padding only at the end of a text whose length
 // is a multiple of four, as "x=" or "==" closing the last group; bits that do not
 // make a whole byte dropped.
-std::optional<QByteArray> decodeBase64(const QString& value)
+unsigned codeOf(QChar c)
 {
-    const QChar* in = value.constData();
-    const qsizetype length = value.size();
+    return c.unicode();
+}
+
+unsigned codeOf(char c)
+{
+    return static_cast<unsigned char>(c);
+}
+
+// The text as QChars (a JSON value read by QJsonDocument) or as the bytes of a
+// message, where Base64 arrives as plain ASCII and any other byte is refused.
+template<typename Char> std::optional<QByteArray> decodeBase64(const Char* in, qsizetype length)
+{
     qsizetype dataLength = length;
-    if (length % 4 == 0 && length > 0 && in[length - 1] == QLatin1Char('=')) {
+    if (length % 4 == 0 && length > 0 && codeOf(in[length - 1]) == '=') {
         dataLength = length - 1;
-        if (in[length - 2] == QLatin1Char('='))
+        if (codeOf(in[length - 2]) == '=')
             dataLength = length - 2;
     }
     QByteArray out;
     out.resize(dataLength / 4 * 3 + 2);
     char* target = out.data();
-    const auto sextet = [](QChar c) { return c.unicode() > 0xff ? -1 : int(kBase64Table[c.unicode()]); };
+    const auto sextet = [](Char c) { return codeOf(c) > 0xff ? -1 : int(kBase64Table[codeOf(c)]); };
     qsizetype i = 0;
     for (; i + 4 <= dataLength; i += 4, target += 3) {
         const int a = sextet(in[i]), b = sextet(in[i + 1]), c = sextet(in[i + 2]), d = sextet(in[i + 3]);
@@ -124,7 +134,8 @@ QJsonObject WriteBytes(const QByteArray& bytes)
 QByteArray ReadBytes(const QJsonValue& value)
 {
     // Only "Data" counts; "Size" and the marker are informative.
-    return decodeBase64(value.toObject().value(QLatin1StringView("Data")).toString()).value_or(QByteArray());
+    const QString data = value.toObject().value(QLatin1StringView("Data")).toString();
+    return decodeBase64(data.constData(), data.size()).value_or(QByteArray());
 }
 
 namespace {
@@ -167,11 +178,13 @@ QVariantMap ReadMap(const QJsonValue& value)
     return ReadMapData(mapData.toString());
 }
 
-QVariantMap ReadMapData(const QString& text)
+namespace {
+
+template<typename Char> QVariantMap readMapData(const Char* text, qsizetype length)
 {
-    if (text.size() > kMaximumMapDataLength)
+    if (length > kMaximumMapDataLength)
         return rejectMap(QStringLiteral("data too large"));
-    const std::optional<QByteArray> data = decodeBase64(text);
+    const std::optional<QByteArray> data = decodeBase64(text, length);
     if (!data)
         return rejectMap(QStringLiteral("invalid Base64"));
     if (std::optional<QVariantMap> plain = PlainMapStream::Read(*data))
@@ -186,6 +199,18 @@ QVariantMap ReadMapData(const QString& text)
     if (stream.status() != QDataStream::Ok)
         return rejectMap(QStringLiteral("unreadable stream"));
     return map;
+}
+
+} // namespace
+
+QVariantMap ReadMapData(const QString& text)
+{
+    return readMapData(text.constData(), text.size());
+}
+
+QVariantMap ReadMapData(QByteArrayView ascii)
+{
+    return readMapData(ascii.data(), ascii.size());
 }
 
 QJsonObject WriteRect(const QRectF& rect)

@@ -34,8 +34,9 @@ QJsonObject WriteMap(const QVariantMap& map);
 // WriteMap's object as compact JSON text, appended to out.
 void AppendMap(QByteArray& out, const QVariantMap& map);
 QVariantMap ReadMap(const QJsonValue& value);
-// The "MapData" text of such an object.
+// The "MapData" text of such an object; or its bytes in a message, unescaped.
 QVariantMap ReadMapData(const QString& text);
+QVariantMap ReadMapData(QByteArrayView ascii);
 
 QJsonObject WriteRect(const QRectF& rect);
 QRectF ReadRect(const QJsonValue& value);

@@ -66,7 +66,12 @@ std::unique_ptr<IMessage> Message_Data::FromText(QByteArrayView text, TextSpan b
     QVariantMap map;
     if (mapData) {
         const std::optional<JsonText> mapText = JsonSpanScanner::StringAt(text, *mapData);
-        map = JsonValues::ReadMapData(mapText ? mapText->Decoded() : QString());
+        if (!mapText)
+            map = JsonValues::ReadMapData(QString());
+        else if (mapText->escaped)
+            map = JsonValues::ReadMapData(mapText->Decoded());
+        else // as it was sent: Base64 needs no escapes
+            map = JsonValues::ReadMapData(mapText->bytes);
     }
     return std::make_unique<Message_Data>(blockId ? JsonSpanScanner::DecimalAt(text, *blockId) : 0, std::move(map));
 }

@@ -181,6 +181,7 @@ QList<QByteArray> dataBodies()
         R"({"ModuleData":{"MapData":"AAAA"},"ModuleData":{"MapData":")" + map + R"("},"ModuleId":"1"})",
         R"({"ModuleData":{"MapData":")" + QByteArray(map).replace("/", "\\/") + R"("}})",
         R"({"ModuleData":{"MapData":12},"ModuleId":7})", R"({"ModuleData":{"MapData":"%%"}})",
+        "{\"ModuleData\":{\"MapData\":\"AAAA\xc3\xa9\"}}",
         R"({"ModuleData":[1],"ModuleId":" 7"})", R"({"ModuleData":{},"ModuleId":"+7"})",
         R"({"ModuleId":"4294967296"})", R"({"ModuleId":"4294967295"})", R"({"ModuleId":"0000000000017"})",
         R"({"ModuleId":"\u0037"})", "{}", "[]", "3", "null", R"("text")",
