@@ -10,6 +10,7 @@
 #include <QIODevice>
 
 #include <array>
+#include <charconv>
 
 namespace tessivar::communication::JsonValues {
 
@@ -161,11 +162,51 @@ QJsonObject WriteMap(const QVariantMap& map)
     };
 }
 
+namespace {
+
+// QByteArray::toBase64's text, written straight into the message.
+void appendBase64(QByteArray& out, QByteArrayView bytes)
+{
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const auto* from = reinterpret_cast<const uchar*>(bytes.data());
+    const qsizetype length = bytes.size();
+    const qsizetype start = out.size();
+    out.resize(start + (length + 2) / 3 * 4);
+    char* to = out.data() + start;
+    qsizetype i = 0;
+    for (; i + 3 <= length; i += 3, to += 4) {
+        const quint32 bits = (quint32(from[i]) << 16) | (quint32(from[i + 1]) << 8) | quint32(from[i + 2]);
+        to[0] = kAlphabet[bits >> 18];
+        to[1] = kAlphabet[(bits >> 12) & 63];
+        to[2] = kAlphabet[(bits >> 6) & 63];
+        to[3] = kAlphabet[bits & 63];
+    }
+    if (i == length)
+        return;
+    const bool two = length - i == 2;
+    const quint32 bits = (quint32(from[i]) << 16) | (two ? quint32(from[i + 1]) << 8 : 0);
+    to[0] = kAlphabet[bits >> 18];
+    to[1] = kAlphabet[(bits >> 12) & 63];
+    to[2] = two ? kAlphabet[(bits >> 6) & 63] : '=';
+    to[3] = '=';
+}
+
+} // namespace
+
 void AppendMap(QByteArray& out, const QVariantMap& map)
 {
     // The marker sorts before "MapData"; Base64 needs no escaping in JSON.
     out.append(R"({")").append(kCustomTypeMarker.data(), kCustomTypeMarker.size());
-    out.append(R"(":"QVariantMap","MapData":")").append(streamMap(map).toBase64()).append("\"}");
+    out.append(R"(":"QVariantMap","MapData":")");
+    appendBase64(out, streamMap(map));
+    out.append("\"}");
+}
+
+void AppendDecimal(QByteArray& out, quint64 value)
+{
+    char digits[20];
+    const char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end - digits);
 }
 
 QVariantMap ReadMap(const QJsonValue& value)

@@ -33,6 +33,8 @@ QByteArray ReadBytes(const QJsonValue& value);
 QJsonObject WriteMap(const QVariantMap& map);
 // WriteMap's object as compact JSON text, appended to out.
 void AppendMap(QByteArray& out, const QVariantMap& map);
+// The number's decimal digits, as QByteArray::number writes them, appended to out.
+void AppendDecimal(QByteArray& out, quint64 value);
 QVariantMap ReadMap(const QJsonValue& value);
 // The "MapData" text of such an object; or its bytes in a message, unescaped.
 QVariantMap ReadMapData(const QString& text);

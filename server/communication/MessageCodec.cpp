@@ -172,22 +172,32 @@ std::optional<QByteArray> MessageCodec::Serialize(const IMessage& message, quint
                                                   std::optional<quint64> responseTo,
                                                   const MessageSender_t& sender) const
 {
-    const std::optional<QString> identifier = MessageCatalogue::Identifier(message.GetType());
-    if (!identifier) {
-        qCWarning(lcCommunication).noquote().nospace() << "Cannot send message of unsupported ID[" << message << "]";
-        return std::nullopt;
+    const MessageType_e type = message.GetType();
+    if (!m_lastIdentifier || m_lastIdentifier->first != type) {
+        const std::optional<QString> identifier = MessageCatalogue::Identifier(type);
+        if (!identifier) {
+            qCWarning(lcCommunication).noquote().nospace()
+                << "Cannot send message of unsupported ID[" << message << "]";
+            return std::nullopt;
+        }
+        m_lastIdentifier = std::make_pair(type, quoted(*identifier));
     }
     // The envelope is written as text around the parts QJsonDocument writes, in the
     // order and form it would give the whole (members sorted by name, compact): every
     // message pays for it, and the sender, the same each time, is written once.
-    const QByteArray quotedIdentifier = quoted(*identifier);
+    const QByteArray& quotedIdentifier = m_lastIdentifier->second;
     QByteArray envelope;
     envelope.reserve(kEnvelopeReserve + 2 * quotedIdentifier.size() + senderText(sender).size());
     envelope.append(R"({"header.v1":{"MessageId":)").append(quotedIdentifier);
     envelope.append(R"(,"Sender":)").append(senderText(sender));
-    envelope.append(R"(,"SequenceId":")").append(QByteArray::number(sequenceId)).append('"');
-    if (responseTo)
-        envelope.append(R"(,"SequenceResponseId":")").append(QByteArray::number(*responseTo)).append('"');
+    envelope.append(R"(,"SequenceId":")");
+    JsonValues::AppendDecimal(envelope, sequenceId);
+    envelope.append('"');
+    if (responseTo) {
+        envelope.append(R"(,"SequenceResponseId":")");
+        JsonValues::AppendDecimal(envelope, *responseTo);
+        envelope.append('"');
+    }
     envelope.append(R"(},"message.v1":{)").append(quotedIdentifier).append(':');
     message.AppendJson(envelope);
     envelope.append("}}");

@@ -46,10 +46,11 @@ private:
     MessageSender_t senderOf(const QByteArray& data, TextSpan span) const;
     const QByteArray& senderText(const MessageSender_t& sender) const;
 
-    // The last sender read and the last written, kept so that the next message of the
-    // same sender skips the work.
+    // The last sender read and the last written, and the last type's quoted identifier,
+    // kept so that the next message of the same sender or type skips the work.
     mutable std::optional<std::pair<QByteArray, MessageSender_t>> m_lastSenderRead;
     mutable std::optional<std::pair<MessageSender_t, QByteArray>> m_lastSender;
+    mutable std::optional<std::pair<MessageType_e, QByteArray>> m_lastIdentifier;
 };
 
 } // namespace tessivar::communication

@@ -35,7 +35,9 @@ void Message_Data::AppendJson(QByteArray& out) const
     // Members in the order QJsonDocument sorts them.
     out.append(R"({"ModuleData":)");
     JsonValues::AppendMap(out, m_data);
-    out.append(R"(,"ModuleId":")").append(QByteArray::number(m_blockId)).append("\"}");
+    out.append(R"(,"ModuleId":")");
+    JsonValues::AppendDecimal(out, m_blockId);
+    out.append("\"}");
 }
 
 std::optional<std::unique_ptr<IMessage>> Message_Data::FromJson(const QJsonObject& body)

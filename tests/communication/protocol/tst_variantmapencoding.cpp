@@ -396,6 +396,9 @@ void TestVariantMapEncoding::plainMapsAreQtsBytes()
     QFETCH(QVariantMap, map);
     const QByteArray expected = qtStream(map);
     QCOMPARE(JsonValues::WriteMap(map), mapObject(expected));
+    QByteArray appended = "[";
+    JsonValues::AppendMap(appended, map);
+    QCOMPARE(appended, "[" + QJsonDocument(mapObject(expected)).toJson(QJsonDocument::Compact));
     compareExactly(JsonValues::ReadMapData(QString::fromLatin1(expected.toBase64())), qtRead(expected));
 }
 
