@@ -4,6 +4,7 @@
 
 #include "core/ApplicationConstants.h"
 #include "communication/JsonValues.h"
+#include "communication/PlainMapStream.h"
 #include "communication/VariantStreamValidator.h"
 
 #include <QBuffer>
@@ -37,6 +38,34 @@ void readAsQtDoes(const QByteArray& bytes, qsizetype walkedLength)
     QJsonObject::fromVariantMap(map);
 }
 
+QByteArray streamed(const QVariantMap& map)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream.setVersion(tessivar::kDataStreamVersion);
+    stream << map;
+    return bytes;
+}
+
+// The direct reader and writer of plain maps must agree with Qt to the byte: compared
+// as Qt writes the maps back, which tells a NaN's bits and a null string from an empty one.
+void checkPlainStream(const QByteArray& bytes)
+{
+    using namespace tessivar::communication;
+    const std::optional<QVariantMap> plain = PlainMapStream::Read(bytes);
+    if (!plain)
+        return;
+    QVariantMap map;
+    QDataStream stream(bytes);
+    stream.setVersion(tessivar::kDataStreamVersion);
+    stream >> map;
+    if (stream.status() != QDataStream::Ok || streamed(map) != streamed(*plain))
+        std::abort();
+    const std::optional<QByteArray> written = PlainMapStream::Write(*plain);
+    if (!written || *written != streamed(*plain))
+        std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -54,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     VariantStreamValidator validator(bytes);
     if (validator.ValidateVariantMap())
         readAsQtDoes(bytes, validator.Position());
+    checkPlainStream(bytes);
     const QJsonObject encoded{{QStringLiteral("MapData"), QString::fromLatin1(bytes.toBase64())}};
     const QVariantMap map = JsonValues::ReadMap(encoded);
     JsonValues::WriteMap(map);
