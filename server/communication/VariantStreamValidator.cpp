@@ -24,6 +24,7 @@ constexpr qsizetype kMinimumVariantSize = 5;                                    
 constexpr qsizetype kMinimumMapEntrySize = kMinimumLengthSize + kMinimumVariantSize; // key and value
 
 constexpr quint32 kNullLength = 0xFFFFFFFF; // a null QString or QByteArray
+constexpr quint32 kMaximumKeySequenceLength = 4;
 
 // Value type ids as a version 19 stream writes them (the numbering of Qt 5).
 enum StreamTypeId : quint32 {
@@ -288,8 +289,17 @@ bool VariantStreamValidator::SkipGuiValue(quint32 typeId)
         return SkipCountedItems(2 * 4);
     case PolygonF:
         return SkipCountedItems(2 * 8);
-    case KeySequence:
-        return SkipCountedItems(4);
+    case KeySequence: {
+        // Qt reads at most four keys whatever the count says and goes on reading the
+        // next value where the fourth ends: a longer sequence would be walked where Qt
+        // does not read. Qt writes one or four.
+        quint32 count = 0;
+        if (!ReadUInt32(count))
+            return false;
+        if (count > kMaximumKeySequenceLength)
+            return Fail("key sequence longer than four keys");
+        return Skip(quint64(count) * 4);
+    }
     default:
         return Fail("value type not accepted");
     }

@@ -297,6 +297,9 @@ void TestVariantMapEncoding::hostileStreamsGiveAnEmptyMap_data()
     QTest::newRow("user type") << oneEntry(variantHeader(127) + u32(11) + "QList<int>" + QByteArray(1, '\0')
         + u32(0xFFFFFFFF)) << "value type not accepted";
     QTest::newRow("Qt 6 user type") << oneEntry(variantHeader(1024) + u32(0xFFFFFFFF)) << "value type not accepted";
+    // Qt would read four keys, then take the fifth for the next entry's key length.
+    QTest::newRow("key sequence of five keys") << u32(2) + text("a") + variantHeader(75) + u32(5) + u32(1) + u32(2)
+        + u32(3) + u32(4) + u32(0) + text("b") + variantHeader(9) + u32(0xFFFFFFF) << "key sequence longer than four keys";
     QTest::newRow("variant in variant") << oneEntry(variantHeader(41) + variantHeader(2) + u32(1))
                                         << "value type not accepted";
     QTest::newRow("regular expression claiming 4 GiB") << oneEntry(variantHeader(44) + u32(0xFFFFFFFE))
