@@ -518,8 +518,8 @@ bool VariantStreamValidator::SkipDateTime()
 bool VariantStreamValidator::SkipTimeZone()
 {
     // The zone's id (looked up on this machine, an unknown one gives an invalid zone);
-    // a fixed offset zone follows its marker with id, territory, name, abbreviation,
-    // comment and offset.
+    // a fixed offset zone follows its marker with id, offset, name, abbreviation,
+    // territory and comment.
     const qsizetype start = m_position;
     if (!SkipString())
         return false;
@@ -532,7 +532,7 @@ bool VariantStreamValidator::SkipTimeZone()
     }();
     if (m_data.sliced(start, m_position - start) != QByteArrayView(kOffsetMarker))
         return true;
-    return SkipString() && Skip(4) && SkipString() && SkipString() && SkipString() && Skip(4);
+    return SkipString() && Skip(4) && SkipString() && SkipString() && Skip(4) && SkipString();
 }
 
 bool VariantStreamValidator::SkipColor()

@@ -215,6 +215,9 @@ void TestVariantMapEncoding::everyValueTypeSurvives_data()
         << QVariant(QDateTime(QDate(2026, 6, 1), QTime(8, 30), QTimeZone("Europe/Paris")));
     QTest::newRow("date-time in a fixed-offset zone")
         << QVariant(QDateTime(QDate(2026, 6, 1), QTime(8, 30), QTimeZone(5400)));
+    QTest::newRow("date-time in a custom zone with territory and comment")
+        << QVariant(QDateTime(QDate(2026, 6, 1), QTime(8, 30),
+               QTimeZone("UTC+01:30", 5400, "Custom", "CST", QLocale::Germany, "A comment")));
     QTest::newRow("locale") << QVariant(QLocale(QLocale::German, QLocale::Switzerland));
     QTest::newRow("regular expression")
         << QVariant(QRegularExpression("^a+b$", QRegularExpression::CaseInsensitiveOption));
