@@ -1,9 +1,8 @@
 #include "DisplayFileCache.h"
 
-#include "core/ApplicationConstants.h"
 #include "core/Checksum.h"
+#include "support/Streamed.h"
 
-#include <QDataStream>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,11 +16,7 @@ const QByteArray kWidget = QByteArrayLiteral("import QtQuick\nItem {}\n");
 
 QByteArray classData(const QString& classId)
 {
-    QByteArray data;
-    QDataStream out(&data, QIODevice::WriteOnly);
-    out.setVersion(tessivar::kDataStreamVersion);
-    out << classId;
-    return data;
+    return tessivar::test::streamed(classId);
 }
 
 FileTransferMetaData_t step(quint16 status, const QString& name, const QByteArray& content, quint16 crc)

@@ -6,6 +6,7 @@
 #include "communication/JsonValues.h"
 #include "communication/PlainMapStream.h"
 #include "communication/VariantStreamValidator.h"
+#include "support/Streamed.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -38,26 +39,18 @@ void readAsQtDoes(const QByteArray& bytes, qsizetype walkedLength)
     QJsonObject::fromVariantMap(map);
 }
 
-QByteArray streamed(const QVariantMap& map)
-{
-    QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream.setVersion(tessivar::kDataStreamVersion);
-    stream << map;
-    return bytes;
-}
-
 // The direct reader and writer of plain maps must agree with Qt to the byte: compared
 // as Qt writes the maps back, which tells a NaN's bits and a null string from an empty one.
 void checkPlainStream(const QByteArray& bytes)
 {
     using namespace tessivar::communication;
+    using tessivar::test::streamed;
     const std::optional<QVariantMap> plain = PlainMapStream::Read(bytes);
     if (!plain)
         return;
-    QVariantMap map;
     QDataStream stream(bytes);
     stream.setVersion(tessivar::kDataStreamVersion);
+    QVariantMap map;
     stream >> map;
     if (stream.status() != QDataStream::Ok || streamed(map) != streamed(*plain))
         std::abort();

@@ -6,6 +6,7 @@
 #include "communication/JsonValues.h"
 #include "core/ApplicationConstants.h"
 #include "core/Checksum.h"
+#include "support/Streamed.h"
 
 #include <QBitArray>
 #include <QCborArray>
@@ -79,20 +80,12 @@ QJsonObject mapObject(const QByteArray& stream)
 
 QByteArray qtStream(const QVariantMap& map)
 {
-    QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream.setVersion(tessivar::kDataStreamVersion);
-    stream << map;
-    return bytes;
+    return tessivar::test::streamed(map);
 }
 
 QVariantMap qtRead(const QByteArray& bytes)
 {
-    QVariantMap map;
-    QDataStream stream(bytes);
-    stream.setVersion(tessivar::kDataStreamVersion);
-    stream >> map;
-    return map;
+    return tessivar::test::readStreamed<QVariantMap>(bytes);
 }
 
 // Equal maps, and equal down to what QVariant comparison overlooks: a NaN's bits, a
