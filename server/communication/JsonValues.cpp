@@ -23,25 +23,21 @@ const QString kVariantMapType = QStringLiteral("QVariantMap");
 // bigger texts keeps decoding bounded whatever the transport lets through.
 constexpr qsizetype kMaximumMapDataLength = 16 * 1024 * 1024;
 
+// The standard Base64 alphabet, each character at the index of its six bits.
+constexpr char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
 // Maps a character to its six bits, or to -1 when it is not in the standard alphabet.
 constexpr std::array<qint8, 256> makeBase64Table()
 {
     std::array<qint8, 256> table{};
     for (auto& entry : table)
         entry = -1;
-    const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     for (int i = 0; i < 64; ++i)
-        table[static_cast<unsigned char>(alphabet[i])] = static_cast<qint8>(i);
+        table[static_cast<unsigned char>(kBase64Alphabet[i])] = static_cast<qint8>(i);
     return table;
 }
 constexpr std::array<qint8, 256> kBase64Table = makeBase64Table();
 
-// Qt's strict decoder takes one character at a time after a Latin-1 copy; file chunks
-// and log uploads are megabytes of Base64, and every map in a message is Base64 too.
-// This one reads the text in place and accepts and refuses exactly what Qt's strict
-// decoder does: the standard alphabet; padding only at the end of a text whose length
-// is a multiple of four, as "x=" or "==" closing the last group; bits that do not
-// make a whole byte dropped.
 unsigned codeOf(QChar c)
 {
     return c.unicode();
@@ -52,8 +48,13 @@ unsigned codeOf(char c)
     return static_cast<unsigned char>(c);
 }
 
-// The text as QChars (a JSON value read by QJsonDocument) or as the bytes of a
-// message, where Base64 arrives as plain ASCII and any other byte is refused.
+// Qt's strict decoder takes one character at a time after a Latin-1 copy; file chunks
+// and log uploads are megabytes of Base64, and every map in a message is Base64 too.
+// This one reads the text in place and accepts and refuses exactly what Qt's strict
+// decoder does: the standard alphabet; padding only at the end of a text whose length
+// is a multiple of four, as "x=" or "==" closing the last group; bits that do not
+// make a whole byte dropped. The text comes as QChars (a JSON value read by
+// QJsonDocument) or as the bytes of a message, where any byte outside ASCII is refused.
 template<typename Char> std::optional<QByteArray> decodeBase64(const Char* in, qsizetype length)
 {
     qsizetype dataLength = length;
@@ -167,7 +168,6 @@ namespace {
 // QByteArray::toBase64's text, written straight into the message.
 void appendBase64(QByteArray& out, QByteArrayView bytes)
 {
-    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     const auto* from = reinterpret_cast<const uchar*>(bytes.data());
     const qsizetype length = bytes.size();
     const qsizetype start = out.size();
@@ -176,18 +176,18 @@ void appendBase64(QByteArray& out, QByteArrayView bytes)
     qsizetype i = 0;
     for (; i + 3 <= length; i += 3, to += 4) {
         const quint32 bits = (quint32(from[i]) << 16) | (quint32(from[i + 1]) << 8) | quint32(from[i + 2]);
-        to[0] = kAlphabet[bits >> 18];
-        to[1] = kAlphabet[(bits >> 12) & 63];
-        to[2] = kAlphabet[(bits >> 6) & 63];
-        to[3] = kAlphabet[bits & 63];
+        to[0] = kBase64Alphabet[bits >> 18];
+        to[1] = kBase64Alphabet[(bits >> 12) & 63];
+        to[2] = kBase64Alphabet[(bits >> 6) & 63];
+        to[3] = kBase64Alphabet[bits & 63];
     }
     if (i == length)
         return;
     const bool two = length - i == 2;
     const quint32 bits = (quint32(from[i]) << 16) | (two ? quint32(from[i + 1]) << 8 : 0);
-    to[0] = kAlphabet[bits >> 18];
-    to[1] = kAlphabet[(bits >> 12) & 63];
-    to[2] = two ? kAlphabet[(bits >> 6) & 63] : '=';
+    to[0] = kBase64Alphabet[bits >> 18];
+    to[1] = kBase64Alphabet[(bits >> 12) & 63];
+    to[2] = two ? kBase64Alphabet[(bits >> 6) & 63] : '=';
     to[3] = '=';
 }
 

@@ -156,21 +156,24 @@ public:
             return false;
         switch (typeId) {
         case QMetaType::Bool:
-            return read<quint8>(value, [](quint8 byte) { return byte != 0; });
+            return read<quint8, bool>(value); // any byte but 0 is true, as Qt reads it
         case QMetaType::Int:
-            return read<qint32>(value, [](qint32 number) { return int(number); });
+            return read<qint32, int>(value);
         case QMetaType::UInt:
-            return read<quint32>(value, [](quint32 number) { return uint(number); });
+            return read<quint32, uint>(value);
         case QMetaType::LongLong:
-            return read<qint64>(value, [](qint64 number) { return qlonglong(number); });
+            return read<qint64, qlonglong>(value);
         case QMetaType::ULongLong:
-            return read<quint64>(value, [](quint64 number) { return qulonglong(number); });
-        case QMetaType::Double:
-            return read<quint64>(value, [](quint64 bits) {
-                double number;
-                std::memcpy(&number, &bits, sizeof number);
-                return number;
-            });
+            return read<quint64, qulonglong>(value);
+        case QMetaType::Double: {
+            quint64 bits = 0;
+            if (!number(bits))
+                return false;
+            double number;
+            std::memcpy(&number, &bits, sizeof number);
+            value = QVariant(number);
+            return true;
+        }
         case QMetaType::QString: {
             QString text;
             if (!string(text))
@@ -184,12 +187,12 @@ public:
     }
 
 private:
-    template<typename Wire, typename Convert> bool read(QVariant& value, Convert convert)
+    template<typename Wire, typename Value> bool read(QVariant& value)
     {
         Wire wire{};
         if (!number(wire))
             return false;
-        value = QVariant(convert(wire));
+        value = QVariant(Value(wire));
         return true;
     }
 
