@@ -52,6 +52,10 @@ void ApplicationFonts::waitUntilRegistered()
         return;
     m_registration.join();
     m_registered = true;
+    // "Roboto-Thin" is the face's PostScript name; font databases know the face by its
+    // family "Roboto Thin" (or "Roboto" and the style "Thin"). Without this alias every
+    // text that keeps the application font was drawn in the system's fallback font.
+    QFont::insertSubstitution(QStringLiteral("Roboto-Thin"), QStringLiteral("Roboto Thin"));
     QGuiApplication::setFont(QFont(QStringLiteral("Roboto-Thin")));
 }
 

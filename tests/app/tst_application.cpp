@@ -211,6 +211,10 @@ private Q_SLOTS:
         tessivar::ApplicationFonts fonts;
         fonts.waitUntilRegistered();
         QCOMPARE(QGuiApplication::font().family(), QStringLiteral("Roboto-Thin"));
+        // ...and the text drawn in it is Roboto's thin face, not a fallback.
+        const QFontInfo applicationFont(QGuiApplication::font());
+        QVERIFY2(applicationFont.family().startsWith(QLatin1String("Roboto")), qPrintable(applicationFont.family()));
+        QCOMPARE(applicationFont.styleName(), QStringLiteral("Thin"));
         const QStringList styles = QFontDatabase::styles(QStringLiteral("Roboto"));
         for (const char* style : {"Bold", "Light", "Medium", "Regular", "Thin"})
             QVERIFY2(styles.contains(QLatin1String(style)), style);
