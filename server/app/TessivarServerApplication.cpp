@@ -29,6 +29,8 @@
 #include <QQuickWindow>
 #include <QTimer>
 
+#include <optional>
+
 namespace tessivar {
 
 namespace {
@@ -73,6 +75,13 @@ TessivarServerApplication::TessivarServerApplication(const Options& options, Con
     m_parametersValid = m_configuration.checkParameterVersions();
     startupMark("parameter check");
 
+    // A first start stores its identifier, the end of the first launch and the running
+    // version with one synced write instead of three: nothing reads the file meanwhile,
+    // and devices meet the identifier only once the sockets open, after this.
+    std::optional<CommonConfiguration::WriteBatch> firstStartWrites;
+    if (m_configuration.FirstLaunch())
+        firstStartWrites.emplace(m_configuration);
+
     // A first start cut short (a crash, a kill) may have stored its identifier already,
     // and devices may have met it: only a missing one is made.
     if (m_configuration.FirstLaunch() && !m_configuration.HasDeviceId()) {
@@ -110,8 +119,13 @@ TessivarServerApplication::TessivarServerApplication(const Options& options, Con
             &TessivarServerApplication::changeDeviceName);
 
     // Written once: a synced settings write on every start costs the start.
-    if (m_configuration.FirstLaunch())
+    if (m_configuration.FirstLaunch()) {
+        // With none stored, the version check after the window has loaded reads this
+        // build's version either way; stored now, it has nothing left to write.
+        if (!m_configuration.StoresSoftwareVersion())
+            m_configuration.setSoftwareVersion(softwareVersion());
         m_configuration.setFirstLaunch(false);
+    }
 }
 
 TessivarServerApplication::~TessivarServerApplication()

@@ -102,9 +102,30 @@ void CommonConfiguration::writeValue(const QString& group, const QString& key, c
     QVariantMap versions = m_settings->value(kParameterVersionsKey).toMap();
     versions.insert(parameterName(group, key), QVariant::fromValue(softwareVersion()));
     m_settings->setValue(kParameterVersionsKey, versions);
+    if (m_openBatches > 0)
+        m_syncPending = true;
+    else
+        sync();
+}
+
+void CommonConfiguration::sync()
+{
+    m_syncPending = false;
     m_settings->sync();
     if (m_settings->status() == QSettings::AccessError)
         qCWarning(lcCore) << "Settings not written to" << m_settings->fileName();
+}
+
+CommonConfiguration::WriteBatch::WriteBatch(CommonConfiguration& configuration)
+    : m_configuration(configuration)
+{
+    ++m_configuration.m_openBatches;
+}
+
+CommonConfiguration::WriteBatch::~WriteBatch()
+{
+    if (--m_configuration.m_openBatches == 0 && m_configuration.m_syncPending)
+        m_configuration.sync();
 }
 
 template<> QVersionNumber CommonConfiguration::convertTo<QVersionNumber>(QVariant value)

@@ -74,6 +74,21 @@ public:
     QSettings::Status status() const;
     QString fileName() const;
 
+    // While a batch is open, setters store and notify as usual but the file is synced
+    // once, when the last open batch closes: each sync rewrites the whole file and waits
+    // for the disk. For a run of writes that nothing reads from the file in between.
+    class WriteBatch
+    {
+    public:
+        explicit WriteBatch(CommonConfiguration& configuration);
+        ~WriteBatch();
+        WriteBatch(const WriteBatch&) = delete;
+        WriteBatch& operator=(const WriteBatch&) = delete;
+
+    private:
+        CommonConfiguration& m_configuration;
+    };
+
 Q_SIGNALS:
     void PortChanged(int newValue);
     void DeviceIdChanged(const NetworkDeviceId_t& newValue);
@@ -106,12 +121,16 @@ protected:
         return T();
     }
 
+    void sync();
+
     const QString m_commonGroup = QStringLiteral("common");
     const QString m_appGroup = QStringLiteral("app");
     QMap<QString, QVersionNumber> m_minimumParameterVersions;
     std::unique_ptr<QSettings> m_settings;
     const QString& m_group = m_commonGroup;
     QMap<QString, bool> m_parameterAvailability;
+    int m_openBatches = 0;
+    bool m_syncPending = false;
 };
 
 template<> QVersionNumber CommonConfiguration::convertTo<QVersionNumber>(QVariant value);

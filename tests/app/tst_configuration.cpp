@@ -76,6 +76,39 @@ private Q_SLOTS:
         QCOMPARE(versions.value(QStringLiteral("app/CloseToTray")).value<QVersionNumber>(), QVersionNumber(1, 5, 1));
     }
 
+    // In a batch the setters notify at once; the file gets every write, with its version,
+    // when the outermost batch closes.
+    void batchedWritesReachTheFileWhenTheBatchCloses()
+    {
+        Configuration configuration(configPath());
+        QSignalSpy spy(&configuration, &Configuration::PortChanged);
+        // The disk's text: settings objects of one process share what is not synced yet.
+        const auto onDisk = [&] {
+            QFile file(configPath());
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        {
+            Configuration::WriteBatch outer(configuration);
+            {
+                Configuration::WriteBatch inner(configuration);
+                configuration.setPort(31000);
+                configuration.setCloseToTray(true);
+            }
+            QCOMPARE(spy.count(), 1);
+            QVERIFY(!onDisk().contains("Port"));
+        }
+        QVERIFY(onDisk().contains("Port=31000"));
+        QSettings file(configPath(), QSettings::IniFormat);
+        QCOMPARE(file.value(QStringLiteral("app/CloseToTray")).toBool(), true);
+        const QVariantMap versions = file.value(QStringLiteral("ParameterVersions")).toMap();
+        QVERIFY(versions.contains(QStringLiteral("common/Port")));
+        QVERIFY(versions.contains(QStringLiteral("app/CloseToTray")));
+
+        // Closed, the setters sync at once again.
+        configuration.setPort(31001);
+        QVERIFY(onDisk().contains("Port=31001"));
+    }
+
     void valuesSurviveReopening()
     {
         {
