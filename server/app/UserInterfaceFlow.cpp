@@ -23,6 +23,15 @@
 #include <QDebug>
 #include <QQmlEngine>
 #include <QQuickWindow>
+#include <QtGlobal>
+
+// Outside the namespace: the macro declares the function in the scope it is used in.
+static void useCompiledQml()
+{
+    // Links the units compiled with the program (cmake/TessivarQmlCache.cmake) out of the
+    // static library; they register themselves.
+    Q_INIT_RESOURCE(tessivar_qml);
+}
 
 namespace tessivar {
 
@@ -102,6 +111,7 @@ void UserInterfaceFlow::registerWidgetFile(const char* module, const char* type,
 
 void UserInterfaceFlow::registerQmlTypes()
 {
+    useCompiledQml();
     for (const WidgetFile& file : kServerWidgetFiles)
         registerWidgetFile(kServerWidgets, file.type, QString::fromLatin1(file.url));
 

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
@@ -83,10 +84,10 @@ private Q_SLOTS:
         QCOMPARE(config.value(QStringLiteral("common/DeviceId")).toString().size(), 32);
     }
 
-    // The window's QML is compiled at the first start only: later starts take it from the
-    // cache. A file that Qt cannot take from there (one declaring an inline component)
-    // would be compiled again on the start's path every time.
-    void aLaterStartTakesTheWindowFromTheCompiledCache()
+    // The window's QML comes compiled with the program: no start compiles it, the first
+    // after an install or an upgrade included, and none looks for it in Qt's cache of
+    // compiled files (which Qt 6.4 refuses for files that declare inline components).
+    void noStartCompilesTheWindow()
     {
         tessivar::test::TestWorkingFolder folder;
         {
@@ -94,8 +95,9 @@ private Q_SLOTS:
             config.setValue(QStringLiteral("common/LogDebug"), true); // Qt's debug lines pass
             config.setValue(QStringLiteral("common/Port"), kPort);
         }
+        const QString cache = folder.filePath(QStringLiteral("cache"));
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CACHE_HOME"), folder.filePath(QStringLiteral("cache")));
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), cache);
         environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.qml.diskcache.debug=true"));
         // What one start added to the day's log.
         const auto start = [&] {
@@ -110,13 +112,16 @@ private Q_SLOTS:
             terminate(program);
             return readLog(folder).mid(before.size());
         };
-        const QByteArray first = start();
-        // The first start found nothing cached: the messages are on, the cache is the test's.
-        QVERIFY2(first.contains("Error loading \"qrc:/UI/ServerApplicationWindow.qml\" from disk cache"),
-                 first.constData());
-        const QByteArray later = start();
-        QVERIFY2(!later.contains("from disk cache") && !later.contains("Checksum mismatch"), later.constData());
-        QVERIFY(later.contains("Component created"));
+        for (int run = 0; run < 2; ++run) {
+            const QByteArray log = start();
+            QVERIFY2(log.contains("Component created"), log.constData());
+            QVERIFY2(!log.contains("disk cache") && !log.contains("Checksum mismatch"), log.constData());
+        }
+        QStringList compiled;
+        for (QDirIterator it(cache, {QStringLiteral("*.qmlc")}, QDir::Files, QDirIterator::Subdirectories);
+             it.hasNext();)
+            compiled << it.next();
+        QVERIFY2(compiled.isEmpty(), qPrintable(compiled.join(QLatin1Char(' '))));
     }
 
     // The folder the program runs in holds what devices send; the libraries it loads come
