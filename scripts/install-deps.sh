@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-websockets-dev qt6-5compat-dev
+    qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools qt6-websockets-dev qt6-5compat-dev
     qt6-l10n-tools qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtquick-controls
     qml6-module-qtquick-layouts qml6-module-qtquick-templates qml6-module-qtqml-workerscript
     qml6-module-qt5compat-graphicaleffects qml6-module-qtquick-dialogs libqt6svg6 qml6-module-qt-labs-folderlistmodel libgl-dev libx11-dev libxtst-dev xvfb xdotool
