@@ -78,13 +78,14 @@ TessivarServerApplication::TessivarServerApplication(const Options& options, Con
     // A first start stores its identifier, the end of the first launch and the running
     // version with one synced write instead of three: nothing reads the file meanwhile,
     // and devices meet the identifier only once the sockets open, after this.
+    const bool firstLaunch = m_configuration.FirstLaunch();
     std::optional<CommonConfiguration::WriteBatch> firstStartWrites;
-    if (m_configuration.FirstLaunch())
+    if (firstLaunch)
         firstStartWrites.emplace(m_configuration);
 
     // A first start cut short (a crash, a kill) may have stored its identifier already,
     // and devices may have met it: only a missing one is made.
-    if (m_configuration.FirstLaunch() && !m_configuration.HasDeviceId()) {
+    if (firstLaunch && !m_configuration.HasDeviceId()) {
         // The local device takes the same identifier, so it stays stable from the first start.
         const NetworkDeviceId_t deviceId = CommonConfiguration::generateDeviceId();
         m_configuration.setDeviceId(deviceId);
@@ -119,7 +120,7 @@ TessivarServerApplication::TessivarServerApplication(const Options& options, Con
             &TessivarServerApplication::changeDeviceName);
 
     // Written once: a synced settings write on every start costs the start.
-    if (m_configuration.FirstLaunch()) {
+    if (firstLaunch) {
         // With none stored, the version check after the window has loaded reads this
         // build's version either way; stored now, it has nothing left to write.
         if (!m_configuration.StoresSoftwareVersion())
