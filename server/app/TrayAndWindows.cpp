@@ -110,8 +110,12 @@ void TrayAndWindows::showAtStart(bool minimized, int splashHideDelayMs)
         m_mainWindow->show();
     }
     QTimer::singleShot(splashHideDelayMs, this, [this] {
-        if (m_splashWindow)
-            m_splashWindow->hide();
+        if (!m_splashWindow)
+            return;
+        m_splashWindow->hide();
+        // Never shown again in this run: its picture and its window's buffers would
+        // otherwise stay for the whole session in the tray.
+        m_splashWindow->deleteLater();
     });
 }
 

@@ -34,7 +34,7 @@ public:
     // Finds "window_Main" and "window_Splash" among the children of the QML root object.
     void findWindows(QObject* root);
     void buildTray();
-    // The main window shown (unless minimized) and the splash hidden after the delay.
+    // The main window shown (unless minimized); the splash hidden after the delay, then released.
     void showAtStart(bool minimized, int splashHideDelayMs);
 
     QQuickWindow* mainWindow() const;

@@ -25,6 +25,8 @@ Item {
             source: splash.visible ? "qrc:/icon/Images/Image_splash.png" : ""
             // At the window's size: screens of twice the density take "Image_splash@2x.png".
             fillMode: Image.PreserveAspectCrop
+            // Shown once: kept out of the picture cache, it goes with the splash.
+            cache: false
         }
         Column {
             anchors { left: parent.left; bottom: parent.bottom; margins: 24 }
