@@ -34,16 +34,23 @@ Item {
     Keys.onSpacePressed: clicked()
 
     // The tip shows once the pointer has rested for half a second, until it leaves or presses.
-    onHoveredChanged: toolTip.shown = false
-    onPressedChanged: toolTip.shown = false
+    // Built at its first showing: most buttons are never rested on, and a tip laid out in
+    // advance costs every start its text shaping in a size nothing else uses.
+    property bool toolTipShown: false
+    onHoveredChanged: toolTipShown = false
+    onPressedChanged: toolTipShown = false
     Timer {
         interval: 500
         running: button.hovered && !button.pressed && button.toolTipText !== ""
-        onTriggered: toolTip.shown = true
+        onTriggered: button.toolTipShown = true
     }
-    TessivarToolTip {
-        id: toolTip
-        target: button
-        text: button.toolTipText
+    Loader {
+        // Kept once built.
+        active: button.toolTipShown || status === Loader.Ready
+        sourceComponent: TessivarToolTip {
+            target: button
+            text: button.toolTipText
+            shown: button.toolTipShown
+        }
     }
 }

@@ -24,6 +24,8 @@ Rectangle {
 
     // Placed when it shows: the target does not move while the pointer rests on it.
     onVisibleChanged: if (visible) place()
+    // A tip built at the moment it shows is visible from its creation on.
+    Component.onCompleted: if (visible) place()
     function place() {
         const below = target.mapToItem(parent, target.width / 2, target.height)
         x = Math.max(0, Math.min(parent.width - width, below.x - width / 2))
